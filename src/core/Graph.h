@@ -1,0 +1,56 @@
+#pragma once
+// A directed graph over integer vertex numbers, held as a set of rows: each row
+// is a vertex whose nested set holds its successors. The work model builds one
+// from the dependency matrix and asks it for closure and reduction; the network
+// construction starts from the closure.
+
+#include "core/Multitude.h"
+
+#include <memory>
+#include <optional>
+
+class TGraph;
+
+// Result of NumberLevels: the graph renumbered level by level, and the table
+// that maps every old vertex number (Key) to its new number (Value).
+struct TLevelNumbering {
+    std::unique_ptr<TGraph> Numbered;
+    std::unique_ptr<TMultitude> Replacements;
+};
+
+// Result of CloseAndReduce: for every vertex all vertices reachable from it,
+// and only the arcs that no longer path implies.
+struct TClosureReduction {
+    std::unique_ptr<TGraph> Closure;
+    std::unique_ptr<TGraph> Reduction;
+};
+
+class TGraph {
+public:
+    // One element per vertex, ordered by key; its Subset holds the successors.
+    TMultitude Rows;
+
+    TGraph() = default;
+    TGraph(const TGraph&) = delete;
+    TGraph& operator=(const TGraph&) = delete;
+
+    void Clear() { Rows.Clear(); }
+    bool RowIsEmpty(int Index) const;
+    std::unique_ptr<TMultitude> EmptyRows() const;
+    void RemoveFromRows(std::int32_t Key);
+    // Adds a vertex with an empty successor set (no-op when it exists) and
+    // returns its row.
+    TMultitudeElement& AddRow(std::int32_t Key);
+    // The row of a vertex, or nullptr.
+    const TMultitudeElement* FindRow(std::int32_t Key) const;
+
+    std::unique_ptr<TGraph> Copy() const;
+    std::unique_ptr<TGraph> Transpose() const;
+    // Direct = false reads the table backwards (new number -> old number).
+    std::unique_ptr<TGraph> Renumber(const TMultitude& Replacements, bool Direct) const;
+
+    // Levels peeled off from the vertices without successors. No value on a
+    // contour: nothing is handed out.
+    std::optional<TLevelNumbering> NumberLevels() const;
+    std::optional<TClosureReduction> CloseAndReduce() const;
+};

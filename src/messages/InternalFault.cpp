@@ -1,0 +1,3 @@
+#include "messages/InternalFault.h"
+
+void RaiseFault(std::string_view Text) { throw EInternalFault(Text); }

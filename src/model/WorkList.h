@@ -1,0 +1,98 @@
+#pragma once
+// The model of the whole program: the works of one scheme, each with a name, a
+// duration and one row of dependency cells. Every change ends in Changed, which
+// keeps the derived cells up to date (RecalcLinks) and then calls the
+// registered listeners in registration order.
+
+#include "core/Graph.h"
+#include "core/Real.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class TMessenger;
+
+// One row of the dependency matrix: cell j of work i says how work i depends
+// on work j.
+using TABs = std::vector<std::int8_t>;
+
+inline constexpr std::int8_t LinkFree = 0;
+inline constexpr std::int8_t LinkDirect = 1;
+inline constexpr std::int8_t LinkImplied = 2;
+inline constexpr std::int8_t LinkRedundant = 3;
+inline constexpr std::int8_t LinkForbidden = -1;
+
+inline constexpr std::int32_t ckQuietAdd = 2;
+inline constexpr std::int32_t ckAdd = 0x40000005;
+inline constexpr std::int32_t ckScheme = 4;
+inline constexpr std::int32_t ckWork = 5;
+inline constexpr std::int32_t ckPathMode = 6;
+
+struct TWorkData {
+    std::string Name; // UTF-8; code page 1251 only in the scheme file
+    TReal Duration = 0;
+    TABs Links;
+};
+
+class TWorkList;
+using TWorkListListener =
+    std::function<void(TWorkList& List, std::int32_t Index, std::int32_t Kind)>;
+
+class TWorkList {
+public:
+    // The graph of the entered dependencies: one row per work (Key = position)
+    // whose Subset holds the positions of the works it depends on.
+    TGraph Graph;
+    // While true, Changed does nothing at all.
+    bool Updating = false;
+    // The scheme has changes that were not saved.
+    bool Modified = false;
+    // Whether the last RecalcLinks found a contour among the entered cells.
+    bool HasContour = false;
+    // Where file errors and the contour message go; none drops them.
+    TMessenger* Messenger = nullptr;
+
+    TWorkList() = default;
+    TWorkList(const TWorkList&) = delete;
+    TWorkList& operator=(const TWorkList&) = delete;
+    ~TWorkList();
+
+    int Count() const { return static_cast<int>(Works.size()); }
+    // The record at that position, in place. Raises an internal fault outside
+    // 0..Count-1.
+    TWorkData& GetWork(int Index);
+    const TWorkData& GetWork(int Index) const;
+
+    // Appends a work. With FreshCells its row is all 0 and every earlier row
+    // grows by one cell (kind ckAdd); otherwise Work.Links is taken as it is
+    // (kind ckQuietAdd). The own cell is -1 either way.
+    void AddWork(const TWorkData& Work, bool FreshCells);
+    // Removes every work and announces ckScheme; the scheme is then unmodified.
+    void Clear();
+    void AddListener(TWorkListListener Listener);
+    void Changed(std::int32_t Index, std::int32_t Kind);
+
+    // Rebuilds Graph from the cells holding 1 or 3.
+    void BuildGraph();
+    // Reclassifies every cell from the entered ones (1 and 3).
+    void RecalcLinks();
+
+    // Bytes the scheme file of this list takes.
+    std::int64_t SchemeSize() const;
+    // Writes the scheme; true when the whole file was written.
+    bool SaveToFile(const std::string& FileName);
+    // Replaces the list by the file's scheme; true when it was read whole.
+    bool LoadFromFile(const std::string& FileName);
+
+    // Shows a file error through Messenger, if there is one.
+    void FileError(std::string_view Text) const;
+
+private:
+    std::vector<std::unique_ptr<TWorkData>> Works;
+    std::vector<TWorkListListener> Listeners;
+
+};

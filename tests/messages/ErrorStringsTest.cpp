@@ -1,0 +1,43 @@
+#include "messages/ErrorStrings.h"
+#include "messages/InternalFault.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+TEST(ErrorStrings, CatalogueHoldsItsTextsInDeclarationOrder) {
+    const auto all = Msg::All();
+    ASSERT_EQ(all.size(), 33u); // 32 texts and the one for unstorable names
+    EXPECT_EQ(all.front(), "Имя работы не может быть пустым");
+    EXPECT_EQ(all[31], "-- Время КП: ");
+    EXPECT_EQ(all.back(), Msg::NameNotStorable);
+}
+
+TEST(ErrorStrings, TextsKeepTheirOddSpellingsAndBlanks) {
+    EXPECT_NE(Msg::CountMismatch.find("ощибка"), std::string_view::npos);
+    EXPECT_NE(Msg::PiARealInArc.find("proceudre"), std::string_view::npos);
+    EXPECT_NE(Msg::PiAFictiveOut.find("proceudre"), std::string_view::npos);
+    EXPECT_NE(Msg::PiANotFound.find("hPiA  ("), std::string_view::npos);
+    EXPECT_EQ(Msg::PathTime.back(), ' ');
+}
+
+TEST(ErrorStrings, LineBreaksAreLoneCarriageReturns) {
+    for (std::string_view text : {Msg::Contour, Msg::NothingToSave}) {
+        EXPECT_EQ(std::count(text.begin(), text.end(), '\r'), 1) << text;
+        EXPECT_EQ(text.find('\n'), std::string_view::npos) << text;
+    }
+    for (std::string_view text : Msg::All()) {
+        if (text != Msg::Contour && text != Msg::NothingToSave) {
+            EXPECT_EQ(text.find('\r'), std::string_view::npos) << text;
+        }
+    }
+}
+
+TEST(InternalFault, CarriesItsTextUnchanged) {
+    try {
+        RaiseFault(Msg::RootNotFound);
+        FAIL();
+    } catch (const EInternalFault& fault) {
+        EXPECT_EQ(fault.what(), std::string(Msg::RootNotFound));
+    }
+}
