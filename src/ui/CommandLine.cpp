@@ -1,0 +1,98 @@
+#include "ui/CommandLine.h"
+
+#include "model/Messenger.h"
+#include "model/WorkList.h"
+#include "network/Report.h"
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+constexpr int ExitOk = 0;
+constexpr int ExitFile = 2;
+constexpr int ExitUsage = 64;
+
+constexpr std::string_view Usage =
+    "usage: korvant [FILE.kcrct]\n"
+    "       korvant --report FILE.kcrct [--shortest]\n"
+    "       korvant --render FILE.kcrct OUT.png [--shortest]\n";
+
+// Collects what the model would show in boxes. The contour message is not a
+// load failure: the scheme is loaded and reported with "contour": true.
+class TConsoleMessenger : public TMessenger {
+public:
+    std::vector<std::string> Errors;
+    void Notice(std::string_view) override {}
+    void FileError(std::string_view Text) override { Errors.emplace_back(Text); }
+    bool Question(std::string_view) override { return false; }
+};
+
+void PrintError(std::string_view Text) {
+    std::string Line(Text);
+    for (char& c : Line)
+        if (c == '\r')
+            c = '\n';
+    std::fprintf(stderr, "korvant: %s\n", Line.c_str());
+}
+
+int UsageError(std::string_view Why) {
+    std::fprintf(stderr, "korvant: %.*s\n%.*s", static_cast<int>(Why.size()), Why.data(),
+                 static_cast<int>(Usage.size()), Usage.data());
+    return ExitUsage;
+}
+
+struct TArguments {
+    std::string Mode;
+    std::vector<std::string> Files;
+    bool Shortest = false;
+};
+
+int Report(const TArguments& Args) {
+    if (Args.Files.size() != 1)
+        return UsageError("--report takes one scheme file");
+    TWorkList List;
+    TConsoleMessenger Messenger;
+    List.Messenger = &Messenger;
+    if (!List.LoadFromFile(Args.Files[0])) {
+        for (const std::string& Error : Messenger.Errors)
+            PrintError(Error);
+        return ExitFile;
+    }
+    const std::string Json = ReportJson(List, Args.Shortest ? +1 : -1);
+    std::fwrite(Json.data(), 1, Json.size(), stdout);
+    std::fputc('\n', stdout);
+    return std::fflush(stdout) == 0 ? ExitOk : ExitFile;
+}
+
+} // namespace
+
+std::optional<int> RunCommandLine(int argc, char** argv) {
+    if (argc < 2)
+        return std::nullopt;
+    TArguments Args;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view Arg = argv[i];
+        if (Arg == "--report" || Arg == "--render") {
+            if (!Args.Mode.empty())
+                return UsageError("only one of --report and --render");
+            Args.Mode = Arg;
+        } else if (Arg == "--shortest") {
+            Args.Shortest = true;
+        } else if (Arg.starts_with("--")) {
+            return UsageError("unknown option " + std::string(Arg));
+        } else {
+            Args.Files.emplace_back(Arg);
+        }
+    }
+    if (Args.Mode.empty()) {
+        if (Args.Shortest || Args.Files.size() > 1)
+            return UsageError("a window opens one scheme file");
+        return std::nullopt;
+    }
+    if (Args.Mode == "--report")
+        return Report(Args);
+    return UsageError("--render is not available in this build");
+}
