@@ -79,7 +79,6 @@ void TMemoryLinkObject::FreeAll() {
     Items.clear();
     Items.shrink_to_fit();
     std::fill(PositionOfHandle.begin(), PositionOfHandle.end(), -1);
-    MarkedCount = 0;
 }
 
 void TMemoryLinkObject::SetPosition(THandle Handle, std::int32_t Position) {
@@ -143,8 +142,6 @@ void TMemoryLinkObject::DeleteObject(std::uint32_t Position) {
             RaiseFault("Delete node: parameter position is incorrect");
         TLinkNode& N = Items[Position];
         const THandle Handle = N.Handle;
-        if (N.DeleteMark && MarkedCount > 0)
-            --MarkedCount;
         {
             // Whatever happens below, the record's contents are released; after
             // a fault the emptied record stays in the table.
@@ -167,10 +164,8 @@ void TMemoryLinkObject::DeleteObject(std::uint32_t Position) {
                 if (p < 0)
                     RaiseFault("DeleteObject: LO outLink object not found (search on handle)");
                 TLinkNode& Neighbour = Items[static_cast<std::size_t>(p)];
-                if (Neighbour.InLinkCount() < 2 && !Neighbour.DeleteMark) {
+                if (Neighbour.InLinkCount() < 2)
                     Neighbour.DeleteMark = 1;
-                    ++MarkedCount;
-                }
                 TLinkObject::DelInArray(Handle, Neighbour.InLinks);
             }
         }
@@ -182,14 +177,13 @@ void TMemoryLinkObject::DeleteObject(std::uint32_t Position) {
         Items.pop_back();
         PositionOfHandle[Handle] = -1;
 
-        if (MarkedCount == 0)
-            return;
+        // The whole table is searched every time: a mark left by a deletion
+        // that failed half-way, or one that came in with a record, is swept
+        // up as well.
         auto It = std::find_if(Items.begin(), Items.end(),
                                [](const TLinkNode& Node) { return Node.DeleteMark != 0; });
-        if (It == Items.end()) {
-            MarkedCount = 0;
+        if (It == Items.end())
             return;
-        }
         Position = static_cast<std::uint32_t>(It - Items.begin());
     }
 }

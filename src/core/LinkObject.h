@@ -110,9 +110,6 @@ private:
     std::vector<TLinkNode> Items;
     // Table position of every handle issued, -1 once deleted.
     std::vector<std::int32_t> PositionOfHandle{-1};
-    // Records marked for deletion and not yet deleted; lets DeleteObject skip
-    // the scan for further victims when there are none.
-    std::uint32_t MarkedCount = 0;
 
     void SetPosition(THandle Handle, std::int32_t Position);
 };

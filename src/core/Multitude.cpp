@@ -113,10 +113,32 @@ bool TMultitude::HasKey(std::int32_t Key) const {
     return p < Count() && Items[static_cast<std::size_t>(p)].Key == Key;
 }
 
+namespace {
+
+// Whether Copy would give this set back unchanged: key order under CompareKeys
+// without equal keys, and the same for every nested set.
+bool IsAsCopied(const TMultitude& Set) {
+    if (Set.Compare != CompareKeys)
+        return false;
+    for (int i = 0; i < Set.Count(); ++i) {
+        if (i > 0 && Set[i - 1].Key >= Set[i].Key)
+            return false;
+        if (Set[i].Subset && !IsAsCopied(*Set[i].Subset))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
 bool TMultitude::InsertSorted(TMultitudeElement&& Element) {
     int Index = 0;
     if (Find(Element, Index))
         return false;
+    // A member handed over is stored as its clone would be, so that both Add
+    // overloads leave the same set behind.
+    if (Element.Subset && !IsAsCopied(*Element.Subset))
+        Element.Subset = Element.Subset->Copy();
     Items.insert(Items.begin() + Index, std::move(Element));
     return true;
 }
