@@ -32,10 +32,14 @@ void TWorkList::AddWork(const TWorkData& Work, bool FreshCells) {
         Record->Links.resize(static_cast<std::size_t>(OldCount) + 1, LinkFree);
     Record->Links[static_cast<std::size_t>(OldCount)] = LinkForbidden;
     Works.push_back(std::move(Record));
+    // The new column is free in every earlier row, also in a row that was
+    // already longer (one read from a file with a larger Count).
     if (FreshCells)
-        for (int i = 0; i < OldCount; ++i)
-            Works[static_cast<std::size_t>(i)]->Links.resize(static_cast<std::size_t>(OldCount) + 1,
-                                                             LinkFree);
+        for (int i = 0; i < OldCount; ++i) {
+            TABs& Row = Works[static_cast<std::size_t>(i)]->Links;
+            Row.resize(static_cast<std::size_t>(OldCount) + 1);
+            Row[static_cast<std::size_t>(OldCount)] = LinkFree;
+        }
     Changed(OldCount, FreshCells ? ckAdd : ckQuietAdd);
 }
 

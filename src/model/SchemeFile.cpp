@@ -1,0 +1,357 @@
+// Writing and reading scheme files. The writer builds the whole image first
+// and replaces the target only once the image is safely on disk; the reader
+// trusts nothing in the file: every count and offset is checked against the
+// bytes actually read before it is used.
+
+#include "model/SchemeFile.h"
+
+#include "messages/ErrorStrings.h"
+#include "model/Cp1251.h"
+#include "model/WorkList.h"
+#include "model/X87.h"
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <limits>
+#include <new>
+#include <random>
+#include <span>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr std::int64_t HeaderSize = 16; // TotalSize, Count, two reserved words
+constexpr std::int64_t DurationSize = 10;
+constexpr std::int64_t MaxTotalSize = std::numeric_limits<std::int32_t>::max();
+
+std::int64_t ImageSize(std::int64_t n, std::int64_t NamesLength) {
+    return HeaderSize + 4 * (n + 1) + NamesLength + n * (n + DurationSize);
+}
+
+void Put32(std::string& Image, std::int64_t Offset, std::int64_t Value) {
+    const auto u = static_cast<std::uint32_t>(static_cast<std::int32_t>(Value));
+    for (int k = 0; k < 4; ++k)
+        Image[static_cast<std::size_t>(Offset + k)] = static_cast<char>((u >> (8 * k)) & 0xFF);
+}
+
+// Data holds the file from offset 4 on, so file offset x is Data[x - 4].
+std::int32_t Get32(std::string_view Data, std::int64_t FileOffset) {
+    std::uint32_t u = 0;
+    for (int k = 3; k >= 0; --k)
+        u = (u << 8) | static_cast<unsigned char>(Data[static_cast<std::size_t>(FileOffset - 4 + k)]);
+    return static_cast<std::int32_t>(u);
+}
+
+// The Part of loading that every outcome shares: the message first, then the
+// list is announced once, so that the windows show what it now holds.
+bool Finish(TWorkList& List, bool Success, std::string_view Error = {}) {
+    if (!Success)
+        List.FileError(Error);
+    List.Updating = false;
+    List.Changed(0, ckScheme);
+    return Success;
+}
+
+// Works appended before a failure keep a row as long as the file's Count; cut
+// it to the works that are there, or later rows would refer to works that
+// never came and an added work would find stale cells where its column goes.
+void TrimRows(TWorkList& List) {
+    const auto n = static_cast<std::size_t>(List.Count());
+    for (int i = 0; i < List.Count(); ++i)
+        List.GetWork(i).Links.resize(n);
+}
+
+// Steps after the buffer has been read: Data is the file from offset 4 up to
+// TotalSize.
+bool ReadScheme(TWorkList& List, std::string_view Data) {
+    const std::int64_t TotalSize = static_cast<std::int64_t>(Data.size()) + 4;
+    if (TotalSize < HeaderSize)
+        return Finish(List, false, Msg::ReadError);
+    const std::int64_t n = Get32(Data, 4);
+    // The offset table alone must fit in the bytes read; this also bounds n
+    // by the size of the file before anything is allocated for it.
+    const std::int64_t NamesStart = HeaderSize + 4 * (n + 1);
+    if (n < 0 || NamesStart > TotalSize)
+        return Finish(List, false, Msg::ReadError);
+
+    // Every offset lies in the names' area of the bytes read, and none runs
+    // backwards (a negative name length). Checked before any work is made.
+    const auto Offset = [&](std::int64_t i) -> std::int64_t { return Get32(Data, HeaderSize + 4 * i); };
+    for (std::int64_t i = 0; i <= n; ++i)
+        if (Offset(i) < NamesStart || Offset(i) > TotalSize || (i > 0 && Offset(i) < Offset(i - 1)))
+            return Finish(List, false, Msg::ReadError);
+
+    // The names follow the table one after the other; with offsets inside
+    // the names' area their total length cannot pass the end of the data.
+    std::int64_t NameAt = NamesStart;
+    const std::int64_t RecordSize = n + DurationSize;
+    std::int64_t RecordAt = Offset(n);
+    for (std::int64_t i = 0; i < n; ++i) {
+        const std::int64_t Length = Offset(i + 1) - Offset(i);
+        if (RecordAt + RecordSize > TotalSize)
+            break; // fewer records than Count: told below
+        const std::string_view Record =
+            Data.substr(static_cast<std::size_t>(RecordAt - 4), static_cast<std::size_t>(RecordSize));
+        const auto Duration = DecodeX87(std::span<const std::uint8_t, 10>(
+            reinterpret_cast<const std::uint8_t*>(Record.data()) + n, 10));
+        if (!Duration) {
+            TrimRows(List);
+            return Finish(List, false, Msg::ReadError);
+        }
+        TWorkData Work;
+        Work.Name = Cp1251ToUtf8(
+            Data.substr(static_cast<std::size_t>(NameAt - 4), static_cast<std::size_t>(Length)));
+        Work.Duration = *Duration;
+        Work.Links.resize(static_cast<std::size_t>(n));
+        std::memcpy(Work.Links.data(), Record.data(), static_cast<std::size_t>(n));
+        List.AddWork(Work, false);
+        NameAt += Length;
+        RecordAt += RecordSize;
+    }
+    if (List.Count() != n) {
+        TrimRows(List);
+        return Finish(List, false, Msg::CountMismatch);
+    }
+    return Finish(List, true);
+}
+
+// Loading up to the point where the buffer has been read: TotalSize is
+// checked, then ReadScheme does the rest. Read(Buffer, Size) fills Buffer with
+// Size bytes from offset 4 or reports failure.
+template <class TRead>
+bool LoadAfterTotalSize(TWorkList& List, std::int64_t TotalSize, std::int64_t Available, TRead Read) {
+    if (TotalSize < 4)
+        return Finish(List, false, Msg::NoMemoryToRead);
+    // A TotalSize beyond the file cannot be read whole: no buffer is
+    // requested for it.
+    if (TotalSize > Available)
+        return Finish(List, false, Msg::ReadError);
+    std::string Buffer;
+    try {
+        Buffer.resize(static_cast<std::size_t>(TotalSize - 4));
+    } catch (const std::bad_alloc&) {
+        return Finish(List, false, Msg::NoMemoryToRead);
+    }
+    if (!Read(Buffer))
+        return Finish(List, false, Msg::ReadError);
+    return ReadScheme(List, Buffer);
+}
+
+std::int64_t DecodeTotalSize(const unsigned char* p) {
+    const std::uint32_t u = static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+                            (static_cast<std::uint32_t>(p[2]) << 16) |
+                            (static_cast<std::uint32_t>(p[3]) << 24);
+    return static_cast<std::int32_t>(u);
+}
+
+class TFileCloser {
+public:
+    explicit TFileCloser(std::FILE* AFile) : File(AFile) {}
+    TFileCloser(const TFileCloser&) = delete;
+    TFileCloser& operator=(const TFileCloser&) = delete;
+    ~TFileCloser() {
+        if (File)
+            std::fclose(File);
+    }
+    std::FILE* File;
+};
+
+bool WriteAll(int Descriptor, std::string_view Bytes) {
+    while (!Bytes.empty()) {
+        const ssize_t Written = ::write(Descriptor, Bytes.data(), Bytes.size());
+        if (Written < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        if (Written == 0)
+            return false;
+        Bytes.remove_prefix(static_cast<std::size_t>(Written));
+    }
+    return true;
+}
+
+// The image goes to a fresh file beside the target, is flushed to the disk,
+// and only then takes the target's name. Whatever fails, the file that was
+// there before is untouched and the fresh file is removed.
+bool ReplaceFile(const std::string& FileName, std::string_view Image) {
+    namespace fs = std::filesystem;
+    if (FileName.empty())
+        return false;
+    fs::path Target(FileName);
+    std::error_code Error;
+    // Write through a symbolic link rather than replace the link itself.
+    if (fs::is_symlink(fs::symlink_status(Target, Error))) {
+        const fs::path Resolved = fs::weakly_canonical(Target, Error);
+        if (!Error)
+            Target = Resolved;
+    }
+    mode_t Mode = 0;
+    struct stat Old {};
+    const bool Exists = ::stat(Target.c_str(), &Old) == 0;
+    if (Exists) {
+        // A file the user may not write is not replaced behind his back.
+        if (!S_ISREG(Old.st_mode) || ::access(Target.c_str(), W_OK) != 0)
+            return false;
+        Mode = Old.st_mode & 07777;
+    }
+    const fs::path Folder = Target.has_parent_path() ? Target.parent_path() : fs::path(".");
+
+    std::random_device Seed;
+    std::mt19937 Random(Seed());
+    fs::path Temporary;
+    int Descriptor = -1;
+    for (int Attempt = 0; Attempt < 16 && Descriptor < 0; ++Attempt) {
+        Temporary = Folder / ("." + Target.filename().string() + "." + std::to_string(Random() % 1000000000u) +
+                              ".tmp");
+        Descriptor = ::open(Temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, Exists ? 0600 : 0666);
+        if (Descriptor < 0 && errno != EEXIST)
+            return false;
+    }
+    if (Descriptor < 0)
+        return false;
+
+    bool Ok = WriteAll(Descriptor, Image);
+    // A replaced file keeps its mode; a new one got the usual one from open.
+    if (Ok && Exists)
+        Ok = ::fchmod(Descriptor, Mode) == 0;
+    Ok = Ok && ::fsync(Descriptor) == 0;
+    Ok = (::close(Descriptor) == 0) && Ok;
+    Ok = Ok && ::rename(Temporary.c_str(), Target.c_str()) == 0;
+    if (!Ok) {
+        ::unlink(Temporary.c_str());
+        return false;
+    }
+    // The new name itself should survive a crash as well; a folder that
+    // cannot be synchronised does not make the write a failure.
+    const int FolderDescriptor = ::open(Folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (FolderDescriptor >= 0) {
+        ::fsync(FolderDescriptor);
+        ::close(FolderDescriptor);
+    }
+    return true;
+}
+
+} // namespace
+
+std::optional<std::string> BuildSchemeImage(const TWorkList& List) {
+    const int n = List.Count();
+    std::vector<std::string> Names;
+    Names.reserve(static_cast<std::size_t>(n));
+    std::int64_t NamesLength = 0;
+    for (int i = 0; i < n; ++i) {
+        auto Bytes = Utf8ToCp1251(List.GetWork(i).Name);
+        if (!Bytes)
+            return std::nullopt;
+        NamesLength += static_cast<std::int64_t>(Bytes->size());
+        Names.push_back(std::move(*Bytes));
+    }
+    const std::int64_t TotalSize = ImageSize(n, NamesLength);
+    if (TotalSize > MaxTotalSize)
+        return std::nullopt;
+
+    std::string Image(static_cast<std::size_t>(TotalSize), '\0');
+    Put32(Image, 0, TotalSize);
+    Put32(Image, 4, n);
+    std::int64_t At = HeaderSize + 4 * (n + 1);
+    for (int i = 0; i < n; ++i) {
+        Put32(Image, HeaderSize + 4 * i, At);
+        std::memcpy(Image.data() + At, Names[static_cast<std::size_t>(i)].data(),
+                    Names[static_cast<std::size_t>(i)].size());
+        At += static_cast<std::int64_t>(Names[static_cast<std::size_t>(i)].size());
+    }
+    Put32(Image, HeaderSize + 4 * n, At);
+    for (int i = 0; i < n; ++i) {
+        const TWorkData& Work = List.GetWork(i);
+        for (int j = 0; j < n; ++j) {
+            const auto Cell = static_cast<std::size_t>(j) < Work.Links.size()
+                                  ? Work.Links[static_cast<std::size_t>(j)]
+                                  : LinkFree;
+            Image[static_cast<std::size_t>(At++)] = static_cast<char>(Cell);
+        }
+        const TX87Bytes Duration = EncodeX87(Work.Duration);
+        std::memcpy(Image.data() + At, Duration.data(), Duration.size());
+        At += DurationSize;
+    }
+    return Image;
+}
+
+bool LoadSchemeImage(TWorkList& List, std::string_view FileBytes) {
+    List.Updating = true;
+    List.Clear();
+    if (FileBytes.size() < 4)
+        return Finish(List, false, Msg::ReadError);
+    const std::int64_t TotalSize = DecodeTotalSize(reinterpret_cast<const unsigned char*>(FileBytes.data()));
+    return LoadAfterTotalSize(List, TotalSize, static_cast<std::int64_t>(FileBytes.size()),
+                              [&](std::string& Buffer) {
+                                  std::memcpy(Buffer.data(), FileBytes.data() + 4, Buffer.size());
+                                  return true;
+                              });
+}
+
+std::int64_t TWorkList::SchemeSize() const {
+    std::int64_t NamesLength = 0;
+    for (int i = 0; i < Count(); ++i) {
+        const std::string& Name = GetWork(i).Name;
+        // A name with no code page 1251 form is never written; it counts
+        // with its own bytes here.
+        const auto Bytes = Utf8ToCp1251(Name);
+        NamesLength += static_cast<std::int64_t>(Bytes ? Bytes->size() : Name.size());
+    }
+    return ImageSize(Count(), NamesLength);
+}
+
+bool TWorkList::SaveToFile(const std::string& FileName) {
+    if (Count() == 0)
+        return false;
+    std::optional<std::string> Image;
+    try {
+        Image = BuildSchemeImage(*this);
+    } catch (const std::bad_alloc&) {
+        FileError(Msg::NoMemoryToSave);
+        return false;
+    }
+    if (!Image || !ReplaceFile(FileName, *Image)) {
+        FileError(Msg::WriteError);
+        return false;
+    }
+    Modified = false;
+    return true;
+}
+
+bool TWorkList::LoadFromFile(const std::string& FileName) {
+    Updating = true;
+    Clear();
+    std::FILE* Opened = FileName.empty() ? nullptr : std::fopen(FileName.c_str(), "rb");
+    TFileCloser File(Opened);
+    if (!File.File)
+        return Finish(*this, false, Msg::ReadError);
+    unsigned char Head[4];
+    if (std::fread(Head, 1, sizeof Head, File.File) != sizeof Head)
+        return Finish(*this, false, Msg::ReadError);
+    const std::int64_t TotalSize = DecodeTotalSize(Head);
+
+    // How many bytes the file holds, so that no buffer larger than the file
+    // is ever requested; a stream whose size is unknown is not a scheme file.
+    std::int64_t Available = -1;
+    if (std::fseek(File.File, 0, SEEK_END) == 0) {
+        const long End = std::ftell(File.File);
+        if (End >= 0 && std::fseek(File.File, 4, SEEK_SET) == 0)
+            Available = End;
+    }
+    if (Available < 0)
+        return Finish(*this, false, Msg::ReadError);
+    return LoadAfterTotalSize(*this, TotalSize, Available, [&](std::string& Buffer) {
+        const bool Whole = std::fread(Buffer.data(), 1, Buffer.size(), File.File) == Buffer.size();
+        std::fclose(File.File);
+        File.File = nullptr;
+        return Whole;
+    });
+}
