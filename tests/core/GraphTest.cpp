@@ -369,10 +369,10 @@ TEST(GraphNumberLevels, OneRowOrNoneIsHandedOutInItsOwnNumbering) {
 TEST(GraphNumberLevels, ContoursHandOutNothing) {
     const TArcs Cases[] = {
         {{1, {2}}, {2, {1}}},
-        {{1, {}}, {2, {3}}, {3, {2}}},       // behind vertices that can be numbered
-        {{1, {1}}, {2, {}}},                 // a loop
+        {{1, {}}, {2, {3}}, {3, {2}}}, // behind vertices that can be numbered
+        {{1, {1}}, {2, {}}},           // a loop
         {{1, {}}, {2, {1}}, {3, {2, 4}}, {4, {3}}},
-        {{1, {2}}, {3, {}}},                 // 2 has no row of its own
+        {{1, {2}}, {3, {}}}, // 2 has no row of its own
     };
     for (const TArcs& A : Cases) {
         auto G = MakeGraph(A);

@@ -109,7 +109,8 @@ struct TModel {
             }
             Table[Position] = Table.back();
             Table.pop_back();
-            auto it = std::find_if(Table.begin(), Table.end(), [](const TRec& r) { return r.Mark; });
+            auto it =
+                std::find_if(Table.begin(), Table.end(), [](const TRec& r) { return r.Mark; });
             if (it == Table.end())
                 return;
             Position = static_cast<std::size_t>(it - Table.begin());

@@ -26,7 +26,9 @@ TMultitudeElement Member(std::int32_t Key, std::int32_t Value, TReal Weight = 0)
     return TMultitudeElement(Key, Value, Weight);
 }
 
-int Sign(int r) { return (r > 0) - (r < 0); }
+int Sign(int r) {
+    return (r > 0) - (r < 0);
+}
 
 } // namespace
 
@@ -38,10 +40,9 @@ TEST(MultitudeCompare, KeysAndValuesCompareByTheirSignEvenAcrossTheWholeRange) {
         int Expected;
     };
     // A wrapping 32-bit difference would give the wrong sign on the last rows.
-    const Case Cases[] = {{1, 2, -1},          {2, 1, 1},          {7, 7, 0},
-                          {-5, 3, -1},         {Min32, Max32, -1}, {Max32, Min32, 1},
-                          {Max32, -1, 1},      {-2, Max32, -1},    {Min32, 1, -1},
-                          {Min32, Min32, 0}};
+    const Case Cases[] = {{1, 2, -1},         {2, 1, 1},         {7, 7, 0},      {-5, 3, -1},
+                          {Min32, Max32, -1}, {Max32, Min32, 1}, {Max32, -1, 1}, {-2, Max32, -1},
+                          {Min32, 1, -1},     {Min32, Min32, 0}};
     for (const Case& c : Cases) {
         EXPECT_EQ(Sign(CompareKeys(Member(c.A, 0), Member(c.B, 0))), c.Expected)
             << c.A << " vs " << c.B;
@@ -59,9 +60,9 @@ TEST(MultitudeCompare, CompareSubsetIsLexicographicWithAPrefixFirst) {
         int Expected;
     };
     const Case Cases[] = {
-        {{}, {}, 0},        {{}, {1}, -1},         {{1}, {}, 1},           {{1, 2}, {1, 3}, -1},
-        {{1, 2}, {1, 2, 3}, -1}, {{1, 2, 3}, {1, 2}, 1}, {{2}, {1, 5}, 1}, {{1, 5}, {1, 5}, 0},
-        {{Min32}, {Max32}, -1},
+        {{}, {}, 0},          {{}, {1}, -1},           {{1}, {}, 1},
+        {{1, 2}, {1, 3}, -1}, {{1, 2}, {1, 2, 3}, -1}, {{1, 2, 3}, {1, 2}, 1},
+        {{2}, {1, 5}, 1},     {{1, 5}, {1, 5}, 0},     {{Min32}, {Max32}, -1},
     };
     for (const Case& c : Cases) {
         const TMultitudeElement A = WithSubset(0, c.A);
@@ -140,8 +141,8 @@ TEST(MultitudeSearch, HitsAndInsertionPositionsOnAKeyOrderedSet) {
         int Position;
         bool Present;
     };
-    const Case Cases[] = {{1, 0, false}, {2, 0, true},  {3, 1, false}, {5, 1, true},
-                          {6, 2, false}, {8, 2, false}, {9, 2, true},  {10, 3, false},
+    const Case Cases[] = {{1, 0, false},     {2, 0, true},     {3, 1, false}, {5, 1, true},
+                          {6, 2, false},     {8, 2, false},    {9, 2, true},  {10, 3, false},
                           {Min32, 0, false}, {Max32, 3, false}};
     for (const Case& c : Cases) {
         int Index = -1;
@@ -250,8 +251,8 @@ TEST(MultitudeAdd, BothOverloadsStoreANestedSetInKeyOrder) {
     for (const TMultitude* Set : {&ByCopy, &ByReference}) {
         const TMultitude& Nested = *(*Set)[0].Subset;
         EXPECT_EQ(Nested.Compare, &CompareKeys);
-        EXPECT_EQ(KeyValues(Nested), (std::vector<std::pair<std::int32_t, std::int32_t>>{
-                                         {1, 2}, {4, 1}}));
+        EXPECT_EQ(KeyValues(Nested),
+                  (std::vector<std::pair<std::int32_t, std::int32_t>>{{1, 2}, {4, 1}}));
     }
 }
 
@@ -356,11 +357,8 @@ TEST(MultitudeSetAlgebra, SubtractRemovesWhatOtherHolds) {
         std::initializer_list<std::int32_t> This, Other, Expected;
     };
     const Case Cases[] = {
-        {{}, {1, 2}, {}},
-        {{1, 2}, {}, {1, 2}},
-        {{1, 2, 3, 4}, {2, 4, 6}, {1, 3}},
-        {{1, 2}, {1, 2}, {}},
-        {{5}, {4}, {5}},
+        {{}, {1, 2}, {}},     {{1, 2}, {}, {1, 2}}, {{1, 2, 3, 4}, {2, 4, 6}, {1, 3}},
+        {{1, 2}, {1, 2}, {}}, {{5}, {4}, {5}},
     };
     for (const Case& c : Cases) {
         auto This = KeySet(c.This);
@@ -389,8 +387,8 @@ TEST(MultitudeSetAlgebra, UniteAddsOnlyWhatIsMissingAndKeepsPresentMembers) {
     Other.Add(Member(2, 2));
     Other.Add(Member(3, 3));
     Set.Unite(Other);
-    EXPECT_EQ(KeyValues(Set), (std::vector<std::pair<std::int32_t, std::int32_t>>{
-                                  {1, 1}, {2, 100}, {3, 3}}));
+    EXPECT_EQ(KeyValues(Set),
+              (std::vector<std::pair<std::int32_t, std::int32_t>>{{1, 1}, {2, 100}, {3, 3}}));
     Set.Unite(TMultitude());
     EXPECT_EQ(Set.Count(), 3);
 }
