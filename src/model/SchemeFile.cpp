@@ -45,11 +45,12 @@ void Put32(std::string& Image, std::int64_t Offset, std::int64_t Value) {
 std::int32_t Get32(std::string_view Data, std::int64_t FileOffset) {
     std::uint32_t u = 0;
     for (int k = 3; k >= 0; --k)
-        u = (u << 8) | static_cast<unsigned char>(Data[static_cast<std::size_t>(FileOffset - 4 + k)]);
+        u = (u << 8) |
+            static_cast<unsigned char>(Data[static_cast<std::size_t>(FileOffset - 4 + k)]);
     return static_cast<std::int32_t>(u);
 }
 
-// The Part of loading that every outcome shares: the message first, then the
+// What every outcome of a load shares: the message first, then the
 // list is announced once, so that the windows show what it now holds.
 bool Finish(TWorkList& List, bool Success, std::string_view Error = {}) {
     if (!Success)
@@ -83,37 +84,51 @@ bool ReadScheme(TWorkList& List, std::string_view Data) {
 
     // Every offset lies in the names' area of the bytes read, and none runs
     // backwards (a negative name length). Checked before any work is made.
-    const auto Offset = [&](std::int64_t i) -> std::int64_t { return Get32(Data, HeaderSize + 4 * i); };
+    const auto Offset = [&](std::int64_t i) -> std::int64_t {
+        return Get32(Data, HeaderSize + 4 * i);
+    };
     for (std::int64_t i = 0; i <= n; ++i)
         if (Offset(i) < NamesStart || Offset(i) > TotalSize || (i > 0 && Offset(i) < Offset(i - 1)))
             return Finish(List, false, Msg::ReadError);
 
     // The names follow the table one after the other; with offsets inside
     // the names' area their total length cannot pass the end of the data.
-    std::int64_t NameAt = NamesStart;
-    const std::int64_t RecordSize = n + DurationSize;
-    std::int64_t RecordAt = Offset(n);
-    for (std::int64_t i = 0; i < n; ++i) {
-        const std::int64_t Length = Offset(i + 1) - Offset(i);
-        if (RecordAt + RecordSize > TotalSize)
-            break; // fewer records than Count: told below
-        const std::string_view Record =
-            Data.substr(static_cast<std::size_t>(RecordAt - 4), static_cast<std::size_t>(RecordSize));
-        const auto Duration = DecodeX87(std::span<const std::uint8_t, 10>(
-            reinterpret_cast<const std::uint8_t*>(Record.data()) + n, 10));
-        if (!Duration) {
-            TrimRows(List);
-            return Finish(List, false, Msg::ReadError);
+    // Nothing below needs more memory than the bytes read hold; should even
+    // that be short, the works read so far stay, as after any failure.
+    bool BadDuration = false;
+    try {
+        std::int64_t NameAt = NamesStart;
+        const std::int64_t RecordSize = n + DurationSize;
+        std::int64_t RecordAt = Offset(n);
+        for (std::int64_t i = 0; i < n; ++i) {
+            const std::int64_t Length = Offset(i + 1) - Offset(i);
+            if (RecordAt + RecordSize > TotalSize)
+                break; // fewer records than Count: told below
+            const std::string_view Record = Data.substr(static_cast<std::size_t>(RecordAt - 4),
+                                                        static_cast<std::size_t>(RecordSize));
+            const auto Duration = DecodeX87(std::span<const std::uint8_t, 10>(
+                reinterpret_cast<const std::uint8_t*>(Record.data()) + n, 10));
+            if (!Duration) {
+                BadDuration = true;
+                break;
+            }
+            TWorkData Work;
+            Work.Name = Cp1251ToUtf8(Data.substr(static_cast<std::size_t>(NameAt - 4),
+                                                 static_cast<std::size_t>(Length)));
+            Work.Duration = *Duration;
+            Work.Links.resize(static_cast<std::size_t>(n));
+            std::memcpy(Work.Links.data(), Record.data(), static_cast<std::size_t>(n));
+            List.AddWork(Work, false);
+            NameAt += Length;
+            RecordAt += RecordSize;
         }
-        TWorkData Work;
-        Work.Name = Cp1251ToUtf8(
-            Data.substr(static_cast<std::size_t>(NameAt - 4), static_cast<std::size_t>(Length)));
-        Work.Duration = *Duration;
-        Work.Links.resize(static_cast<std::size_t>(n));
-        std::memcpy(Work.Links.data(), Record.data(), static_cast<std::size_t>(n));
-        List.AddWork(Work, false);
-        NameAt += Length;
-        RecordAt += RecordSize;
+    } catch (const std::bad_alloc&) {
+        TrimRows(List);
+        return Finish(List, false, Msg::NoMemoryToRead);
+    }
+    if (BadDuration) {
+        TrimRows(List);
+        return Finish(List, false, Msg::ReadError);
     }
     if (List.Count() != n) {
         TrimRows(List);
@@ -123,10 +138,11 @@ bool ReadScheme(TWorkList& List, std::string_view Data) {
 }
 
 // Loading up to the point where the buffer has been read: TotalSize is
-// checked, then ReadScheme does the rest. Read(Buffer, Size) fills Buffer with
-// Size bytes from offset 4 or reports failure.
+// checked, then ReadScheme does the rest. Read(Buffer) fills the whole Buffer
+// with the bytes from offset 4 on, or reports failure.
 template <class TRead>
-bool LoadAfterTotalSize(TWorkList& List, std::int64_t TotalSize, std::int64_t Available, TRead Read) {
+bool LoadAfterTotalSize(TWorkList& List, std::int64_t TotalSize, std::int64_t Available,
+                        TRead Read) {
     if (TotalSize < 4)
         return Finish(List, false, Msg::NoMemoryToRead);
     // A TotalSize beyond the file cannot be read whole: no buffer is
@@ -145,9 +161,9 @@ bool LoadAfterTotalSize(TWorkList& List, std::int64_t TotalSize, std::int64_t Av
 }
 
 std::int64_t DecodeTotalSize(const unsigned char* p) {
-    const std::uint32_t u = static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-                            (static_cast<std::uint32_t>(p[2]) << 16) |
-                            (static_cast<std::uint32_t>(p[3]) << 24);
+    const std::uint32_t u =
+        static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+        (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
     return static_cast<std::int32_t>(u);
 }
 
@@ -209,9 +225,10 @@ bool ReplaceFile(const std::string& FileName, std::string_view Image) {
     fs::path Temporary;
     int Descriptor = -1;
     for (int Attempt = 0; Attempt < 16 && Descriptor < 0; ++Attempt) {
-        Temporary = Folder / ("." + Target.filename().string() + "." + std::to_string(Random() % 1000000000u) +
-                              ".tmp");
-        Descriptor = ::open(Temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, Exists ? 0600 : 0666);
+        Temporary = Folder / ("." + Target.filename().string() + "." +
+                              std::to_string(Random() % 1000000000u) + ".tmp");
+        Descriptor = ::open(Temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+                            Exists ? 0600 : 0666);
         if (Descriptor < 0 && errno != EEXIST)
             return false;
     }
@@ -288,7 +305,8 @@ bool LoadSchemeImage(TWorkList& List, std::string_view FileBytes) {
     List.Clear();
     if (FileBytes.size() < 4)
         return Finish(List, false, Msg::ReadError);
-    const std::int64_t TotalSize = DecodeTotalSize(reinterpret_cast<const unsigned char*>(FileBytes.data()));
+    const std::int64_t TotalSize =
+        DecodeTotalSize(reinterpret_cast<const unsigned char*>(FileBytes.data()));
     return LoadAfterTotalSize(List, TotalSize, static_cast<std::int64_t>(FileBytes.size()),
                               [&](std::string& Buffer) {
                                   std::memcpy(Buffer.data(), FileBytes.data() + 4, Buffer.size());
@@ -311,14 +329,15 @@ std::int64_t TWorkList::SchemeSize() const {
 bool TWorkList::SaveToFile(const std::string& FileName) {
     if (Count() == 0)
         return false;
-    std::optional<std::string> Image;
+    bool Written = false;
     try {
-        Image = BuildSchemeImage(*this);
+        const std::optional<std::string> Image = BuildSchemeImage(*this);
+        Written = Image && ReplaceFile(FileName, *Image);
     } catch (const std::bad_alloc&) {
         FileError(Msg::NoMemoryToSave);
         return false;
     }
-    if (!Image || !ReplaceFile(FileName, *Image)) {
+    if (!Written) {
         FileError(Msg::WriteError);
         return false;
     }

@@ -49,7 +49,9 @@ void TWorkList::Clear() {
     Modified = false;
 }
 
-void TWorkList::AddListener(TWorkListListener Listener) { Listeners.push_back(std::move(Listener)); }
+void TWorkList::AddListener(TWorkListListener Listener) {
+    Listeners.push_back(std::move(Listener));
+}
 
 void TWorkList::Changed(std::int32_t Index, std::int32_t Kind) {
     if (Updating)

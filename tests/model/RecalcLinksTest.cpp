@@ -135,7 +135,8 @@ TEST(RecalcLinks, DerivedValuesFromAnyCellAreRecomputed) {
 // What every cell must be, from the entered arcs alone.
 std::vector<Row> Oracle(const std::vector<std::vector<bool>>& Entered) {
     const int n = static_cast<int>(Entered.size());
-    std::vector<std::vector<bool>> Reach(static_cast<std::size_t>(n), std::vector<bool>(static_cast<std::size_t>(n)));
+    std::vector<std::vector<bool>> Reach(static_cast<std::size_t>(n),
+                                         std::vector<bool>(static_cast<std::size_t>(n)));
     for (int s = 0; s < n; ++s) {
         std::vector<int> Stack{s};
         while (!Stack.empty()) {
@@ -180,7 +181,8 @@ TEST(RecalcLinks, EveryCellClassAgreesWithReachabilityOnRandomSchemes) {
 
         TWorkList List;
         AddWorks(List, n);
-        std::vector<std::vector<bool>> Entered(static_cast<std::size_t>(n), std::vector<bool>(static_cast<std::size_t>(n)));
+        std::vector<std::vector<bool>> Entered(static_cast<std::size_t>(n),
+                                               std::vector<bool>(static_cast<std::size_t>(n)));
         const int Steps = 1 + static_cast<int>(Random() % 25);
         for (int s = 0; s < Steps; ++s) {
             const int i = static_cast<int>(Random() % n), j = static_cast<int>(Random() % n);
@@ -191,9 +193,10 @@ TEST(RecalcLinks, EveryCellClassAgreesWithReachabilityOnRandomSchemes) {
             // one as 1, a removed one as 0, whatever the cell showed.
             Enter(List, i, j, Entered[i][j] ? LinkDirect : LinkFree);
             const auto Expected = Oracle(Entered);
-            ASSERT_EQ(Cells(List), Expected) << "round " << Round << ", after step " << s
-                                             << "\nexpected:\n" << Show(Expected) << "got:\n"
-                                             << Show(Cells(List));
+            ASSERT_EQ(Cells(List), Expected)
+                << "round " << Round << ", after step " << s << "\nexpected:\n"
+                << Show(Expected) << "got:\n"
+                << Show(Cells(List));
             ASSERT_FALSE(List.HasContour);
         }
         for (int i = 0; i < n; ++i)

@@ -15,7 +15,9 @@ public:
     std::vector<std::string> Events;
 
     void Notice(std::string_view Text) override { Events.push_back("notice " + std::string(Text)); }
-    void FileError(std::string_view Text) override { Events.push_back("error " + std::string(Text)); }
+    void FileError(std::string_view Text) override {
+        Events.push_back("error " + std::string(Text));
+    }
     bool Question(std::string_view Text) override {
         Events.push_back("question " + std::string(Text));
         return false;
@@ -34,9 +36,10 @@ public:
         });
     }
 
-    static std::string Call(const std::string& Name, int Index, int Kind, int Count, bool Modified) {
-        return Name + "(" + std::to_string(Index) + "," + std::to_string(Kind) + ") n=" +
-               std::to_string(Count) + (Modified ? " modified" : "");
+    static std::string Call(const std::string& Name, int Index, int Kind, int Count,
+                            bool Modified) {
+        return Name + "(" + std::to_string(Index) + "," + std::to_string(Kind) +
+               ") n=" + std::to_string(Count) + (Modified ? " modified" : "");
     }
     static std::string Error(std::string_view Text) { return "error " + std::string(Text); }
 };

@@ -1,4 +1,4 @@
-// Scheme files: the exact bytes of the worked examples, round trips, every
+// Scheme files: the exact bytes of two small schemes, round trips, every
 // read failure with its message and announcement, and saves that fail without
 // harming the file that was there.
 
@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <csignal>
 #include <cstring>
 #include <random>
@@ -32,12 +33,15 @@ std::string Hex(std::initializer_list<int> Bytes) {
 }
 
 // Works "A" (1, depending on the second work) and "Bc" (2.5).
-const std::string Example55 = Hex({0x37, 0, 0, 0, 0x02, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x1C, 0, 0, 0, 0x1D, 0,
-                                   0, 0, 0x1F, 0, 0, 0, 0x41, 0x42, 0x63, 0xFF, 0x01, 0, 0, 0, 0, 0, 0, 0, 0x80,
-                                   0xFF, 0x3F, 0xFF, 0xFF, 0, 0, 0, 0, 0, 0, 0, 0xA0, 0x00, 0x40});
+const std::string Example55 =
+    Hex({0x37, 0,    0,    0,    0x02, 0, 0,    0, 0, 0, 0,    0,    0,    0,
+         0,    0,    0x1C, 0,    0,    0, 0x1D, 0, 0, 0, 0x1F, 0,    0,    0,
+         0x41, 0x42, 0x63, 0xFF, 0x01, 0, 0,    0, 0, 0, 0,    0,    0x80, 0xFF,
+         0x3F, 0xFF, 0xFF, 0,    0,    0, 0,    0, 0, 0, 0xA0, 0x00, 0x40});
 
-const std::string Example36 = Hex({0x24, 0, 0, 0, 0x01, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x18, 0, 0, 0, 0x19,
-                                   0, 0, 0, 0x41, 0xFF, 0, 0, 0, 0, 0, 0, 0, 0x80, 0xFF, 0x3F});
+const std::string Example36 =
+    Hex({0x24, 0, 0,    0, 0x01, 0, 0,    0,    0, 0, 0, 0, 0, 0, 0, 0,    0x18, 0,
+         0,    0, 0x19, 0, 0,    0, 0x41, 0xFF, 0, 0, 0, 0, 0, 0, 0, 0x80, 0xFF, 0x3F});
 
 void Put32(std::string& Image, std::size_t At, std::uint32_t Value) {
     for (int k = 0; k < 4; ++k)
@@ -150,10 +154,10 @@ TEST_F(SchemeFile, SavingAnEmptyListDoesNothing) {
 }
 
 std::string RandomName(std::mt19937& Random) {
-    static const std::vector<std::string> Letters = {"а", "б", "в", "г", "д", "е", "ё", "ж", "з", "и", "й", "к",
-                                                     "л", "м", "н", "о", "п", "р", "с", "т", "у", "ф", "х", "ц",
-                                                     "ч", "ш", "щ", "ъ", "ы", "ь", "э", "ю", "я", "А", "Я", "Ё",
-                                                     " ", "-", "1", "Z", "№", "—", "«", "»", "Ї", "ў", "\xC2\x98"};
+    static const std::vector<std::string> Letters = {
+        "а", "б", "в", "г", "д", "е", "ё", "ж", "з", "и", "й", "к", "л", "м", "н",       "о",
+        "п", "р", "с", "т", "у", "ф", "х", "ц", "ч", "ш", "щ", "ъ", "ы", "ь", "э",       "ю",
+        "я", "А", "Я", "Ё", " ", "-", "1", "Z", "№", "—", "«", "»", "Ї", "ў", "\xC2\x98"};
     std::string Name;
     const int Length = 1 + static_cast<int>(Random() % 12);
     for (int i = 0; i < Length; ++i)
@@ -163,7 +167,8 @@ std::string RandomName(std::mt19937& Random) {
 
 TReal RandomDuration(std::mt19937& Random) {
     // Full 64-bit significands: fractions that no double could carry.
-    const std::uint64_t Significand = (std::uint64_t{Random()} << 32) | Random() | (std::uint64_t{1} << 63);
+    const std::uint64_t Significand =
+        (std::uint64_t{Random()} << 32) | Random() | (std::uint64_t{1} << 63);
     return std::ldexp(static_cast<TReal>(Significand), static_cast<int>(Random() % 40) - 80);
 }
 
@@ -246,9 +251,9 @@ TEST_F(SchemeFile, AnEmptySchemeOfTwentyBytesLoadsWithoutAMessage) {
 
 TEST_F(SchemeFile, OwnCellsAreForbiddenWhateverTheFileHeld) {
     std::string Image = Example55;
-    Image[31] = 0;  // own cell of "A"
-    Image[44] = 3;  // own cell of "Bc"
-    Image[43] = 0;  // "Bc" on "A": not entered
+    Image[31] = 0; // own cell of "A"
+    Image[44] = 3; // own cell of "Bc"
+    Image[43] = 0; // "Bc" on "A": not entered
     ASSERT_TRUE(Load(Image));
     EXPECT_EQ(Cells(List), (std::vector<Row>{{-1, 1}, {-1, -1}}));
 }
@@ -287,14 +292,17 @@ struct TDamage {
     int WorksLeft = 0;
 };
 
-void PrintTo(const TDamage& d, std::ostream* Out) { *Out << d.What; }
+void PrintTo(const TDamage& d, std::ostream* Out) {
+    *Out << d.What;
+}
 
 std::string With32(std::string Image, std::size_t At, std::uint32_t Value) {
     Put32(Image, At, Value);
     return Image;
 }
 
-std::string WithDuration(std::string Image, std::size_t At, std::uint64_t Significand, unsigned Top) {
+std::string WithDuration(std::string Image, std::size_t At, std::uint64_t Significand,
+                         unsigned Top) {
     TX87Bytes b{};
     for (int i = 0; i < 8; ++i)
         b[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(Significand >> (8 * i));
@@ -335,7 +343,8 @@ std::vector<TDamage> DamagedFiles() {
         {"count_zero_offset_past_the_data", With32(With32(E, 4, 0), 16, 60), Msg::ReadError},
         {"first_duration_nan", WithDuration(E, 33, One | 1, 0x7FFF), Msg::ReadError, 0},
         {"second_duration_infinite", WithDuration(E, 45, One, 0xFFFF), Msg::ReadError, 1},
-        {"second_duration_unnormal", WithDuration(E, 45, 0x4000000000000000, 0x3FFF), Msg::ReadError, 1},
+        {"second_duration_unnormal", WithDuration(E, 45, 0x4000000000000000, 0x3FFF),
+         Msg::ReadError, 1},
         {"second_duration_pseudo_denormal", WithDuration(E, 45, One, 0), Msg::ReadError, 1},
     };
 }
@@ -368,7 +377,8 @@ TEST_F(SchemeFile, TheUnreadRecordsColumnsAreCutFromTheWorksThatCame) {
     std::string Image = Hex({0, 0, 0, 0, 3, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
     Image += Hex({32, 0, 0, 0, 33, 0, 0, 0, 34, 0, 0, 0, 35, 0, 0, 0});
     Image += "XYZ";
-    Image += Hex({0xFF, 1, 1}) + std::string(reinterpret_cast<const char*>(EncodeX87(2).data()), 10);
+    Image +=
+        Hex({0xFF, 1, 1}) + std::string(reinterpret_cast<const char*>(EncodeX87(2).data()), 10);
     Put32(Image, 0, static_cast<std::uint32_t>(Image.size()));
     EXPECT_FALSE(Load(Image, Msg::CountMismatch));
     ASSERT_EQ(List.Count(), 1);
@@ -500,6 +510,42 @@ TEST_F(SchemeFile, SavingWithARelativeNameWorksInTheCurrentFolder) {
     fs::current_path(Old);
     EXPECT_TRUE(Saved);
     EXPECT_EQ(ReadBytes(Folder.File("here.kcrct")), Example55);
+}
+
+} // namespace
+
+namespace {
+
+// The fuzzer's seed files say what they are in their names; each must still
+// be what it says, or the fuzzer would start from the wrong places.
+TEST(FuzzSeeds, SoundSeedsLoadAndDamagedOnesDoNot) {
+    const std::vector<std::pair<std::string, bool>> Seeds = {
+        {"two_works", true},
+        {"one_work", true},
+        {"empty", true},
+        {"contour", true},
+        {"cyrillic_chain", true},
+        {"short", false},
+        {"total_size_huge", false},
+        {"count_negative", false},
+        {"offsets_backwards", false},
+        {"records_past_data", false},
+        {"nan_duration", false},
+    };
+    for (const auto& [Name, Sound] : Seeds) {
+        const std::string File = std::string(KORVANT_FUZZ_CORPUS) + "/" + Name + ".kcrct";
+        ASSERT_TRUE(std::filesystem::exists(File)) << File;
+        TWorkList List;
+        EXPECT_EQ(List.LoadFromFile(File), Sound) << Name;
+    }
+    TWorkList Chain;
+    ASSERT_TRUE(Chain.LoadFromFile(std::string(KORVANT_FUZZ_CORPUS) + "/cyrillic_chain.kcrct"));
+    ASSERT_EQ(Chain.Count(), 3);
+    EXPECT_EQ(Chain.GetWork(0).Name, "Работа");
+    EXPECT_EQ(Chain.GetWork(1).Name, "Этап");
+    EXPECT_EQ(Chain.GetWork(2).Name, "\xC2\x98«№»");
+    EXPECT_EQ(Chain.GetWork(0).Links, (TABs{-1, 1, 3}));
+    EXPECT_EQ(Chain.GetWork(1).Duration, std::ldexp(TReal{1}, -16445));
 }
 
 } // namespace

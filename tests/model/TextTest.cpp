@@ -24,9 +24,10 @@ TEST(ParseReal, ReadsPlainDecimalNumbersWithTheGivenSeparator) {
 }
 
 TEST(ParseReal, RefusesWhatIsNotAPlainFiniteDecimal) {
-    for (const char* Text : {"", " ", "inf", "-inf", "infinity", "nan", "NaN", "0x1p3", "0x10", "1e5000",
-                             "-1e5000", "1,5", "1.5.", "1..5", "1e", "1e+", ".", "-", "+", "e5", " 1", "1 ",
-                             "1_000", "١"})
+    for (const char* Text :
+         {"",     " ",      "inf",     "-inf", "infinity", "nan",  "NaN",   "0x1p3",
+          "0x10", "1e5000", "-1e5000", "1,5",  "1.5.",     "1..5", "1e",    "1e+",
+          ".",    "-",      "+",       "e5",   " 1",       "1 ",   "1_000", "١"})
         EXPECT_FALSE(ParseReal(Text)) << '"' << Text << '"';
     EXPECT_FALSE(ParseReal("1.5", ','));
     EXPECT_FALSE(ParseReal("1,5,", ','));
@@ -44,7 +45,8 @@ TEST(FormatReal, WritesFifteenSignificantDigitsWithTheGivenSeparator) {
 TEST(FormatReal, TextReadsBackToTheSameFifteenDigits) {
     std::mt19937_64 Random(15);
     for (int i = 0; i < 2000; ++i) {
-        const TReal Value = std::ldexp(static_cast<TReal>(Random()), static_cast<int>(Random() % 120) - 100);
+        const TReal Value =
+            std::ldexp(static_cast<TReal>(Random()), static_cast<int>(Random() % 120) - 100);
         for (char Separator : {'.', ','}) {
             const std::string Text = FormatReal(Value, Separator);
             const auto Back = ParseReal(Text, Separator);
@@ -78,7 +80,8 @@ TEST(Cp1251, EveryByteGoesToOneCharacterAndBack) {
 
 TEST(Cp1251, CyrillicAndPunctuationHaveTheirBytes) {
     EXPECT_EQ(Utf8ToCp1251("Работа №1 — «Ёлка» ё€"),
-              std::string("\xD0\xE0\xE1\xEE\xF2\xE0 \xB9" "1 \x97 \xAB\xA8\xEB\xEA\xE0\xBB \xB8\x88"));
+              std::string("\xD0\xE0\xE1\xEE\xF2\xE0 \xB9"
+                          "1 \x97 \xAB\xA8\xEB\xEA\xE0\xBB \xB8\x88"));
     EXPECT_EQ(Cp1251ToUtf8("\xC0\xFF\xA8\xB8\xB9"), "АяЁё№");
     EXPECT_EQ(Cp1251ToUtf8("Bc"), "Bc");
 }
@@ -89,8 +92,10 @@ TEST(Cp1251, TheUndefinedByteIsKeptAsU0098) {
 }
 
 TEST(Cp1251, RefusesWhatTheCodePageCannotHoldAndBrokenUtf8) {
-    for (const char* Text : {"日本", "\xF0\x9F\x98\x80", "\xC2\x80", "\xC2\x99", "ü", "\x80", "\xD0",
-                             "\xE2\x80", "\xC0\x80", "\xE0\x80\xAF", "\xED\xA0\x80", "\xFF", "A\xD0" "A"}) {
+    for (const char* Text : {"日本", "\xF0\x9F\x98\x80", "\xC2\x80", "\xC2\x99", "ü", "\x80",
+                             "\xD0", "\xE2\x80", "\xC0\x80", "\xE0\x80\xAF", "\xED\xA0\x80", "\xFF",
+                             "A\xD0"
+                             "A"}) {
         EXPECT_FALSE(Utf8ToCp1251(Text)) << Text;
         EXPECT_FALSE(IsStorableName(Text)) << Text;
     }

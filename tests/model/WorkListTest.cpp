@@ -12,7 +12,9 @@ namespace {
 
 using Row = TABs;
 
-TWorkData Work(const std::string& Name, TReal Duration = 1) { return TWorkData{Name, Duration, {}}; }
+TWorkData Work(const std::string& Name, TReal Duration = 1) {
+    return TWorkData{Name, Duration, {}};
+}
 
 TEST(WorkList, StartsEmptyAndUnmodified) {
     TWorkList List;
@@ -114,8 +116,12 @@ TEST(WorkList, ListenersAreCalledInRegistrationOrderForEveryKind) {
     List.Changed(0, ckPathMode);
     List.Changed(1, ckQuietAdd);
     std::vector<std::string> Expected;
-    for (auto [Index, Kind, Count] : {std::tuple{0, ckAdd, 1}, {1, ckAdd, 2}, {1, ckScheme, 2},
-                                      {0, ckWork, 2}, {0, ckPathMode, 2}, {1, ckQuietAdd, 2}})
+    for (auto [Index, Kind, Count] : {std::tuple{0, ckAdd, 1},
+                                      {1, ckAdd, 2},
+                                      {1, ckScheme, 2},
+                                      {0, ckWork, 2},
+                                      {0, ckPathMode, 2},
+                                      {1, ckQuietAdd, 2}})
         for (const char* Name : {"table", "diagram", "arcs"})
             Expected.push_back(TRecorder::Call(Name, Index, Kind, Count, true));
     EXPECT_EQ(Rec.Events, Expected);
@@ -126,7 +132,8 @@ TEST(WorkList, ListenersSeeTheCellsAlreadyRecalculated) {
     List.AddWork(Work("A"), true);
     List.AddWork(Work("B"), true);
     std::vector<Row> Seen;
-    List.AddListener([&](TWorkList& L, std::int32_t, std::int32_t) { Seen.push_back(L.GetWork(0).Links); });
+    List.AddListener(
+        [&](TWorkList& L, std::int32_t, std::int32_t) { Seen.push_back(L.GetWork(0).Links); });
     List.GetWork(1).Links[0] = LinkDirect;
     List.Changed(1, ckScheme);
     ASSERT_EQ(Seen.size(), 1u);
@@ -219,8 +226,9 @@ TEST(WorkList, AListenerMayRegisterAnotherDuringANotification) {
     });
     List.AddWork(Work("A"), true);
     List.Changed(0, ckWork);
-    EXPECT_EQ(Rec.Events, (std::vector<std::string>{"first", TRecorder::Call("late", 0, ckAdd, 1, true),
-                                                    TRecorder::Call("late", 0, ckWork, 1, true)}));
+    EXPECT_EQ(Rec.Events,
+              (std::vector<std::string>{"first", TRecorder::Call("late", 0, ckAdd, 1, true),
+                                        TRecorder::Call("late", 0, ckWork, 1, true)}));
 }
 
 TEST(WorkList, IndependentListsShareNothing) {

@@ -21,7 +21,9 @@ TX87Bytes Bytes(std::uint64_t Significand, unsigned SignAndExponent) {
     return b;
 }
 
-std::optional<TReal> Decode(const TX87Bytes& b) { return DecodeX87(std::span<const std::uint8_t, 10>(b)); }
+std::optional<TReal> Decode(const TX87Bytes& b) {
+    return DecodeX87(std::span<const std::uint8_t, 10>(b));
+}
 
 struct TKnown {
     const char* What;
@@ -85,7 +87,8 @@ TEST(X87, EveryPatternThatIsNoFiniteCanonicalNumberIsRefused) {
 TEST(X87, InfinityAndNaNGetTheFormatsOwnEncodings) {
     EXPECT_EQ(EncodeX87(std::numeric_limits<TReal>::infinity()), Bytes(Top, 0x7FFF));
     EXPECT_EQ(EncodeX87(-std::numeric_limits<TReal>::infinity()), Bytes(Top, 0xFFFF));
-    EXPECT_EQ(EncodeX87(std::numeric_limits<TReal>::quiet_NaN()), Bytes(0xC000000000000000, 0x7FFF));
+    EXPECT_EQ(EncodeX87(std::numeric_limits<TReal>::quiet_NaN()),
+              Bytes(0xC000000000000000, 0x7FFF));
 }
 
 TEST(X87, RandomValuesGoThereAndBackUnchanged) {
@@ -94,7 +97,8 @@ TEST(X87, RandomValuesGoThereAndBackUnchanged) {
         // A random significand under an exponent from the whole range,
         // denormals included.
         const std::uint64_t Significand = Random();
-        const int Exponent = static_cast<int>(Random() % (LDBL_MAX_EXP - LDBL_MIN_EXP + 70)) + LDBL_MIN_EXP - 68;
+        const int Exponent =
+            static_cast<int>(Random() % (LDBL_MAX_EXP - LDBL_MIN_EXP + 70)) + LDBL_MIN_EXP - 68;
         TReal Value = std::ldexp(static_cast<TReal>(Significand), Exponent - 64);
         if (Random() & 1)
             Value = -Value;

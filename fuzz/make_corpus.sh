@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Writes the seed files of the scheme-reader fuzzer into fuzz/corpus: a few
+# sound schemes and a few damaged ones, each small enough to read in a hex dump.
+set -euo pipefail
+out="$(dirname "$0")/corpus"
+mkdir -p "$out"
+
+# Bytes given as hexadecimal pairs, blanks ignored.
+bytes() { local h; h=$(tr -d ' \n' <<<"$*"); printf "$(sed 's/../\\x&/g' <<<"$h")"; }
+
+header55='37000000 02000000 00000000 00000000 1C000000 1D000000 1F000000 414263'
+rec_a='FF01 0000000000000080FF3F'   # cells -1, 1; duration 1
+rec_bc='FFFF 00000000000000A00040'   # cells -1, -1; duration 2.5
+
+bytes "$header55 $rec_a $rec_bc" >"$out/two_works.kcrct"
+bytes "24000000 01000000 00000000 00000000 18000000 19000000 41 FF 0000000000000080FF3F" >"$out/one_work.kcrct"
+bytes "14000000 00000000 00000000 00000000 14000000" >"$out/empty.kcrct"
+# "Bc" also depends on "A": a contour.
+bytes "$header55 $rec_a 01FF 00000000000000A00040" >"$out/contour.kcrct"
+# Three works named in Cyrillic (code page 1251), a chain with a redundant cell
+# and a stray 5, one duration a denormal.
+bytes "55000000 03000000 00000000 00000000
+       20000000 26000000 2A000000 2E000000
+       D0E0E1EEF2E0 DDF2E0EF 98ABB9BB
+       FF0105 CDCCCCCCCCCCCCCCFB3F
+       FFFF01 01000000000000000000
+       FFFFFF 0000000000000080FF3F" >"$out/cyrillic_chain.kcrct"
+# Damaged: one byte short, TotalSize far past the file, negative Count,
+# offsets running backwards, records past the data, a NaN duration.
+bytes "$header55 $rec_a FFFF 00000000000000A000" >"$out/short.kcrct"
+bytes "FFFFFF7F 02000000 00000000 00000000 1C000000 1D000000 1F000000 414263 $rec_a $rec_bc" >"$out/total_size_huge.kcrct"
+bytes "37000000 FFFFFFFF 00000000 00000000 1C000000 1D000000 1F000000 414263 $rec_a $rec_bc" >"$out/count_negative.kcrct"
+bytes "37000000 02000000 00000000 00000000 1D000000 1C000000 1F000000 414263 $rec_a $rec_bc" >"$out/offsets_backwards.kcrct"
+bytes "37000000 02000000 00000000 00000000 1C000000 1D000000 2B000000 414263 $rec_a $rec_bc" >"$out/records_past_data.kcrct"
+bytes "$header55 FF01 0100000000000080FF7F $rec_bc" >"$out/nan_duration.kcrct"
