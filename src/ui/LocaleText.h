@@ -1,0 +1,17 @@
+#pragma once
+// Durations as the windows show and read them: the general decimal form with
+// up to 15 significant digits and the decimal separator of the user's locale.
+
+#include "core/Real.h"
+
+#include <QString>
+
+#include <optional>
+
+// The locale's decimal separator; '.' for a locale whose separator is not a
+// single ASCII character, since durations are plain decimal text.
+char DecimalSeparator();
+
+QString DurationText(TReal Duration);
+// A finite decimal number with the locale's separator, or nothing.
+std::optional<TReal> DurationFromText(const QString& Text);

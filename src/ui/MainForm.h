@@ -1,0 +1,116 @@
+#pragma once
+// The main window: the list of works, kept row for row in step with the work
+// list, and the menus through which every other window and every file
+// operation is reached. It asks about unsaved changes before a scheme is
+// thrown away, switches the path mode and opens the help document.
+
+#include "core/Real.h"
+
+#include <QMainWindow>
+#include <QPointer>
+
+#include <cstdint>
+#include <string>
+
+class QAction;
+class QMenu;
+class QTableWidget;
+class TDialogs;
+class TWorkEditForm;
+class TWorkList;
+
+class TMainForm : public QMainWindow {
+    Q_OBJECT
+
+public:
+    // PathSign is the program's path mode, -1 critical and +1 shortest; the
+    // check mark of the path item starts set, so it starts as -1.
+    TMainForm(TWorkList& List, TDialogs& Dialogs, std::int32_t& PathSign);
+    ~TMainForm() override;
+
+    // The windows the commands open, set by start-up once they exist.
+    void SetWorkEditor(TWorkEditForm* Editor) { WorkEditor = Editor; }
+    void SetWorksTable(QWidget* Window) { WorksTable = Window; }
+    void SetCircuitForm(QWidget* Window) { CircuitForm = Window; }
+    void SetDebugForm(QWidget* Window) { DebugForm = Window; }
+
+    // The work editor's name check: whether a row other than Index (grid
+    // rows counted from 1 below the title row) holds exactly Name. Message
+    // is the notice to show when it does. Duration is not used.
+    bool IsNameTaken(const std::string& Name, std::int32_t Index, TReal Duration,
+                     std::string& Message) const;
+
+    // What "Загрузить" does once a file is chosen; start-up uses it for the
+    // file named on the command line.
+    void LoadScheme(const std::string& FileName);
+
+    void N4Click();
+    void FileSaveMenuClick();
+    void FileLoadMenuClick();
+    void ExitMenuClick();
+    void AddWorkBtnClick();
+    void DependenceBtnClick();
+    void N3Click();
+    void N6Click();
+    void CrtFastPathMenuClick();
+    void N9Click();
+    void WorksEditorDblClick();
+    void WorksEditorKeyUp(int Key);
+
+    // The file name the save dialog proposes: the one last chosen in it or
+    // taken over from a load, none after "Новый".
+    const std::string& SaveDialogFileName() const { return SaveName; }
+    // The help document, beside the program.
+    QString HelpFile;
+
+    QTableWidget* WorksEditor;
+    QMenu* FileMenu;
+    QMenu* DataMenu;
+    QMenu* N5;
+    QMenu* OptionsMenu;
+    QMenu* HelpMenu;
+    QAction* N4;
+    QAction* FileSaveMenu;
+    QAction* FileLoadMenu;
+    QAction* ExitMenu;
+    QAction* AddWorkBtn;
+    QAction* DependenceBtn;
+    QAction* N3;
+    QAction* N6;
+    QAction* CrtFastPathMenu;
+    QAction* N9;
+
+signals:
+    // The window has closed; the program ends with it.
+    void Closed();
+
+protected:
+    void resizeEvent(QResizeEvent* Event) override;
+    void closeEvent(QCloseEvent* Event) override;
+    bool eventFilter(QObject* Watched, QEvent* Event) override;
+
+private:
+    void CreateMenus();
+    void FormResize();
+    void FormCloseQuery();
+    bool HoldsWorks() const { return FilledRows > 0; }
+    // Grid rows as the commands count them: the title row is row 0.
+    int RowCount() const;
+    QString Cell(int Column, int Row) const;
+    void SetCell(int Column, int Row, const QString& Text);
+    void AppendRow(const QString& Name, const QString& Duration);
+    void EmptyGrid();
+    void FillGrid();
+    void ShowWindow(QWidget* Window);
+
+    TWorkList& List;
+    TDialogs& Dialogs;
+    std::int32_t& PathSign;
+    TWorkEditForm* WorkEditor = nullptr;
+    QPointer<QWidget> WorksTable;
+    QPointer<QWidget> CircuitForm;
+    QPointer<QWidget> DebugForm;
+    std::string SaveName;
+    // Data rows that hold a work; the grid shows one blank row when none does.
+    int FilledRows = 0;
+};

@@ -1,0 +1,40 @@
+#include "ui/StartUp.h"
+
+#include "ui/Dialogs.h"
+#include "ui/MainForm.h"
+#include "ui/WorkEditForm.h"
+#include "ui/WorksTableForm.h"
+
+#include <exception>
+
+std::int32_t PathSign = -1;
+
+TStartUp::TStartUp(TDialogs& Dialogs, std::int32_t& Sign) : Dialogs(Dialogs) {
+    WorkList.Messenger = &Dialogs;
+    MainForm = std::make_unique<TMainForm>(WorkList, Dialogs, Sign);
+    WorkEditForm = std::make_unique<TWorkEditForm>(Dialogs, MainForm.get());
+    WorksTableForm = std::make_unique<TWorksTableForm>(WorkList, MainForm.get());
+    // Diagram window here (registers its listener second), then the debug
+    // window, then the works-arcs window (registers its listener third).
+
+    MainForm->SetWorkEditor(WorkEditForm.get());
+    MainForm->SetWorksTable(WorksTableForm.get());
+}
+
+TStartUp::~TStartUp() {
+    // Nothing is announced while the windows go.
+    WorkList.Updating = true;
+}
+
+void TStartUp::Start(const std::string& SchemeFile) {
+    MainForm->show();
+    if (SchemeFile.empty())
+        return;
+    // The event loop does not run yet, so its fault handler cannot catch
+    // what the first rebuild raises.
+    try {
+        MainForm->LoadScheme(SchemeFile);
+    } catch (const std::exception& Fault) {
+        Dialogs.Error(Fault.what());
+    }
+}

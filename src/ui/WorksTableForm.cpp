@@ -1,0 +1,125 @@
+#include "ui/WorksTableForm.h"
+
+#include "model/WorkList.h"
+#include "ui/WindowFrame.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace {
+
+// The window cannot be narrower than the room its caption and buttons need;
+// a matrix narrower than that sits in the top-left corner of a white square.
+const int NarrowestClientWidth = ClientSizeOf(123, 60).width();
+
+} // namespace
+
+TTabImage::TTabImage(TWorksTableForm& Form, QWidget* Parent) : QWidget(Parent), Form(Form) {
+    setMouseTracking(true);
+    Bitmap = QImage(10, 10, QImage::Format_RGB32);
+    Bitmap.fill(Qt::white);
+}
+
+void TTabImage::paintEvent(QPaintEvent*) {
+    QPainter Painter(this);
+    Painter.drawImage(0, 0, Bitmap);
+}
+
+void TTabImage::mouseMoveEvent(QMouseEvent* Event) {
+    const QPoint At = Event->position().toPoint();
+    Form.TabImMouseMove(At.x(), At.y());
+}
+
+void TTabImage::mouseReleaseEvent(QMouseEvent* Event) { Form.TabImMouseUp(Event->button()); }
+
+TWorksTableForm::TWorksTableForm(TWorkList& List, QWidget* MainForm)
+    : QWidget(nullptr, Qt::Window), List(List), MainForm(MainForm) {
+    setWindowTitle(QStringLiteral("Таблица связей"));
+    setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
+    QPalette Background = palette();
+    Background.setColor(QPalette::Window, Background.color(QPalette::HighlightedText));
+    setPalette(Background);
+    setAutoFillBackground(true);
+    setMinimumWidth(NarrowestClientWidth);
+    resize(ClientSizeOf(123, 60));
+    move(43, 471);
+    TabIm = new TTabImage(*this, this);
+    TabIm->setGeometry(0, 0, 10, 10);
+    FormCreate();
+}
+
+void TWorksTableForm::FormCreate() {
+    TableSize = width();
+    CanvasFont = TableFont();
+    List.AddListener([this](TWorkList& Changed, std::int32_t, std::int32_t Kind) {
+        if (Kind != ckQuietAdd)
+            Redraw(Changed);
+    });
+}
+
+void TWorksTableForm::Redraw(const TWorkList& Works) {
+    QImage& Bitmap = TabIm->Bitmap;
+    {
+        QPainter Painter(&Bitmap);
+        ClearWorksTable(Painter, TableSize);
+    }
+    const int n = Works.Count();
+    if (n == 0) {
+        hide();
+        TabIm->update();
+        return;
+    }
+    const TTableMetrics Measured = MeasureWorksTable(Works, CanvasFont, &Bitmap);
+    HeaderSize = Measured.HeaderSize;
+    CellSize = Measured.CellSize;
+    TableSize = Measured.TableSize;
+
+    resize(TableSize, height());
+    if (width() > TableSize)
+        TableSize = width();
+    resize(width(), TableSize);
+    TabIm->setGeometry(0, 0, TableSize, TableSize);
+    // The old picture is white already; the bitmap only changes its size.
+    Bitmap = QImage(TableSize, TableSize, QImage::Format_RGB32);
+    Bitmap.fill(Qt::white);
+
+    QPainter Painter(&Bitmap);
+    DrawWorksTable(Painter, Works, Metrics(), CanvasFont);
+    Painter.end();
+    TabIm->update();
+}
+
+void TWorksTableForm::TabImMouseMove(int X, int Y) {
+    LastX = X;
+    LastY = Y;
+}
+
+void TWorksTableForm::TabImMouseUp(Qt::MouseButton Button) {
+    const std::optional<TTableCell> At = CellAt(Metrics(), List.Count(), LastX, LastY);
+    if (!At)
+        return;
+    std::int8_t& Cell = List.GetWork(At->Row).Links[static_cast<std::size_t>(At->Column)];
+    std::int8_t Value = Cell;
+    if (Button == Qt::LeftButton && Cell == LinkFree)
+        Value = LinkDirect;
+    else if (Button == Qt::LeftButton && Cell == LinkImplied)
+        Value = LinkRedundant;
+    else if (Button == Qt::RightButton && Cell == LinkDirect)
+        Value = LinkFree;
+    else if (Button == Qt::RightButton && Cell == LinkRedundant)
+        Value = LinkImplied;
+    else
+        return;
+    Cell = Value;
+    List.Changed(At->Row, ckScheme);
+}
+
+void TWorksTableForm::keyReleaseEvent(QKeyEvent* Event) {
+    if (Event->key() == Qt::Key_F2 && MainForm && MainForm->isVisible()) {
+        MainForm->raise();
+        MainForm->activateWindow();
+        return;
+    }
+    QWidget::keyReleaseEvent(Event);
+}

@@ -1,0 +1,44 @@
+// korvant: without arguments the program's windows; with a scheme file the
+// windows with that scheme loaded; --report and --render answer without a
+// window.
+
+#include "ui/CommandLine.h"
+#include "ui/KorvantApplication.h"
+#include "ui/MainForm.h"
+#include "ui/QtDialogs.h"
+#include "ui/StartUp.h"
+
+#include <QStringList>
+
+#include <string>
+
+int main(int argc, char** argv) {
+    if (const std::optional<int> Code = RunCommandLine(argc, argv))
+        return *Code;
+
+    TKorvantApplication App(argc, argv);
+    App.setApplicationName(QStringLiteral("korvant"));
+    // Only the main window ends the program; the other windows merely hide.
+    App.setQuitOnLastWindowClosed(false);
+
+    // The scheme named on the command line (Qt has taken its own options out).
+    std::string SchemeFile;
+    const QStringList Arguments = App.arguments();
+    if (Arguments.size() > 1)
+        SchemeFile = Arguments.at(1).toStdString();
+
+    TQtDialogs Dialogs;
+    App.SetFaultDialogs(&Dialogs);
+    int Result = 0;
+    {
+        TStartUp Program(Dialogs, PathSign);
+        Dialogs.SetOwner(Program.MainForm.get());
+        // Closing the main window ends the program, whatever else is open.
+        QObject::connect(Program.MainForm.get(), &TMainForm::Closed, &App,
+                         [] { QCoreApplication::exit(0); });
+        Program.Start(SchemeFile);
+        Result = App.exec();
+    }
+    App.SetFaultDialogs(nullptr);
+    return Result;
+}

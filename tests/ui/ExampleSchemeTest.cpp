@@ -1,0 +1,51 @@
+#include "ConstructionExample.h"
+
+#include "model/Messenger.h"
+#include "model/WorkList.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+class TRecorder : public TMessenger {
+public:
+    std::vector<std::string> Texts;
+    void Notice(std::string_view Text) override { Texts.emplace_back(Text); }
+    void FileError(std::string_view Text) override { Texts.emplace_back(Text); }
+    bool Question(std::string_view) override { return false; }
+};
+
+TEST(ExampleScheme, TheBundledFileIsTheExampleAsItsSourceDescribesIt) {
+    TRecorder Messages;
+    TWorkList Loaded;
+    Loaded.Messenger = &Messages;
+    ASSERT_TRUE(Loaded.LoadFromFile(KORVANT_EXAMPLE_FILE)) << KORVANT_EXAMPLE_FILE;
+    EXPECT_TRUE(Messages.Texts.empty());
+    EXPECT_FALSE(Loaded.HasContour);
+
+    TWorkList Source;
+    FillConstructionExample(Source);
+    ASSERT_EQ(Loaded.Count(), Source.Count());
+    for (int i = 0; i < Source.Count(); ++i) {
+        EXPECT_EQ(Loaded.GetWork(i).Name, Source.GetWork(i).Name) << i;
+        EXPECT_EQ(Loaded.GetWork(i).Duration, Source.GetWork(i).Duration) << i;
+        EXPECT_EQ(Loaded.GetWork(i).Links, Source.GetWork(i).Links) << i;
+    }
+}
+
+TEST(ExampleScheme, ShowsEveryKindOfCell) {
+    TWorkList List;
+    FillConstructionExample(List);
+    EXPECT_FALSE(List.HasContour);
+    std::vector<int> Seen(5, 0);
+    for (int i = 0; i < List.Count(); ++i)
+        for (std::int8_t Cell : List.GetWork(i).Links)
+            ++Seen[static_cast<std::size_t>(Cell + 1)];
+    for (int Kind = 0; Kind < 5; ++Kind)
+        EXPECT_GT(Seen[static_cast<std::size_t>(Kind)], 0) << "cell value " << Kind - 1;
+}
+
+} // namespace

@@ -1,0 +1,464 @@
+#include "ScriptedDialogs.h"
+#include "UiTestSupport.h"
+
+#include "messages/ErrorStrings.h"
+#include "model/WorkList.h"
+#include "ui/MainForm.h"
+#include "ui/StartUp.h"
+#include "ui/WorkEditForm.h"
+#include "ui/WorksTableForm.h"
+
+#include <QAction>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+using TRows = std::vector<std::pair<std::string, std::string>>;
+
+class MainForm : public TUiTest {
+protected:
+    void SetUp() override {
+        Program = std::make_unique<TStartUp>(Dialogs, Sign);
+        ASSERT_TRUE(Folder.isValid());
+    }
+    void TearDown() override {
+        Program.reset();
+        TUiTest::TearDown();
+    }
+
+    TMainForm& Main() { return *Program->MainForm; }
+    TWorkList& List() { return Program->WorkList; }
+    TWorkEditForm& Editor() { return *Program->WorkEditForm; }
+    std::string File(const char* Name) { return Folder.filePath(Name).toStdString(); }
+
+    // What the grid shows, row by row.
+    TRows Rows() {
+        TRows Result;
+        QTableWidget* Grid = Main().WorksEditor;
+        for (int r = 0; r < Grid->rowCount(); ++r)
+            Result.emplace_back(Grid->item(r, 0)->text().toStdString(),
+                                Grid->item(r, 1)->text().toStdString());
+        return Result;
+    }
+
+    // Runs Command, which opens the editor, and types Name and Duration into
+    // it before pressing OK (and Cancel, should OK be refused).
+    void TypeWork(const std::function<void()>& Command, const QString& Name,
+                  const QString& Duration) {
+        WhileModal(
+            Editor(),
+            [&] {
+                Editor().NameWorkEdit->setText(Name);
+                Editor().DurationEdit->setText(Duration);
+                QTest::mouseClick(Editor().OkBtn, Qt::LeftButton);
+                if (Editor().isVisible())
+                    QTest::mouseClick(Editor().CancelBtn, Qt::LeftButton);
+            },
+            Command);
+    }
+    void AddWork(const QString& Name, const QString& Duration) {
+        TypeWork([this] { Main().AddWorkBtnClick(); }, Name, Duration);
+    }
+    void EditRow(int Row, const QString& Name, const QString& Duration) {
+        Main().WorksEditor->setCurrentCell(Row - 1, 0);
+        TypeWork([this] { Main().WorksEditorDblClick(); }, Name, Duration);
+    }
+    // Two works saved to a file, then a fresh scheme: the file is ready to load.
+    std::string SavedScheme() {
+        AddWork(QStringLiteral("Котлован"), QStringLiteral("3"));
+        AddWork(QStringLiteral("Фундамент"), QStringLiteral("4.5"));
+        const std::string Name = File("two.kcrct");
+        Dialogs.SaveNames.push_back(Name);
+        Main().FileSaveMenuClick();
+        Main().N4Click();
+        Dialogs.Shown.clear();
+        return Name;
+    }
+
+    TScriptedDialogs Dialogs;
+    std::int32_t Sign = -1;
+    std::unique_ptr<TStartUp> Program;
+    QTemporaryDir Folder;
+};
+
+TEST_F(MainForm, ShowsTheListOfWorksAsATwoColumnGridWithABlankRow) {
+    QTableWidget* Grid = Main().WorksEditor;
+    EXPECT_EQ(Grid->columnCount(), 2);
+    EXPECT_EQ(Grid->horizontalHeaderItem(0)->text(), QStringLiteral("Наименование работы"));
+    EXPECT_EQ(Grid->horizontalHeaderItem(1)->text(), QStringLiteral("Длительность работы"));
+    EXPECT_EQ(Grid->columnWidth(0), 364);
+    EXPECT_EQ(Grid->columnWidth(1), 130);
+    EXPECT_EQ(Grid->horizontalHeader()->sectionResizeMode(0), QHeaderView::Interactive);
+    EXPECT_TRUE(Grid->showGrid());
+    EXPECT_EQ(Grid->selectionBehavior(), QAbstractItemView::SelectRows);
+    EXPECT_EQ(Grid->editTriggers(), QAbstractItemView::NoEditTriggers);
+    EXPECT_EQ(Grid->toolTip(),
+              QStringLiteral("Список работ, двойной щелчок позволит редактировать работу"));
+    EXPECT_EQ(Grid->pos(), QPoint(0, 0));
+    EXPECT_EQ(Grid->width(), 500);
+    EXPECT_EQ(Rows(), (TRows{{"", ""}}));
+}
+
+TEST_F(MainForm, KeepsItsWidthFixedAndItsHeightAboveTheMinimum) {
+    // Outer 508 x 480 with a frame of 4 pixels and a 26-pixel caption.
+    EXPECT_EQ(Main().minimumWidth(), 500);
+    EXPECT_EQ(Main().maximumWidth(), 500);
+    EXPECT_EQ(Main().minimumHeight(), 120 - 8 - 26);
+    EXPECT_EQ(Main().size(), QSize(500, 480 - 8 - 26));
+    EXPECT_EQ(Main().pos(), QPoint(173, 168));
+    Main().show();
+    Main().resize(700, 300);
+    EXPECT_EQ(Main().width(), 500);
+    // The grid follows the height, one pixel short of the client area.
+    EXPECT_EQ(Main().WorksEditor->height(), Main().centralWidget()->height() - 1);
+    Main().resize(500, 10);
+    EXPECT_EQ(Main().height(), 120 - 8 - 26);
+    EXPECT_FALSE(Main().windowFlags() & Qt::WindowMaximizeButtonHint);
+}
+
+TEST_F(MainForm, HasEveryMenuItemWithItsShortcut) {
+    const std::vector<std::pair<QAction*, const char*>> Items = {
+        {Main().N4, "Ctrl+N"},           {Main().FileSaveMenu, "Ctrl+S"},
+        {Main().FileLoadMenu, "Ctrl+L"}, {Main().ExitMenu, "Ctrl+E"},
+        {Main().AddWorkBtn, "Ctrl+A"},   {Main().DependenceBtn, "Ctrl+R"},
+        {Main().N3, "Ctrl+G"},           {Main().N6, "Ctrl+D"}};
+    for (const auto& [Action, Keys] : Items)
+        EXPECT_EQ(Action->shortcut(), QKeySequence(QString::fromLatin1(Keys)))
+            << Action->text().toStdString();
+    EXPECT_EQ(Main().N4->text(), QStringLiteral("Новый"));
+    EXPECT_EQ(Main().N6->text(), QStringLiteral("Граф"));
+    EXPECT_TRUE(Main().CrtFastPathMenu->shortcut().isEmpty());
+    EXPECT_TRUE(Main().N9->shortcut().isEmpty());
+    QStringList Visible;
+    for (QAction* Menu : Main().menuBar()->actions())
+        if (Menu->isVisible())
+            Visible << Menu->text();
+    EXPECT_EQ(Visible, (QStringList{QStringLiteral("Файл"), QStringLiteral("Данные"),
+                                    QStringLiteral("Доп. опции"), QStringLiteral("Справка")}));
+    EXPECT_TRUE(Main().CrtFastPathMenu->isCheckable());
+    EXPECT_TRUE(Main().CrtFastPathMenu->isChecked());
+}
+
+TEST_F(MainForm, CtrlDOpensTheDebugWindowThoughItsMenuIsHidden) {
+    QWidget Debug;
+    Main().SetDebugForm(&Debug);
+    Program->Start();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&Main()));
+    ASSERT_FALSE(Main().N5->menuAction()->isVisible());
+    QTest::keyClick(&Main(), Qt::Key_D, Qt::ControlModifier);
+    EXPECT_TRUE(Debug.isVisible());
+}
+
+TEST_F(MainForm, StartShowsOnlyTheMainWindow) {
+    Program->Start();
+    QStringList Visible;
+    for (QWidget* Window : QApplication::topLevelWidgets())
+        if (Window->isVisible())
+            Visible << QString::fromLatin1(Window->metaObject()->className());
+    EXPECT_EQ(Visible, QStringList{QStringLiteral("TMainForm")});
+    EXPECT_TRUE(Editor().OnCheckName) << "the editor's name check is the main window's";
+}
+
+TEST_F(MainForm, AddedWorksAppearInTheGridAndInTheList) {
+    AddWork(QStringLiteral("Котлован"), QStringLiteral("3"));
+    AddWork(QStringLiteral("Фундамент"), QStringLiteral("4.5"));
+    EXPECT_EQ(Rows(), (TRows{{"Котлован", "3"}, {"Фундамент", "4.5"}}));
+    ASSERT_EQ(List().Count(), 2);
+    EXPECT_EQ(List().GetWork(1).Name, "Фундамент");
+    EXPECT_EQ(List().GetWork(1).Duration, 4.5L);
+    EXPECT_EQ(List().GetWork(0).Links, (TABs{LinkForbidden, LinkFree}));
+    EXPECT_TRUE(List().Modified);
+    EXPECT_TRUE(Dialogs.Shown.empty());
+}
+
+TEST_F(MainForm, CancelledEditorAddsNothing) {
+    WhileModal(
+        Editor(), [&] { QTest::mouseClick(Editor().CancelBtn, Qt::LeftButton); },
+        [&] { Main().AddWorkBtnClick(); });
+    EXPECT_EQ(List().Count(), 0);
+    EXPECT_EQ(Rows(), (TRows{{"", ""}}));
+}
+
+TEST_F(MainForm, NamesMustBeUniqueButLetterCaseCounts) {
+    AddWork(QStringLiteral("Кровля"), QStringLiteral("2"));
+    AddWork(QStringLiteral("Кровля"), QStringLiteral("5"));
+    EXPECT_EQ(Dialogs.Texts(TShownKind::Notice),
+              std::vector<std::string>{std::string(Msg::NamesNotUnique)});
+    AddWork(QStringLiteral("кровля"), QStringLiteral("5"));
+    AddWork(QStringLiteral("Кровля "), QStringLiteral("5"));
+    EXPECT_EQ(Rows(), (TRows{{"Кровля", "2"}, {"кровля", "5"}, {"Кровля ", "5"}}));
+}
+
+TEST_F(MainForm, IsNameTakenSkipsOnlyTheRowBeingEdited) {
+    AddWork(QStringLiteral("A"), QStringLiteral("1"));
+    AddWork(QStringLiteral("B"), QStringLiteral("1"));
+    std::string Message;
+    EXPECT_FALSE(Main().IsNameTaken("A", 1, 0, Message));
+    EXPECT_EQ(Message, Msg::NamesNotUnique) << "set before anything is compared";
+    EXPECT_TRUE(Main().IsNameTaken("A", 2, 0, Message));
+    EXPECT_TRUE(Main().IsNameTaken("B", 1, 0, Message));
+    // From the row count on, every row is compared.
+    EXPECT_TRUE(Main().IsNameTaken("B", 3, 0, Message));
+    EXPECT_TRUE(Main().IsNameTaken("A", 3, 0, Message));
+    EXPECT_TRUE(Main().IsNameTaken("A", 0, 0, Message));
+    EXPECT_FALSE(Main().IsNameTaken("a", 3, 0, Message));
+}
+
+TEST_F(MainForm, EditingAWorkKeepsItsOwnNameButNotAnothersName) {
+    AddWork(QStringLiteral("Стены"), QStringLiteral("10"));
+    AddWork(QStringLiteral("Перекрытия"), QStringLiteral("4"));
+    std::vector<std::int32_t> Changes;
+    List().AddListener(
+        [&](TWorkList&, std::int32_t Index, std::int32_t Kind) { Changes.push_back(Index * 100 + Kind); });
+
+    QString Shown;
+    WhileModal(
+        Editor(),
+        [&] {
+            Shown = Editor().NameWorkEdit->text() + "|" + Editor().DurationEdit->text();
+            QTest::mouseClick(Editor().OkBtn, Qt::LeftButton);
+        },
+        [&] {
+            Main().WorksEditor->setCurrentCell(1, 0);
+            Main().WorksEditorDblClick();
+        });
+    EXPECT_EQ(Shown, QStringLiteral("Перекрытия|4"));
+    EXPECT_TRUE(Dialogs.Shown.empty());
+    EXPECT_EQ(Changes, std::vector<std::int32_t>{100 + ckWork});
+
+    EditRow(2, QStringLiteral("Стены"), QStringLiteral("6"));
+    EXPECT_EQ(Dialogs.Texts(TShownKind::Notice),
+              std::vector<std::string>{std::string(Msg::NamesNotUnique)});
+    EditRow(2, QStringLiteral("Перекрытия ж/б"), QStringLiteral("6"));
+    EXPECT_EQ(Rows(), (TRows{{"Стены", "10"}, {"Перекрытия ж/б", "6"}}));
+    EXPECT_EQ(List().GetWork(1).Name, "Перекрытия ж/б");
+    EXPECT_EQ(List().GetWork(1).Duration, 6.0L);
+    EXPECT_EQ(Changes, (std::vector<std::int32_t>{100 + ckWork, 100 + ckWork}));
+}
+
+TEST_F(MainForm, DoubleClickOnTheBlankRowAddsAWork) {
+    Program->Start();
+    const QRect FirstRow = Main().WorksEditor->visualRect(Main().WorksEditor->model()->index(0, 0));
+    WhileModal(
+        Editor(),
+        [&] {
+            Editor().NameWorkEdit->setText(QStringLiteral("Разметка"));
+            Editor().DurationEdit->setText(QStringLiteral("1"));
+            QTest::mouseClick(Editor().OkBtn, Qt::LeftButton);
+        },
+        [&] {
+            QTest::mouseDClick(Main().WorksEditor->viewport(), Qt::LeftButton, {},
+                               FirstRow.center());
+        });
+    EXPECT_EQ(Rows(), (TRows{{"Разметка", "1"}}));
+    EXPECT_EQ(List().Count(), 1);
+}
+
+TEST_F(MainForm, DeleteKeyLeavesTheListAlone) {
+    AddWork(QStringLiteral("A"), QStringLiteral("1"));
+    Program->Start();
+    QTest::keyClick(Main().WorksEditor, Qt::Key_Delete);
+    EXPECT_EQ(Rows(), (TRows{{"A", "1"}}));
+    EXPECT_EQ(List().Count(), 1);
+}
+
+TEST_F(MainForm, CommandsThatNeedWorksRefuseWithTheirNotices) {
+    Main().DependenceBtnClick();
+    Main().N3Click();
+    Main().FileSaveMenuClick();
+    EXPECT_EQ(Dialogs.Shown, (std::vector<TShown>{
+                                 {TShownKind::Notice, std::string(Msg::NoWorksForTable)},
+                                 {TShownKind::Notice, std::string(Msg::NoWorksForDiagram)},
+                                 {TShownKind::Notice, std::string(Msg::NothingToSave)}}));
+    EXPECT_FALSE(Program->WorksTableForm->isVisible());
+}
+
+TEST_F(MainForm, DependenceCommandShowsTheTableWindow) {
+    AddWork(QStringLiteral("A"), QStringLiteral("1"));
+    Main().DependenceBtnClick();
+    EXPECT_TRUE(Program->WorksTableForm->isVisible());
+    EXPECT_TRUE(Dialogs.Shown.empty());
+}
+
+TEST_F(MainForm, SaveDialogProposesTheLastChosenOrLoadedNameAndNoneAfterNew) {
+    AddWork(QStringLiteral("A"), QStringLiteral("1"));
+    const std::string First = File("first.kcrct");
+    Dialogs.SaveNames = {std::nullopt, First, std::nullopt};
+    Main().FileSaveMenuClick();
+    EXPECT_TRUE(List().Modified) << "cancelled";
+    Main().FileSaveMenuClick();
+    EXPECT_FALSE(List().Modified) << "saved";
+    Main().FileSaveMenuClick();
+    EXPECT_EQ(Dialogs.Texts(TShownKind::SaveDialog),
+              (std::vector<std::string>{"", "", First}));
+
+    Main().N4Click();
+    Dialogs.Shown.clear();
+    AddWork(QStringLiteral("B"), QStringLiteral("1"));
+    Dialogs.SaveNames = {std::nullopt};
+    Main().FileSaveMenuClick();
+    EXPECT_EQ(Dialogs.Texts(TShownKind::SaveDialog), std::vector<std::string>{""});
+
+    Dialogs.Answers = {false};
+    Dialogs.OpenNames = {First};
+    Main().FileLoadMenuClick();
+    Dialogs.Shown.clear();
+    Dialogs.SaveNames = {std::nullopt};
+    Main().FileSaveMenuClick();
+    EXPECT_EQ(Dialogs.Texts(TShownKind::SaveDialog), std::vector<std::string>{First});
+}
+
+TEST_F(MainForm, AFailedSaveIsReportedAndTheSchemeStaysModified) {
+    AddWork(QStringLiteral("A"), QStringLiteral("1"));
+    Dialogs.SaveNames = {File("no-such-folder/x.kcrct")};
+    Main().FileSaveMenuClick();
+    EXPECT_EQ(Dialogs.Texts(TShownKind::FileError),
+              std::vector<std::string>{std::string(Msg::WriteError)});
+    EXPECT_TRUE(List().Modified);
+}
+
+TEST_F(MainForm, AnEmptySchemeIsNeverQuestioned) {
+    Main().N4Click();
+    Dialogs.OpenNames = {std::nullopt};
+    Main().FileLoadMenuClick();
+    Main().close();
+    EXPECT_TRUE(Dialogs.Texts(TShownKind::Question).empty());
+}
+
+TEST_F(MainForm, ASavedSchemeIsNotQuestioned) {
+    AddWork(QStringLiteral("A"), QStringLiteral("1"));
+    Dialogs.SaveNames = {File("a.kcrct")};
+    Main().FileSaveMenuClick();
+    Dialogs.OpenNames = {std::nullopt};
+    Main().FileLoadMenuClick();
+    Main().close();
+    Main().N4Click();
+    EXPECT_TRUE(Dialogs.Texts(TShownKind::Question).empty());
+}
+
+TEST_F(MainForm, NewAsksAndGoesOnAfterYesAndACancelledSave) {
+    AddWork(QStringLiteral("A"), QStringLiteral("1"));
+    Dialogs.Answers = {true};
+    Dialogs.SaveNames = {std::nullopt};
+    Main().N4Click();
+    EXPECT_EQ(Dialogs.Shown,
+              (std::vector<TShown>{{TShownKind::Question, std::string(Msg::SaveBeforeNew)},
+                                   {TShownKind::SaveDialog, ""}}));
+    EXPECT_EQ(List().Count(), 0);
+    EXPECT_EQ(Rows(), (TRows{{"", ""}}));
+    EXPECT_FALSE(List().Modified);
+}
+
+TEST_F(MainForm, NewAfterYesSavesTheScheme) {
+    AddWork(QStringLiteral("A"), QStringLiteral("1"));
+    const std::string Name = File("before-new.kcrct");
+    Dialogs.Answers = {true};
+    Dialogs.SaveNames = {Name};
+    Main().N4Click();
+    EXPECT_TRUE(QFileInfo::exists(QString::fromStdString(Name)));
+    EXPECT_EQ(List().Count(), 0);
+}
+
+TEST_F(MainForm, LoadAsksTheExitQuestionAndGoesOnAfterYesAndACancelledSave) {
+    const std::string Scheme = SavedScheme();
+    AddWork(QStringLiteral("Лишняя"), QStringLiteral("1"));
+    Dialogs.Answers = {true};
+    Dialogs.SaveNames = {std::nullopt};
+    Dialogs.OpenNames = {Scheme};
+    Main().FileLoadMenuClick();
+    EXPECT_EQ(Dialogs.Shown,
+              (std::vector<TShown>{{TShownKind::Question, std::string(Msg::SaveBeforeExit)},
+                                   {TShownKind::SaveDialog, ""},
+                                   {TShownKind::OpenDialog, ""}}));
+    EXPECT_EQ(Rows(), (TRows{{"Котлован", "3"}, {"Фундамент", "4.5"}}));
+    EXPECT_FALSE(List().Modified);
+}
+
+TEST_F(MainForm, CancelledOpenDialogKeepsTheScheme) {
+    AddWork(QStringLiteral("A"), QStringLiteral("1"));
+    Dialogs.Answers = {false};
+    Dialogs.OpenNames = {std::nullopt};
+    Main().FileLoadMenuClick();
+    EXPECT_EQ(Rows(), (TRows{{"A", "1"}}));
+    EXPECT_TRUE(List().Modified);
+}
+
+TEST_F(MainForm, LoadingAMissingFileLeavesAnEmptyList) {
+    AddWork(QStringLiteral("A"), QStringLiteral("1"));
+    Dialogs.Answers = {false};
+    Dialogs.OpenNames = {File("missing.kcrct")};
+    Main().FileLoadMenuClick();
+    EXPECT_EQ(Dialogs.Texts(TShownKind::FileError),
+              std::vector<std::string>{std::string(Msg::ReadError)});
+    EXPECT_EQ(List().Count(), 0);
+    EXPECT_EQ(Rows(), (TRows{{"", ""}}));
+    EXPECT_FALSE(List().Modified);
+    EXPECT_FALSE(Program->WorksTableForm->isVisible());
+}
+
+TEST_F(MainForm, ThePathSwitchAfterALoadMarksTheSchemeModifiedSoClosingAsks) {
+    const std::string Scheme = SavedScheme();
+    Dialogs.OpenNames = {Scheme};
+    Main().FileLoadMenuClick();
+    ASSERT_FALSE(List().Modified);
+    std::vector<std::int32_t> Kinds;
+    List().AddListener([&](TWorkList&, std::int32_t, std::int32_t Kind) { Kinds.push_back(Kind); });
+
+    Main().CrtFastPathMenu->trigger();
+    EXPECT_FALSE(Main().CrtFastPathMenu->isChecked());
+    EXPECT_EQ(Sign, +1);
+    EXPECT_TRUE(List().Modified);
+    Main().CrtFastPathMenu->trigger();
+    EXPECT_EQ(Sign, -1);
+    EXPECT_EQ(Kinds, (std::vector<std::int32_t>{ckPathMode, ckPathMode}));
+
+    Dialogs.Answers = {true};
+    Dialogs.SaveNames = {std::nullopt};
+    Main().ExitMenuClick();
+    EXPECT_EQ(Dialogs.Texts(TShownKind::Question),
+              std::vector<std::string>{std::string(Msg::SaveBeforeExit)});
+    EXPECT_EQ(Dialogs.Texts(TShownKind::SaveDialog), std::vector<std::string>{Scheme});
+    EXPECT_FALSE(Main().isVisible());
+}
+
+TEST_F(MainForm, ClosingEndsTheProgramEvenAfterACancelledSave) {
+    AddWork(QStringLiteral("A"), QStringLiteral("1"));
+    Program->Start();
+    bool Closed = false;
+    QObject::connect(&Main(), &TMainForm::Closed, [&] { Closed = true; });
+    Dialogs.Answers = {true};
+    Dialogs.SaveNames = {std::nullopt};
+    EXPECT_TRUE(Main().close());
+    EXPECT_TRUE(Closed);
+    EXPECT_FALSE(Main().isVisible());
+}
+
+TEST_F(MainForm, TheHelpCommandOpensTheDocumentBesideTheProgram) {
+    Main().N9Click();
+    const std::vector<std::string> Paths = Dialogs.Texts(TShownKind::Help);
+    ASSERT_EQ(Paths.size(), 1u);
+    EXPECT_TRUE(QString::fromStdString(Paths[0]).endsWith(QStringLiteral("/korvant-help.html")));
+}
+
+TEST_F(MainForm, LoadSchemeFillsTheGridWithTheFilesWorks) {
+    const std::string Scheme = SavedScheme();
+    Main().LoadScheme(Scheme);
+    EXPECT_EQ(Rows(), (TRows{{"Котлован", "3"}, {"Фундамент", "4.5"}}));
+    EXPECT_FALSE(List().Modified);
+    EXPECT_EQ(Main().SaveDialogFileName(), Scheme);
+    EXPECT_TRUE(Dialogs.Shown.empty());
+}
+
+} // namespace
