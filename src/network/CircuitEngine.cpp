@@ -1,0 +1,80 @@
+// The engine's common ground: the lookups every phase uses, the roots, and the
+// sequence that analyses a freshly built network for the diagram.
+
+#include "network/CircuitEngine.h"
+
+#include "messages/ErrorStrings.h"
+#include "messages/InternalFault.h"
+#include "model/WorkList.h"
+
+#include <algorithm>
+
+void TCircuitEngine::FreeCircuit() {
+    Circuit.reset();
+    hAll = hPiA = hW = 0;
+}
+
+void TCircuitEngine::Analyse() {
+    if (WorkList.Graph.Rows.Count() < 2 || !Circuit)
+        return;
+    TopSort();
+    FoundCriticalPath();
+    SplitLongArcs();
+    PlaceVertices();
+}
+
+THandle TCircuitEngine::GethALL(std::int32_t TypeID) const {
+    if (Circuit)
+        for (std::uint32_t p = 0; p < Circuit->Count(); ++p)
+            if (Circuit->Node(p).TypeID == TypeID)
+                return Circuit->Node(p).Handle;
+    RaiseFault(Msg::RootNotFound);
+}
+
+TLinkNode& TCircuitEngine::Node(THandle Handle) const {
+    if (!Circuit)
+        RaiseFault(Msg::NodeNotFound);
+    return Circuit->Get(Handle);
+}
+
+TLinkData& TCircuitEngine::Data(THandle Handle) const {
+    TLinkNode& N = Node(Handle);
+    // Roots have no data block; asking one for its sets means the network's
+    // links are broken.
+    if (!N.Data)
+        RaiseFault(Msg::NodeNotFound);
+    return *N.Data;
+}
+
+std::uint32_t TCircuitEngine::Position(THandle Handle) const {
+    const std::int32_t p = Circuit->FindNodeOnHandle(Handle);
+    if (p < 0)
+        RaiseFault(Msg::NodeNotFound);
+    return static_cast<std::uint32_t>(p);
+}
+
+void TCircuitEngine::NewWalk() {
+    const auto Size = static_cast<std::size_t>(Circuit->LastHandle) + 1;
+    if (Stamps.size() < Size)
+        Stamps.resize(Size, 0);
+    if (++Stamp == 0) {
+        std::fill(Stamps.begin(), Stamps.end(), 0);
+        Stamp = 1;
+    }
+}
+
+bool TCircuitEngine::Visit(THandle Handle) {
+    if (Handle >= Stamps.size())
+        Stamps.resize(static_cast<std::size_t>(Handle) + 1, 0);
+    if (Stamps[Handle] == Stamp)
+        return false;
+    Stamps[Handle] = Stamp;
+    return true;
+}
+
+THandle TCircuitEngine::AddRoot(std::int32_t TypeID) {
+    TLinkNode Root;
+    Root.RootFlag = 1;
+    Root.TypeID = TypeID;
+    return Circuit->AddObject(std::move(Root));
+}

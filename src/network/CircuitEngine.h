@@ -1,0 +1,157 @@
+#pragma once
+// The network engine behind the diagram window: it turns the work list into an
+// activity-on-arrow network held in a link-object store, then analyses it for
+// the picture: levels, the critical (or shortest) path, chain nodes for arcs
+// that span several levels, rows and event numbers. It owns the store and
+// works from the work list it was given; nothing here draws.
+//
+// The phases live in their own source files: Construction.cpp (events and the
+// first fictive arcs), FictiveArcs.cpp (pruning and gluing), TopSort.cpp
+// (levels), CriticalPath.cpp (path values and marks), Layout.cpp (chain
+// nodes, rows, numbers, grid geometry).
+
+#include "core/LinkObject.h"
+#include "core/Real.h"
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <vector>
+
+class TGraph;
+class TWorkList;
+
+// Kinds of link objects (TypeID).
+inline constexpr std::int32_t TypeAllRoot = 100;    // hAll: every event and chain node
+inline constexpr std::int32_t TypePiARoot = 110;    // hPiA: every start event of a work set
+inline constexpr std::int32_t TypeWRoot = 111;      // hW: every end event of works
+inline constexpr std::int32_t TypeLevelsRoot = 115; // hLevels: the level objects
+inline constexpr std::int32_t TypePiA = 10;         // event at which a set of works is finished
+inline constexpr std::int32_t TypeW = 11;           // event at which works end
+inline constexpr std::int32_t TypeFictiveChain = 12; // chain node of a split fictive arc
+inline constexpr std::int32_t TypeRealChain = 13;    // chain node of a split real arc
+inline constexpr std::int32_t TypeLevel = 13;        // level object (only under hLevels)
+
+// Kinds of XCoord and YCoord.
+inline constexpr int CoordNear = 0;   // left or top edge of an event circle
+inline constexpr int CoordFar = 1;    // right or bottom edge
+inline constexpr int CoordCentre = 2; // centre
+
+// Columns and rows of the grid are this many pixels apart.
+inline constexpr int GridStep = 60;
+inline constexpr int EventDiameter = 20;
+
+class TCircuitEngine {
+public:
+    // The network; none while there is none (fewer than two works, a contour,
+    // or a build that failed).
+    std::unique_ptr<TMemoryLinkObject> Circuit;
+    // -1 for the critical (longest) path, +1 for the shortest; set by the
+    // owner before a rebuild.
+    int PathSign = -1;
+
+    explicit TCircuitEngine(TWorkList& AWorkList) : WorkList(AWorkList) {}
+    TCircuitEngine(const TCircuitEngine&) = delete;
+    TCircuitEngine& operator=(const TCircuitEngine&) = delete;
+
+    // Throws the old network away and builds the new one. A consistency fault
+    // during the build leaves no network behind before it travels on.
+    void GetCircuit();
+    // Releases the network (what the window does when it is destroyed).
+    void FreeCircuit();
+    // The analysis after a build, up to the drawing: TopSort,
+    // FoundCriticalPath, SplitLongArcs, PlaceVertices. Nothing without a
+    // network.
+    void Analyse();
+    // Handle of the first object of that kind in table order; a fault when
+    // there is none (or no network).
+    THandle GethALL(std::int32_t TypeID) const;
+
+    // --- The steps of GetCircuit, in the order it runs them. They are open so
+    // that a build can be followed stage by stage.
+
+    // The closure of the work list's graph (every work's transitive
+    // predecessors), rows sorted so that equal sets are neighbours and the
+    // empty set comes first. None on a contour.
+    std::unique_ptr<TGraph> PredecessorSets() const;
+    // A new store with the roots hAll, hPiA and hW (handles 1, 2, 3).
+    void CreateRoots();
+    void CreatePiA(const TGraph& SortedClosure);
+    void WaCreate();
+    // A fictive arc from the end of every work to every start event that
+    // waits for it, directly or not.
+    void CreateFictiveArcs();
+    void MergeEqualW();
+    // Positions in hW's out-links.
+    bool SameSuccessors(int i, int j) const;
+    void MergeW(int i, int j);
+    // PruneFictive, then GlueFictive, until nothing is absorbed.
+    void ReduceFictive();
+    void PruneFictive();
+    // Whether Target is reachable from From without the out-link at position
+    // SkipPosition of From (-1: none skipped).
+    bool ReachableOtherwise(THandle From, THandle Target, int SkipPosition);
+    void RemoveFictive(THandle Vertex, int Position);
+    bool GlueFictive();
+    bool GlueingOutFictive();
+    bool GlueingInFictive();
+
+    // --- Levels.
+    void TopSort();
+    void BuildLevels();
+    // The first level object under hLevels whose TopN is Level.
+    bool FindLevel(std::int32_t Level, THandle& Found) const;
+
+    // --- Path values and marks.
+    void FoundCriticalPath();
+    // Signed weight of the arc b -> h; keeps MaxWeight up to date.
+    TReal GetWeigth(THandle b, THandle h);
+    void UpdateDuration(THandle h);
+    void SetCriticalPath(THandle h);
+    // The largest arc weight met by the last FoundCriticalPath.
+    TReal MaxWeight = 0;
+
+    // --- Layout.
+    void SplitLongArcs();
+    void InsertChain(THandle c, THandle d, std::int32_t Span);
+    void PlaceVertices();
+    void InitRows();
+    // Returns the number of passes made.
+    int ReduceCrossings();
+    void NumberEvents();
+    // Gains of swapping the rows a and b of two members of a level whose
+    // neighbours lie in the rows U and V.
+    static int CrossingGain(int a, int b, std::span<const int> U, std::span<const int> V);
+    static int StraightGain(int a, int b, std::span<const int> U, std::span<const int> V);
+    static long long DistanceGain(int a, int b, std::span<const int> U, std::span<const int> V);
+    static int XCoord(int t, int Kind);
+    static int YCoord(int r, int Kind);
+
+private:
+    TWorkList& WorkList;
+    // Roots of the build under way.
+    THandle hAll = 0;
+    THandle hPiA = 0;
+    THandle hW = 0;
+    // Visit stamps by handle: one stamp per ReachableOtherwise query, one per
+    // SetCriticalPath walk.
+    std::vector<std::uint32_t> Stamps;
+    std::uint32_t Stamp = 0;
+
+    TLinkNode& Node(THandle Handle) const;
+    // The data block of a vertex, level object or chain node.
+    TLinkData& Data(THandle Handle) const;
+    const THandleArray& Out(THandle Handle) const { return Node(Handle).OutLinks; }
+    std::uint32_t Position(THandle Handle) const;
+    // A fresh stamp for a walk that marks vertices.
+    void NewWalk();
+    bool Visit(THandle Handle);
+
+    THandle AddRoot(std::int32_t TypeID);
+    bool FindLevel(THandle Levels, std::int32_t Level, THandle& Found) const;
+    std::unique_ptr<TMultitude> SelectLayer(THandle All, std::int32_t Level);
+    void RemoveLayer(THandle All, const TMultitude& Layer);
+    void WalkCriticalPath(THandle h);
+    // Rows of the neighbours that carry a data block.
+    void NeighbourRows(const THandleArray& Links, std::vector<int>& Rows) const;
+};

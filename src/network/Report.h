@@ -1,0 +1,13 @@
+#pragma once
+// The analysed scheme as one JSON object: the works, their cells, and the
+// network with its events, arcs and path. The command line prints it; tests
+// read it.
+
+#include <string>
+
+class TWorkList;
+
+// Builds and analyses the network of the list with that path sign (-1
+// critical, +1 shortest). The list's cells are read as its last analysis left
+// them.
+std::string ReportJson(TWorkList& List, int PathSign);

@@ -1,0 +1,85 @@
+#pragma once
+// Small edits of the sets in a vertex's data block that construction and
+// gluing repeat: taking a handle out, putting another in its place, moving
+// arcs to a new head, merging the lists of finished works.
+
+#include "core/Multitude.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace SetEdits {
+
+// Key as stored in a set for a store handle.
+inline std::int32_t Key(std::uint32_t Handle) { return static_cast<std::int32_t>(Handle); }
+
+// Removes the member with that key (compared by the set's own Compare).
+inline void Remove(TMultitude& Set, std::int32_t Key) {
+    TMultitude One;
+    One.AddKey(Key);
+    Set.Subtract(One);
+}
+
+inline void Replace(TMultitude& Set, std::int32_t Old, std::int32_t New) {
+    Remove(Set, Old);
+    Set.AddKey(New);
+}
+
+inline std::vector<std::int32_t> Keys(const TMultitude& Set) {
+    std::vector<std::int32_t> Result;
+    Result.reserve(static_cast<std::size_t>(Set.Count()));
+    for (const TMultitudeElement& m : Set)
+        Result.push_back(m.Key);
+    return Result;
+}
+
+// Whether an arc of the set leads to that head.
+inline bool HasValue(const TMultitude& Arcs, std::int32_t Value) {
+    for (const TMultitudeElement& m : Arcs)
+        if (m.Value == Value)
+            return true;
+    return false;
+}
+
+// Every arc whose head is Old gets the head New; the keys, and so the order,
+// stay. False when no arc led to Old.
+inline bool Retarget(TMultitude& Arcs, std::int32_t Old, std::int32_t New) {
+    bool Found = false;
+    for (TMultitudeElement& m : Arcs)
+        if (m.Value == Old) {
+            m.Value = New;
+            Found = true;
+        }
+    return Found;
+}
+
+// Whether the two key-ordered sets share a member.
+inline bool Intersects(const TMultitude& A, const TMultitude& B) {
+    const TMultitude& Small = A.Count() <= B.Count() ? A : B;
+    const TMultitude& Large = A.Count() <= B.Count() ? B : A;
+    for (const TMultitudeElement& m : Small)
+        if (Large.HasKey(m.Key))
+            return true;
+    return false;
+}
+
+// Runs Edit on a list of finished works (Mul3) in key order, so that a work
+// already present is found and keeps its mark, then puts the works that end
+// at the event (mark 0) first again.
+template <class TEdit> void EditFinished(TMultitude& Mul3, TEdit&& Edit) {
+    Mul3.Compare = CompareKeys;
+    Mul3.Sort();
+    Edit(Mul3);
+    Mul3.Compare = CompareValues;
+    Mul3.Sort();
+}
+
+// Adds every work of Works not yet in Mul3 with the mark 1 (finished earlier).
+inline void AddFinishedEarlier(TMultitude& Mul3, const TMultitude& Works) {
+    EditFinished(Mul3, [&Works](TMultitude& Set) {
+        for (const TMultitudeElement& m : Works)
+            Set.Add(TMultitudeElement(m.Key, 1));
+    });
+}
+
+} // namespace SetEdits
