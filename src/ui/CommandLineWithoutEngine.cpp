@@ -10,7 +10,8 @@
 std::optional<int> RunCommandLine(int argc, char** argv) {
     if (argc < 2 || !std::string_view(argv[1]).starts_with("--"))
         return std::nullopt;
-    std::fprintf(stderr, "korvant: %s is not available in this build\nusage: korvant [FILE.kcrct]\n",
+    std::fprintf(stderr,
+                 "korvant: %s is not available in this build\nusage: korvant [FILE.kcrct]\n",
                  argv[1]);
     return 64;
 }

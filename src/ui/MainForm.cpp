@@ -46,11 +46,13 @@ TMainForm::TMainForm(TWorkList& List, TDialogs& Dialogs, std::int32_t& PathSign)
     WorksEditor->setColumnWidth(NameColumn, 364);
     WorksEditor->setColumnWidth(DurationColumn, 130);
     WorksEditor->verticalHeader()->hide();
+    WorksEditor->verticalHeader()->setDefaultSectionSize(18);
     WorksEditor->setShowGrid(true);
     WorksEditor->setSelectionBehavior(QAbstractItemView::SelectRows);
     WorksEditor->setSelectionMode(QAbstractItemView::SingleSelection);
     WorksEditor->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    const QString Hint = QStringLiteral("Список работ, двойной щелчок позволит редактировать работу");
+    const QString Hint =
+        QStringLiteral("Список работ, двойной щелчок позволит редактировать работу");
     WorksEditor->setToolTip(Hint);
     WorksEditor->viewport()->setToolTip(Hint);
     WorksEditor->installEventFilter(this);
@@ -116,7 +118,9 @@ void TMainForm::CreateMenus() {
     connect(N9, &QAction::triggered, this, [this] { N9Click(); });
 }
 
-int TMainForm::RowCount() const { return WorksEditor->rowCount() + 1; }
+int TMainForm::RowCount() const {
+    return WorksEditor->rowCount() + 1;
+}
 
 QString TMainForm::Cell(int Column, int Row) const {
     const QTableWidgetItem* Item = WorksEditor->item(Row - 1, Column);
@@ -188,8 +192,8 @@ void TMainForm::WorksEditorDblClick() {
     // The text shows what the user sees; a duration that has no decimal text
     // (a damaged file's infinity) is taken from the work itself, and the
     // editor then refuses it until a number is typed.
-    TReal Duration = DurationFromText(Cell(DurationColumn, Row))
-                         .value_or(List.GetWork(Row - 1).Duration);
+    TReal Duration =
+        DurationFromText(Cell(DurationColumn, Row)).value_or(List.GetWork(Row - 1).Duration);
     if (WorkEditor->Execute(Name, Duration, Row) != mrOk)
         return;
     SetCell(NameColumn, Row, QString::fromStdString(Name));
@@ -229,7 +233,9 @@ void TMainForm::N3Click() {
     ShowWindow(CircuitForm);
 }
 
-void TMainForm::N6Click() { ShowWindow(DebugForm); }
+void TMainForm::N6Click() {
+    ShowWindow(DebugForm);
+}
 
 void TMainForm::CrtFastPathMenuClick() {
     // The action has toggled its check mark already.
@@ -237,7 +243,9 @@ void TMainForm::CrtFastPathMenuClick() {
     List.Changed(0, ckPathMode);
 }
 
-void TMainForm::N9Click() { Dialogs.ShowHelp(HelpFile.toStdString()); }
+void TMainForm::N9Click() {
+    Dialogs.ShowHelp(HelpFile.toStdString());
+}
 
 void TMainForm::FileSaveMenuClick() {
     if (!HoldsWorks()) {
@@ -285,7 +293,9 @@ void TMainForm::LoadScheme(const std::string& FileName) {
     List.Modified = false;
 }
 
-void TMainForm::ExitMenuClick() { close(); }
+void TMainForm::ExitMenuClick() {
+    close();
+}
 
 void TMainForm::FormCloseQuery() {
     // Closing is always allowed; a cancelled or failed save does not stop it.

@@ -105,9 +105,13 @@ void TWorkEditForm::showEvent(QShowEvent* Event) {
     FormShow();
 }
 
-void TWorkEditForm::NameWorkEditKeyPress() { FocusEdit(DurationEdit); }
+void TWorkEditForm::NameWorkEditKeyPress() {
+    FocusEdit(DurationEdit);
+}
 
-void TWorkEditForm::DurationEditKeyPress() { OkBtn->setFocus(Qt::OtherFocusReason); }
+void TWorkEditForm::DurationEditKeyPress() {
+    OkBtn->setFocus(Qt::OtherFocusReason);
+}
 
 void TWorkEditForm::OkBtnClick() {
     Accepted = false;
@@ -143,7 +147,9 @@ void TWorkEditForm::OkBtnClick() {
     Accepted = true;
 }
 
-bool TWorkEditForm::FormCloseQuery() const { return ModalResult != mrOk || Accepted; }
+bool TWorkEditForm::FormCloseQuery() const {
+    return ModalResult != mrOk || Accepted;
+}
 
 void TWorkEditForm::ButtonPressed(int Result) {
     ModalResult = Result;

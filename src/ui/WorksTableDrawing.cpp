@@ -7,7 +7,9 @@
 
 #include <algorithm>
 
-QFont TableFont() { return QFont(QStringLiteral("Courier New"), 10); }
+QFont TableFont() {
+    return QFont(QStringLiteral("Courier New"), 10);
+}
 
 TTableMetrics MeasureWorksTable(const TWorkList& List, const QFont& Font, QPaintDevice* Device) {
     const QFontMetrics Metrics(Font, Device);

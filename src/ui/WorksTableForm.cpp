@@ -31,7 +31,9 @@ void TTabImage::mouseMoveEvent(QMouseEvent* Event) {
     Form.TabImMouseMove(At.x(), At.y());
 }
 
-void TTabImage::mouseReleaseEvent(QMouseEvent* Event) { Form.TabImMouseUp(Event->button()); }
+void TTabImage::mouseReleaseEvent(QMouseEvent* Event) {
+    Form.TabImMouseUp(Event->button());
+}
 
 TWorksTableForm::TWorksTableForm(TWorkList& List, QWidget* MainForm)
     : QWidget(nullptr, Qt::Window), List(List), MainForm(MainForm) {

@@ -8,7 +8,10 @@
 #include "ui/QtDialogs.h"
 #include "ui/StartUp.h"
 
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QStringList>
+#include <QTranslator>
 
 #include <string>
 
@@ -20,6 +23,13 @@ int main(int argc, char** argv) {
     App.setApplicationName(QStringLiteral("korvant"));
     // Only the main window ends the program; the other windows merely hide.
     App.setQuitOnLastWindowClosed(false);
+
+    // The program speaks Russian, and so do Qt's own buttons and file dialogs
+    // wherever Qt's translations are installed.
+    QTranslator QtTexts;
+    if (QtTexts.load(QLocale(QLocale::Russian), QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        App.installTranslator(&QtTexts);
 
     // The scheme named on the command line (Qt has taken its own options out).
     std::string SchemeFile;

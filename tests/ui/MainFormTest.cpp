@@ -220,8 +220,9 @@ TEST_F(MainForm, EditingAWorkKeepsItsOwnNameButNotAnothersName) {
     AddWork(QStringLiteral("Стены"), QStringLiteral("10"));
     AddWork(QStringLiteral("Перекрытия"), QStringLiteral("4"));
     std::vector<std::int32_t> Changes;
-    List().AddListener(
-        [&](TWorkList&, std::int32_t Index, std::int32_t Kind) { Changes.push_back(Index * 100 + Kind); });
+    List().AddListener([&](TWorkList&, std::int32_t Index, std::int32_t Kind) {
+        Changes.push_back(Index * 100 + Kind);
+    });
 
     QString Shown;
     WhileModal(
@@ -278,10 +279,10 @@ TEST_F(MainForm, CommandsThatNeedWorksRefuseWithTheirNotices) {
     Main().DependenceBtnClick();
     Main().N3Click();
     Main().FileSaveMenuClick();
-    EXPECT_EQ(Dialogs.Shown, (std::vector<TShown>{
-                                 {TShownKind::Notice, std::string(Msg::NoWorksForTable)},
-                                 {TShownKind::Notice, std::string(Msg::NoWorksForDiagram)},
-                                 {TShownKind::Notice, std::string(Msg::NothingToSave)}}));
+    EXPECT_EQ(Dialogs.Shown,
+              (std::vector<TShown>{{TShownKind::Notice, std::string(Msg::NoWorksForTable)},
+                                   {TShownKind::Notice, std::string(Msg::NoWorksForDiagram)},
+                                   {TShownKind::Notice, std::string(Msg::NothingToSave)}}));
     EXPECT_FALSE(Program->WorksTableForm->isVisible());
 }
 
@@ -301,8 +302,7 @@ TEST_F(MainForm, SaveDialogProposesTheLastChosenOrLoadedNameAndNoneAfterNew) {
     Main().FileSaveMenuClick();
     EXPECT_FALSE(List().Modified) << "saved";
     Main().FileSaveMenuClick();
-    EXPECT_EQ(Dialogs.Texts(TShownKind::SaveDialog),
-              (std::vector<std::string>{"", "", First}));
+    EXPECT_EQ(Dialogs.Texts(TShownKind::SaveDialog), (std::vector<std::string>{"", "", First}));
 
     Main().N4Click();
     Dialogs.Shown.clear();

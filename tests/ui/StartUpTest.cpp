@@ -28,7 +28,9 @@ protected:
     QTemporaryDir Folder;
 };
 
-TEST_F(StartUp, ThePathModeStartsCritical) { EXPECT_EQ(PathSign, -1); }
+TEST_F(StartUp, ThePathModeStartsCritical) {
+    EXPECT_EQ(PathSign, -1);
+}
 
 TEST_F(StartUp, TheDependencyTableListensFromTheStartAndTheListOutlivesTheWindows) {
     TStartUp Program(Dialogs, Sign);

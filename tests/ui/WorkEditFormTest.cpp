@@ -132,6 +132,10 @@ struct TBadDuration {
     const char* Why;
 };
 
+void PrintTo(const TBadDuration& Case, std::ostream* Out) {
+    *Out << '"' << Case.Text << '"';
+}
+
 class WorkEditFormBadDuration : public WorkEditForm,
                                 public ::testing::WithParamInterface<TBadDuration> {};
 
@@ -151,34 +155,35 @@ TEST_P(WorkEditFormBadDuration, IsRefusedWithTheDurationNoticeAndTheFocusOnTheDu
 
 INSTANTIATE_TEST_SUITE_P(
     Durations, WorkEditFormBadDuration,
-    ::testing::Values(TBadDuration{"0", "zero"}, TBadDuration{"-1", "negative"},
-                      TBadDuration{"-0", "negative zero"}, TBadDuration{"abc", "no number"},
-                      TBadDuration{"", "empty"}, TBadDuration{"1,5", "comma in a point locale"},
-                      TBadDuration{"inf", "infinity"}, TBadDuration{"nan", "not a number"},
-                      TBadDuration{"0x10", "hexadecimal"},
-                      TBadDuration{"1e5000", "beyond the extended range"}));
+    ::testing::Values(TBadDuration{"0", "Zero"}, TBadDuration{"-1", "Negative"},
+                      TBadDuration{"-0", "NegativeZero"}, TBadDuration{"abc", "NoNumber"},
+                      TBadDuration{"", "Empty"}, TBadDuration{"1,5", "CommaInAPointLocale"},
+                      TBadDuration{"inf", "Infinity"}, TBadDuration{"nan", "NotANumber"},
+                      TBadDuration{"0x10", "Hexadecimal"},
+                      TBadDuration{"1e5000", "BeyondTheExtendedRange"}),
+    [](const ::testing::TestParamInfo<TBadDuration>& Info) { return std::string(Info.param.Why); });
 
 TEST_F(WorkEditForm, ReadsTheDurationWithTheLocalesDecimalSeparator) {
     std::string Name;
     TReal Duration = 0;
     {
         TWorkEditForm Editor(Dialogs);
-        EXPECT_EQ(TypeAndPressOk(Editor, QStringLiteral("A"), QStringLiteral("1.5"), Name,
-                                 Duration),
-                  mrOk);
+        EXPECT_EQ(
+            TypeAndPressOk(Editor, QStringLiteral("A"), QStringLiteral("1.5"), Name, Duration),
+            mrOk);
         EXPECT_EQ(Duration, 1.5L);
     }
     QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
     {
         TWorkEditForm Editor(Dialogs);
-        EXPECT_EQ(TypeAndPressOk(Editor, QStringLiteral("A"), QStringLiteral("2,5"), Name,
-                                 Duration),
-                  mrOk);
+        EXPECT_EQ(
+            TypeAndPressOk(Editor, QStringLiteral("A"), QStringLiteral("2,5"), Name, Duration),
+            mrOk);
         EXPECT_EQ(Duration, 2.5L);
         EXPECT_TRUE(Dialogs.Shown.empty());
-        EXPECT_EQ(TypeAndPressOk(Editor, QStringLiteral("A"), QStringLiteral("1.5"), Name,
-                                 Duration),
-                  mrCancel);
+        EXPECT_EQ(
+            TypeAndPressOk(Editor, QStringLiteral("A"), QStringLiteral("1.5"), Name, Duration),
+            mrCancel);
         EXPECT_EQ(Dialogs.Texts(TShownKind::Notice),
                   std::vector<std::string>{std::string(Msg::BadDuration)});
     }
