@@ -3,6 +3,7 @@
 
 #include "messages/ErrorStrings.h"
 #include "model/WorkList.h"
+#include "ui/LocaleText.h"
 #include "ui/MainForm.h"
 #include "ui/StartUp.h"
 #include "ui/WorkEditForm.h"
@@ -18,6 +19,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <limits>
 #include <memory>
 #include <string>
 #include <utility>
@@ -247,6 +249,36 @@ TEST_F(MainForm, EditingAWorkKeepsItsOwnNameButNotAnothersName) {
     EXPECT_EQ(List().GetWork(1).Name, "Перекрытия ж/б");
     EXPECT_EQ(List().GetWork(1).Duration, 6.0L);
     EXPECT_EQ(Changes, (std::vector<std::int32_t>{100 + ckWork, 100 + ckWork}));
+}
+
+TEST_F(MainForm, AWorkWhoseDurationTextDoesNotReadBackOpensForEditingAndMustBeMended) {
+    // The smallest extended value is written with fewer digits than it needs
+    // and reads back as below the type's range.
+    const std::string Name = File("tiny.kcrct");
+    const TReal Tiny = std::numeric_limits<TReal>::denorm_min();
+    {
+        TWorkList Odd;
+        Odd.AddWork(TWorkData{"Мгновенная", Tiny, {}}, true);
+        ASSERT_TRUE(Odd.SaveToFile(Name));
+    }
+    Main().LoadScheme(Name);
+    const QString Text = Main().WorksEditor->item(0, 1)->text();
+    ASSERT_FALSE(DurationFromText(Text)) << Text.toStdString();
+    QString Shown;
+    WhileModal(
+        Editor(),
+        [&] {
+            Shown = Editor().DurationEdit->text();
+            QTest::mouseClick(Editor().OkBtn, Qt::LeftButton);
+            Editor().DurationEdit->setText(QStringLiteral("7"));
+            QTest::mouseClick(Editor().OkBtn, Qt::LeftButton);
+        },
+        [&] { Main().WorksEditorDblClick(); });
+    EXPECT_EQ(Shown, Text);
+    EXPECT_EQ(Dialogs.Texts(TShownKind::Notice),
+              std::vector<std::string>{std::string(Msg::BadDuration)});
+    EXPECT_EQ(List().GetWork(0).Duration, 7.0L);
+    EXPECT_TRUE(Dialogs.Texts(TShownKind::Error).empty());
 }
 
 TEST_F(MainForm, DoubleClickOnTheBlankRowAddsAWork) {
