@@ -18,6 +18,9 @@
 #include <span>
 #include <vector>
 
+class QImage;
+class QPainter;
+class QRect;
 class TGraph;
 class TWorkList;
 
@@ -126,6 +129,28 @@ public:
     static long long DistanceGain(int a, int b, std::span<const int> U, std::span<const int> V);
     static int XCoord(int t, int Kind);
     static int YCoord(int r, int Kind);
+
+    // --- Drawing (Drawing.cpp; QtGui only).
+
+    // Size of the current picture in pixels. Kept between drawings: the next
+    // clearing whitens this area.
+    int DrawWidth = 0;
+    int DrawHeight = 0;
+    // The whole analysis after a build, then DrawCircuit. Nothing with fewer
+    // than two works.
+    void AnalyseAndDraw();
+    // Sizes the picture over every drawn segment, as the drawing grows it
+    // segment by segment; the owner then resizes its canvas and paints.
+    void DrawCircuit();
+    // Paints the part of the picture that meets Clip (picture coordinates) on
+    // a white background: segments first, then the event circles.
+    void PaintCircuit(QPainter& Painter, const QRect& Clip) const;
+    // The whole picture, DrawWidth x DrawHeight; a null image when there is
+    // nothing drawn or the picture is too large for one image.
+    QImage CircuitImage() const;
+    // The first event in hAll's order whose centre is closer than 10 pixels
+    // to (x, y); 0 when none is (or there is no network).
+    THandle EventAt(int x, int y) const;
 
 private:
     TWorkList& WorkList;

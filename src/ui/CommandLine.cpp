@@ -2,7 +2,12 @@
 
 #include "model/Messenger.h"
 #include "model/WorkList.h"
+#include "network/CircuitEngine.h"
 #include "network/Report.h"
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QImageWriter>
 
 #include <cstdio>
 #include <string>
@@ -50,21 +55,61 @@ struct TArguments {
     bool Shortest = false;
 };
 
+bool Load(TWorkList& List, TConsoleMessenger& Messenger, const std::string& FileName) {
+    List.Messenger = &Messenger;
+    if (List.LoadFromFile(FileName))
+        return true;
+    for (const std::string& Error : Messenger.Errors)
+        PrintError(Error);
+    return false;
+}
+
 int Report(const TArguments& Args) {
     if (Args.Files.size() != 1)
         return UsageError("--report takes one scheme file");
     TWorkList List;
     TConsoleMessenger Messenger;
-    List.Messenger = &Messenger;
-    if (!List.LoadFromFile(Args.Files[0])) {
-        for (const std::string& Error : Messenger.Errors)
-            PrintError(Error);
+    if (!Load(List, Messenger, Args.Files[0]))
         return ExitFile;
-    }
     const std::string Json = ReportJson(List, Args.Shortest ? +1 : -1);
     std::fwrite(Json.data(), 1, Json.size(), stdout);
     std::fputc('\n', stdout);
     return std::fflush(stdout) == 0 ? ExitOk : ExitFile;
+}
+
+int Render(const TArguments& Args, int argc, char** argv) {
+    if (Args.Files.size() != 2)
+        return UsageError("--render takes a scheme file and a PNG file");
+    // Fonts need a GUI application; the offscreen platform needs no display.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication App(argc, argv);
+    TWorkList List;
+    TConsoleMessenger Messenger;
+    if (!Load(List, Messenger, Args.Files[0]))
+        return ExitFile;
+    TCircuitEngine Engine(List);
+    Engine.PathSign = Args.Shortest ? +1 : -1;
+    Engine.GetCircuit();
+    Engine.AnalyseAndDraw();
+    QImage Image = Engine.CircuitImage();
+    if (Image.isNull()) {
+        if (Engine.DrawWidth > 0 && Engine.DrawHeight > 0) {
+            PrintError("the diagram (" + std::to_string(Engine.DrawWidth) + " x " +
+                       std::to_string(Engine.DrawHeight) +
+                       " pixels) is too large for one image");
+            return ExitFile;
+        }
+        // Fewer than two works: the window shows a white area of its last
+        // size; the picture is a white area of the window's first size.
+        Image = QImage(332, 274, QImage::Format_RGB32);
+        Image.fill(Qt::white);
+    }
+    QImageWriter Writer(QString::fromStdString(Args.Files[1]), "png");
+    if (!Writer.write(Image)) {
+        PrintError("cannot write " + Args.Files[1] + ": " + Writer.errorString().toStdString());
+        return ExitFile;
+    }
+    return ExitOk;
 }
 
 } // namespace
@@ -94,5 +139,5 @@ std::optional<int> RunCommandLine(int argc, char** argv) {
     }
     if (Args.Mode == "--report")
         return Report(Args);
-    return UsageError("--render is not available in this build");
+    return Render(Args, argc, argv);
 }
