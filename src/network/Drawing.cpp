@@ -46,6 +46,8 @@ QFont DiagramFont() {
     // "Courier New" is resolved by fontconfig (to Liberation Mono on Debian).
     QFont Font(QStringLiteral("Courier New"));
     Font.setStyleHint(QFont::TypeWriter);
+    // Plain pixels, as on the canvas of a window: no grey edges.
+    Font.setStyleStrategy(QFont::NoAntialias);
     Font.setPointSize(9);
     return Font;
 }
