@@ -1,8 +1,11 @@
 #include "ui/StartUp.h"
 
+#include "ui/CircuitForm.h"
+#include "ui/DebugForm.h"
 #include "ui/Dialogs.h"
 #include "ui/MainForm.h"
 #include "ui/WorkEditForm.h"
+#include "ui/WorksArcsForm.h"
 #include "ui/WorksTableForm.h"
 
 #include <exception>
@@ -14,11 +17,15 @@ TStartUp::TStartUp(TDialogs& Dialogs, std::int32_t& Sign) : Dialogs(Dialogs) {
     MainForm = std::make_unique<TMainForm>(WorkList, Dialogs, Sign);
     WorkEditForm = std::make_unique<TWorkEditForm>(Dialogs, MainForm.get());
     WorksTableForm = std::make_unique<TWorksTableForm>(WorkList, MainForm.get());
-    // Diagram window here (registers its listener second), then the debug
-    // window, then the works-arcs window (registers its listener third).
+    CircuitForm = std::make_unique<TCircuitForm>(WorkList, Dialogs, Sign, MainForm.get());
+    DebugForm = std::make_unique<TDebugForm>(CircuitForm->Engine);
+    ArcWorkForm = std::make_unique<TArcWorkForm>(WorkList, CircuitForm->Engine, MainForm.get());
 
     MainForm->SetWorkEditor(WorkEditForm.get());
     MainForm->SetWorksTable(WorksTableForm.get());
+    MainForm->SetCircuitForm(CircuitForm.get());
+    MainForm->SetDebugForm(DebugForm.get());
+    CircuitForm->SetArcWorkForm(ArcWorkForm.get());
 }
 
 TStartUp::~TStartUp() {

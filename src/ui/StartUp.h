@@ -11,6 +11,9 @@
 #include <memory>
 #include <string>
 
+class TArcWorkForm;
+class TCircuitForm;
+class TDebugForm;
 class TDialogs;
 class TMainForm;
 class TWorkEditForm;
@@ -36,10 +39,10 @@ public:
     TWorkList WorkList;
     std::unique_ptr<TMainForm> MainForm;
     std::unique_ptr<TWorkEditForm> WorkEditForm;
-    std::unique_ptr<TWorksTableForm> WorksTableForm;
-    // Created after the dependency table, in this order, once they exist:
-    // the diagram window (its listener second), the debug window, the
-    // works-arcs window (its listener third).
+    std::unique_ptr<TWorksTableForm> WorksTableForm; // listener first
+    std::unique_ptr<TCircuitForm> CircuitForm;       // listener second
+    std::unique_ptr<TDebugForm> DebugForm;
+    std::unique_ptr<TArcWorkForm> ArcWorkForm; // listener third
 
 private:
     TDialogs& Dialogs;

@@ -1,0 +1,46 @@
+#pragma once
+// The works-arcs window "Работы-Дуги": which pair of events each real arc of
+// the diagram joins, which work it stands for and how long that work takes.
+// It stays above the program's other windows and refills its table on every
+// change of the work list from the network the diagram window has just
+// rebuilt (its listener comes after the diagram window's).
+
+#include <QWidget>
+
+class QTableWidget;
+class TCircuitEngine;
+class TWorkList;
+
+class TArcWorkForm : public QWidget {
+    Q_OBJECT
+
+public:
+    static constexpr int RowHeight = 16;
+
+    // Registers the window's listener with List; Engine is the diagram
+    // window's, whose network the table reads.
+    TArcWorkForm(TWorkList& List, const TCircuitEngine& Engine, QWidget* Parent = nullptr);
+
+    // The header row alone, then the arcs when there are at least two works.
+    void RefreshTable();
+    void FillTable();
+
+    // The grid as its rows count: until the first refresh the header is the
+    // grid's fixed row 0; from then on it is an ordinary first row.
+    bool HeaderFixed() const;
+    int RowCount() const;
+    QString Cell(int Column, int Row) const;
+
+    QTableWidget* SG;
+
+protected:
+    void resizeEvent(QResizeEvent* Event) override;
+
+private:
+    void FormCreate();
+    void FormResize();
+    void SetCell(int Row, int Column, const QString& Text);
+
+    TWorkList& List;
+    const TCircuitEngine& Engine;
+};
