@@ -1,17 +1,25 @@
 #include "ConstructionExample.h"
+#include "SchemeBuilder.h"
 #include "ScriptedDialogs.h"
 #include "UiTestSupport.h"
 
 #include "messages/InternalFault.h"
 #include "model/WorkList.h"
+#include "ui/CircuitForm.h"
+#include "ui/DebugForm.h"
 #include "ui/KorvantApplication.h"
 #include "ui/MainForm.h"
 #include "ui/QtDialogs.h"
 #include "ui/StartUp.h"
 #include "ui/WorkEditForm.h"
+#include "ui/WorksArcsForm.h"
 #include "ui/WorksTableForm.h"
 
+#include <QAction>
+#include <QCheckBox>
 #include <QFile>
+#include <QLineEdit>
+#include <QSpinBox>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -155,6 +163,86 @@ TEST_F(StartUp, F2InTheTableReturnsToTheMainWindow) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(Program.WorksTableForm.get()));
     QTest::keyClick(Program.WorksTableForm.get(), Qt::Key_F2);
     EXPECT_TRUE(QTest::qWaitForWindowActive(Program.MainForm.get()));
+}
+
+TEST_F(StartUp, CreatesAllSixWindowsAndShowsOnlyTheMainWindow) {
+    TStartUp Program(Dialogs, Sign);
+    Program.Start();
+    EXPECT_TRUE(Program.MainForm->isVisible());
+    EXPECT_FALSE(Program.WorkEditForm->isVisible());
+    EXPECT_FALSE(Program.WorksTableForm->isVisible());
+    ASSERT_NE(Program.CircuitForm, nullptr);
+    ASSERT_NE(Program.DebugForm, nullptr);
+    ASSERT_NE(Program.ArcWorkForm, nullptr);
+    EXPECT_FALSE(Program.CircuitForm->isVisible());
+    EXPECT_FALSE(Program.DebugForm->isVisible());
+    EXPECT_FALSE(Program.ArcWorkForm->isVisible());
+}
+
+TEST_F(StartUp, TheWorksArcsTableAlwaysReadsTheNetworkJustRebuilt) {
+    TStartUp Program(Dialogs, Sign);
+    Program.WorkList.AddWork(TWorkData{"A", 1, {}}, true);
+    EXPECT_EQ(Program.ArcWorkForm->RowCount(), 1);
+    // The second work makes the first network; the table lists it at once.
+    Program.WorkList.AddWork(TWorkData{"B", 2, {}}, true);
+    EXPECT_EQ(Program.ArcWorkForm->RowCount(), 3);
+    Program.WorkList.GetWork(1).Duration = 5;
+    Program.WorkList.Changed(1, ckWork);
+    EXPECT_EQ(Program.ArcWorkForm->Cell(2, 2), QStringLiteral("5"));
+    EXPECT_TRUE(Dialogs.Shown.empty());
+}
+
+TEST_F(StartUp, TheDiagramFollowsAClickInTheDependencyTable) {
+    TStartUp Program(Dialogs, Sign);
+    Program.Start();
+    Program.WorkList.AddWork(TWorkData{"A", 1, {}}, true);
+    Program.WorkList.AddWork(TWorkData{"B", 1, {}}, true);
+    Program.CircuitForm->show();
+    EXPECT_EQ(Program.CircuitForm->size(), QSize(140, 40));
+
+    TWorksTableForm& Table = *Program.WorksTableForm;
+    // B's row, A's column: B comes to depend on A.
+    Table.TabImMouseMove(Table.HeaderSize + Table.CellSize / 2,
+                         Table.HeaderSize + Table.CellSize + Table.CellSize / 2);
+    Table.TabImMouseUp(Qt::LeftButton);
+    ASSERT_EQ(Program.WorkList.GetWork(1).Links[0], LinkDirect);
+    EXPECT_EQ(Program.CircuitForm->size(), QSize(200, 40));
+    EXPECT_TRUE(Program.CircuitForm->isVisible());
+    EXPECT_EQ(Program.ArcWorkForm->Cell(0, 2), QStringLiteral("2 - 3"));
+}
+
+TEST_F(StartUp, ThePathSwitchRebuildsTheDiagramInTheOtherMode) {
+    TStartUp Program(Dialogs, Sign);
+    EnterScheme(Program.WorkList, {{"A", 5, {}}, {"B", 4, {}}, {"C", 5, {1}}, {"D", 1, {0, 2}}});
+    const TCircuitEngine& Engine = Program.CircuitForm->Engine;
+    EXPECT_EQ(DataOf(Engine, FinalEvent(Engine)).Duration, -10);
+    Program.MainForm->CrtFastPathMenu->trigger();
+    EXPECT_EQ(Engine.PathSign, +1);
+    EXPECT_EQ(DataOf(Engine, FinalEvent(Engine)).Duration, 6);
+}
+
+TEST_F(StartUp, F5InTheDiagramShowsTheWorksArcsWindowAndCtrlDTheDebugWindow) {
+    const QString Name = Folder.filePath(QStringLiteral("keys.kcrct"));
+    {
+        TWorkList List;
+        FillConstructionExample(List);
+        ASSERT_TRUE(List.SaveToFile(Name.toStdString()));
+    }
+    TStartUp Program(Dialogs, Sign);
+    Program.Start(Name.toStdString());
+    Program.MainForm->N3Click();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Program.CircuitForm.get()));
+    QTest::keyClick(Program.CircuitForm.get(), Qt::Key_F5);
+    EXPECT_TRUE(Program.ArcWorkForm->isVisible());
+    QTest::keyClick(Program.CircuitForm.get(), Qt::Key_F2);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Program.MainForm.get()));
+    QTest::keyClick(Program.MainForm.get(), Qt::Key_D, Qt::ControlModifier);
+    EXPECT_TRUE(Program.DebugForm->isVisible());
+    EXPECT_TRUE(QTest::qWaitForWindowActive(Program.DebugForm.get()));
+    // The debug window reads the diagram window's network.
+    Program.DebugForm->NoDebug->setChecked(false);
+    Program.DebugForm->IndexEdit->setValue(0);
+    EXPECT_EQ(Program.DebugForm->TypeIDView->text(), QStringLiteral("100"));
 }
 
 TEST(ShownText, PutsEveryLoneCarriageReturnOnANewLine) {

@@ -1,0 +1,153 @@
+#include "ConstructionExample.h"
+#include "SchemeBuilder.h"
+#include "ScriptedDialogs.h"
+#include "UiTestSupport.h"
+
+#include "ui/CircuitForm.h"
+#include "ui/WorksArcsForm.h"
+
+#include <QHeaderView>
+#include <QLocale>
+#include <QTableWidget>
+#include <QTest>
+
+#include <array>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+using TRow = std::array<std::string, 3>;
+using TTable = std::vector<TRow>;
+
+const TRow Header = {"Дуга", "Название работы", "Длительность"};
+
+class WorksArcs : public TUiTest {
+protected:
+    void SetUp() override {
+        // In the program's order: the diagram window's listener first.
+        Circuit = std::make_unique<TCircuitForm>(List, Dialogs, Sign, nullptr);
+        Form = std::make_unique<TArcWorkForm>(List, Circuit->Engine);
+    }
+    void TearDown() override {
+        Form.reset();
+        Circuit.reset();
+        TUiTest::TearDown();
+    }
+
+    TTable Table() const {
+        TTable Rows;
+        for (int Row = 0; Row < Form->RowCount(); ++Row)
+            Rows.push_back({Form->Cell(0, Row).toStdString(), Form->Cell(1, Row).toStdString(),
+                            Form->Cell(2, Row).toStdString()});
+        return Rows;
+    }
+    // The number of the event an arc of work Work leaves and enters.
+    std::string LabelOfWork(int Work) const {
+        const TCircuitEngine& Engine = Circuit->Engine;
+        for (const THandle h : EventsOf(Engine))
+            for (const TMultitudeElement& Arc : *DataOf(Engine, h).Arcs)
+                if (Arc.Key == Work)
+                    return std::to_string(DataOf(Engine, h).Number) + " - " +
+                           std::to_string(DataOf(Engine, static_cast<THandle>(Arc.Value)).Number);
+        return {};
+    }
+
+    TWorkList List;
+    TScriptedDialogs Dialogs;
+    std::int32_t Sign = -1;
+    std::unique_ptr<TCircuitForm> Circuit;
+    std::unique_ptr<TArcWorkForm> Form;
+};
+
+TEST_F(WorksArcs, StartsWithTheHeaderAsItsFixedRowAboveTheOtherWindows) {
+    EXPECT_EQ(Form->windowTitle(), QStringLiteral("Работы-Дуги"));
+    EXPECT_TRUE(Form->windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_EQ(Form->windowType(), Qt::Tool);
+    EXPECT_FALSE(Form->isVisible());
+    EXPECT_EQ(Form->size(), QSize(355, 81));
+    EXPECT_TRUE(Form->HeaderFixed());
+    EXPECT_EQ(Table(), TTable{Header});
+    EXPECT_EQ(Form->SG->columnCount(), 3);
+    EXPECT_EQ(Form->SG->columnWidth(0), 54);
+    EXPECT_EQ(Form->SG->columnWidth(1), 198);
+    EXPECT_EQ(Form->SG->columnWidth(2), 78);
+    EXPECT_EQ(Form->SG->editTriggers(), QAbstractItemView::NoEditTriggers);
+}
+
+TEST_F(WorksArcs, WithFewerThanTwoWorksTheHeaderIsTheOnlyRowAndScrollsLikeAnyOther) {
+    List.AddWork(TWorkData{"A", 1, {}}, true);
+    EXPECT_FALSE(Form->HeaderFixed());
+    EXPECT_EQ(Table(), TTable{Header});
+    EXPECT_EQ(Form->SG->rowCount(), 1);
+    List.Clear();
+    EXPECT_EQ(Table(), TTable{Header});
+}
+
+TEST_F(WorksArcs, TwoIndependentWorksAreTwoArcsBetweenTheSameEvents) {
+    EnterScheme(List, {{"A", 1.5L, {}}, {"B", 2, {}}});
+    EXPECT_EQ(Table(), (TTable{Header, {"1 - 2", "A", "1.5"}, {"1 - 2", "B", "2"}}));
+    EXPECT_EQ(Form->SG->rowHeight(1), 16);
+}
+
+TEST_F(WorksArcs, AChainEndsEachLabelWhereTheNextBegins) {
+    EnterScheme(List, {{"A", 3, {}}, {"B", 4, {0}}});
+    EXPECT_EQ(Table(), (TTable{Header, {"1 - 2", "A", "3"}, {"2 - 3", "B", "4"}}));
+}
+
+TEST_F(WorksArcs, ParallelArcsShareTheirLabel) {
+    // B and K follow A and nothing follows either: they run between the same
+    // two events.
+    EnterScheme(List, {{"A", 1, {}}, {"B", 2, {0}}, {"K", 3, {0}}});
+    EXPECT_EQ(Table(), (TTable{Header, {"1 - 2", "A", "1"}, {"2 - 3", "B", "2"}, {"2 - 3", "K", "3"}}));
+}
+
+TEST_F(WorksArcs, EveryWorkIsOneRowLevelByLevelAndNoFictiveArcIsListed) {
+    FillConstructionExample(List);
+    const TTable Rows = Table();
+    ASSERT_EQ(Rows.size(), 14u);
+    EXPECT_EQ(Rows.front(), Header);
+    std::set<std::string> Names;
+    int LastStart = 0;
+    for (std::size_t r = 1; r < Rows.size(); ++r) {
+        Names.insert(Rows[r][1]);
+        int Work = -1;
+        for (int i = 0; i < List.Count(); ++i)
+            if (List.GetWork(i).Name == Rows[r][1])
+                Work = i;
+        ASSERT_GE(Work, 0) << Rows[r][1];
+        EXPECT_EQ(Rows[r][0], LabelOfWork(Work)) << Rows[r][1];
+        // Events are numbered level by level, and so the rows come.
+        const int Start = std::stoi(Rows[r][0]);
+        EXPECT_GE(Start, LastStart) << "row " << r;
+        LastStart = Start;
+    }
+    EXPECT_EQ(Names.size(), 13u);
+}
+
+TEST_F(WorksArcs, AChangedDurationIsShownFromTheRebuiltNetwork) {
+    EnterScheme(List, {{"A", 2, {}}, {"B", 1, {0}}});
+    List.GetWork(0).Duration = 2.25L;
+    List.Changed(0, ckWork);
+    EXPECT_EQ(Table()[1], (TRow{"1 - 2", "A", "2.25"}));
+
+    const QLocale Before;
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    List.Changed(0, ckWork);
+    QLocale::setDefault(Before);
+    EXPECT_EQ(Table()[1], (TRow{"1 - 2", "A", "2,25"}));
+}
+
+TEST_F(WorksArcs, TheGridStaysOnePixelShortOfTheClientArea) {
+    Form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(Form.get()));
+    EXPECT_EQ(Form->SG->geometry(), QRect(0, 0, 354, 80));
+    Form->resize(400, 300);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Form->SG->geometry(), QRect(0, 0, 399, 299));
+}
+
+} // namespace
