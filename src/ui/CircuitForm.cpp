@@ -11,10 +11,10 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPaintEvent>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QScopeGuard>
 #include <QStyle>
 
 #include <algorithm>
@@ -53,8 +53,8 @@ void TCircuitImage::mousePressEvent(QMouseEvent* Event) {
 
 TCircuitForm::TCircuitForm(TWorkList& List, TDialogs& Dialogs, const std::int32_t& PathSign,
                            QWidget* MainForm)
-    : QWidget(nullptr, Qt::Window), Engine(List), List(List), Dialogs(Dialogs),
-      PathSign(PathSign), MainForm(MainForm) {
+    : QWidget(nullptr, Qt::Window), Engine(List), List(List), Dialogs(Dialogs), PathSign(PathSign),
+      MainForm(MainForm) {
     setWindowTitle(QStringLiteral("График"));
     QFont Font(QStringLiteral("MS Sans Serif"));
     Font.setPixelSize(11);
@@ -97,8 +97,7 @@ void TCircuitForm::FormCreate() {
     Engine.DrawWidth = width();
     Engine.DrawHeight = height();
     Im->setFont(QFont(QStringLiteral("Courier New"), 10));
-    List.AddListener(
-        [this](TWorkList&, std::int32_t, std::int32_t Kind) { CircuitChanged(Kind); });
+    List.AddListener([this](TWorkList&, std::int32_t, std::int32_t Kind) { CircuitChanged(Kind); });
 }
 
 void TCircuitForm::FormDestroy() {

@@ -43,6 +43,7 @@ QStringList SetKeys(const std::unique_ptr<TMultitude>& Set) {
 TDebugForm::TDebugForm(const TCircuitEngine& Engine, QWidget* Parent)
     : QWidget(Parent, Qt::Window), Engine(Engine) {
     setWindowTitle(QStringLiteral("Debug"));
+    setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
     QPalette Face = palette();
     Face.setColor(QPalette::Window, Face.color(QPalette::Button));
     setPalette(Face);
@@ -160,8 +161,8 @@ void TDebugForm::ShowLinkObject(const QString& Status) {
             TopNView->setText(QString::number(Data.TopN));
             YView->setText(QString::number(Data.Y));
             QTableWidget* const Grids[] = {sgMul1, sgMul2, sgMul3, sgMul4};
-            const std::unique_ptr<TMultitude>* const Sets[] = {&Data.Mul1, &Data.Mul2,
-                                                               &Data.Mul3, &Data.Mul4};
+            const std::unique_ptr<TMultitude>* const Sets[] = {&Data.Mul1, &Data.Mul2, &Data.Mul3,
+                                                               &Data.Mul4};
             for (int s = 0; s < 4; ++s)
                 if (*Sets[s])
                     Fill(*Grids[s], SetKeys(*Sets[s]));

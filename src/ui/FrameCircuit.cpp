@@ -102,8 +102,7 @@ void TFrame1::ShowEventWorks(int Top, QWidget* Window, THandle Event) {
     Form->GrowClientFor(QRect(Left, Top, width(), height()));
 
     std::string Time;
-    const std::vector<std::string> Texts =
-        EventWorkRows(Form->Engine, Form->Works(), Event, Time);
+    const std::vector<std::string> Texts = EventWorkRows(Form->Engine, Form->Works(), Event, Time);
     LastTimeText = Time;
     sg1->clearContents();
     sg1->setRowCount(static_cast<int>(Texts.size()));

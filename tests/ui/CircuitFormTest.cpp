@@ -66,7 +66,9 @@ protected:
     }
     bool ListShown() const { return !Form->Frame1->isHidden(); }
     TRows ListRows() const { return Form->Frame1->Rows(); }
-    QImage Shown() const { return Form->Im->grab().toImage().convertToFormat(QImage::Format_RGB32); }
+    QImage Shown() const {
+        return Form->Im->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    }
 
     TWorkList List;
     TScriptedDialogs Dialogs;
@@ -101,8 +103,12 @@ TEST_F(CircuitForm, AnEndEventOnTheSecondLevelListsOnlyTheWorksEndingThere) {
 TEST_F(CircuitForm, TheWorksEndingAtAnEventComeFirstEachGroupInWorkOrder) {
     // D (position 0) and F end at the final event; A, B, C were finished
     // before it.
-    EnterScheme(List, {{"D", 1, {3, 4}}, {"C", 1, {}}, {"A", 1, {}}, {"B", 1, {1, 2}},
-                       {"E", 1, {}}, {"F", 1, {3, 4}}});
+    EnterScheme(List, {{"D", 1, {3, 4}},
+                       {"C", 1, {}},
+                       {"A", 1, {}},
+                       {"B", 1, {1, 2}},
+                       {"E", 1, {}},
+                       {"F", 1, {3, 4}}});
     const THandle Final = FinalEvent(Engine());
     ASSERT_EQ(Final, EndOfWork(Engine(), 5));
     const TRows Rows = RowsOf(Final);
@@ -115,8 +121,7 @@ TEST_F(CircuitForm, TheWorksEndingAtAnEventComeFirstEachGroupInWorkOrder) {
 TEST_F(CircuitForm, AnEventWhereSeveralEndEventsMeetListsTheWorksItWaitsFor) {
     // K needs A and B, L only A, M only B: the start event of K has two
     // fictive predecessors and stays an event of its own.
-    EnterScheme(List, {{"A", 2, {}}, {"B", 5, {}}, {"K", 1, {0, 1}}, {"L", 1, {0}},
-                       {"M", 1, {1}}});
+    EnterScheme(List, {{"A", 2, {}}, {"B", 5, {}}, {"K", 1, {0, 1}}, {"L", 1, {0}}, {"M", 1, {1}}});
     THandle Waiting = 0;
     for (const THandle h : EventsOf(Engine()))
         if (Engine().Circuit->Get(h).TypeID == TypePiA && !DataOf(Engine(), h).Mul1->Empty())

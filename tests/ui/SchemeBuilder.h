@@ -31,8 +31,8 @@ inline void EnterScheme(TWorkList& List, const std::vector<TPlannedWork>& Works)
 inline std::vector<TPlannedWork> Chain(int N) {
     std::vector<TPlannedWork> Works;
     for (int i = 0; i < N; ++i)
-        Works.push_back({"W" + std::to_string(i), 1, i > 0 ? std::vector<int>{i - 1}
-                                                           : std::vector<int>{}});
+        Works.push_back(
+            {"W" + std::to_string(i), 1, i > 0 ? std::vector<int>{i - 1} : std::vector<int>{}});
     return Works;
 }
 

@@ -102,7 +102,8 @@ TEST_F(WorksArcs, ParallelArcsShareTheirLabel) {
     // B and K follow A and nothing follows either: they run between the same
     // two events.
     EnterScheme(List, {{"A", 1, {}}, {"B", 2, {0}}, {"K", 3, {0}}});
-    EXPECT_EQ(Table(), (TTable{Header, {"1 - 2", "A", "1"}, {"2 - 3", "B", "2"}, {"2 - 3", "K", "3"}}));
+    EXPECT_EQ(Table(),
+              (TTable{Header, {"1 - 2", "A", "1"}, {"2 - 3", "B", "2"}, {"2 - 3", "K", "3"}}));
 }
 
 TEST_F(WorksArcs, EveryWorkIsOneRowLevelByLevelAndNoFictiveArcIsListed) {
