@@ -11,6 +11,7 @@
 #include <QStatusBar>
 #include <QTableWidget>
 
+#include <algorithm>
 #include <limits>
 #include <memory>
 

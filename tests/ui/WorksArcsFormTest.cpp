@@ -142,6 +142,18 @@ TEST_F(WorksArcs, AChangedDurationIsShownFromTheRebuiltNetwork) {
     EXPECT_EQ(Table()[1], (TRow{"1 - 2", "A", "2,25"}));
 }
 
+TEST_F(WorksArcs, AContourLeavesTheHeaderAloneAndRaisesNothing) {
+    // Only a damaged file brings a contour; then there is no network to list.
+    List.AddWork(TWorkData{"A", 1, {}}, true);
+    List.AddWork(TWorkData{"B", 1, {}}, true);
+    List.GetWork(0).Links[1] = LinkDirect;
+    List.GetWork(1).Links[0] = LinkDirect;
+    EXPECT_NO_THROW(List.Changed(0, ckScheme));
+    ASSERT_TRUE(List.HasContour);
+    EXPECT_EQ(Circuit->Engine.Circuit, nullptr);
+    EXPECT_EQ(Table(), TTable{Header});
+}
+
 TEST_F(WorksArcs, TheGridStaysOnePixelShortOfTheClientArea) {
     Form->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(Form.get()));
