@@ -63,15 +63,6 @@ void TCircuitEngine::NewWalk() {
     }
 }
 
-bool TCircuitEngine::Visit(THandle Handle) {
-    if (Handle >= Stamps.size())
-        Stamps.resize(static_cast<std::size_t>(Handle) + 1, 0);
-    if (Stamps[Handle] == Stamp)
-        return false;
-    Stamps[Handle] = Stamp;
-    return true;
-}
-
 THandle TCircuitEngine::AddRoot(std::int32_t TypeID) {
     TLinkNode Root;
     Root.RootFlag = 1;

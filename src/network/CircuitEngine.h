@@ -25,12 +25,12 @@ class TGraph;
 class TWorkList;
 
 // Kinds of link objects (TypeID).
-inline constexpr std::int32_t TypeAllRoot = 100;    // hAll: every event and chain node
-inline constexpr std::int32_t TypePiARoot = 110;    // hPiA: every start event of a work set
-inline constexpr std::int32_t TypeWRoot = 111;      // hW: every end event of works
-inline constexpr std::int32_t TypeLevelsRoot = 115; // hLevels: the level objects
-inline constexpr std::int32_t TypePiA = 10;         // event at which a set of works is finished
-inline constexpr std::int32_t TypeW = 11;           // event at which works end
+inline constexpr std::int32_t TypeAllRoot = 100;     // hAll: every event and chain node
+inline constexpr std::int32_t TypePiARoot = 110;     // hPiA: every start event of a work set
+inline constexpr std::int32_t TypeWRoot = 111;       // hW: every end event of works
+inline constexpr std::int32_t TypeLevelsRoot = 115;  // hLevels: the level objects
+inline constexpr std::int32_t TypePiA = 10;          // event at which a set of works is finished
+inline constexpr std::int32_t TypeW = 11;            // event at which works end
 inline constexpr std::int32_t TypeFictiveChain = 12; // chain node of a split fictive arc
 inline constexpr std::int32_t TypeRealChain = 13;    // chain node of a split real arc
 inline constexpr std::int32_t TypeLevel = 13;        // level object (only under hLevels)
@@ -170,7 +170,15 @@ private:
     std::uint32_t Position(THandle Handle) const;
     // A fresh stamp for a walk that marks vertices.
     void NewWalk();
-    bool Visit(THandle Handle);
+    // Marks the handle as visited in this walk; false when it was already.
+    bool Visit(THandle Handle) {
+        if (Handle >= Stamps.size())
+            Stamps.resize(static_cast<std::size_t>(Handle) + 1, 0);
+        if (Stamps[Handle] == Stamp)
+            return false;
+        Stamps[Handle] = Stamp;
+        return true;
+    }
 
     THandle AddRoot(std::int32_t TypeID);
     bool FindLevel(THandle Levels, std::int32_t Level, THandle& Found) const;

@@ -16,7 +16,9 @@ using namespace SetEdits;
 
 namespace {
 
-bool IsEvent(const TLinkNode& N) { return N.TypeID == TypePiA || N.TypeID == TypeW; }
+bool IsEvent(const TLinkNode& N) {
+    return N.TypeID == TypePiA || N.TypeID == TypeW;
+}
 
 // Ties are decided relative to the largest arc weight, not to the values
 // compared; in double precision a chain of twenty works of 0.1 would already

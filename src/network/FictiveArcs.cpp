@@ -26,8 +26,7 @@ void TCircuitEngine::PruneFictive() {
         while (j < Out(a).size()) {
             const THandle t = Out(a)[j];
             // A removed out-link lets the next one move into position j.
-            if (Data(a).FictOut->HasKey(Key(t)) &&
-                ReachableOtherwise(a, t, static_cast<int>(j)))
+            if (Data(a).FictOut->HasKey(Key(t)) && ReachableOtherwise(a, t, static_cast<int>(j)))
                 RemoveFictive(a, static_cast<int>(j));
             else
                 ++j;

@@ -64,9 +64,13 @@ std::string Quoted(const std::string& Text) {
     return Out + '"';
 }
 
-const char* Bool(bool Value) { return Value ? "true" : "false"; }
+const char* Bool(bool Value) {
+    return Value ? "true" : "false";
+}
 
-bool IsEvent(const TLinkNode& N) { return N.TypeID == TypePiA || N.TypeID == TypeW; }
+bool IsEvent(const TLinkNode& N) {
+    return N.TypeID == TypePiA || N.TypeID == TypeW;
+}
 
 struct TFictiveArc {
     std::int32_t From;
@@ -110,9 +114,10 @@ std::string ReportJson(TWorkList& List, int PathSign) {
         for (const THandle h : Store.Get(Engine.GethALL(TypeAllRoot)).OutLinks)
             if (IsEvent(Store.Get(h)))
                 Ordered.push_back(&Store.Get(h));
-        std::stable_sort(Ordered.begin(), Ordered.end(), [](const TLinkNode* a, const TLinkNode* b) {
-            return a->Data->Number < b->Data->Number;
-        });
+        std::stable_sort(Ordered.begin(), Ordered.end(),
+                         [](const TLinkNode* a, const TLinkNode* b) {
+                             return a->Data->Number < b->Data->Number;
+                         });
         const auto Number = [&Store](std::int32_t h) {
             return Store.Get(static_cast<THandle>(h)).Data->Number;
         };
@@ -155,7 +160,7 @@ std::string ReportJson(TWorkList& List, int PathSign) {
         if (End && !std::isinf(End->Data->Duration))
             PathLength = Real(std::fabs(End->Data->Duration));
     }
-    J += ", \"events\": [" + Events + "], \"arcs\": [" + Arcs + "], \"path_length\": " +
-         PathLength + '}';
+    J += ", \"events\": [" + Events + "], \"arcs\": [" + Arcs +
+         "], \"path_length\": " + PathLength + '}';
     return J;
 }

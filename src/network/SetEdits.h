@@ -11,7 +11,9 @@
 namespace SetEdits {
 
 // Key as stored in a set for a store handle.
-inline std::int32_t Key(std::uint32_t Handle) { return static_cast<std::int32_t>(Handle); }
+inline std::int32_t Key(std::uint32_t Handle) {
+    return static_cast<std::int32_t>(Handle);
+}
 
 // Removes the member with that key (compared by the set's own Compare).
 inline void Remove(TMultitude& Set, std::int32_t Key) {

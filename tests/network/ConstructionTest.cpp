@@ -38,10 +38,14 @@ void BuildUntilMerge(TCircuitEngine& Engine, bool Merge) {
         Engine.MergeEqualW();
 }
 
-THandleArray OutOf(const TCircuitEngine& Engine, THandle h) { return NodeOf(Engine, h).OutLinks; }
+THandleArray OutOf(const TCircuitEngine& Engine, THandle h) {
+    return NodeOf(Engine, h).OutLinks;
+}
 
 // Arcs of an event as (work, head) pairs.
-TPairs ArcsOf(const TCircuitEngine& Engine, THandle h) { return Pairs(*DataOf(Engine, h).Arcs); }
+TPairs ArcsOf(const TCircuitEngine& Engine, THandle h) {
+    return Pairs(*DataOf(Engine, h).Arcs);
+}
 
 } // namespace
 

@@ -139,10 +139,12 @@ TEST_F(FictiveArcs, AnEndEventAbsorbsAnEndEventThatIsItsOnlySuccessor) {
     EXPECT_THAT(NodeOf(Engine, w).OutLinks, ElementsAre(c));
     EXPECT_EQ(Pairs(*DataOf(Engine, w).Arcs), (TPairs{{7, static_cast<int>(c)}}));
     EXPECT_EQ(Pairs(*DataOf(Engine, w).Mul3), (TPairs{{5, 0}, {6, 0}, {1, 1}, {2, 1}}));
-    EXPECT_THAT(Keys(*DataOf(Engine, w).Mul4), ElementsAre(static_cast<int>(Start), static_cast<int>(g)));
+    EXPECT_THAT(Keys(*DataOf(Engine, w).Mul4),
+                ElementsAre(static_cast<int>(Start), static_cast<int>(g)));
     EXPECT_THAT(Keys(*DataOf(Engine, w).FictIn), ElementsAre(static_cast<int>(g)));
     EXPECT_THAT(Keys(*DataOf(Engine, w).FictOut), IsEmpty());
-    EXPECT_THAT(Keys(*DataOf(Engine, c).Mul4), ElementsAre(static_cast<int>(w), static_cast<int>(g)));
+    EXPECT_THAT(Keys(*DataOf(Engine, c).Mul4),
+                ElementsAre(static_cast<int>(w), static_cast<int>(g)));
     EXPECT_THAT(Keys(*DataOf(Engine, g).FictOut), ElementsAre(static_cast<int>(w)));
     EXPECT_THAT(NodeOf(Engine, g).OutLinks, ElementsAre(c, w));
     EXPECT_THAT(NodeOf(Engine, 3).OutLinks, ElementsAre(w, c, g));

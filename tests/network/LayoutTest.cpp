@@ -185,8 +185,8 @@ TEST_F(Layout, PassesGrowWithAQuarterOfTheLevels) {
 }
 
 TEST(LayoutPasses, OnePassUpToThreeLevelsTwoFromFour) {
-    for (const auto& [Levels, Passes] : {std::pair{1, 1}, std::pair{2, 1}, std::pair{3, 1},
-                                         std::pair{4, 2}, std::pair{7, 2}}) {
+    for (const auto& [Levels, Passes] :
+         {std::pair{1, 1}, std::pair{2, 1}, std::pair{3, 1}, std::pair{4, 2}, std::pair{7, 2}}) {
         auto List = std::make_unique<TWorkList>();
         TCircuitEngine Engine(*List);
         THandNetwork Net(Engine);

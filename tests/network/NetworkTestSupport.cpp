@@ -49,7 +49,9 @@ std::string Describe(const TScheme& Scheme) {
     return Text.str();
 }
 
-const TLinkNode& NodeOf(const TCircuitEngine& Engine, THandle h) { return Engine.Circuit->Get(h); }
+const TLinkNode& NodeOf(const TCircuitEngine& Engine, THandle h) {
+    return Engine.Circuit->Get(h);
+}
 
 const TLinkData& DataOf(const TCircuitEngine& Engine, THandle h) {
     return *Engine.Circuit->Get(h).Data;
@@ -69,7 +71,9 @@ std::vector<std::pair<std::int32_t, std::int32_t>> Pairs(const TMultitude& Set) 
     return Result;
 }
 
-bool IsEvent(const TLinkNode& N) { return N.TypeID == TypePiA || N.TypeID == TypeW; }
+bool IsEvent(const TLinkNode& N) {
+    return N.TypeID == TypePiA || N.TypeID == TypeW;
+}
 
 std::vector<THandle> Events(const TCircuitEngine& Engine) {
     std::vector<THandle> Result;
@@ -94,7 +98,9 @@ THandle HeadOfWork(const TCircuitEngine& Engine, int k) {
     return static_cast<THandle>(Arcs[Arcs.KeyPosition(k)].Value);
 }
 
-THandNetwork::THandNetwork(TCircuitEngine& AEngine) : Engine(AEngine) { Engine.CreateRoots(); }
+THandNetwork::THandNetwork(TCircuitEngine& AEngine) : Engine(AEngine) {
+    Engine.CreateRoots();
+}
 
 THandle THandNetwork::Event(std::int32_t TypeID) {
     TLinkNode N;

@@ -53,16 +53,37 @@ TReal LongestChain(const TScheme& S) {
 struct TEventGraph {
     std::vector<THandle> Events;
     std::map<THandle, std::vector<THandle>> Out;
+    std::map<THandle, int> Index;
+    // Reach[i][j]: event j is reachable from event i by one link or more.
+    std::vector<std::vector<char>> Reach;
 
     explicit TEventGraph(const TCircuitEngine& Engine) : Events(NetworkTest::Events(Engine)) {
+        for (std::size_t i = 0; i < Events.size(); ++i)
+            Index[Events[i]] = static_cast<int>(i);
         for (const THandle e : Events)
             for (const THandle s : NodeOf(Engine, e).OutLinks)
                 if (IsEvent(NodeOf(Engine, s)))
                     Out[e].push_back(s);
+        for (const THandle e : Events)
+            Reach.push_back(Search(e, 0));
     }
-    // Whether To is reachable from From, leaving out the direct link From -> Skip.
-    bool Reaches(THandle From, THandle To, THandle Skip = 0) const {
-        std::set<THandle> Seen;
+    bool Reaches(THandle From, THandle To) const {
+        return Reach[static_cast<std::size_t>(Index.at(From))]
+                    [static_cast<std::size_t>(Index.at(To))];
+    }
+    // Whether To is reachable from From without the direct link From -> Skip.
+    bool ReachesOtherwise(THandle From, THandle To, THandle Skip) const {
+        return Search(From, Skip)[static_cast<std::size_t>(Index.at(To))];
+    }
+    const std::vector<THandle>& Links(THandle e) const {
+        static const std::vector<THandle> None;
+        const auto It = Out.find(e);
+        return It == Out.end() ? None : It->second;
+    }
+
+private:
+    std::vector<char> Search(THandle From, THandle Skip) const {
+        std::vector<char> Seen(Events.size(), 0);
         std::vector<THandle> Stack;
         for (const THandle s : Links(From))
             if (s != Skip)
@@ -70,18 +91,14 @@ struct TEventGraph {
         while (!Stack.empty()) {
             const THandle x = Stack.back();
             Stack.pop_back();
-            if (x == To)
-                return true;
-            if (Seen.insert(x).second)
-                for (const THandle s : Links(x))
-                    Stack.push_back(s);
+            char& Mark = Seen[static_cast<std::size_t>(Index.at(x))];
+            if (Mark)
+                continue;
+            Mark = 1;
+            for (const THandle s : Links(x))
+                Stack.push_back(s);
         }
-        return false;
-    }
-    const std::vector<THandle>& Links(THandle e) const {
-        static const std::vector<THandle> None;
-        const auto It = Out.find(e);
-        return It == Out.end() ? None : It->second;
+        return Seen;
     }
 };
 
@@ -105,10 +122,14 @@ void CheckFinishedNetwork(const TCircuitEngine& Engine, const TScheme& S) {
 
     // Every work is the key of exactly one arc element.
     std::vector<int> Seen(static_cast<std::size_t>(n), 0);
+    std::vector<THandle> TailOf(static_cast<std::size_t>(n), 0);
+    std::vector<THandle> HeadOf(static_cast<std::size_t>(n), 0);
     for (const THandle e : G.Events)
         for (const TMultitudeElement& Arc : *DataOf(Engine, e).Arcs) {
             ASSERT_TRUE(Arc.Key >= 0 && Arc.Key < n);
             ++Seen[static_cast<std::size_t>(Arc.Key)];
+            TailOf[static_cast<std::size_t>(Arc.Key)] = e;
+            HeadOf[static_cast<std::size_t>(Arc.Key)] = static_cast<THandle>(Arc.Value);
             const THandle Head = static_cast<THandle>(Arc.Value);
             ASSERT_TRUE(Live.count(Head)) << "arc of work " << Arc.Key << " to a dead vertex";
             EXPECT_EQ(Arc.Weight, S.Durations[static_cast<std::size_t>(Arc.Key)]);
@@ -129,8 +150,8 @@ void CheckFinishedNetwork(const TCircuitEngine& Engine, const TScheme& S) {
             Expected.insert(static_cast<THandle>(Arc.Value));
         for (const TMultitudeElement& f : *D.FictOut) {
             ASSERT_TRUE(Live.count(static_cast<THandle>(f.Key)));
-            EXPECT_TRUE(DataOf(Engine, static_cast<THandle>(f.Key)).FictIn->HasKey(
-                static_cast<std::int32_t>(e)));
+            EXPECT_TRUE(DataOf(Engine, static_cast<THandle>(f.Key))
+                            .FictIn->HasKey(static_cast<std::int32_t>(e)));
             Expected.insert(static_cast<THandle>(f.Key));
         }
         EXPECT_EQ(std::set<THandle>(N.OutLinks.begin(), N.OutLinks.end()), Expected) << e;
@@ -169,7 +190,8 @@ void CheckFinishedNetwork(const TCircuitEngine& Engine, const TScheme& S) {
     // No fictive arc is implied by another path.
     for (const THandle e : G.Events)
         for (const TMultitudeElement& f : *DataOf(Engine, e).FictOut)
-            EXPECT_FALSE(G.Reaches(e, static_cast<THandle>(f.Key), static_cast<THandle>(f.Key)))
+            EXPECT_FALSE(
+                G.ReachesOtherwise(e, static_cast<THandle>(f.Key), static_cast<THandle>(f.Key)))
                 << "implied fictive arc " << e << "->" << f.Key;
 
     // The event a work starts at is reached by exactly the works it must
@@ -177,12 +199,12 @@ void CheckFinishedNetwork(const TCircuitEngine& Engine, const TScheme& S) {
     const auto Pred = Predecessors(S);
     std::map<THandle, TWorkSet> EndingAt;
     for (int k = 0; k < n; ++k)
-        EndingAt[HeadOfWork(Engine, k)].insert(k);
+        EndingAt[HeadOf[static_cast<std::size_t>(k)]].insert(k);
     for (int k = 0; k < n; ++k) {
-        const THandle Tail = TailOfWork(Engine, k);
+        const THandle Tail = TailOf[static_cast<std::size_t>(k)];
         TWorkSet Finished;
         for (int w = 0; w < n; ++w) {
-            const THandle Head = HeadOfWork(Engine, w);
+            const THandle Head = HeadOf[static_cast<std::size_t>(w)];
             if (Head == Tail || G.Reaches(Head, Tail))
                 Finished.insert(w);
         }
@@ -303,9 +325,9 @@ void CheckAnalysedNetwork(const TCircuitEngine& Engine, const TScheme& S, int Pa
             const TReal w = ArcWeight(Engine, u, v);
             const bool Marked = DataOf(Engine, u).CritOut->HasKey(static_cast<std::int32_t>(v));
             if (Marked) {
-                EXPECT_NEAR(static_cast<double>(DataOf(Engine, v).Duration -
-                                                DataOf(Engine, u).Duration),
-                            static_cast<double>(PathSign * w), static_cast<double>(Tolerance))
+                EXPECT_NEAR(
+                    static_cast<double>(DataOf(Engine, v).Duration - DataOf(Engine, u).Duration),
+                    static_cast<double>(PathSign * w), static_cast<double>(Tolerance))
                     << u << "->" << v;
             }
             if (ExactDurations) {

@@ -1,0 +1,145 @@
+// Times of the dependency analysis, the network construction and each step of
+// the analysis on generated schemes of 100, 300 and 1000 works. Every work
+// after the third depends on one to three of the twenty works before it;
+// durations are whole numbers from 1 to 20; the seed is fixed.
+
+#include "model/WorkList.h"
+#include "network/CircuitEngine.h"
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <map>
+#include <memory>
+#include <random>
+
+namespace {
+
+std::unique_ptr<TWorkList> Scheme(int n) {
+    std::mt19937 Random(20240601u + static_cast<unsigned>(n));
+    std::uniform_int_distribution<int> Duration(1, 20);
+    std::uniform_int_distribution<int> DepCount(1, 3);
+    auto List = std::make_unique<TWorkList>();
+    // Rows are given whole, as the loader does, so that the matrix is
+    // analysed once instead of after every added work.
+    for (int i = 0; i < n; ++i) {
+        TWorkData W;
+        W.Name = "W" + std::to_string(i);
+        W.Duration = Duration(Random);
+        W.Links.assign(static_cast<std::size_t>(n), LinkFree);
+        if (i >= 3) {
+            const int Window = std::min(i, 20);
+            std::uniform_int_distribution<int> Back(1, Window);
+            const int Count = std::min(DepCount(Random), Window);
+            int Chosen = 0;
+            while (Chosen < Count) {
+                auto& Cell = W.Links[static_cast<std::size_t>(i - Back(Random))];
+                if (Cell != LinkDirect) {
+                    Cell = LinkDirect;
+                    ++Chosen;
+                }
+            }
+        }
+        List->AddWork(W, false);
+    }
+    List->Changed(0, ckScheme);
+    return List;
+}
+
+// One scheme per size, made once.
+TWorkList& SchemeOf(int n) {
+    static std::map<int, std::unique_ptr<TWorkList>> Schemes;
+    auto& Slot = Schemes[n];
+    if (!Slot)
+        Slot = Scheme(n);
+    return *Slot;
+}
+
+enum class TStep { TopSort, FoundCriticalPath, SplitLongArcs, PlaceVertices };
+
+// Runs the steps before Step untimed, then times Step alone.
+void TimeStep(benchmark::State& State, TStep Step) {
+    TWorkList& List = SchemeOf(static_cast<int>(State.range(0)));
+    TCircuitEngine Engine(List);
+    for (auto _ : State) {
+        State.PauseTiming();
+        Engine.GetCircuit();
+        if (Step > TStep::TopSort)
+            Engine.TopSort();
+        if (Step > TStep::FoundCriticalPath)
+            Engine.FoundCriticalPath();
+        if (Step > TStep::SplitLongArcs)
+            Engine.SplitLongArcs();
+        State.ResumeTiming();
+        switch (Step) {
+        case TStep::TopSort:
+            Engine.TopSort();
+            break;
+        case TStep::FoundCriticalPath:
+            Engine.FoundCriticalPath();
+            break;
+        case TStep::SplitLongArcs:
+            Engine.SplitLongArcs();
+            break;
+        case TStep::PlaceVertices:
+            Engine.PlaceVertices();
+            break;
+        }
+    }
+    State.counters["objects"] = static_cast<double>(Engine.Circuit->Count());
+}
+
+void RecalcLinks(benchmark::State& State) {
+    TWorkList& List = SchemeOf(static_cast<int>(State.range(0)));
+    for (auto _ : State)
+        List.RecalcLinks();
+}
+
+void GetCircuit(benchmark::State& State) {
+    TWorkList& List = SchemeOf(static_cast<int>(State.range(0)));
+    TCircuitEngine Engine(List);
+    for (auto _ : State)
+        Engine.GetCircuit();
+    State.counters["events"] = static_cast<double>(Engine.Circuit->Count() - 3);
+}
+
+void TopSort(benchmark::State& State) {
+    TimeStep(State, TStep::TopSort);
+}
+void FoundCriticalPath(benchmark::State& State) {
+    TimeStep(State, TStep::FoundCriticalPath);
+}
+void SplitLongArcs(benchmark::State& State) {
+    TimeStep(State, TStep::SplitLongArcs);
+}
+void PlaceVertices(benchmark::State& State) {
+    TimeStep(State, TStep::PlaceVertices);
+}
+
+// What the diagram window does after every change, without drawing.
+void RebuildAndAnalyse(benchmark::State& State) {
+    TWorkList& List = SchemeOf(static_cast<int>(State.range(0)));
+    TCircuitEngine Engine(List);
+    for (auto _ : State) {
+        List.RecalcLinks();
+        Engine.GetCircuit();
+        Engine.Analyse();
+    }
+}
+
+} // namespace
+
+#define KORVANT_SIZES ->Arg(100)->Arg(300)->Arg(1000)->Unit(benchmark::kMillisecond)
+// Every iteration of a step rebuilds the network untimed first; a fixed count
+// keeps the run short however fast the step is.
+#define KORVANT_STEP ->Arg(100)->Arg(300)->Arg(1000)->Iterations(5)->Unit(benchmark::kMillisecond)
+
+BENCHMARK(RecalcLinks) KORVANT_SIZES;
+BENCHMARK(GetCircuit) KORVANT_SIZES;
+BENCHMARK(TopSort) KORVANT_STEP;
+BENCHMARK(FoundCriticalPath) KORVANT_STEP;
+BENCHMARK(SplitLongArcs) KORVANT_STEP;
+BENCHMARK(PlaceVertices) KORVANT_STEP;
+BENCHMARK(RebuildAndAnalyse) KORVANT_SIZES;
+
+BENCHMARK_MAIN();
