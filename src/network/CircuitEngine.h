@@ -2,13 +2,13 @@
 // The network engine behind the diagram window: it turns the work list into an
 // activity-on-arrow network held in a link-object store, then analyses it for
 // the picture: levels, the critical (or shortest) path, chain nodes for arcs
-// that span several levels, rows and event numbers. It owns the store and
-// works from the work list it was given; nothing here draws.
+// that span several levels, rows and event numbers, and finally the picture.
+// It owns the store and works from the work list it was given.
 //
 // The phases live in their own source files: Construction.cpp (events and the
 // first fictive arcs), FictiveArcs.cpp (pruning and gluing), TopSort.cpp
 // (levels), CriticalPath.cpp (path values and marks), Layout.cpp (chain
-// nodes, rows, numbers, grid geometry).
+// nodes, rows, numbers, grid geometry), Drawing.cpp (the picture, QtGui).
 
 #include "core/LinkObject.h"
 #include "core/Real.h"
