@@ -10,6 +10,7 @@
 #include <QImageWriter>
 
 #include <cstdio>
+#include <exception>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,6 +20,7 @@ namespace {
 constexpr int ExitOk = 0;
 constexpr int ExitFile = 2;
 constexpr int ExitUsage = 64;
+constexpr int ExitInternal = 70;
 
 constexpr std::string_view Usage =
     "usage: korvant [FILE.kcrct]\n"
@@ -137,7 +139,14 @@ std::optional<int> RunCommandLine(int argc, char** argv) {
             return UsageError("a window opens one scheme file");
         return std::nullopt;
     }
-    if (Args.Mode == "--report")
-        return Report(Args);
-    return Render(Args, argc, argv);
+    // A broken invariant inside the engine ends the run with its text, as the
+    // windows would show it in an error box.
+    try {
+        if (Args.Mode == "--report")
+            return Report(Args);
+        return Render(Args, argc, argv);
+    } catch (const std::exception& Fault) {
+        PrintError(std::string("internal fault: ") + Fault.what());
+        return ExitInternal;
+    }
 }

@@ -1,0 +1,171 @@
+// korvant --report and --render as scripts use them: exit codes, stdout,
+// stderr and the files they write.
+
+#include "model/WorkList.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct TRun {
+    int Exit = -1;
+    std::string Out;
+    std::string Err;
+};
+
+class CommandLine : public ::testing::Test {
+protected:
+    fs::path Dir;
+
+    void SetUp() override {
+        Dir = fs::temp_directory_path() /
+              ("korvant-cli-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+               "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(Dir);
+    }
+    void TearDown() override { fs::remove_all(Dir); }
+
+    static std::string Slurp(const fs::path& File) {
+        std::ifstream In(File, std::ios::binary);
+        std::stringstream S;
+        S << In.rdbuf();
+        return S.str();
+    }
+
+    TRun Run(const std::string& Arguments) {
+        const fs::path Out = Dir / "stdout";
+        const fs::path Err = Dir / "stderr";
+        const std::string Command = std::string("QT_QPA_PLATFORM=offscreen ") + KORVANT_EXE + " " +
+                                    Arguments + " >" + Out.string() + " 2>" + Err.string();
+        const int Status = std::system(Command.c_str());
+        TRun R;
+        R.Exit = WIFEXITED(Status) ? WEXITSTATUS(Status) : -1;
+        R.Out = Slurp(Out);
+        R.Err = Slurp(Err);
+        return R;
+    }
+
+    fs::path Write(const std::string& Name, const std::string& Bytes) {
+        const fs::path File = Dir / Name;
+        std::ofstream(File, std::ios::binary) << Bytes;
+        return File;
+    }
+
+    // Works "A" (1, depending on "Bc") and "Bc" (2.5): the 55-byte file.
+    fs::path TwoWorks() {
+        const unsigned char Bytes[] = {
+            0x37, 0, 0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x1C, 0, 0, 0, 0x1D, 0, 0, 0,
+            0x1F, 0, 0, 0, 'A', 'B', 'c', 0xFF, 0x01, 0, 0, 0, 0, 0, 0, 0, 0x80, 0xFF, 0x3F,
+            0xFF, 0xFF, 0, 0, 0, 0, 0, 0, 0, 0xA0, 0x00, 0x40};
+        return Write("two.kcrct", std::string(reinterpret_cast<const char*>(Bytes), sizeof Bytes));
+    }
+
+    fs::path Scheme(const std::vector<std::pair<double, std::vector<int>>>& Works) {
+        TWorkList List;
+        for (std::size_t i = 0; i < Works.size(); ++i)
+            List.AddWork({"W" + std::to_string(i), static_cast<TReal>(Works[i].first), {}}, true);
+        for (std::size_t i = 0; i < Works.size(); ++i)
+            for (int j : Works[i].second)
+                List.GetWork(static_cast<int>(i)).Links[static_cast<std::size_t>(j)] = LinkDirect;
+        List.Changed(0, ckScheme);
+        const fs::path File = Dir / "scheme.kcrct";
+        EXPECT_TRUE(List.SaveToFile(File.string()));
+        return File;
+    }
+};
+
+} // namespace
+
+TEST_F(CommandLine, ReportOfTheTwoWorkExampleListsItsWorksAndCells) {
+    const TRun R = Run("--report " + TwoWorks().string());
+    ASSERT_EQ(R.Exit, 0) << R.Err;
+    EXPECT_NE(R.Out.find(R"("mode": "critical")"), std::string::npos) << R.Out;
+    EXPECT_NE(R.Out.find(R"("works": [{"name": "A", "duration": 1.0}, {"name": "Bc", "duration": 2.5}])"),
+              std::string::npos)
+        << R.Out;
+    EXPECT_NE(R.Out.find(R"("cells": [[-1, 1], [-1, -1]])"), std::string::npos) << R.Out;
+    EXPECT_NE(R.Out.find(R"("contour": false)"), std::string::npos) << R.Out;
+    EXPECT_NE(R.Out.find(R"("path_length": 3.5)"), std::string::npos) << R.Out;
+    EXPECT_EQ(std::count(R.Out.begin(), R.Out.end(), '\n'), 1) << "one JSON object, one line";
+}
+
+TEST_F(CommandLine, ShortestModeIsReported) {
+    // Two routes from start to end: 1 + 1 and 5.
+    const fs::path File = Scheme({{1, {}}, {1, {0}}, {5, {}}});
+    const TRun Critical = Run("--report " + File.string());
+    const TRun Shortest = Run("--report " + File.string() + " --shortest");
+    ASSERT_EQ(Critical.Exit, 0);
+    ASSERT_EQ(Shortest.Exit, 0);
+    EXPECT_NE(Critical.Out.find(R"("path_length": 5.0)"), std::string::npos) << Critical.Out;
+    EXPECT_NE(Shortest.Out.find(R"("mode": "shortest")"), std::string::npos) << Shortest.Out;
+    EXPECT_NE(Shortest.Out.find(R"("path_length": 2.0)"), std::string::npos) << Shortest.Out;
+}
+
+TEST_F(CommandLine, AContourIsASuccessWithoutANetwork) {
+    // Each of the two works depends on the other: only a damaged file holds that.
+    const unsigned char Bytes[] = {0x37, 0, 0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                                   0x1C, 0, 0, 0, 0x1D, 0, 0, 0, 0x1F, 0, 0, 0, 'A', 'B',
+                                   'c', 0xFF, 0x01, 0, 0, 0, 0, 0, 0, 0, 0x80, 0xFF, 0x3F,
+                                   0x01, 0xFF, 0, 0, 0, 0, 0, 0, 0, 0xA0, 0x00, 0x40};
+    const fs::path File =
+        Write("contour.kcrct", std::string(reinterpret_cast<const char*>(Bytes), sizeof Bytes));
+    const TRun R = Run("--report " + File.string());
+    ASSERT_EQ(R.Exit, 0) << R.Err;
+    EXPECT_NE(R.Out.find(R"("contour": true)"), std::string::npos) << R.Out;
+    EXPECT_NE(R.Out.find(R"("events": [])"), std::string::npos) << R.Out;
+    EXPECT_NE(R.Out.find(R"("path_length": null)"), std::string::npos) << R.Out;
+}
+
+TEST_F(CommandLine, AFileThatCannotBeLoadedExitsWithTwoAndItsMessage) {
+    for (const fs::path& File : {Dir / "missing.kcrct", Write("short.kcrct", std::string("\x37\0\0\0\2\0", 6))}) {
+        const TRun R = Run("--report " + File.string());
+        EXPECT_EQ(R.Exit, 2) << File;
+        EXPECT_TRUE(R.Out.empty()) << R.Out;
+        EXPECT_NE(R.Err.find("Ошибка при чтении файла"), std::string::npos) << R.Err;
+    }
+}
+
+TEST_F(CommandLine, BadArgumentsExitWithSixtyFourAndAUsageLine) {
+    for (const std::string& Arguments :
+         {std::string("--report"), std::string("--report a b"), std::string("--frobnicate"),
+          std::string("--render only-one.kcrct"), std::string("--report a --render b c")}) {
+        const TRun R = Run(Arguments);
+        EXPECT_EQ(R.Exit, 64) << Arguments;
+        EXPECT_NE(R.Err.find("usage: korvant"), std::string::npos) << Arguments;
+    }
+}
+
+TEST_F(CommandLine, RenderWritesThePictureOfTheDiagram) {
+    // A chain of two works: three events in a row, 200 x 40 pixels.
+    const fs::path File = Scheme({{3, {}}, {4, {0}}});
+    const fs::path Png = Dir / "chain.png";
+    const TRun R = Run("--render " + File.string() + " " + Png.string());
+    ASSERT_EQ(R.Exit, 0) << R.Err;
+    const std::string Bytes = Slurp(Png);
+    ASSERT_GT(Bytes.size(), 24u);
+    EXPECT_EQ(Bytes.substr(1, 3), "PNG");
+    const auto BigEndian = [&](std::size_t At) {
+        return (static_cast<unsigned char>(Bytes[At]) << 24) |
+               (static_cast<unsigned char>(Bytes[At + 1]) << 16) |
+               (static_cast<unsigned char>(Bytes[At + 2]) << 8) |
+               static_cast<unsigned char>(Bytes[At + 3]);
+    };
+    EXPECT_EQ(BigEndian(16), 200u);
+    EXPECT_EQ(BigEndian(20), 40u);
+}
+
+TEST_F(CommandLine, RenderOfAMissingFileWritesNothing) {
+    const fs::path Png = Dir / "none.png";
+    const TRun R = Run("--render " + (Dir / "missing.kcrct").string() + " " + Png.string());
+    EXPECT_EQ(R.Exit, 2);
+    EXPECT_FALSE(fs::exists(Png));
+}
