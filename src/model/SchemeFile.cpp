@@ -225,8 +225,12 @@ bool ReplaceFile(const std::string& FileName, std::string_view Image) {
     fs::path Temporary;
     int Descriptor = -1;
     for (int Attempt = 0; Attempt < 16 && Descriptor < 0; ++Attempt) {
-        Temporary = Folder / ("." + Target.filename().string() + "." +
-                              std::to_string(Random() % 1000000000u) + ".tmp");
+        std::string Name = ".";
+        Name += Target.filename().string();
+        Name += '.';
+        Name += std::to_string(Random() % 1000000000u);
+        Name += ".tmp";
+        Temporary = Folder / Name;
         Descriptor = ::open(Temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
                             Exists ? 0600 : 0666);
         if (Descriptor < 0 && errno != EEXIST)
