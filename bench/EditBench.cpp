@@ -1,0 +1,243 @@
+// One edit as the user makes it, timed end to end inside the program's real
+// start-up: a left click on a free cell of the dependency table, which enters
+// a dependency, goes through Changed, RecalcLinks and the three listeners
+// (matrix redraw; diagram rebuild, analysis and drawing; works-arcs refill).
+// Each stage is timed on its own as well, at 200, 1000 and 3000 works.
+//
+// The schemes: n works with whole durations from 1 to 20; the first three
+// depend on nothing, every later work depends on one to three works chosen
+// among the twenty before it. The generator is seeded with 20240601 + n, the
+// same schemes the network benchmark times.
+//
+// The clicked cell is the first free one of the last row from the middle
+// column on; every timed click is undone by an untimed right click on the
+// same cell, so all iterations start from the same matrix.
+//
+// Peak memory (getrusage's ru_maxrss) is reported by PeakMemory/3000, which
+// builds every window for 3000 works; run it alone for a clean figure:
+//   edit_bench --benchmark_filter=PeakMemory
+//
+// Windows are created as start-up creates them and never shown, on Qt's
+// offscreen platform.
+
+#include "model/WorkList.h"
+#include "ui/CircuitForm.h"
+#include "ui/Dialogs.h"
+#include "ui/StartUp.h"
+#include "ui/WorksArcsForm.h"
+#include "ui/WorksTableForm.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QImage>
+#include <QPainter>
+
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <memory>
+#include <random>
+#include <string>
+
+namespace {
+
+// Boxes would block a benchmark: everything is answered at once.
+class TSilentDialogs : public TDialogs {
+public:
+    void Notice(std::string_view) override {}
+    void FileError(std::string_view) override {}
+    bool Question(std::string_view) override { return false; }
+    std::optional<std::string> OpenFileName() override { return std::nullopt; }
+    std::optional<std::string> SaveFileName(const std::string&) override { return std::nullopt; }
+    void Error(std::string_view) override {}
+    void Plain(std::string_view) override {}
+    void ShowHelp(const std::string&) override {}
+};
+
+// Fills List as a load does: rows given whole while nothing is announced,
+// then one ckScheme.
+void FillScheme(TWorkList& List, int n) {
+    std::mt19937 Random(20240601u + static_cast<unsigned>(n));
+    std::uniform_int_distribution<int> Duration(1, 20);
+    std::uniform_int_distribution<int> DepCount(1, 3);
+    List.Updating = true;
+    for (int i = 0; i < n; ++i) {
+        TWorkData W;
+        W.Name = "W" + std::to_string(i);
+        W.Duration = Duration(Random);
+        W.Links.assign(static_cast<std::size_t>(n), LinkFree);
+        if (i >= 3) {
+            const int Window = std::min(i, 20);
+            std::uniform_int_distribution<int> Back(1, Window);
+            const int Count = std::min(DepCount(Random), Window);
+            int Chosen = 0;
+            while (Chosen < Count) {
+                auto& Cell = W.Links[static_cast<std::size_t>(i - Back(Random))];
+                if (Cell != LinkDirect) {
+                    Cell = LinkDirect;
+                    ++Chosen;
+                }
+            }
+        }
+        List.AddWork(W, false);
+    }
+    List.Updating = false;
+    List.Changed(0, ckScheme);
+}
+
+struct TProgram {
+    explicit TProgram(int n) : Size(n), StartUp(Dialogs, Sign) {
+        FillScheme(StartUp.WorkList, n);
+        TWorkList& List = StartUp.WorkList;
+        Row = n - 1;
+        const TABs& Links = List.GetWork(Row).Links;
+        Column = n / 2;
+        while (Column < n && Links[static_cast<std::size_t>(Column)] != LinkFree)
+            ++Column;
+    }
+
+    // Puts the pointer over the chosen cell, scrolling the table there when
+    // it scrolls, and releases Button.
+    void Click(Qt::MouseButton Button) {
+        TWorksTableForm& Table = *StartUp.WorksTableForm;
+        const TTableMetrics M = Table.Metrics();
+        Table.TabImMouseMove(M.HeaderSize + Column * M.CellSize + M.CellSize / 2,
+                             M.HeaderSize + Row * M.CellSize + M.CellSize / 2);
+        Table.TabImMouseUp(Button);
+    }
+    std::int8_t& Cell() {
+        return StartUp.WorkList.GetWork(Row).Links[static_cast<std::size_t>(Column)];
+    }
+
+    int Size;
+    TSilentDialogs Dialogs;
+    std::int32_t Sign = -1;
+    TStartUp StartUp;
+    int Row = 0;
+    int Column = 0;
+};
+
+// One program at a time: the largest takes gigabytes before the table scrolls.
+TProgram& ProgramOf(int n) {
+    static std::unique_ptr<TProgram> Current;
+    if (!Current || Current->Size != n) {
+        Current.reset();
+        Current = std::make_unique<TProgram>(n);
+    }
+    return *Current;
+}
+
+void PeakMemoryCounter(benchmark::State& State) {
+    rusage Usage{};
+    getrusage(RUSAGE_SELF, &Usage);
+    State.counters["peak_MB"] = static_cast<double>(Usage.ru_maxrss) / 1024.0;
+}
+
+void EditEndToEnd(benchmark::State& State) {
+    TProgram& P = ProgramOf(static_cast<int>(State.range(0)));
+    for (auto _ : State) {
+        P.Click(Qt::LeftButton);
+        State.PauseTiming();
+        if (P.Cell() != LinkDirect)
+            State.SkipWithError("the click entered no dependency");
+        P.Click(Qt::RightButton);
+        State.ResumeTiming();
+    }
+    PeakMemoryCounter(State);
+}
+
+// The cell is entered without a notification, so that the stage alone runs
+// on the matrix the edit leaves.
+void StageRecalcLinks(benchmark::State& State) {
+    TProgram& P = ProgramOf(static_cast<int>(State.range(0)));
+    TWorkList& List = P.StartUp.WorkList;
+    for (auto _ : State) {
+        State.PauseTiming();
+        P.Cell() = LinkDirect;
+        State.ResumeTiming();
+        List.RecalcLinks();
+        State.PauseTiming();
+        P.Cell() = LinkFree;
+        List.RecalcLinks();
+        State.ResumeTiming();
+    }
+}
+
+void StageMatrixRedraw(benchmark::State& State) {
+    TProgram& P = ProgramOf(static_cast<int>(State.range(0)));
+    for (auto _ : State)
+        P.StartUp.WorksTableForm->Redraw(P.StartUp.WorkList);
+}
+
+// What a shown table paints after the redraw: the part in view, at most one
+// available screen's worth.
+void StageMatrixPaint(benchmark::State& State) {
+    TProgram& P = ProgramOf(static_cast<int>(State.range(0)));
+    TWorksTableForm& Table = *P.StartUp.WorksTableForm;
+    const QSize View = Table.size();
+    QImage Target(View, QImage::Format_RGB32);
+    for (auto _ : State) {
+        QPainter Painter(&Target);
+        Table.render(&Painter);
+    }
+    State.counters["view_w"] = View.width();
+    State.counters["view_h"] = View.height();
+}
+
+void StageDiagramRebuild(benchmark::State& State) {
+    TProgram& P = ProgramOf(static_cast<int>(State.range(0)));
+    for (auto _ : State)
+        P.StartUp.CircuitForm->Rebuild();
+}
+
+void StageWorksArcsRefill(benchmark::State& State) {
+    TProgram& P = ProgramOf(static_cast<int>(State.range(0)));
+    for (auto _ : State)
+        P.StartUp.ArcWorkForm->RefreshTable();
+}
+
+void PeakMemory(benchmark::State& State) {
+    TProgram& P = ProgramOf(static_cast<int>(State.range(0)));
+    for (auto _ : State)
+        benchmark::DoNotOptimize(P.StartUp.WorkList.Count());
+    PeakMemoryCounter(State);
+}
+
+void Register() {
+    for (int n : {200, 1000, 3000}) {
+        // The largest sizes take seconds an edit: a few iterations suffice.
+        const int Iterations = n >= 3000 ? 3 : (n >= 1000 ? 10 : 0);
+        const auto Add = [&](const std::string& Name, void (*Function)(benchmark::State&)) {
+            auto* B = benchmark::RegisterBenchmark(Name.c_str(), Function)
+                          ->Arg(n)
+                          ->Unit(benchmark::kMillisecond)
+                          ->UseRealTime();
+            if (Iterations > 0)
+                B->Iterations(Iterations);
+            B->Repetitions(n >= 3000 ? 3 : 5)->ReportAggregatesOnly(true);
+        };
+        Add("EditEndToEnd", EditEndToEnd);
+        Add("StageRecalcLinks", StageRecalcLinks);
+        Add("StageMatrixRedraw", StageMatrixRedraw);
+        Add("StageMatrixPaint", StageMatrixPaint);
+        Add("StageDiagramRebuild", StageDiagramRebuild);
+        Add("StageWorksArcsRefill", StageWorksArcsRefill);
+    }
+    benchmark::RegisterBenchmark("PeakMemory", PeakMemory)->Arg(3000)->Iterations(1);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication App(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    Register();
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
