@@ -10,6 +10,8 @@
 
 #include "network/SetEdits.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <utility>
 
 using namespace SetEdits;
@@ -83,41 +85,152 @@ void TCircuitEngine::NeighbourRows(const THandleArray& Links, std::vector<int>& 
     }
 }
 
+namespace {
+
+// The neighbour rows of the members of one level, flat: member i's sorted
+// rows of one side are Rows[Begin[i] .. Begin[i + 1]), with their count and
+// sum kept beside them. No member of a level is a neighbour of another member
+// of the same level (every link leads to a higher level; the level object and
+// the roots are no members), so these rows stay fixed while the level's own
+// rows are swapped.
+struct TSide {
+    std::vector<int> Rows;
+    std::vector<std::uint32_t> Begin;
+    std::vector<long long> Count;
+    std::vector<long long> Sum;
+
+    void Clear() {
+        Rows.clear();
+        Begin.assign(1, 0);
+        Count.clear();
+        Sum.clear();
+    }
+    void Close() {
+        const auto First = Rows.begin() + Begin.back();
+        std::sort(First, Rows.end());
+        long long s = 0;
+        for (auto It = First; It != Rows.end(); ++It)
+            s += *It;
+        Count.push_back(static_cast<long long>(Rows.end() - First));
+        Sum.push_back(s);
+        Begin.push_back(static_cast<std::uint32_t>(Rows.size()));
+    }
+    std::span<const int> Of(std::size_t i) const {
+        return {Rows.data() + Begin[i], Rows.data() + Begin[i + 1]};
+    }
+};
+
+// Sum over c in U and e in V of sign(c - e), both sorted: the crossing gain of
+// the pair up to the sign that the order of the two members gives.
+long long SignSum(std::span<const int> U, std::span<const int> V) {
+    long long Total = 0;
+    if (U.size() * V.size() <= 16) {
+        for (const int c : U)
+            for (const int e : V)
+                Total += (c > e) - (c < e);
+        return Total;
+    }
+    // For every c: (#e < c) - (#e > c), with two cursors moving up V.
+    std::size_t Below = 0;
+    std::size_t NotAbove = 0;
+    for (const int c : U) {
+        while (Below < V.size() && V[Below] < c)
+            ++Below;
+        if (NotAbove < Below)
+            NotAbove = Below;
+        while (NotAbove < V.size() && V[NotAbove] <= c)
+            ++NotAbove;
+        Total += static_cast<long long>(Below) - static_cast<long long>(V.size() - NotAbove);
+    }
+    return Total;
+}
+
+long long CountOf(std::span<const int> Rows, int r) {
+    const auto Range = std::equal_range(Rows.begin(), Rows.end(), r);
+    return Range.second - Range.first;
+}
+
+} // namespace
+
+// The gains are those of CrossingGain, StraightGain and DistanceGain, in
+// closed form over the neighbour rows of the two members (n = count, S = sum,
+// cnt(x) = how many rows equal x, D = the sum of sign(c - e)):
+//   crossing = D(U, V), negated when b < a;
+//   straight = -nV cntU(a) - nU cntV(b) + nU cntV(a) + nV cntU(b);
+//   distance = 2 (a - b) (nU SV - nV SU), the squares cancelling.
+// All of it is exact integer arithmetic, so every decision, and with it every
+// row, is the one the pairwise sums give.
 int TCircuitEngine::ReduceCrossings() {
     const THandle Levels = GethALL(TypeLevelsRoot);
     const THandleArray LevelList = Out(Levels);
     const int Passes = static_cast<int>(LevelList.size()) / 4 + 1;
-    std::vector<int> UOut;
-    std::vector<int> VOut;
-    std::vector<int> UIn;
-    std::vector<int> VIn;
+    TSide OutSide;
+    TSide InSide;
+    std::vector<int> Rows;
+    std::vector<TLinkData*> Blocks;
     for (int Pass = 0; Pass < Passes; ++Pass)
         for (const THandle L : LevelList) {
-            const THandleArray Members = Out(L);
+            const THandleArray& Members = Out(L);
             const std::size_t m = Members.size();
+            if (m < 2)
+                continue;
+            OutSide.Clear();
+            InSide.Clear();
+            Rows.clear();
+            Blocks.clear();
+            for (const THandle x : Members) {
+                TLinkNode& N = Node(x);
+                Blocks.push_back(N.Data.get());
+                Rows.push_back(N.Data->Y);
+                for (const THandle y : N.OutLinks)
+                    if (const TLinkNode& Y = Node(y); Y.Data)
+                        OutSide.Rows.push_back(Y.Data->Y);
+                OutSide.Close();
+                for (const THandle y : N.InLinks)
+                    if (const TLinkNode& Y = Node(y); Y.Data)
+                        InSide.Rows.push_back(Y.Data->Y);
+                InSide.Close();
+            }
             // The loops run over list positions; only the rows move.
-            for (std::size_t j = 0; j < m; ++j)
+            for (std::size_t j = 0; j < m; ++j) {
+                const std::span<const int> UO = OutSide.Of(j);
+                const std::span<const int> UI = InSide.Of(j);
+                const long long nUO = OutSide.Count[j];
+                const long long nUI = InSide.Count[j];
+                const long long SUO = OutSide.Sum[j];
+                const long long SUI = InSide.Sum[j];
                 for (std::size_t k = m - 1; k > j; --k) {
-                    const THandle u = Members[j];
-                    const THandle v = Members[k];
-                    TLinkData& U = Data(u);
-                    TLinkData& V = Data(v);
-                    const int a = U.Y;
-                    const int b = V.Y;
-                    NeighbourRows(Out(u), UOut);
-                    NeighbourRows(Out(v), VOut);
-                    NeighbourRows(Node(u).InLinks, UIn);
-                    NeighbourRows(Node(v).InLinks, VIn);
-                    const int Crossing =
-                        CrossingGain(a, b, UOut, VOut) + CrossingGain(a, b, UIn, VIn);
-                    const int Straight =
-                        StraightGain(a, b, UOut, VOut) + StraightGain(a, b, UIn, VIn);
-                    const long long Distance =
-                        DistanceGain(a, b, UOut, VOut) + DistanceGain(a, b, UIn, VIn);
-                    if (Crossing > 0 || (Crossing == 0 && Straight > 0) ||
-                        (Crossing == 0 && Straight == 0 && Distance > 0))
-                        std::swap(U.Y, V.Y);
+                    const int a = Rows[j];
+                    const int b = Rows[k];
+                    const std::span<const int> VO = OutSide.Of(k);
+                    const std::span<const int> VI = InSide.Of(k);
+                    long long Crossing = SignSum(UO, VO) + SignSum(UI, VI);
+                    if (b < a)
+                        Crossing = -Crossing;
+                    bool Swap = Crossing > 0;
+                    if (Crossing == 0) {
+                        const long long nVO = OutSide.Count[k];
+                        const long long nVI = InSide.Count[k];
+                        const long long Straight =
+                            -nVO * CountOf(UO, a) - nUO * CountOf(VO, b) + nUO * CountOf(VO, a) +
+                            nVO * CountOf(UO, b) - nVI * CountOf(UI, a) - nUI * CountOf(VI, b) +
+                            nUI * CountOf(VI, a) + nVI * CountOf(UI, b);
+                        if (Straight > 0)
+                            Swap = true;
+                        else if (Straight == 0) {
+                            const long long Distance =
+                                2 * static_cast<long long>(a - b) *
+                                (nUO * OutSide.Sum[k] - nVO * SUO + nUI * InSide.Sum[k] -
+                                 nVI * SUI);
+                            Swap = Distance > 0;
+                        }
+                    }
+                    if (Swap)
+                        std::swap(Rows[j], Rows[k]);
                 }
+            }
+            for (std::size_t i = 0; i < m; ++i)
+                Blocks[i]->Y = Rows[i];
         }
     return Passes;
 }
