@@ -91,6 +91,8 @@ public:
     // PruneFictive, then GlueFictive, until nothing is absorbed.
     void ReduceFictive();
     void PruneFictive();
+    // The same walk with one search per fictive arc.
+    void PruneFictiveBySearch();
     // Whether Target is reachable from From without the out-link at position
     // SkipPosition of From (-1: none skipped).
     bool ReachableOtherwise(THandle From, THandle Target, int SkipPosition);

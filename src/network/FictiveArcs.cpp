@@ -11,6 +11,10 @@
 #include "messages/InternalFault.h"
 #include "network/SetEdits.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
 using namespace SetEdits;
 
 void TCircuitEngine::ReduceFictive() {
@@ -19,7 +23,87 @@ void TCircuitEngine::ReduceFictive() {
     while (GlueFictive());
 }
 
+// The walk over hW and each vertex's out-links removes a fictive arc a -> t
+// when t can be reached from a without it (ReachableOtherwise). Removing such
+// an arc changes no reachability at all: every path that used it can take the
+// other route instead. So, all through the walk, "reachable" means what it
+// meant in the network the walk started from, and the arc is removed exactly
+// when some other out-link s of a reaches t. The out-links of a that the walk
+// already removed do not matter either: a removed s was reached by another
+// out-link s' of a, which then reaches t too; following such witnesses ends
+// at one that stays. Hence the test below, from the reachability sets of the
+// network before the walk: t is in the union of what a's successors reach
+// (t never reaches itself, the network has no contour). The arcs removed, and
+// the order of their removal, are those of the arc-by-arc search.
 void TCircuitEngine::PruneFictive() {
+    const THandleArray& All = Out(hAll);
+    const std::size_t n = All.size();
+    std::vector<std::int32_t> Index(static_cast<std::size_t>(Circuit->LastHandle) + 1, -1);
+    for (std::size_t i = 0; i < n; ++i)
+        Index[All[i]] = static_cast<std::int32_t>(i);
+    // A topological order of the events (Kahn over out-links).
+    std::vector<std::uint32_t> Pending(n, 0);
+    for (std::size_t i = 0; i < n; ++i)
+        for (const THandle y : Out(All[i]))
+            if (Index[y] >= 0)
+                ++Pending[static_cast<std::size_t>(Index[y])];
+    std::vector<std::uint32_t> Order;
+    Order.reserve(n);
+    for (std::size_t i = 0; i < n; ++i)
+        if (Pending[i] == 0)
+            Order.push_back(static_cast<std::uint32_t>(i));
+    for (std::size_t q = 0; q < Order.size(); ++q)
+        for (const THandle y : Out(All[Order[q]]))
+            if (Index[y] >= 0 && --Pending[static_cast<std::size_t>(Index[y])] == 0)
+                Order.push_back(static_cast<std::uint32_t>(Index[y]));
+    if (Order.size() != n) {
+        // Only a broken network has a contour; search arc by arc there.
+        PruneFictiveBySearch();
+        return;
+    }
+    // Reach[v]: the events reachable from v by at least one arc.
+    const std::size_t Words = (n + 63) / 64;
+    std::vector<std::uint64_t> Reach(n * Words, 0);
+    const auto Row = [&](std::size_t v) { return Reach.data() + v * Words; };
+    for (std::size_t q = n; q-- > 0;) {
+        const std::size_t v = Order[q];
+        std::uint64_t* R = Row(v);
+        for (const THandle y : Out(All[v])) {
+            const std::int32_t s = Index[y];
+            if (s < 0)
+                continue;
+            const std::uint64_t* S = Row(static_cast<std::size_t>(s));
+            for (std::size_t w = 0; w < Words; ++w)
+                R[w] |= S[w];
+            R[static_cast<std::size_t>(s) / 64] |= std::uint64_t{1} << (s % 64);
+        }
+    }
+    std::vector<std::uint64_t> Beyond(Words);
+    for (std::size_t i = 0; i < Out(hW).size(); ++i) {
+        const THandle a = Out(hW)[i];
+        std::fill(Beyond.begin(), Beyond.end(), 0);
+        for (const THandle y : Out(a))
+            if (const std::int32_t s = Index[y]; s >= 0) {
+                const std::uint64_t* S = Row(static_cast<std::size_t>(s));
+                for (std::size_t w = 0; w < Words; ++w)
+                    Beyond[w] |= S[w];
+            }
+        std::size_t j = 0;
+        while (j < Out(a).size()) {
+            const THandle t = Out(a)[j];
+            const std::int32_t x = Index[t];
+            const bool Implied =
+                x >= 0 && (Beyond[static_cast<std::size_t>(x) / 64] >> (x % 64) & 1) != 0;
+            // A removed out-link lets the next one move into position j.
+            if (Implied && Data(a).FictOut->HasKey(Key(t)))
+                RemoveFictive(a, static_cast<int>(j));
+            else
+                ++j;
+        }
+    }
+}
+
+void TCircuitEngine::PruneFictiveBySearch() {
     for (std::size_t i = 0; i < Out(hW).size(); ++i) {
         const THandle a = Out(hW)[i];
         std::size_t j = 0;
