@@ -3,6 +3,11 @@
 #include "messages/ErrorStrings.h"
 #include "messages/InternalFault.h"
 
+#include <algorithm>
+#include <bit>
+#include <cstdint>
+#include <vector>
+
 bool TGraph::RowIsEmpty(int Index) const {
     const TMultitudeElement& Row = Rows.GetElement(Index);
     return !Row.Subset || Row.Subset->Empty();
@@ -103,70 +108,181 @@ std::unique_ptr<TGraph> TGraph::Renumber(const TMultitude& Replacements, bool Di
     return R;
 }
 
+namespace {
+
+// The graph's rows by position (rows are ordered by key, so a position stands
+// for a key in the same order) with each row's successors as positions. A
+// successor without a row of its own is counted in Missing and kept nowhere.
+struct TIndexedGraph {
+    std::vector<std::vector<int>> Successors;
+    std::vector<int> Missing;
+};
+
+TIndexedGraph IndexRows(const TMultitude& Rows) {
+    const int n = Rows.Count();
+    TIndexedGraph G;
+    G.Successors.resize(static_cast<std::size_t>(n));
+    G.Missing.assign(static_cast<std::size_t>(n), 0);
+    for (int u = 0; u < n; ++u) {
+        const TMultitudeElement& Row = Rows[u];
+        if (!Row.Subset)
+            continue;
+        auto& Out = G.Successors[static_cast<std::size_t>(u)];
+        Out.reserve(static_cast<std::size_t>(Row.Subset->Count()));
+        for (const TMultitudeElement& s : *Row.Subset) {
+            const int p = Rows.KeyPosition(s.Key);
+            if (p < n && Rows[p].Key == s.Key)
+                Out.push_back(p);
+            else
+                ++G.Missing[static_cast<std::size_t>(u)];
+        }
+    }
+    return G;
+}
+
+// The level numbering as positions: Order[k] is the position of the row that
+// receives number k + 1. Levels are peeled off from the rows without
+// successors, each level in ascending key order; a row is ready when all its
+// successors are numbered, which a count of the successors left tells
+// without walking the other rows. No value when a row never becomes ready:
+// it lies on or leads into a contour, or holds a successor without a row.
+std::optional<std::vector<int>> LevelOrder(const TIndexedGraph& G) {
+    const int n = static_cast<int>(G.Successors.size());
+    std::vector<int> Left(static_cast<std::size_t>(n));
+    std::vector<std::vector<int>> Predecessors(static_cast<std::size_t>(n));
+    for (int u = 0; u < n; ++u) {
+        const auto& Out = G.Successors[static_cast<std::size_t>(u)];
+        Left[static_cast<std::size_t>(u)] =
+            static_cast<int>(Out.size()) + G.Missing[static_cast<std::size_t>(u)];
+        for (int v : Out)
+            Predecessors[static_cast<std::size_t>(v)].push_back(u);
+    }
+    std::vector<int> Order;
+    Order.reserve(static_cast<std::size_t>(n));
+    std::vector<int> Level;
+    for (int u = 0; u < n; ++u)
+        if (Left[static_cast<std::size_t>(u)] == 0)
+            Level.push_back(u);
+    std::vector<int> NextLevel;
+    while (!Level.empty()) {
+        NextLevel.clear();
+        for (int v : Level) {
+            Order.push_back(v);
+            for (int u : Predecessors[static_cast<std::size_t>(v)])
+                if (--Left[static_cast<std::size_t>(u)] == 0)
+                    NextLevel.push_back(u);
+        }
+        std::sort(NextLevel.begin(), NextLevel.end());
+        std::swap(Level, NextLevel);
+    }
+    if (static_cast<int>(Order.size()) != n)
+        return std::nullopt;
+    return Order;
+}
+
+// One bit per row position.
+class TBitRows {
+public:
+    TBitRows(int Rows, int Columns)
+        : Words(static_cast<std::size_t>(Columns + 63) / 64),
+          Bits(static_cast<std::size_t>(Rows) * Words, 0) {}
+
+    std::uint64_t* Row(int r) { return Bits.data() + static_cast<std::size_t>(r) * Words; }
+    const std::uint64_t* Row(int r) const {
+        return Bits.data() + static_cast<std::size_t>(r) * Words;
+    }
+    std::size_t WordCount() const { return Words; }
+
+private:
+    std::size_t Words;
+    std::vector<std::uint64_t> Bits;
+};
+
+bool Test(const std::uint64_t* Row, int Bit) {
+    return (Row[static_cast<std::size_t>(Bit) / 64] >> (static_cast<unsigned>(Bit) % 64)) & 1u;
+}
+
+void Set(std::uint64_t* Row, int Bit) {
+    Row[static_cast<std::size_t>(Bit) / 64] |= std::uint64_t{1} << (static_cast<unsigned>(Bit) % 64);
+}
+
+// A graph with the rows' keys and, in each row, the keys of the set bits:
+// both in ascending order, as Transpose would leave them.
+std::unique_ptr<TGraph> GraphOfBits(const TMultitude& Rows, const TBitRows& Bits) {
+    auto Result = std::make_unique<TGraph>();
+    const int n = Rows.Count();
+    for (int u = 0; u < n; ++u) {
+        TMultitudeElement NewRow(Rows[u].Key);
+        NewRow.Subset = std::make_unique<TMultitude>();
+        const std::uint64_t* Row = Bits.Row(u);
+        for (std::size_t w = 0; w < Bits.WordCount(); ++w)
+            for (std::uint64_t Word = Row[w]; Word != 0; Word &= Word - 1) {
+                const int v = static_cast<int>(w * 64) + std::countr_zero(Word);
+                NewRow.Subset->AddKey(Rows[v].Key);
+            }
+        Result->Rows.Add(std::move(NewRow));
+    }
+    return Result;
+}
+
+} // namespace
+
 std::optional<TLevelNumbering> TGraph::NumberLevels() const {
     auto Replacements = std::make_unique<TMultitude>();
-    auto Work = Copy();
     if (Rows.Count() <= 1)
-        return TLevelNumbering{std::move(Work), std::move(Replacements)};
+        return TLevelNumbering{Copy(), std::move(Replacements)};
 
-    TMultitude Done;
+    const auto Order = LevelOrder(IndexRows(Rows));
+    if (!Order)
+        return std::nullopt;
     for (const TMultitudeElement& Row : Rows)
         Replacements->AddKey(Row.Key);
-    std::int32_t Next = 1;
-    do {
-        auto L = Work->EmptyRows();
-        L->Subtract(Done);
-        if (L->Empty())
-            return std::nullopt;
-        Done.Unite(*L);
-        for (int j = 0; j < L->Count(); ++j) {
-            int Index = 0;
-            Replacements->Find((*L)[j], Index);
-            (*Replacements)[Index].Value = Next + j;
-            Work->RemoveFromRows((*L)[j].Key);
-        }
-        Next += L->Count();
-    } while (Done.Count() != Rows.Count());
+    for (std::size_t k = 0; k < Order->size(); ++k)
+        (*Replacements)[(*Order)[k]].Value = static_cast<std::int32_t>(k) + 1;
 
     auto Numbered = Renumber(*Replacements, true);
     return TLevelNumbering{std::move(Numbered), std::move(Replacements)};
 }
 
 std::optional<TClosureReduction> TGraph::CloseAndReduce() const {
-    auto Levels = NumberLevels();
-    if (!Levels)
+    const int n = Rows.Count();
+    if (n <= 1) {
+        // Without a level numbering a single row is taken as it stands: a
+        // successor other than itself has no row, which transposing finds.
+        for (const TMultitudeElement& Row : Rows)
+            if (Row.Subset)
+                for (const TMultitudeElement& s : *Row.Subset)
+                    if (s.Key != Row.Key)
+                        RaiseFault(Msg::TransposeRowMissing);
+        const TBitRows None(n, n);
+        return TClosureReduction{GraphOfBits(Rows, None), GraphOfBits(Rows, None)};
+    }
+    const TIndexedGraph G = IndexRows(Rows);
+    const auto Order = LevelOrder(G);
+    if (!Order)
         return std::nullopt;
-    auto T = Levels->Numbered->Transpose();
-    Levels->Numbered.reset();
 
-    auto Cw = std::make_unique<TGraph>();
-    auto Rw = std::make_unique<TGraph>();
-    for (const TMultitudeElement& x : T->Rows) {
-        Rw->AddRow(x.Key);
-        Cw->AddRow(x.Key).Subset->AddKey(x.Key);
-    }
-    // Highest number first: the closure of every successor is complete by the
-    // time it is united into a vertex. Successors nearest first: one that is
-    // reachable through another is already in the closure when its turn comes.
-    for (int xi = T->Rows.Count() - 1; xi >= 0; --xi) {
-        const TMultitudeElement& x = T->Rows[xi];
-        TMultitude& CwX = *(*Cw).Rows[Cw->Rows.KeyPosition(x.Key)].Subset;
-        TMultitude& RwX = *(*Rw).Rows[Rw->Rows.KeyPosition(x.Key)].Subset;
-        for (const TMultitudeElement& y : *x.Subset) {
-            const int p = CwX.KeyPosition(y.Key);
-            if (p < CwX.Count() && CwX[p].Key == y.Key)
-                continue;
-            CwX.Unite(*Cw->Rows[Cw->Rows.KeyPosition(y.Key)].Subset);
-            RwX.AddKey(y.Key);
+    // In level order every successor of a row is numbered before the row, so
+    // its closure is complete when it is united in. An arc belongs to the
+    // reduction when no other successor reaches its end.
+    TBitRows Closure(n, n);
+    TBitRows Reduction(n, n);
+    const std::size_t Words = Closure.WordCount();
+    for (int u : *Order) {
+        std::uint64_t* C = Closure.Row(u);
+        const auto& Out = G.Successors[static_cast<std::size_t>(u)];
+        for (int v : Out) {
+            const std::uint64_t* CV = Closure.Row(v);
+            for (std::size_t w = 0; w < Words; ++w)
+                C[w] |= CV[w];
         }
+        // C holds what the successors reach, not yet the successors.
+        std::uint64_t* R = Reduction.Row(u);
+        for (int v : Out)
+            if (!Test(C, v))
+                Set(R, v);
+        for (int v : Out)
+            Set(C, v);
     }
-    T.reset();
-    Cw = Cw->Renumber(*Levels->Replacements, false);
-    Rw = Rw->Renumber(*Levels->Replacements, false);
-    for (TMultitudeElement& Row : Cw->Rows) {
-        TMultitude Own;
-        Own.AddKey(Row.Key);
-        Row.Subset->Subtract(Own);
-    }
-    return TClosureReduction{Cw->Transpose(), Rw->Transpose()};
+    return TClosureReduction{GraphOfBits(Rows, Closure), GraphOfBits(Rows, Reduction)};
 }
