@@ -224,3 +224,12 @@ void TMultitude::Delete(int Index) {
         throw EInternalFault("List index out of bounds");
     Items.erase(Items.begin() + Index);
 }
+
+void TMultitude::DeleteKeys(std::span<const std::int32_t> SortedKeys) {
+    if (SortedKeys.empty())
+        return;
+    const auto Gone = [&SortedKeys](const TMultitudeElement& M) {
+        return std::binary_search(SortedKeys.begin(), SortedKeys.end(), M.Key);
+    };
+    Items.erase(std::remove_if(Items.begin(), Items.end(), Gone), Items.end());
+}

@@ -87,6 +87,10 @@ public:
     std::unique_ptr<TMultitude> Intersection(const TMultitude& Other) const;
 
     void Delete(int Index);
+    // Deletes every member whose key is in SortedKeys (ascending), keeping the
+    // others in their order: for a set ordered by key, the same as deleting
+    // them one by one.
+    void DeleteKeys(std::span<const std::int32_t> SortedKeys);
     void Clear() { Items.clear(); }
 
     auto begin() const { return Items.begin(); }

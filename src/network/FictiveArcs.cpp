@@ -79,6 +79,8 @@ void TCircuitEngine::PruneFictive() {
         }
     }
     std::vector<std::uint64_t> Beyond(Words);
+    std::vector<std::int32_t> Lost;
+    std::vector<std::vector<std::int32_t>> HeadLost(n);
     for (std::size_t i = 0; i < Out(hW).size(); ++i) {
         const THandle a = Out(hW)[i];
         std::fill(Beyond.begin(), Beyond.end(), 0);
@@ -88,18 +90,39 @@ void TCircuitEngine::PruneFictive() {
                 for (std::size_t w = 0; w < Words; ++w)
                     Beyond[w] |= S[w];
             }
+        // RemoveFictive arc by arc, with the set edits gathered: a's FictOut
+        // loses its keys at once after a's walk, and each head's Mul4 and
+        // FictIn at the end (nothing in the walk reads those). Deleting keys
+        // from a key-ordered set leaves the same set in any order.
+        TLinkData& A = Data(a);
+        Lost.clear();
         std::size_t j = 0;
         while (j < Out(a).size()) {
             const THandle t = Out(a)[j];
             const std::int32_t x = Index[t];
             const bool Implied =
                 x >= 0 && (Beyond[static_cast<std::size_t>(x) / 64] >> (x % 64) & 1) != 0;
+            const std::size_t Before = Out(a).size();
+            if (Implied && A.FictOut->HasKey(Key(t)) &&
+                !std::binary_search(Lost.begin(), Lost.end(), Key(t))) {
+                Lost.insert(std::upper_bound(Lost.begin(), Lost.end(), Key(t)), Key(t));
+                HeadLost[static_cast<std::size_t>(x)].push_back(Key(a));
+                Circuit->DelReference(t, a);
+            }
             // A removed out-link lets the next one move into position j.
-            if (Implied && Data(a).FictOut->HasKey(Key(t)))
-                RemoveFictive(a, static_cast<int>(j));
-            else
+            if (Out(a).size() == Before)
                 ++j;
         }
+        A.FictOut->DeleteKeys(Lost);
+    }
+    for (std::size_t v = 0; v < n; ++v) {
+        std::vector<std::int32_t>& Keys = HeadLost[v];
+        if (Keys.empty())
+            continue;
+        std::sort(Keys.begin(), Keys.end());
+        TLinkData& T = Data(All[v]);
+        T.Mul4->DeleteKeys(Keys);
+        T.FictIn->DeleteKeys(Keys);
     }
 }
 
