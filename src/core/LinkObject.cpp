@@ -124,6 +124,17 @@ void TMemoryLinkObject::AddReference(THandle Referrer, THandle Target) {
     TLinkObject::AddInArray(Referrer, Items[static_cast<std::size_t>(q)].InLinks);
 }
 
+void TMemoryLinkObject::AddNewReference(THandle Referrer, THandle Target) {
+    const std::int32_t p = FindNodeOnHandle(Referrer);
+    if (p < 0)
+        RaiseFault("Add reference: not find reference LO object with given handle");
+    const std::int32_t q = FindNodeOnHandle(Target);
+    if (q < 0)
+        RaiseFault("Add reference: not find data LO object with given handle");
+    Items[static_cast<std::size_t>(p)].OutLinks.push_back(Target);
+    Items[static_cast<std::size_t>(q)].InLinks.push_back(Referrer);
+}
+
 void TMemoryLinkObject::DelReference(THandle Target, THandle Referrer) {
     const std::int32_t p = FindNodeOnHandle(Target);
     const std::int32_t q = FindNodeOnHandle(Referrer);

@@ -103,6 +103,9 @@ public:
     const TLinkNode& Get(THandle Handle) const;
     // Referrer -> Target.
     void AddReference(THandle Referrer, THandle Target);
+    // AddReference where the caller knows that the reference is new (neither
+    // array holds the other handle yet): no search for a duplicate.
+    void AddNewReference(THandle Referrer, THandle Target);
     // Removes Referrer -> Target unless Referrer is Target's last referrer.
     void DelReference(THandle Target, THandle Referrer);
 

@@ -155,6 +155,14 @@ bool TMultitude::Add(TMultitudeElement&& Element) { return InsertSorted(std::mov
 
 bool TMultitude::AddKey(std::int32_t Key) { return InsertSorted(TMultitudeElement(Key)); }
 
+bool TMultitude::AppendKey(std::int32_t Key) {
+    if (Compare == CompareKeys && (Items.empty() || Items.back().Key < Key)) {
+        Items.emplace_back(Key);
+        return true;
+    }
+    return AddKey(Key);
+}
+
 void TMultitude::AddMarked(std::span<const std::int8_t> Row) {
     for (std::size_t j = 0; j < Row.size(); ++j)
         if (Row[j] == 1 || Row[j] == 3)

@@ -75,6 +75,9 @@ public:
     bool Add(const TMultitudeElement& Element);
     bool Add(TMultitudeElement&& Element);
     bool AddKey(std::int32_t Key);
+    // AddKey for a set known to be ordered by key: a key above the last one is
+    // appended without a search (where AddKey would put it too).
+    bool AppendKey(std::int32_t Key);
     // AddKey of every position whose cell is 1 or 3 (an entered dependency).
     void AddMarked(std::span<const std::int8_t> Row);
 

@@ -137,10 +137,13 @@ void TCircuitEngine::CreateFictiveArcs() {
         for (const THandle h : Ws) {
             if (!Intersects(*Data(f).Mul1, *Data(h).Mul1))
                 continue;
-            Circuit->AddReference(h, f);
-            Data(f).Mul4->AddKey(Key(h));
-            Data(h).FictOut->AddKey(Key(f));
-            Data(f).FictIn->AddKey(Key(h));
+            // Every pair (h, f) comes once and W vertices have no out-links
+            // yet, so the reference is new; handles grow along hPiA and hW,
+            // so the keys arrive in ascending order.
+            Circuit->AddNewReference(h, f);
+            Data(f).Mul4->AppendKey(Key(h));
+            Data(h).FictOut->AppendKey(Key(f));
+            Data(f).FictIn->AppendKey(Key(h));
         }
 }
 
