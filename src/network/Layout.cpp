@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <limits>
 #include <utility>
 
 using namespace SetEdits;
@@ -150,6 +151,42 @@ long long CountOf(std::span<const int> Rows, int r) {
     return Range.second - Range.first;
 }
 
+// Up to Lanes neighbour rows of each member of one side, column-wise and
+// padded with a row above every real one, so that the sign sums of one member
+// against all later members run as one loop the compiler can vectorise. Each
+// padding row adds exactly -1 per row of the other member, which is taken
+// back afterwards; a member with more rows is summed the ordinary way.
+constexpr int Lanes = 4;
+constexpr int PadRow = std::numeric_limits<int>::max();
+
+struct TLanes {
+    std::vector<int> Column[Lanes];
+    std::vector<int> Count;
+
+    void Fill(const TSide& Side, std::size_t m) {
+        for (auto& C : Column)
+            C.assign(m, PadRow);
+        Count.assign(m, 0);
+        for (std::size_t i = 0; i < m; ++i) {
+            const auto Rows = Side.Of(i);
+            Count[i] = static_cast<int>(Rows.size());
+            for (std::size_t w = 0; w < Rows.size() && w < Lanes; ++w)
+                Column[w][i] = Rows[w];
+        }
+    }
+    // Adds sign(c - e) over e in the lanes of members First..Last-1 to
+    // Total[k], for one row c.
+    void AddSigns(int c, std::size_t First, std::size_t Last, int* Total) const {
+        const int* C0 = Column[0].data();
+        const int* C1 = Column[1].data();
+        const int* C2 = Column[2].data();
+        const int* C3 = Column[3].data();
+        for (std::size_t k = First; k < Last; ++k)
+            Total[k] += (c > C0[k]) - (c < C0[k]) + (c > C1[k]) - (c < C1[k]) + (c > C2[k]) -
+                        (c < C2[k]) + (c > C3[k]) - (c < C3[k]);
+    }
+};
+
 } // namespace
 
 // The gains are those of CrossingGain, StraightGain and DistanceGain, in
@@ -168,6 +205,10 @@ int TCircuitEngine::ReduceCrossings() {
     TSide InSide;
     std::vector<int> Rows;
     std::vector<TLinkData*> Blocks;
+    TLanes OutLanes;
+    TLanes InLanes;
+    std::vector<int> Signs;
+    std::vector<std::size_t> Wide;
     for (int Pass = 0; Pass < Passes; ++Pass)
         for (const THandle L : LevelList) {
             const THandleArray& Members = Out(L);
@@ -191,10 +232,39 @@ int TCircuitEngine::ReduceCrossings() {
                         InSide.Rows.push_back(Y.Data->Y);
                 InSide.Close();
             }
+            OutLanes.Fill(OutSide, m);
+            InLanes.Fill(InSide, m);
+            Wide.clear();
+            for (std::size_t i = 0; i < m; ++i)
+                if (OutLanes.Count[i] > Lanes || InLanes.Count[i] > Lanes)
+                    Wide.push_back(i);
+            Signs.assign(m, 0);
             // The loops run over list positions; only the rows move.
             for (std::size_t j = 0; j < m; ++j) {
                 const std::span<const int> UO = OutSide.Of(j);
                 const std::span<const int> UI = InSide.Of(j);
+                // The sign sums of j against every later member first: they do
+                // not depend on the rows, which the swaps below change.
+                const bool UWide = OutLanes.Count[j] > Lanes || InLanes.Count[j] > Lanes;
+                if (UWide) {
+                    for (std::size_t k = j + 1; k < m; ++k)
+                        Signs[k] = static_cast<int>(SignSum(UO, OutSide.Of(k)) +
+                                                    SignSum(UI, InSide.Of(k)));
+                } else {
+                    std::fill(Signs.begin() + static_cast<std::ptrdiff_t>(j) + 1, Signs.end(), 0);
+                    for (const int c : UO)
+                        OutLanes.AddSigns(c, j + 1, m, Signs.data());
+                    for (const int c : UI)
+                        InLanes.AddSigns(c, j + 1, m, Signs.data());
+                    const int nO = static_cast<int>(UO.size());
+                    const int nI = static_cast<int>(UI.size());
+                    for (std::size_t k = j + 1; k < m; ++k)
+                        Signs[k] += nO * (Lanes - OutLanes.Count[k]) + nI * (Lanes - InLanes.Count[k]);
+                    for (const std::size_t k : Wide)
+                        if (k > j)
+                            Signs[k] = static_cast<int>(SignSum(UO, OutSide.Of(k)) +
+                                                        SignSum(UI, InSide.Of(k)));
+                }
                 const long long nUO = OutSide.Count[j];
                 const long long nUI = InSide.Count[j];
                 const long long SUO = OutSide.Sum[j];
@@ -204,7 +274,7 @@ int TCircuitEngine::ReduceCrossings() {
                     const int b = Rows[k];
                     const std::span<const int> VO = OutSide.Of(k);
                     const std::span<const int> VI = InSide.Of(k);
-                    long long Crossing = SignSum(UO, VO) + SignSum(UI, VI);
+                    long long Crossing = Signs[k];
                     if (b < a)
                         Crossing = -Crossing;
                     bool Swap = Crossing > 0;
