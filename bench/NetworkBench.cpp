@@ -1,5 +1,7 @@
 // Times of the dependency analysis, the network construction and each step of
-// the analysis on generated schemes of 100, 300 and 1000 works. Every work
+// the analysis on generated schemes of 100, 300, 1000, 2000 and 3000 works.
+// Every benchmark also reports the process's peak resident memory so far
+// (getrusage), in MB; run one size alone to read that size's peak. Every work
 // after the third depends on one to three of the twenty works before it;
 // durations are whole numbers from 1 to 20; the seed is fixed.
 
@@ -12,6 +14,8 @@
 #include <map>
 #include <memory>
 #include <random>
+
+#include <sys/resource.h>
 
 namespace {
 
@@ -55,6 +59,12 @@ TWorkList& SchemeOf(int n) {
     return *Slot;
 }
 
+double PeakMegabytes() {
+    rusage Usage{};
+    getrusage(RUSAGE_SELF, &Usage);
+    return static_cast<double>(Usage.ru_maxrss) / 1024.0; // kilobytes on Linux
+}
+
 enum class TStep { TopSort, FoundCriticalPath, SplitLongArcs, PlaceVertices };
 
 // Runs the steps before Step untimed, then times Step alone.
@@ -87,12 +97,14 @@ void TimeStep(benchmark::State& State, TStep Step) {
         }
     }
     State.counters["objects"] = static_cast<double>(Engine.Circuit->Count());
+    State.counters["peak_MB"] = PeakMegabytes();
 }
 
 void RecalcLinks(benchmark::State& State) {
     TWorkList& List = SchemeOf(static_cast<int>(State.range(0)));
     for (auto _ : State)
         List.RecalcLinks();
+    State.counters["peak_MB"] = PeakMegabytes();
 }
 
 void GetCircuit(benchmark::State& State) {
@@ -101,6 +113,7 @@ void GetCircuit(benchmark::State& State) {
     for (auto _ : State)
         Engine.GetCircuit();
     State.counters["events"] = static_cast<double>(Engine.Circuit->Count() - 3);
+    State.counters["peak_MB"] = PeakMegabytes();
 }
 
 void TopSort(benchmark::State& State) {
@@ -125,6 +138,7 @@ void RebuildAndAnalyse(benchmark::State& State) {
         Engine.GetCircuit();
         Engine.Analyse();
     }
+    State.counters["peak_MB"] = PeakMegabytes();
 }
 
 } // namespace
@@ -133,13 +147,22 @@ void RebuildAndAnalyse(benchmark::State& State) {
 // Every iteration of a step rebuilds the network untimed first; a fixed count
 // keeps the run short however fast the step is.
 #define KORVANT_STEP ->Arg(100)->Arg(300)->Arg(1000)->Iterations(5)->Unit(benchmark::kMillisecond)
+// The large sizes are timed a few times only.
+#define KORVANT_LARGE ->Arg(2000)->Arg(3000)->Iterations(3)->Unit(benchmark::kMillisecond)
 
 BENCHMARK(RecalcLinks) KORVANT_SIZES;
+BENCHMARK(RecalcLinks) KORVANT_LARGE;
 BENCHMARK(GetCircuit) KORVANT_SIZES;
+BENCHMARK(GetCircuit) KORVANT_LARGE;
 BENCHMARK(TopSort) KORVANT_STEP;
+BENCHMARK(TopSort) KORVANT_LARGE;
 BENCHMARK(FoundCriticalPath) KORVANT_STEP;
+BENCHMARK(FoundCriticalPath) KORVANT_LARGE;
 BENCHMARK(SplitLongArcs) KORVANT_STEP;
+BENCHMARK(SplitLongArcs) KORVANT_LARGE;
 BENCHMARK(PlaceVertices) KORVANT_STEP;
+BENCHMARK(PlaceVertices) KORVANT_LARGE;
 BENCHMARK(RebuildAndAnalyse) KORVANT_SIZES;
+BENCHMARK(RebuildAndAnalyse) KORVANT_LARGE;
 
 BENCHMARK_MAIN();
