@@ -52,8 +52,10 @@ void TCircuitEngine::InsertChain(THandle c, THandle d, std::int32_t Span) {
             Chain.Data->CritOut->AddKey(0);
         Chain.Data->TopN = t;
         const THandle New = Circuit->AddObject(std::move(Chain));
-        Circuit->AddReference(Prev, New);
-        Circuit->AddReference(All, New);
+        // A fresh handle is in no array yet: no search through hAll's
+        // out-links, which hold every chain node.
+        Circuit->AddNewReference(Prev, New);
+        Circuit->AddNewReference(All, New);
         Prev = New;
     }
     Circuit->AddReference(Prev, d);
