@@ -7,20 +7,69 @@
 
 #include "messages/ErrorStrings.h"
 #include "messages/InternalFault.h"
+#include "network/SetEdits.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+using namespace SetEdits;
+
+// The layers are those of SelectLayer and RemoveLayer, scan after scan: a
+// layer is every unnumbered event whose pending set is empty once the earlier
+// layers are taken out of every pending set. Instead of rescanning, each event
+// counts its pending members that belong to hAll (only those are ever taken
+// out), and an event joins the next layer when the last of them is numbered.
+// The pending sets lose the numbered events at the end, as the scans leave
+// them.
 void TCircuitEngine::TopSort() {
     const THandle All = GethALL(TypeAllRoot);
+    const THandleArray& Members = Out(All);
+    const std::size_t n = Members.size();
+    std::vector<std::int32_t> Index(static_cast<std::size_t>(Circuit->LastHandle) + 1, -1);
+    for (std::size_t i = 0; i < n; ++i)
+        Index[Members[i]] = static_cast<std::int32_t>(i);
+    std::vector<std::uint32_t> Pending(n, 0);
+    std::vector<std::vector<std::uint32_t>> Waiting(n);
+    for (std::size_t i = 0; i < n; ++i)
+        for (const TMultitudeElement& m : *Data(Members[i]).Mul4) {
+            const auto h = static_cast<THandle>(m.Key);
+            if (h < Index.size() && Index[h] >= 0) {
+                ++Pending[i];
+                Waiting[static_cast<std::size_t>(Index[h])].push_back(static_cast<std::uint32_t>(i));
+            }
+        }
+    // Members of a pending set outside hAll are never taken out: such an
+    // event is never numbered.
+    std::vector<bool> Blocked(n);
+    for (std::size_t i = 0; i < n; ++i)
+        Blocked[i] = Data(Members[i]).Mul4->Count() != static_cast<int>(Pending[i]);
+    std::vector<std::uint32_t> Layer;
+    for (std::size_t i = 0; i < n; ++i)
+        if (Pending[i] == 0 && !Blocked[i] && Data(Members[i]).TopN == 0)
+            Layer.push_back(static_cast<std::uint32_t>(i));
+    std::vector<std::int32_t> Numbered;
     std::int32_t Level = 1;
     std::int32_t CheckCount = 0;
-    for (;;) {
-        const auto Layer = SelectLayer(All, Level);
-        CheckCount += Layer->Count();
+    std::vector<std::uint32_t> Next;
+    while (!Layer.empty()) {
+        for (const std::uint32_t i : Layer) {
+            Data(Members[i]).TopN = Level;
+            Numbered.push_back(Key(Members[i]));
+        }
+        CheckCount += static_cast<std::int32_t>(Layer.size());
+        Next.clear();
+        for (const std::uint32_t i : Layer)
+            for (const std::uint32_t w : Waiting[i])
+                if (--Pending[w] == 0 && !Blocked[w] && Data(Members[w]).TopN == 0)
+                    Next.push_back(w);
+        Layer.swap(Next);
         ++Level;
-        RemoveLayer(All, *Layer);
-        if (Layer->Empty())
-            break;
     }
-    if (static_cast<std::size_t>(CheckCount) != Out(All).size())
+    std::sort(Numbered.begin(), Numbered.end());
+    for (const THandle v : Members)
+        Data(v).Mul4->DeleteKeys(Numbered);
+    if (static_cast<std::size_t>(CheckCount) != n)
         RaiseFault(Msg::TopSortFailed);
     TLinkNode Root;
     Root.RootFlag = 1;
