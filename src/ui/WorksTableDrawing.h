@@ -6,6 +6,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QRect>
 
 #include <optional>
 
@@ -50,6 +51,11 @@ void ClearWorksTable(QPainter& Painter, int TableSize);
 // cleared to white.
 void DrawWorksTable(QPainter& Painter, const TWorkList& List, const TTableMetrics& Metrics,
                     const QFont& Font);
+// The same picture where it meets Part: the grid lines, names and cells that
+// can put a pixel into Part are drawn as the whole picture draws them; pixels
+// outside Part may be touched too, so a caller clips to it.
+void DrawWorksTablePart(QPainter& Painter, const TWorkList& List, const TTableMetrics& Metrics,
+                        const QFont& Font, const QRect& Part);
 
 // One cell of row Row and column Column holding Value. A value outside the
 // five known ones keeps the pen and brush the previous cell left.

@@ -3,9 +3,16 @@
 #include "model/WorkList.h"
 #include "ui/WindowFrame.h"
 
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
+#include <QScreen>
+#include <QScrollArea>
+#include <QStyle>
+
+#include <algorithm>
 
 namespace {
 
@@ -21,9 +28,16 @@ TTabImage::TTabImage(TWorksTableForm& Form, QWidget* Parent) : QWidget(Parent), 
     Bitmap.fill(Qt::white);
 }
 
-void TTabImage::paintEvent(QPaintEvent*) {
+void TTabImage::paintEvent(QPaintEvent* Event) {
     QPainter Painter(this);
-    Painter.drawImage(0, 0, Bitmap);
+    if (!Form.Scrolled()) {
+        Painter.drawImage(0, 0, Bitmap);
+        return;
+    }
+    const QRect Part = Event->rect();
+    Painter.setClipRect(Part);
+    Painter.fillRect(Part, Qt::white);
+    DrawWorksTablePart(Painter, Form.Works(), Form.Metrics(), Form.Font(), Part);
 }
 
 void TTabImage::mouseMoveEvent(QMouseEvent* Event) {
@@ -46,8 +60,16 @@ TWorksTableForm::TWorksTableForm(TWorkList& List, QWidget* MainForm)
     setMinimumWidth(NarrowestClientWidth);
     resize(ClientSizeOf(123, 60));
     move(43, 471);
-    TabIm = new TTabImage(*this, this);
+    Scroller = new QScrollArea(this);
+    Scroller->setFrameShape(QFrame::NoFrame);
+    Scroller->setWidgetResizable(false);
+    Scroller->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Scroller->viewport()->setPalette(Background);
+    Scroller->viewport()->setAutoFillBackground(true);
+    Scroller->setGeometry(rect());
+    TabIm = new TTabImage(*this, nullptr);
     TabIm->setGeometry(0, 0, 10, 10);
+    Scroller->setWidget(TabIm);
     FormCreate();
 }
 
@@ -62,7 +84,7 @@ void TWorksTableForm::FormCreate() {
 
 void TWorksTableForm::Redraw(const TWorkList& Works) {
     QImage& Bitmap = TabIm->Bitmap;
-    {
+    if (!Bitmap.isNull()) {
         QPainter Painter(&Bitmap);
         ClearWorksTable(Painter, TableSize);
     }
@@ -72,10 +94,29 @@ void TWorksTableForm::Redraw(const TWorkList& Works) {
         TabIm->update();
         return;
     }
-    const TTableMetrics Measured = MeasureWorksTable(Works, CanvasFont, &Bitmap);
+    const TTableMetrics Measured = MeasureWorksTable(Works, CanvasFont, TabIm);
     HeaderSize = Measured.HeaderSize;
     CellSize = Measured.CellSize;
     TableSize = Measured.TableSize;
+
+    const QSize Largest = LargestClient();
+    ScrolledMatrix = TableSize > Largest.width() || TableSize > Largest.height();
+    if (ScrolledMatrix) {
+        // No bitmap: the part in view is painted when it is exposed.
+        Bitmap = QImage();
+        TabIm->resize(TableSize, TableSize);
+        const int Bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, Scroller);
+        // A bar across takes room from the height and one down from the
+        // width, so a side that fits gets room for the other's bar.
+        QSize Client(TableSize, TableSize);
+        if (TableSize > Largest.width())
+            Client.rheight() += Bar;
+        if (TableSize > Largest.height())
+            Client.rwidth() += Bar;
+        resize(Client.boundedTo(Largest));
+        TabIm->update();
+        return;
+    }
 
     resize(TableSize, height());
     if (width() > TableSize)
@@ -90,6 +131,21 @@ void TWorksTableForm::Redraw(const TWorkList& Works) {
     DrawWorksTable(Painter, Works, Metrics(), CanvasFont);
     Painter.end();
     TabIm->update();
+}
+
+QSize TWorksTableForm::LargestClient() const {
+    const QScreen* Screen = screen() ? screen() : QGuiApplication::primaryScreen();
+    if (!Screen)
+        return QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    const QSize Desk = Screen->availableGeometry().size();
+    const QSize Frame = ClientSizeOf(0, 0);
+    return QSize(std::max(1, Desk.width() + Frame.width()),
+                 std::max(1, Desk.height() + Frame.height()));
+}
+
+void TWorksTableForm::resizeEvent(QResizeEvent* Event) {
+    Scroller->setGeometry(rect());
+    QWidget::resizeEvent(Event);
 }
 
 void TWorksTableForm::TabImMouseMove(int X, int Y) {

@@ -1,9 +1,12 @@
 #pragma once
-// The dependency table window "Таблица связей": the matrix of the work list
-// drawn on a bitmap, one cell per pair of works, in which the user enters a
-// dependency with the left button and removes one with the right. It redraws
-// on every change of the list, hidden or not, and hides itself when the list
-// becomes empty.
+// The dependency table window "Таблица связей": the matrix of the work list,
+// one cell per pair of works, in which the user enters a dependency with the
+// left button and removes one with the right. It redraws on every change of
+// the list, hidden or not, and hides itself when the list becomes empty.
+// A matrix that fits the screen is drawn whole on a bitmap and the window
+// takes its size; a larger one (a thousand works make 17,000 pixels) scrolls
+// in a window as large as the screen allows, and only the part in view is
+// painted, when it comes into view, by the same drawing code.
 
 #include "ui/WorksTableDrawing.h"
 
@@ -11,10 +14,12 @@
 #include <QPointer>
 #include <QWidget>
 
+class QScrollArea;
 class TWorkList;
 class TWorksTableForm;
 
-// The image control that shows the window's bitmap and passes the mouse on.
+// The image control that shows the window's bitmap, or paints the part of a
+// scrolled matrix in view, and passes the mouse on in picture coordinates.
 class TTabImage : public QWidget {
     Q_OBJECT
 
@@ -49,7 +54,14 @@ public:
     void TabImMouseUp(Qt::MouseButton Button);
 
     TTableMetrics Metrics() const { return TTableMetrics{HeaderSize, CellSize, TableSize}; }
+    // Empty while the matrix scrolls.
     const QImage& Bitmap() const { return TabIm->Bitmap; }
+    // Whether the matrix is larger than the screen and scrolls.
+    bool Scrolled() const { return ScrolledMatrix; }
+    const TWorkList& Works() const { return List; }
+    const QFont& Font() const { return CanvasFont; }
+    // The largest client area the screen leaves for the window.
+    QSize LargestClient() const;
 
     int HeaderSize = 0;
     int CellSize = 0;
@@ -58,9 +70,11 @@ public:
     int LastY = 0;
 
     TTabImage* TabIm;
+    QScrollArea* Scroller;
 
 protected:
     void keyReleaseEvent(QKeyEvent* Event) override;
+    void resizeEvent(QResizeEvent* Event) override;
 
 private:
     void FormCreate();
@@ -68,4 +82,5 @@ private:
     TWorkList& List;
     QPointer<QWidget> MainForm;
     QFont CanvasFont;
+    bool ScrolledMatrix = false;
 };

@@ -7,6 +7,8 @@
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QPainter>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTest>
 
 #include <cstdlib>
@@ -389,6 +391,109 @@ TEST_F(WorksTable, DrawingAnImageNeedsNoWindow) {
     const int C = M.CellSize;
     EXPECT_EQ(Image.pixel(H + C + C / 2, H + C / 2) | 0xFF000000u, White) << "free cell";
     EXPECT_EQ(Image.pixel(H + C / 2, H + C + C / 2) | 0xFF000000u, White) << "free cell";
+}
+
+// ------------------------------------------------ a matrix beyond the screen
+
+// Enough works that the matrix outgrows the screen both ways; a few
+// dependencies give it every kind of cell.
+class LargeWorksTable : public WorksTable {
+protected:
+    void Fill(int n) {
+        List.Updating = true;
+        for (int i = 0; i < n; ++i)
+            List.AddWork(TWorkData{"Работа " + std::to_string(i), 1, {}}, true);
+        for (int i = 3; i < n; i += 2)
+            List.GetWork(i).Links[static_cast<std::size_t>(i - 1)] = LinkDirect;
+        for (int i = 5; i < n; i += 4)
+            List.GetWork(i).Links[static_cast<std::size_t>(i - 2)] = LinkDirect;
+        List.Updating = false;
+        List.Changed(0, ckScheme);
+        Changes.clear();
+    }
+    QScrollBar& Across() { return *Form->Scroller->horizontalScrollBar(); }
+    QScrollBar& Down() { return *Form->Scroller->verticalScrollBar(); }
+};
+
+TEST_F(LargeWorksTable, ScrollsInAWindowNoLargerThanTheScreenAndKeepsNoBitmap) {
+    Fill(90);
+    const QSize Largest = Form->LargestClient();
+    ASSERT_GT(Form->TableSize, Largest.height());
+    EXPECT_TRUE(Form->Scrolled());
+    EXPECT_TRUE(Form->Bitmap().isNull());
+    EXPECT_EQ(Form->TableSize, Form->HeaderSize + 90 * Form->CellSize);
+    EXPECT_EQ(Form->TabIm->size(), QSize(Form->TableSize, Form->TableSize));
+    EXPECT_LE(Form->width(), Largest.width());
+    EXPECT_LE(Form->height(), Largest.height());
+
+    // Back to a matrix that fits: the window is the picture's size again.
+    List.Clear();
+    Add("A");
+    Add("B");
+    EXPECT_FALSE(Form->Scrolled());
+    EXPECT_EQ(Form->size(), QSize(Form->TableSize, Form->TableSize));
+    EXPECT_EQ(Form->TabIm->geometry(), QRect(0, 0, Form->TableSize, Form->TableSize));
+    EXPECT_EQ(Form->Bitmap().size(), QSize(Form->TableSize, Form->TableSize));
+}
+
+TEST_F(LargeWorksTable, PaintingAPartGivesThePixelsOfTheWholePicture) {
+    Fill(90);
+    // A value from a damaged file at the left edge of a part: it is drawn
+    // with what the cell before it, outside the part, left.
+    const int H = Form->HeaderSize;
+    const int C = Form->CellSize;
+    List.GetWork(40).Links[30] = 5;
+    List.GetWork(41).Links[0] = 7;
+    QImage Whole(Form->TableSize, Form->TableSize, QImage::Format_RGB32);
+    Whole.fill(Qt::white);
+    {
+        QPainter Painter(&Whole);
+        DrawWorksTable(Painter, List, Form->Metrics(), TableFont());
+    }
+    const std::vector<QRect> Parts = {
+        QRect(0, 0, 300, 200),                            // both name bands
+        QRect(H + 30 * C, H + 38 * C + 5, 250, 90),       // the odd cells
+        QRect(H + 7 * C + 3, 0, 131, H + 2 * C),          // column names
+        QRect(0, H + 60 * C - 1, H + 3, 3 * C),           // row names
+        QRect(Form->TableSize - 77, Form->TableSize - 50, 77, 50), // the corner
+        QRect(H + 11 * C, H + 11 * C, 1, 1),              // one grid crossing
+    };
+    for (const QRect& Part : Parts) {
+        QImage Painted(Part.size(), QImage::Format_RGB32);
+        Painted.fill(Qt::red);
+        Form->TabIm->render(&Painted, QPoint(), QRegion(Part));
+        const QImage Expected = Whole.copy(Part);
+        int Differ = 0;
+        for (int y = 0; y < Part.height(); ++y)
+            for (int x = 0; x < Part.width(); ++x)
+                Differ += (Painted.pixel(x, y) | 0xFF000000u) != (Expected.pixel(x, y) | 0xFF000000u);
+        EXPECT_EQ(Differ, 0) << "part at " << Part.x() << "," << Part.y() << " size "
+                             << Part.width() << "x" << Part.height();
+    }
+}
+
+TEST_F(LargeWorksTable, AClickAfterScrollingHitsTheCellUnderThePointer) {
+    Fill(90);
+    Form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(Form.get()));
+    ASSERT_GT(Across().maximum(), 0);
+    ASSERT_GT(Down().maximum(), 0);
+    Across().setValue(Across().maximum() * 2 / 3);
+    Down().setValue(Down().maximum() / 2);
+    // A point in view and the cell of the picture under it.
+    const QPoint InView(150, 120);
+    const QPoint Target = Form->TabIm->mapFrom(Form->Scroller->viewport(), InView);
+    ASSERT_EQ(Target, InView + QPoint(Across().value(), Down().value()));
+    const std::optional<TTableCell> Under = CellAt(Form->Metrics(), 90, Target.x(), Target.y());
+    ASSERT_TRUE(Under);
+    ASSERT_EQ(Cell(Under->Row, Under->Column), LinkFree);
+    QTest::mouseMove(Form->TabIm, Target);
+    QTest::mouseClick(Form->TabIm, Qt::LeftButton, {}, Target);
+    EXPECT_EQ(Cell(Under->Row, Under->Column), LinkDirect);
+    EXPECT_EQ(Changes, (std::vector<TChange>{{Under->Row, ckScheme}}));
+    // What is in view now shows the entered cell.
+    const QImage Shown = Form->Scroller->viewport()->grab().toImage();
+    EXPECT_EQ(Shown.pixel(InView) | 0xFF000000u, Green);
 }
 
 } // namespace
