@@ -637,3 +637,19 @@ TEST(LinkStoreBroken, ARecordThatEntersMarkedIsSweptByTheNextDeletion) {
     EXPECT_EQ(TableHandles(Store), (THandles{2}));
     Store.FreeAll();
 }
+
+TEST(LinkStoreReferences, NewReferenceLinksBothSidesAsAddReferenceDoes) {
+    TMemoryLinkObject Quick;
+    TMemoryLinkObject Checked;
+    Fill(Quick, 3);
+    Fill(Checked, 3);
+    Quick.AddNewReference(1, 3);
+    Quick.AddNewReference(2, 3);
+    Checked.AddReference(1, 3);
+    Checked.AddReference(2, 3);
+    for (const THandle h : {1u, 2u, 3u}) {
+        EXPECT_EQ(Quick.Get(h).OutLinks, Checked.Get(h).OutLinks) << h;
+        EXPECT_EQ(Quick.Get(h).InLinks, Checked.Get(h).InLinks) << h;
+    }
+    EXPECT_NE(FaultText([&] { Quick.AddNewReference(1, 9); }), "<no fault>");
+}

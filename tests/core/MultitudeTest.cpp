@@ -517,3 +517,18 @@ TEST(MultitudeOrder, OutOfRangePositionsFaultAndChangeNothing) {
     Set->Clear();
     EXPECT_TRUE(Set->Empty());
 }
+
+TEST(MultitudeBatchEdits, AppendKeyAndDeleteKeysGiveWhatAddKeyAndDeleteGive) {
+    auto Appended = KeySet({2, 5});
+    auto Added = KeySet({2, 5});
+    // Above the last key, below it, and a key already present.
+    for (const std::int32_t k : {7, 3, 5, 9}) {
+        EXPECT_EQ(Appended->AppendKey(k), Added->AddKey(k)) << k;
+        EXPECT_EQ(Keys(*Appended), Keys(*Added)) << k;
+    }
+    const std::vector<std::int32_t> Gone{2, 4, 7, 9};
+    Appended->DeleteKeys(Gone);
+    EXPECT_EQ(Keys(*Appended), (std::vector<std::int32_t>{3, 5}));
+    Appended->DeleteKeys({});
+    EXPECT_EQ(Keys(*Appended), (std::vector<std::int32_t>{3, 5}));
+}
