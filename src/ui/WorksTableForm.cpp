@@ -45,6 +45,13 @@ void TTabImage::mouseMoveEvent(QMouseEvent* Event) {
     Form.TabImMouseMove(At.x(), At.y());
 }
 
+// Scrolling moves the picture under a pointer that stays put, and no move
+// follows; the press says where the pointer is.
+void TTabImage::mousePressEvent(QMouseEvent* Event) {
+    const QPoint At = Event->position().toPoint();
+    Form.TabImMouseMove(At.x(), At.y());
+}
+
 void TTabImage::mouseReleaseEvent(QMouseEvent* Event) {
     Form.TabImMouseUp(Event->button());
 }

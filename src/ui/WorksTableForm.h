@@ -31,6 +31,7 @@ public:
 protected:
     void paintEvent(QPaintEvent* Event) override;
     void mouseMoveEvent(QMouseEvent* Event) override;
+    void mousePressEvent(QMouseEvent* Event) override;
     void mouseReleaseEvent(QMouseEvent* Event) override;
 
 private:
