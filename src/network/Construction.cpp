@@ -182,7 +182,7 @@ void TCircuitEngine::MergeW(int i, int j) {
         TLinkData& A = Data(a);
         const TLinkData& B = Data(b);
         A.Mul1->Unite(*B.Mul1);
-        EditFinished(*A.Mul3, [&B](TMultitude& Mul3) { Mul3.Unite(*B.Mul3); });
+        MergeFinished(*A.Mul3, *B.Mul3, false);
         A.FictIn->Unite(*B.FictIn);
         A.FictOut->Unite(*B.FictOut);
         A.Arcs->Unite(*B.Arcs);

@@ -231,7 +231,7 @@ bool TCircuitEngine::GlueingOutFictive() {
             // The works that end here keep mark 0 and first place; those
             // finished at the absorbed event join with mark 1 unless present.
             if (Node(b).TypeID == TypeW)
-                EditFinished(*W.Mul3, [&B](TMultitude& Mul3) { Mul3.Unite(*B.Mul3); });
+                MergeFinished(*W.Mul3, *B.Mul3, false);
             else
                 AddFinishedEarlier(*W.Mul3, *B.Mul1);
         }
