@@ -20,6 +20,7 @@
 // Windows are created as start-up creates them and never shown, on Qt's
 // offscreen platform.
 
+#include "ProjectScheme.h"
 #include "model/WorkList.h"
 #include "ui/CircuitForm.h"
 #include "ui/Dialogs.h"
@@ -58,30 +59,8 @@ public:
 // Fills List as a load does: rows given whole while nothing is announced,
 // then one ckScheme.
 void FillScheme(TWorkList& List, int n) {
-    std::mt19937 Random(20240601u + static_cast<unsigned>(n));
-    std::uniform_int_distribution<int> Duration(1, 20);
-    std::uniform_int_distribution<int> DepCount(1, 3);
     List.Updating = true;
-    for (int i = 0; i < n; ++i) {
-        TWorkData W;
-        W.Name = "W" + std::to_string(i);
-        W.Duration = Duration(Random);
-        W.Links.assign(static_cast<std::size_t>(n), LinkFree);
-        if (i >= 3) {
-            const int Window = std::min(i, 20);
-            std::uniform_int_distribution<int> Back(1, Window);
-            const int Count = std::min(DepCount(Random), Window);
-            int Chosen = 0;
-            while (Chosen < Count) {
-                auto& Cell = W.Links[static_cast<std::size_t>(i - Back(Random))];
-                if (Cell != LinkDirect) {
-                    Cell = LinkDirect;
-                    ++Chosen;
-                }
-            }
-        }
-        List.AddWork(W, false);
-    }
+    FillProjectScheme(List, n);
     List.Updating = false;
     List.Changed(0, ckScheme);
 }

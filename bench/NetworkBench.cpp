@@ -5,6 +5,7 @@
 // after the third depends on one to three of the twenty works before it;
 // durations are whole numbers from 1 to 20; the seed is fixed.
 
+#include "ProjectScheme.h"
 #include "model/WorkList.h"
 #include "network/CircuitEngine.h"
 
@@ -20,33 +21,8 @@
 namespace {
 
 std::unique_ptr<TWorkList> Scheme(int n) {
-    std::mt19937 Random(20240601u + static_cast<unsigned>(n));
-    std::uniform_int_distribution<int> Duration(1, 20);
-    std::uniform_int_distribution<int> DepCount(1, 3);
     auto List = std::make_unique<TWorkList>();
-    // Rows are given whole, as the loader does, so that the matrix is
-    // analysed once instead of after every added work.
-    for (int i = 0; i < n; ++i) {
-        TWorkData W;
-        W.Name = "W" + std::to_string(i);
-        W.Duration = Duration(Random);
-        W.Links.assign(static_cast<std::size_t>(n), LinkFree);
-        if (i >= 3) {
-            const int Window = std::min(i, 20);
-            std::uniform_int_distribution<int> Back(1, Window);
-            const int Count = std::min(DepCount(Random), Window);
-            int Chosen = 0;
-            while (Chosen < Count) {
-                auto& Cell = W.Links[static_cast<std::size_t>(i - Back(Random))];
-                if (Cell != LinkDirect) {
-                    Cell = LinkDirect;
-                    ++Chosen;
-                }
-            }
-        }
-        List->AddWork(W, false);
-    }
-    List->Changed(0, ckScheme);
+    FillProjectScheme(*List, n);
     return List;
 }
 

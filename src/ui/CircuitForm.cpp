@@ -154,13 +154,7 @@ void TCircuitForm::ResizeCanvas() {
 }
 
 QSize TCircuitForm::LargestClient() const {
-    const QScreen* Screen = screen() ? screen() : QGuiApplication::primaryScreen();
-    if (!Screen)
-        return QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-    const QSize Desk = Screen->availableGeometry().size();
-    const QSize Frame = ClientSizeOf(0, 0);
-    return QSize(std::max(1, Desk.width() + Frame.width()),
-                 std::max(1, Desk.height() + Frame.height()));
+    return LargestClientSize(*this);
 }
 
 void TCircuitForm::ResizeClient(QSize Client) {

@@ -12,3 +12,9 @@ inline constexpr int CaptionHeight = 26;
 constexpr QSize ClientSizeOf(int OuterWidth, int OuterHeight) {
     return QSize(OuterWidth - 2 * FrameBorder, OuterHeight - 2 * FrameBorder - CaptionHeight);
 }
+
+class QWidget;
+
+// The largest client area a window can have on the screen it is on (its
+// available geometry less the frame); unlimited where there is no screen.
+QSize LargestClientSize(const QWidget& Window);
