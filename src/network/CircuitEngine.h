@@ -88,6 +88,12 @@ public:
     // Positions in hW's out-links.
     bool SameSuccessors(int i, int j) const;
     void MergeW(int i, int j);
+    // MergeW of the end event b into a, given by handles.
+    void MergeWVertices(THandle a, THandle b);
+    // CreateFictiveArcs, MergeEqualW and the first PruneFictive in one step
+    // that makes only the fictive arcs the pruning keeps; the network it
+    // leaves is the same, link for link. GetCircuit runs this.
+    void LinkEndEvents();
     // PruneFictive, then GlueFictive, until nothing is absorbed.
     void ReduceFictive();
     void PruneFictive();

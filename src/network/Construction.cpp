@@ -14,6 +14,11 @@
 #include "network/SetEdits.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
+#include <cstring>
+#include <unordered_map>
+#include <vector>
 
 using namespace SetEdits;
 
@@ -53,8 +58,7 @@ void TCircuitEngine::GetCircuit() {
         CreatePiA(*Closure);
         Closure.reset();
         WaCreate();
-        CreateFictiveArcs();
-        MergeEqualW();
+        LinkEndEvents();
         ReduceFictive();
     } catch (...) {
         // Nothing later may read half a network.
@@ -176,8 +180,10 @@ bool TCircuitEngine::SameSuccessors(int i, int j) const {
 }
 
 void TCircuitEngine::MergeW(int i, int j) {
-    const THandle a = Out(hW)[static_cast<std::size_t>(i)];
-    const THandle b = Out(hW)[static_cast<std::size_t>(j)];
+    MergeWVertices(Out(hW)[static_cast<std::size_t>(i)], Out(hW)[static_cast<std::size_t>(j)]);
+}
+
+void TCircuitEngine::MergeWVertices(THandle a, THandle b) {
     {
         TLinkData& A = Data(a);
         const TLinkData& B = Data(b);
@@ -199,4 +205,139 @@ void TCircuitEngine::MergeW(int i, int j) {
         Replace(*Data(y).FictIn, Key(b), Key(a));
     }
     Circuit->DeleteObject(Position(b));
+}
+
+// What CreateFictiveArcs, MergeEqualW and the first PruneFictive leave, without
+// making the fictive arcs that the pruning would take away again (one for
+// every transitive pair of works, most of the network's size before pruning).
+//
+// The end event of work k gets a fictive arc to every start event f whose set
+// Mul1(f) holds k, so its successors are Waits(k) = {f : k in Mul1(f)}, and two
+// end events are merged exactly when their Waits are equal. Merging changes
+// no end event's successors, so the merges are the classes of equal Waits,
+// each merged into its first member in hW order, the classes taken in the
+// order of their first members and the members in hW order: the sequence of
+// MergeW calls that MergeEqualW makes. They run here on end events that have
+// no fictive arcs yet, which only spares MergeW the edits of the successors'
+// sets that the arcs made below give directly.
+//
+// Pruning keeps the arc from a class's event to f exactly when f is not
+// reachable from another successor of that event. From a start event s the
+// start events reachable are Reach(s), the union of Waits(k) over the works k
+// that start at s: a path s -> end of k -> f' -> end of k' -> f has k in
+// Mul1(f') = Mul1(k'), and Mul1(f) holds k' with all of its predecessors,
+// so k as well, and f is in Waits(k) already. The arcs are then made class by
+// class in hW order and start event by start event in hPiA order, which is
+// the order of out-links and in-links that the full set of arcs leaves after
+// the merges and the pruning.
+void TCircuitEngine::LinkEndEvents() {
+    const THandleArray PiAs = Out(hPiA);
+    const THandleArray Ws = Out(hW);
+    const std::size_t p = PiAs.size();
+    const std::size_t w = Ws.size();
+    const std::size_t Words = (p + 63) / 64;
+    std::vector<std::int32_t> PiAIndex(static_cast<std::size_t>(Circuit->LastHandle) + 1, -1);
+    for (std::size_t f = 0; f < p; ++f)
+        PiAIndex[PiAs[f]] = static_cast<std::int32_t>(f);
+    // Each end event ends one work and starts from one start event so far.
+    std::vector<std::int32_t> WOfWork;
+    std::vector<std::int32_t> StartOf(w, -1);
+    for (std::size_t i = 0; i < w; ++i) {
+        const TLinkData& D = Data(Ws[i]);
+        if (D.Mul1->Count() != 1 || D.Mul4->Count() != 1)
+            RaiseFault(Msg::NodeNotFound);
+        const std::int32_t k = (*D.Mul1)[0].Key;
+        if (k < 0)
+            RaiseFault(Msg::NodeNotFound);
+        if (static_cast<std::size_t>(k) >= WOfWork.size())
+            WOfWork.resize(static_cast<std::size_t>(k) + 1, -1);
+        WOfWork[static_cast<std::size_t>(k)] = static_cast<std::int32_t>(i);
+        const std::int32_t s = (*D.Mul4)[0].Key;
+        if (s <= 0 || static_cast<std::size_t>(s) >= PiAIndex.size() || PiAIndex[s] < 0)
+            RaiseFault(Msg::PiANotFound);
+        StartOf[i] = PiAIndex[static_cast<std::size_t>(s)];
+    }
+    std::vector<std::uint64_t> Waits(w * Words, 0);
+    const auto Row = [Words](std::vector<std::uint64_t>& Bits, std::size_t i) {
+        return Bits.data() + i * Words;
+    };
+    for (std::size_t f = 0; f < p; ++f)
+        for (const TMultitudeElement& m : *Data(PiAs[f]).Mul1) {
+            const std::int32_t k = m.Key;
+            if (k < 0 || static_cast<std::size_t>(k) >= WOfWork.size() || WOfWork[k] < 0)
+                RaiseFault(Msg::WorkNotInPiA);
+            Row(Waits, static_cast<std::size_t>(WOfWork[static_cast<std::size_t>(k)]))[f / 64] |=
+                std::uint64_t{1} << (f % 64);
+        }
+
+    // Classes of equal Waits, found by hashing.
+    std::vector<std::int32_t> ClassOf(w);
+    std::vector<std::size_t> Firsts;
+    {
+        std::unordered_map<std::uint64_t, std::vector<std::size_t>> ByHash;
+        ByHash.reserve(w);
+        for (std::size_t i = 0; i < w; ++i) {
+            const std::uint64_t* R = Row(Waits, i);
+            std::uint64_t h = 1469598103934665603ull;
+            for (std::size_t x = 0; x < Words; ++x)
+                h = (h ^ R[x]) * 1099511628211ull + (h >> 29);
+            std::vector<std::size_t>& Same = ByHash[h];
+            std::int32_t Found = -1;
+            for (const std::size_t c : Same)
+                if (std::memcmp(Row(Waits, Firsts[c]), R, Words * sizeof(std::uint64_t)) == 0) {
+                    Found = static_cast<std::int32_t>(c);
+                    break;
+                }
+            if (Found < 0) {
+                Found = static_cast<std::int32_t>(Firsts.size());
+                Firsts.push_back(i);
+                Same.push_back(static_cast<std::size_t>(Found));
+            }
+            ClassOf[i] = Found;
+        }
+    }
+    std::vector<std::vector<std::size_t>> Members(Firsts.size());
+    for (std::size_t i = 0; i < w; ++i)
+        if (Firsts[static_cast<std::size_t>(ClassOf[i])] != i)
+            Members[static_cast<std::size_t>(ClassOf[i])].push_back(i);
+
+    // Reach(s) for every start event, from the works that start there, before
+    // any merge (merging keeps every path).
+    std::vector<std::uint64_t> Reach(p * Words, 0);
+    for (std::size_t i = 0; i < w; ++i) {
+        std::uint64_t* R = Row(Reach, static_cast<std::size_t>(StartOf[i]));
+        const std::uint64_t* S = Row(Waits, i);
+        for (std::size_t x = 0; x < Words; ++x)
+            R[x] |= S[x];
+    }
+
+    for (std::size_t c = 0; c < Firsts.size(); ++c)
+        for (const std::size_t b : Members[c])
+            MergeWVertices(Ws[Firsts[c]], Ws[b]);
+
+    std::vector<std::uint64_t> Beyond(Words);
+    for (std::size_t c = 0; c < Firsts.size(); ++c) {
+        const THandle a = Ws[Firsts[c]];
+        const std::uint64_t* Succ = Row(Waits, Firsts[c]);
+        std::fill(Beyond.begin(), Beyond.end(), 0);
+        for (std::size_t x = 0; x < Words; ++x)
+            for (std::uint64_t Bits = Succ[x]; Bits != 0; Bits &= Bits - 1) {
+                const std::size_t f = x * 64 + static_cast<std::size_t>(std::countr_zero(Bits));
+                const std::uint64_t* R = Row(Reach, f);
+                for (std::size_t y = 0; y < Words; ++y)
+                    Beyond[y] |= R[y];
+            }
+        TLinkData& A = Data(a);
+        for (std::size_t x = 0; x < Words; ++x)
+            for (std::uint64_t Bits = Succ[x] & ~Beyond[x]; Bits != 0; Bits &= Bits - 1) {
+                const THandle t = PiAs[x * 64 + static_cast<std::size_t>(std::countr_zero(Bits))];
+                // The reps come in hW order with ascending handles, the start
+                // events in hPiA order with ascending handles.
+                Circuit->AddNewReference(a, t);
+                TLinkData& T = Data(t);
+                T.Mul4->AppendKey(Key(a));
+                A.FictOut->AppendKey(Key(t));
+                T.FictIn->AppendKey(Key(a));
+            }
+    }
 }
