@@ -218,7 +218,8 @@ std::unique_ptr<TGraph> GraphOfBits(const TMultitude& Rows, const TBitRows& Bits
         for (std::size_t w = 0; w < Bits.WordCount(); ++w)
             for (std::uint64_t Word = Row[w]; Word != 0; Word &= Word - 1) {
                 const int v = static_cast<int>(w * 64) + std::countr_zero(Word);
-                NewRow.Subset->AddKey(Rows[v].Key);
+                // Rows in key order give ascending keys: appended, no search.
+                NewRow.Subset->AppendKey(Rows[v].Key);
             }
         Result->Rows.Add(std::move(NewRow));
     }

@@ -78,6 +78,10 @@ public:
     // AddKey for a set known to be ordered by key: a key above the last one is
     // appended without a search (where AddKey would put it too).
     bool AppendKey(std::int32_t Key);
+    // Appends without a search: for a caller that builds a set in its Compare
+    // order from members that are all different under it.
+    void AppendInOrder(TMultitudeElement&& Element) { Items.push_back(std::move(Element)); }
+    void Reserve(int Count) { Items.reserve(static_cast<std::size_t>(Count)); }
     // AddKey of every position whose cell is 1 or 3 (an entered dependency).
     void AddMarked(std::span<const std::int8_t> Row);
 

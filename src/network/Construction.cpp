@@ -87,21 +87,22 @@ void TCircuitEngine::CreateRoots() {
 }
 
 void TCircuitEngine::CreatePiA(const TGraph& SortedClosure) {
-    TGraph Seen;
-    Seen.Rows.Compare = CompareSubset;
     THandle Current = 0;
+    const TMultitudeElement* Previous = nullptr;
     for (const TMultitudeElement& Row : SortedClosure.Rows) {
-        // The rows are sorted, so a set seen before is the set of the vertex
-        // made last.
-        if (Seen.Rows.Add(Row)) {
+        // The rows are sorted, so a set seen before is the set of the row
+        // just before, and of the vertex made last.
+        if (!Previous || CompareSubset(*Previous, Row) != 0) {
             TLinkNode V = NewVertex(TypePiA);
             V.Data->Mul1 = Row.Subset->Copy();
             Current = Circuit->AddObject(std::move(V));
-            Circuit->AddReference(hPiA, Current);
-            Circuit->AddReference(hAll, Current);
+            // A fresh handle is in no list yet.
+            Circuit->AddNewReference(hPiA, Current);
+            Circuit->AddNewReference(hAll, Current);
         }
+        Previous = &Row;
         TLinkData& D = Data(Current);
-        D.Mul2->AddKey(Row.Key);
+        D.Mul2->AppendKey(Row.Key);
         D.Arcs->Add(TMultitudeElement(Row.Key, 0, WorkList.GetWork(Row.Key).Duration));
     }
 }
@@ -122,14 +123,14 @@ void TCircuitEngine::WaCreate() {
             V.Data->Mul3 = std::move(Mul3);
             V.Data->Mul4->AddKey(Key(p));
             const THandle h = Circuit->AddObject(std::move(V));
-            Circuit->AddReference(hW, h);
-            Circuit->AddReference(hAll, h);
+            Circuit->AddNewReference(hW, h);
+            Circuit->AddNewReference(hAll, h);
             TMultitude& Arcs = *Data(p).Arcs;
             int Index = 0;
             if (!Arcs.Find(TMultitudeElement(k), Index))
                 RaiseFault(Msg::WorkNotInPiA);
             Arcs[Index].Value = Key(h);
-            Circuit->AddReference(p, h);
+            Circuit->AddNewReference(p, h);
         }
     }
 }

@@ -77,6 +77,18 @@ template <class TEdit> void EditFinished(TMultitude& Mul3, TEdit&& Edit) {
     Mul3.Sort();
 }
 
+// Sorts stably by Less, cheaply when the list is in order already or is two
+// ordered runs (a list of finished works in mark order, read by key).
+template <class T, class TLess> void SortRuns(std::vector<T>& List, TLess Less) {
+    auto Break = std::is_sorted_until(List.begin(), List.end(), Less);
+    if (Break == List.end())
+        return;
+    if (std::is_sorted(Break, List.end(), Less))
+        std::inplace_merge(List.begin(), Break, List.end(), Less);
+    else
+        std::stable_sort(List.begin(), List.end(), Less);
+}
+
 // Adds the members of Added (in their order, the first of equal keys) whose
 // keys Mul3 lacks, then orders by mark: the same set and order as
 // EditFinished with Unite, without inserting one member at a time, which is
@@ -99,8 +111,8 @@ inline void MergeFinished(TMultitude& Mul3, const TMultitude& Added, bool MarkAs
     New.reserve(static_cast<std::size_t>(Added.Count()));
     for (const TMultitudeElement& m : Added)
         New.push_back(MarkAsEarlier ? TMember{m.Key, 1, 0} : TMember{m.Key, m.Value, m.Weight});
-    std::stable_sort(Own.begin(), Own.end(), ByKey);
-    std::stable_sort(New.begin(), New.end(), ByKey);
+    SortRuns(Own, ByKey);
+    SortRuns(New, ByKey);
     bool Plain = Own.size() == static_cast<std::size_t>(Mul3.Count());
     for (std::size_t i = 1; Plain && i < Own.size(); ++i)
         Plain = Own[i - 1].Key < Own[i].Key;
@@ -134,18 +146,20 @@ inline void MergeFinished(TMultitude& Mul3, const TMultitude& Added, bool MarkAs
             ++j;
         }
     }
+    // Sorting by mark is stable, so members of one mark stay in key order;
+    // with the marks 0 and 1 alone that is a stable partition.
+    if (std::all_of(Union.begin(), Union.end(),
+                    [](const TMember& m) { return m.Value == 0 || m.Value == 1; }))
+        std::stable_partition(Union.begin(), Union.end(),
+                              [](const TMember& m) { return m.Value == 0; });
+    else
+        std::stable_sort(Union.begin(), Union.end(),
+                         [](const TMember& A, const TMember& B) { return A.Value < B.Value; });
     Mul3.Clear();
-    Mul3.Compare = CompareKeys;
-    for (const TMember& m : Union)
-        Mul3.AppendKey(m.Key);
-    std::size_t k = 0;
-    for (TMultitudeElement& m : Mul3) {
-        m.Value = Union[k].Value;
-        m.Weight = Union[k].Weight;
-        ++k;
-    }
     Mul3.Compare = CompareValues;
-    Mul3.Sort();
+    Mul3.Reserve(static_cast<int>(Union.size()));
+    for (const TMember& m : Union)
+        Mul3.AppendInOrder(TMultitudeElement(m.Key, m.Value, m.Weight));
 }
 
 // Adds every work of Works not yet in Mul3 with the mark 1 (finished earlier).
