@@ -11,9 +11,15 @@
 #include "network/SetEdits.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
 #include <cstdint>
 #include <limits>
 #include <utility>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 using namespace SetEdits;
 
@@ -148,46 +154,135 @@ long long SignSum(std::span<const int> U, std::span<const int> V) {
     return Total;
 }
 
+// The lists are a few rows long: a plain count beats a search.
 long long CountOf(std::span<const int> Rows, int r) {
-    const auto Range = std::equal_range(Rows.begin(), Rows.end(), r);
-    return Range.second - Range.first;
+    long long n = 0;
+    for (const int x : Rows)
+        n += x == r;
+    return n;
 }
 
-// Up to Lanes neighbour rows of each member of one side, column-wise and
-// padded with a row above every real one, so that the sign sums of one member
-// against all later members run as one loop the compiler can vectorise. Each
-// padding row adds exactly -1 per row of the other member, which is taken
-// back afterwards; a member with more rows is summed the ordinary way.
-constexpr int Lanes = 4;
-constexpr int PadRow = std::numeric_limits<int>::max();
+// sign(c - e) without a subtraction that could overflow.
+inline int Sgn(int c, int e) {
+    return (c > e) - (c < e);
+}
 
-struct TLanes {
-    std::vector<int> Column[Lanes];
-    std::vector<int> Count;
+// A narrow member's single row on one side is kept twice, as Lo and Hi, so
+// that (c > Lo) - (c < Hi) is sign(c - row) when the row is there and 0 when
+// it is missing (Lo = INT_MAX, Hi = INT_MIN): no branch and no correction.
+constexpr int MissingLo = std::numeric_limits<int>::max();
+constexpr int MissingHi = std::numeric_limits<int>::min();
 
-    void Fill(const TSide& Side, std::size_t m) {
-        for (auto& C : Column)
-            C.assign(m, PadRow);
-        Count.assign(m, 0);
-        for (std::size_t i = 0; i < m; ++i) {
-            const auto Rows = Side.Of(i);
-            Count[i] = static_cast<int>(Rows.size());
-            for (std::size_t w = 0; w < Rows.size() && w < Lanes; ++w)
-                Column[w][i] = Rows[w];
-        }
-    }
-    // Adds sign(c - e) over e in the lanes of members First..Last-1 to
-    // Total[k], for one row c.
-    void AddSigns(int c, std::size_t First, std::size_t Last, int* Total) const {
-        const int* C0 = Column[0].data();
-        const int* C1 = Column[1].data();
-        const int* C2 = Column[2].data();
-        const int* C3 = Column[3].data();
-        for (std::size_t k = First; k < Last; ++k)
-            Total[k] += (c > C0[k]) - (c < C0[k]) + (c > C1[k]) - (c < C1[k]) + (c > C2[k]) -
-                        (c < C2[k]) + (c > C3[k]) - (c < C3[k]);
+// The hot loops get a second, AVX2 build where the processor has it; the
+// choice is made once, when the program starts.
+#if defined(__GNUC__) && defined(__x86_64__) && !defined(__clang__)
+#define KORVANT_WIDE_VECTORS __attribute__((target_clones("avx2", "default")))
+#else
+#define KORVANT_WIDE_VECTORS
+#endif
+
+// The neighbour rows of one level, arranged for the sign sums of one member
+// against all later members as loops the compiler can vectorise.
+//
+// Every member of a level has the level object among its in-links, and the
+// level object's row M is the same for all of them, so the in-side sign sum
+// splits: D(I'u + M, I'v + M) = D(I'u, I'v) + g(u) - g(v), with I' the other
+// in-rows and g(x) = sum of sign(c - M) over I'x (the pair M, M adds 0). A
+// member without the level object among its in-links (H = 0) keeps the terms
+// that exist: H(v) g(u) - H(u) g(v). Most members, the chain nodes above all,
+// then have at most one row on each side: those are narrow and held in plain
+// arrays; the others are wide and summed from their sorted rows.
+struct TLevelRows {
+    std::vector<int> OutLo, OutHi, InLo, InHi, HasLevel, G;
+    bool AllHaveLevel = true;
+    // In-rows without the level object's, sorted, per member.
+    std::vector<int> InRows;
+    std::vector<std::uint32_t> InBegin;
+    std::vector<std::size_t> Wide;
+    // For wide member Wide[w], Col[ColBegin[w] + j] is the sign sum of the
+    // narrow member j < Wide[w] against it, without the level terms.
+    std::vector<int> Col;
+    std::vector<std::size_t> ColBegin;
+
+    std::span<const int> InOf(std::size_t i) const {
+        return {InRows.data() + InBegin[i], InRows.data() + InBegin[i + 1]};
     }
 };
+
+// T[k] for k in First..Last-1: the sign sums of the narrow member with the
+// rows o and i against the narrow members k, level terms included. A missing
+// row of the member itself is passed as MissingLo.
+KORVANT_WIDE_VECTORS
+void NarrowSigns(const TLevelRows& L, std::size_t First, std::size_t Last, int o, int i, int g,
+                 int H, int* T) {
+    const int* OLo = L.OutLo.data();
+    const int* OHi = L.OutHi.data();
+    const int* ILo = L.InLo.data();
+    const int* IHi = L.InHi.data();
+    const int* G = L.G.data();
+    // A missing row of u: every pair with it adds 0 (c = MissingLo would
+    // not, so the mask takes it out).
+    const int MO = o == MissingLo ? 0 : -1;
+    const int MI = i == MissingLo ? 0 : -1;
+    if (L.AllHaveLevel && H) {
+        for (std::size_t k = First; k < Last; ++k)
+            T[k] = (MO & ((o > OLo[k]) - (o < OHi[k]))) + (MI & ((i > ILo[k]) - (i < IHi[k]))) +
+                   g - G[k];
+        return;
+    }
+    const int* HL = L.HasLevel.data();
+    const int MH = -H;
+    for (std::size_t k = First; k < Last; ++k)
+        T[k] = (MO & ((o > OLo[k]) - (o < OHi[k]))) + (MI & ((i > ILo[k]) - (i < IHi[k]))) +
+               ((-HL[k]) & g) - (MH & G[k]);
+}
+
+// Adds the sign sums of one row c against the single rows of the narrow
+// members k to T[k].
+KORVANT_WIDE_VECTORS
+void AddRowSigns(int c, const int* Lo, const int* Hi, std::size_t First, std::size_t Last,
+                 int* T) {
+    for (std::size_t k = First; k < Last; ++k)
+        T[k] += (c > Lo[k]) - (c < Hi[k]);
+}
+
+// Adds the sign sums of the single rows of the narrow members j < Last
+// against one row e to C[j].
+KORVANT_WIDE_VECTORS
+void AddColumnSigns(int e, const int* Lo, const int* Hi, std::size_t Last, int* C) {
+    for (std::size_t j = 0; j < Last; ++j)
+        C[j] += (Hi[j] > e) - (Lo[j] < e);
+}
+
+// The highest k in [First, Last) whose pair with a row-a member may swap, or
+// Last when none may: with a nonzero sign sum T[k] the test is the decision
+// itself (the crossing gain T[k], negated when Rows[k] < a, is positive);
+// with zero the straight and distance gains decide.
+std::size_t LastCandidate(int a, const int* Rows, const int* T, std::size_t First,
+                          std::size_t Last) {
+    std::size_t k = Last;
+#if defined(__SSE2__)
+    const __m128i A = _mm_set1_epi32(a);
+    const __m128i Zero = _mm_setzero_si128();
+    while (k - First >= 4) {
+        k -= 4;
+        const __m128i t = _mm_loadu_si128(reinterpret_cast<const __m128i*>(T + k));
+        const __m128i r = _mm_loadu_si128(reinterpret_cast<const __m128i*>(Rows + k));
+        const __m128i Differ = _mm_xor_si128(_mm_cmpgt_epi32(r, A), _mm_cmpgt_epi32(t, Zero));
+        const __m128i Candidate = _mm_or_si128(_mm_cmpeq_epi32(t, Zero),
+                                               _mm_andnot_si128(Differ, _mm_cmpeq_epi32(t, t)));
+        const int Mask = _mm_movemask_ps(_mm_castsi128_ps(Candidate));
+        if (Mask != 0)
+            return k + static_cast<std::size_t>(31 - std::countl_zero(static_cast<unsigned>(Mask)));
+    }
+#endif
+    while (k > First) {
+        --k;
+        if (T[k] == 0 || (Rows[k] > a) == (T[k] > 0))
+            return k;
+    }
+    return Last;
+}
 
 } // namespace
 
@@ -198,91 +293,180 @@ struct TLanes {
 //   straight = -nV cntU(a) - nU cntV(b) + nU cntV(a) + nV cntU(b);
 //   distance = 2 (a - b) (nU SV - nV SU), the squares cancelling.
 // All of it is exact integer arithmetic, so every decision, and with it every
-// row, is the one the pairwise sums give.
+// row, is the one the pairwise sums give. For one member u the sums D against
+// all later members are computed first (they do not depend on this level's
+// rows); the pairs are then decided from the last member up, and as only a
+// swap changes u's row, all pairs down to the next possible swap are tested
+// together.
 int TCircuitEngine::ReduceCrossings() {
     const THandle Levels = GethALL(TypeLevelsRoot);
     const THandleArray LevelList = Out(Levels);
     const int Passes = static_cast<int>(LevelList.size()) / 4 + 1;
+
+    // Everything the passes read, flat and indexed once: the rows of all
+    // objects with a data block that are members or neighbours (members of a
+    // level get consecutive indices, in list order), and every member's
+    // neighbours as indices. Roots carry no data block and never count.
+    std::vector<std::int32_t> IndexOf(static_cast<std::size_t>(Circuit->LastHandle) + 1, -1);
+    std::vector<int> Y;
+    std::vector<TLinkData*> Block;
+    const auto IndexOfHandle = [&](THandle h) -> std::int32_t {
+        if (IndexOf[h] < 0) {
+            TLinkNode& N = Node(h);
+            if (!N.Data)
+                return -1;
+            IndexOf[h] = static_cast<std::int32_t>(Y.size());
+            Y.push_back(N.Data->Y);
+            Block.push_back(N.Data.get());
+        }
+        return IndexOf[h];
+    };
+    std::vector<std::size_t> LevelBegin;
+    for (const THandle Level : LevelList) {
+        LevelBegin.push_back(Y.size());
+        for (const THandle x : Out(Level))
+            IndexOfHandle(x);
+    }
+    const std::size_t MemberCount = Y.size();
+    LevelBegin.push_back(MemberCount);
+    std::vector<std::int32_t> OutN, InN;
+    std::vector<std::uint32_t> OutBegin{0}, InBegin{0};
+    std::vector<std::uint8_t> HasLevelOf(MemberCount, 0);
+    for (std::size_t l = 0; l < LevelList.size(); ++l)
+        for (const THandle x : Out(LevelList[l])) {
+            const TLinkNode& N = Node(x);
+            for (const THandle y : N.OutLinks)
+                if (const std::int32_t i = IndexOfHandle(y); i >= 0)
+                    OutN.push_back(i);
+            for (const THandle y : N.InLinks) {
+                if (y == LevelList[l]) {
+                    HasLevelOf[static_cast<std::size_t>(IndexOf[x])] = 1;
+                    IndexOfHandle(y);
+                } else if (const std::int32_t i = IndexOfHandle(y); i >= 0)
+                    InN.push_back(i);
+            }
+            OutBegin.push_back(static_cast<std::uint32_t>(OutN.size()));
+            InBegin.push_back(static_cast<std::uint32_t>(InN.size()));
+        }
+
     TSide OutSide;
     TSide InSide;
-    std::vector<int> Rows;
-    std::vector<TLinkData*> Blocks;
-    TLanes OutLanes;
-    TLanes InLanes;
-    std::vector<int> Signs;
-    std::vector<std::size_t> Wide;
+    TLevelRows L;
+    std::vector<int> T;
+    std::vector<std::int32_t> WideOf;
     for (int Pass = 0; Pass < Passes; ++Pass)
-        for (const THandle L : LevelList) {
-            const THandleArray& Members = Out(L);
-            const std::size_t m = Members.size();
+        for (std::size_t l = 0; l < LevelList.size(); ++l) {
+            const std::size_t Base = LevelBegin[l];
+            const std::size_t m = LevelBegin[l + 1] - Base;
             if (m < 2)
                 continue;
+            const int M = Data(LevelList[l]).Y;
+            int* Rows = Y.data() + Base;
             OutSide.Clear();
             InSide.Clear();
-            Rows.clear();
-            Blocks.clear();
-            for (const THandle x : Members) {
-                TLinkNode& N = Node(x);
-                Blocks.push_back(N.Data.get());
-                Rows.push_back(N.Data->Y);
-                for (const THandle y : N.OutLinks)
-                    if (const TLinkNode& Y = Node(y); Y.Data)
-                        OutSide.Rows.push_back(Y.Data->Y);
+            for (auto* V : {&L.OutLo, &L.OutHi, &L.InLo, &L.InHi, &L.HasLevel, &L.G})
+                V->assign(m, 0);
+            L.AllHaveLevel = true;
+            L.InRows.clear();
+            L.InBegin.assign(1, 0);
+            L.Wide.clear();
+            WideOf.assign(m, -1);
+            for (std::size_t x = 0; x < m; ++x) {
+                const std::size_t Me = Base + x;
+                for (std::uint32_t e = OutBegin[Me]; e < OutBegin[Me + 1]; ++e)
+                    OutSide.Rows.push_back(Y[static_cast<std::size_t>(OutN[e])]);
                 OutSide.Close();
-                for (const THandle y : N.InLinks)
-                    if (const TLinkNode& Y = Node(y); Y.Data)
-                        InSide.Rows.push_back(Y.Data->Y);
+                const auto InFirst = L.InRows.size();
+                for (std::uint32_t e = InBegin[Me]; e < InBegin[Me + 1]; ++e)
+                    L.InRows.push_back(Y[static_cast<std::size_t>(InN[e])]);
+                std::sort(L.InRows.begin() + static_cast<std::ptrdiff_t>(InFirst), L.InRows.end());
+                L.InBegin.push_back(static_cast<std::uint32_t>(L.InRows.size()));
+                const auto InRows = L.InOf(x);
+                // The full in-rows, the level object's among them.
+                InSide.Rows.insert(InSide.Rows.end(), InRows.begin(), InRows.end());
+                L.HasLevel[x] = HasLevelOf[Me];
+                L.AllHaveLevel = L.AllHaveLevel && HasLevelOf[Me];
+                if (HasLevelOf[Me])
+                    InSide.Rows.push_back(M);
                 InSide.Close();
+                const auto OutRows = OutSide.Of(x);
+                int g = 0;
+                for (const int c : InRows)
+                    g += Sgn(c, M);
+                L.G[x] = g;
+                if (OutRows.size() <= 1 && InRows.size() <= 1) {
+                    L.OutLo[x] = OutRows.empty() ? MissingLo : OutRows[0];
+                    L.OutHi[x] = OutRows.empty() ? MissingHi : OutRows[0];
+                    L.InLo[x] = InRows.empty() ? MissingLo : InRows[0];
+                    L.InHi[x] = InRows.empty() ? MissingHi : InRows[0];
+                } else {
+                    // Wide: adds nothing through the narrow arrays.
+                    L.OutLo[x] = L.InLo[x] = MissingLo;
+                    L.OutHi[x] = L.InHi[x] = MissingHi;
+                    WideOf[x] = static_cast<std::int32_t>(L.Wide.size());
+                    L.Wide.push_back(x);
+                }
             }
-            OutLanes.Fill(OutSide, m);
-            InLanes.Fill(InSide, m);
-            Wide.clear();
-            for (std::size_t i = 0; i < m; ++i)
-                if (OutLanes.Count[i] > Lanes || InLanes.Count[i] > Lanes)
-                    Wide.push_back(i);
-            Signs.assign(m, 0);
+            // The narrow members before each wide one, against it.
+            L.Col.clear();
+            L.ColBegin.clear();
+            for (const std::size_t k : L.Wide) {
+                L.ColBegin.push_back(L.Col.size());
+                L.Col.resize(L.Col.size() + k, 0);
+                int* C = L.Col.data() + L.ColBegin.back();
+                for (const int e : OutSide.Of(k))
+                    AddColumnSigns(e, L.OutLo.data(), L.OutHi.data(), k, C);
+                for (const int e : L.InOf(k))
+                    AddColumnSigns(e, L.InLo.data(), L.InHi.data(), k, C);
+            }
+            T.assign(m, 0);
             // The loops run over list positions; only the rows move.
-            for (std::size_t j = 0; j < m; ++j) {
+            for (std::size_t j = 0; j + 1 < m; ++j) {
+                const int g = L.G[j];
+                const int H = L.HasLevel[j];
+                const auto LevelTerms = [&](std::size_t k) {
+                    return (L.HasLevel[k] ? g : 0) - (H ? L.G[k] : 0);
+                };
+                if (WideOf[j] < 0) {
+                    NarrowSigns(L, j + 1, m, L.OutLo[j], L.InLo[j], g, H, T.data());
+                    for (auto w = L.Wide.size(); w-- > 0 && L.Wide[w] > j;)
+                        T[L.Wide[w]] = L.Col[L.ColBegin[w] + j] + LevelTerms(L.Wide[w]);
+                } else {
+                    const auto UO = OutSide.Of(j);
+                    const auto UI = L.InOf(j);
+                    NarrowSigns(L, j + 1, m, MissingLo, MissingLo, g, H, T.data());
+                    for (const int c : UO)
+                        AddRowSigns(c, L.OutLo.data(), L.OutHi.data(), j + 1, m, T.data());
+                    for (const int c : UI)
+                        AddRowSigns(c, L.InLo.data(), L.InHi.data(), j + 1, m, T.data());
+                    for (auto w = L.Wide.size(); w-- > 0 && L.Wide[w] > j;) {
+                        const std::size_t k = L.Wide[w];
+                        T[k] = static_cast<int>(SignSum(UO, OutSide.Of(k)) +
+                                                SignSum(UI, L.InOf(k))) +
+                               LevelTerms(k);
+                    }
+                }
                 const std::span<const int> UO = OutSide.Of(j);
                 const std::span<const int> UI = InSide.Of(j);
-                // The sign sums of j against every later member first: they do
-                // not depend on the rows, which the swaps below change.
-                const bool UWide = OutLanes.Count[j] > Lanes || InLanes.Count[j] > Lanes;
-                if (UWide) {
-                    for (std::size_t k = j + 1; k < m; ++k)
-                        Signs[k] = static_cast<int>(SignSum(UO, OutSide.Of(k)) +
-                                                    SignSum(UI, InSide.Of(k)));
-                } else {
-                    std::fill(Signs.begin() + static_cast<std::ptrdiff_t>(j) + 1, Signs.end(), 0);
-                    for (const int c : UO)
-                        OutLanes.AddSigns(c, j + 1, m, Signs.data());
-                    for (const int c : UI)
-                        InLanes.AddSigns(c, j + 1, m, Signs.data());
-                    const int nO = static_cast<int>(UO.size());
-                    const int nI = static_cast<int>(UI.size());
-                    for (std::size_t k = j + 1; k < m; ++k)
-                        Signs[k] += nO * (Lanes - OutLanes.Count[k]) + nI * (Lanes - InLanes.Count[k]);
-                    for (const std::size_t k : Wide)
-                        if (k > j)
-                            Signs[k] = static_cast<int>(SignSum(UO, OutSide.Of(k)) +
-                                                        SignSum(UI, InSide.Of(k)));
-                }
                 const long long nUO = OutSide.Count[j];
                 const long long nUI = InSide.Count[j];
                 const long long SUO = OutSide.Sum[j];
                 const long long SUI = InSide.Sum[j];
-                for (std::size_t k = m - 1; k > j; --k) {
+                // Pairs (j, k) from k = m - 1 down to j + 1; only the pairs
+                // that may swap are looked at one by one.
+                for (std::size_t Top = m;;) {
                     const int a = Rows[j];
-                    const int b = Rows[k];
-                    const std::span<const int> VO = OutSide.Of(k);
-                    const std::span<const int> VI = InSide.Of(k);
-                    long long Crossing = Signs[k];
-                    if (b < a)
-                        Crossing = -Crossing;
-                    bool Swap = Crossing > 0;
-                    if (Crossing == 0) {
-                        const long long nVO = OutSide.Count[k];
-                        const long long nVI = InSide.Count[k];
+                    const std::size_t q = LastCandidate(a, Rows, T.data(), j + 1, Top);
+                    if (q == Top)
+                        break;
+                    Top = q;
+                    const int b = Rows[q];
+                    bool Swap = T[q] != 0;
+                    if (!Swap) {
+                        const std::span<const int> VO = OutSide.Of(q);
+                        const std::span<const int> VI = InSide.Of(q);
+                        const long long nVO = OutSide.Count[q];
+                        const long long nVI = InSide.Count[q];
                         const long long Straight =
                             -nVO * CountOf(UO, a) - nUO * CountOf(VO, b) + nUO * CountOf(VO, a) +
                             nVO * CountOf(UO, b) - nVI * CountOf(UI, a) - nUI * CountOf(VI, b) +
@@ -292,18 +476,18 @@ int TCircuitEngine::ReduceCrossings() {
                         else if (Straight == 0) {
                             const long long Distance =
                                 2 * static_cast<long long>(a - b) *
-                                (nUO * OutSide.Sum[k] - nVO * SUO + nUI * InSide.Sum[k] -
+                                (nUO * OutSide.Sum[q] - nVO * SUO + nUI * InSide.Sum[q] -
                                  nVI * SUI);
                             Swap = Distance > 0;
                         }
                     }
                     if (Swap)
-                        std::swap(Rows[j], Rows[k]);
+                        std::swap(Rows[j], Rows[q]);
                 }
             }
-            for (std::size_t i = 0; i < m; ++i)
-                Blocks[i]->Y = Rows[i];
         }
+    for (std::size_t i = 0; i < MemberCount; ++i)
+        Block[i]->Y = Y[i];
     return Passes;
 }
 
