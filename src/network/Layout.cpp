@@ -96,72 +96,6 @@ void TCircuitEngine::NeighbourRows(const THandleArray& Links, std::vector<int>& 
 
 namespace {
 
-// The neighbour rows of the members of one level, flat: member i's sorted
-// rows of one side are Rows[Begin[i] .. Begin[i + 1]), with their count and
-// sum kept beside them. No member of a level is a neighbour of another member
-// of the same level (every link leads to a higher level; the level object and
-// the roots are no members), so these rows stay fixed while the level's own
-// rows are swapped.
-struct TSide {
-    std::vector<int> Rows;
-    std::vector<std::uint32_t> Begin;
-    std::vector<long long> Count;
-    std::vector<long long> Sum;
-
-    void Clear() {
-        Rows.clear();
-        Begin.assign(1, 0);
-        Count.clear();
-        Sum.clear();
-    }
-    void Close() {
-        const auto First = Rows.begin() + Begin.back();
-        std::sort(First, Rows.end());
-        long long s = 0;
-        for (auto It = First; It != Rows.end(); ++It)
-            s += *It;
-        Count.push_back(static_cast<long long>(Rows.end() - First));
-        Sum.push_back(s);
-        Begin.push_back(static_cast<std::uint32_t>(Rows.size()));
-    }
-    std::span<const int> Of(std::size_t i) const {
-        return {Rows.data() + Begin[i], Rows.data() + Begin[i + 1]};
-    }
-};
-
-// Sum over c in U and e in V of sign(c - e), both sorted: the crossing gain of
-// the pair up to the sign that the order of the two members gives.
-long long SignSum(std::span<const int> U, std::span<const int> V) {
-    long long Total = 0;
-    if (U.size() * V.size() <= 16) {
-        for (const int c : U)
-            for (const int e : V)
-                Total += (c > e) - (c < e);
-        return Total;
-    }
-    // For every c: (#e < c) - (#e > c), with two cursors moving up V.
-    std::size_t Below = 0;
-    std::size_t NotAbove = 0;
-    for (const int c : U) {
-        while (Below < V.size() && V[Below] < c)
-            ++Below;
-        if (NotAbove < Below)
-            NotAbove = Below;
-        while (NotAbove < V.size() && V[NotAbove] <= c)
-            ++NotAbove;
-        Total += static_cast<long long>(Below) - static_cast<long long>(V.size() - NotAbove);
-    }
-    return Total;
-}
-
-// The lists are a few rows long: a plain count beats a search.
-long long CountOf(std::span<const int> Rows, int r) {
-    long long n = 0;
-    for (const int x : Rows)
-        n += x == r;
-    return n;
-}
-
 // sign(c - e) without a subtraction that could overflow.
 inline int Sgn(int c, int e) {
     return (c > e) - (c < e);
@@ -181,33 +115,71 @@ constexpr int MissingHi = std::numeric_limits<int>::min();
 #define KORVANT_WIDE_VECTORS
 #endif
 
-// The neighbour rows of one level, arranged for the sign sums of one member
-// against all later members as loops the compiler can vectorise.
+// What the swaps read, flat and indexed once for all passes: the rows Y of
+// every object with a data block that is a member or a neighbour (the members
+// of a level get consecutive indices, in list order), and each member's
+// neighbours as indices, out-links and in-links apart. No member of a level
+// is a neighbour of another member of the same level (every link leads to a
+// higher level; the level object and the roots are no members), so the rows
+// a level's sums read stay fixed while its own rows are swapped.
 //
-// Every member of a level has the level object among its in-links, and the
-// level object's row M is the same for all of them, so the in-side sign sum
-// splits: D(I'u + M, I'v + M) = D(I'u, I'v) + g(u) - g(v), with I' the other
-// in-rows and g(x) = sum of sign(c - M) over I'x (the pair M, M adds 0). A
-// member without the level object among its in-links (H = 0) keeps the terms
-// that exist: H(v) g(u) - H(u) g(v). Most members, the chain nodes above all,
-// then have at most one row on each side: those are narrow and held in plain
-// arrays; the others are wide and summed from their sorted rows.
+// Every member has its level object among its in-links, and that object's
+// row M (the member count) is the same for all members of the level, so it
+// is kept apart from the other in-links: the in-side sign sum splits into
+// D(I'u + M, I'v + M) = D(I'u, I'v) + g(u) - g(v), with I' the other in-rows
+// and g(x) = the sum of sign(c - M) over I'x (the pair M, M adds 0). A member
+// without its level object (H = 0) keeps the terms that exist:
+// H(v) g(u) - H(u) g(v).
+struct TNeighbours {
+    std::vector<int> Y;
+    std::vector<TLinkData*> Block;
+    std::vector<std::int32_t> OutN, InN;
+    std::vector<std::uint32_t> OutBegin{0}, InBegin{0};
+    std::vector<std::uint8_t> HasLevel;
+
+    std::span<const std::int32_t> OutOf(std::size_t x) const {
+        return {OutN.data() + OutBegin[x], OutN.data() + OutBegin[x + 1]};
+    }
+    std::span<const std::int32_t> InOf(std::size_t x) const {
+        return {InN.data() + InBegin[x], InN.data() + InBegin[x + 1]};
+    }
+    // For a member with at most one neighbour on each side (the level
+    // object apart): the index of that neighbour, -1 where there is none;
+    // NotNarrow in OutOne for every other member.
+    static constexpr std::int32_t NotNarrow = -2;
+    std::vector<std::int32_t> OutOne, InOne;
+};
+
+// The rows of one level as the pairs read them, refreshed for every level in
+// every pass: narrow members (at most one row on each side besides M, most
+// of them chain nodes) in plain arrays, the others (wide) read from the
+// neighbour lists.
 struct TLevelRows {
     std::vector<int> OutLo, OutHi, InLo, InHi, HasLevel, G;
     bool AllHaveLevel = true;
-    // In-rows without the level object's, sorted, per member.
-    std::vector<int> InRows;
-    std::vector<std::uint32_t> InBegin;
+    // For the straight and distance gains: the number of rows on each side
+    // and their sum, the level object's row M counted on the in-side.
+    std::vector<long long> OutCount, OutSum, InCount, InSum;
     std::vector<std::size_t> Wide;
+    std::vector<std::int32_t> WideOf;
     // For wide member Wide[w], Col[ColBegin[w] + j] is the sign sum of the
     // narrow member j < Wide[w] against it, without the level terms.
     std::vector<int> Col;
     std::vector<std::size_t> ColBegin;
-
-    std::span<const int> InOf(std::size_t i) const {
-        return {InRows.data() + InBegin[i], InRows.data() + InBegin[i + 1]};
-    }
 };
+
+// The level's arrays have this many spare entries past the last member, so
+// that the loops below run in whole groups of Group positions: they start at
+// a multiple of Group at or below the first position asked for and end at
+// the next multiple at or above the last. The extra positions are computed
+// and never read.
+constexpr std::size_t Group = 8;
+constexpr std::size_t GroupStart(std::size_t First) {
+    return First / Group * Group;
+}
+constexpr std::size_t GroupEnd(std::size_t Last) {
+    return (Last + Group - 1) / Group * Group;
+}
 
 // T[k] for k in First..Last-1: the sign sums of the narrow member with the
 // rows o and i against the narrow members k, level terms included. A missing
@@ -220,21 +192,24 @@ void NarrowSigns(const TLevelRows& L, std::size_t First, std::size_t Last, int o
     const int* ILo = L.InLo.data();
     const int* IHi = L.InHi.data();
     const int* G = L.G.data();
-    // A missing row of u: every pair with it adds 0 (c = MissingLo would
-    // not, so the mask takes it out).
+    // A missing row of u adds 0 to every pair (c = MissingLo would not, so
+    // the mask takes it out).
     const int MO = o == MissingLo ? 0 : -1;
     const int MI = i == MissingLo ? 0 : -1;
+    const std::size_t End = GroupEnd(Last);
     if (L.AllHaveLevel && H) {
-        for (std::size_t k = First; k < Last; ++k)
-            T[k] = (MO & ((o > OLo[k]) - (o < OHi[k]))) + (MI & ((i > ILo[k]) - (i < IHi[k]))) +
-                   g - G[k];
+        for (std::size_t k0 = GroupStart(First); k0 < End; k0 += Group)
+            for (std::size_t k = k0; k < k0 + Group; ++k)
+                T[k] = (MO & ((o > OLo[k]) - (o < OHi[k]))) +
+                       (MI & ((i > ILo[k]) - (i < IHi[k]))) + g - G[k];
         return;
     }
     const int* HL = L.HasLevel.data();
     const int MH = -H;
-    for (std::size_t k = First; k < Last; ++k)
-        T[k] = (MO & ((o > OLo[k]) - (o < OHi[k]))) + (MI & ((i > ILo[k]) - (i < IHi[k]))) +
-               ((-HL[k]) & g) - (MH & G[k]);
+    for (std::size_t k0 = GroupStart(First); k0 < End; k0 += Group)
+        for (std::size_t k = k0; k < k0 + Group; ++k)
+            T[k] = (MO & ((o > OLo[k]) - (o < OHi[k]))) + (MI & ((i > ILo[k]) - (i < IHi[k]))) +
+                   ((-HL[k]) & g) - (MH & G[k]);
 }
 
 // Adds the sign sums of one row c against the single rows of the narrow
@@ -242,8 +217,10 @@ void NarrowSigns(const TLevelRows& L, std::size_t First, std::size_t Last, int o
 KORVANT_WIDE_VECTORS
 void AddRowSigns(int c, const int* Lo, const int* Hi, std::size_t First, std::size_t Last,
                  int* T) {
-    for (std::size_t k = First; k < Last; ++k)
-        T[k] += (c > Lo[k]) - (c < Hi[k]);
+    const std::size_t End = GroupEnd(Last);
+    for (std::size_t k0 = GroupStart(First); k0 < End; k0 += Group)
+        for (std::size_t k = k0; k < k0 + Group; ++k)
+            T[k] += (c > Lo[k]) - (c < Hi[k]);
 }
 
 // Adds the sign sums of the single rows of the narrow members j < Last
@@ -252,6 +229,16 @@ KORVANT_WIDE_VECTORS
 void AddColumnSigns(int e, const int* Lo, const int* Hi, std::size_t Last, int* C) {
     for (std::size_t j = 0; j < Last; ++j)
         C[j] += (Hi[j] > e) - (Lo[j] < e);
+}
+
+// The sum of sign(c - e) over the rows c of one list and e of another.
+int SignSum(const TNeighbours& N, std::span<const std::int32_t> U,
+            std::span<const std::int32_t> V) {
+    int Total = 0;
+    for (const std::int32_t c : U)
+        for (const std::int32_t e : V)
+            Total += Sgn(N.Y[static_cast<std::size_t>(c)], N.Y[static_cast<std::size_t>(e)]);
+    return Total;
 }
 
 // The highest k in [First, Last) whose pair with a row-a member may swap, or
@@ -296,116 +283,120 @@ std::size_t LastCandidate(int a, const int* Rows, const int* T, std::size_t Firs
 // row, is the one the pairwise sums give. For one member u the sums D against
 // all later members are computed first (they do not depend on this level's
 // rows); the pairs are then decided from the last member up, and as only a
-// swap changes u's row, all pairs down to the next possible swap are tested
-// together.
+// swap changes u's row, the pairs down to the next one that may swap are
+// passed over four at a time.
 int TCircuitEngine::ReduceCrossings() {
     const THandle Levels = GethALL(TypeLevelsRoot);
     const THandleArray LevelList = Out(Levels);
     const int Passes = static_cast<int>(LevelList.size()) / 4 + 1;
 
-    // Everything the passes read, flat and indexed once: the rows of all
-    // objects with a data block that are members or neighbours (members of a
-    // level get consecutive indices, in list order), and every member's
-    // neighbours as indices. Roots carry no data block and never count.
+    TNeighbours N;
     std::vector<std::int32_t> IndexOf(static_cast<std::size_t>(Circuit->LastHandle) + 1, -1);
-    std::vector<int> Y;
-    std::vector<TLinkData*> Block;
+    // Roots carry no data block and never count.
     const auto IndexOfHandle = [&](THandle h) -> std::int32_t {
         if (IndexOf[h] < 0) {
-            TLinkNode& N = Node(h);
-            if (!N.Data)
+            TLinkNode& Object = Node(h);
+            if (!Object.Data)
                 return -1;
-            IndexOf[h] = static_cast<std::int32_t>(Y.size());
-            Y.push_back(N.Data->Y);
-            Block.push_back(N.Data.get());
+            IndexOf[h] = static_cast<std::int32_t>(N.Y.size());
+            N.Y.push_back(Object.Data->Y);
+            N.Block.push_back(Object.Data.get());
         }
         return IndexOf[h];
     };
     std::vector<std::size_t> LevelBegin;
+    std::vector<int> LevelRow;
     for (const THandle Level : LevelList) {
-        LevelBegin.push_back(Y.size());
+        LevelBegin.push_back(N.Y.size());
+        LevelRow.push_back(Data(Level).Y);
         for (const THandle x : Out(Level))
             IndexOfHandle(x);
     }
-    const std::size_t MemberCount = Y.size();
+    const std::size_t MemberCount = N.Y.size();
     LevelBegin.push_back(MemberCount);
-    std::vector<std::int32_t> OutN, InN;
-    std::vector<std::uint32_t> OutBegin{0}, InBegin{0};
-    std::vector<std::uint8_t> HasLevelOf(MemberCount, 0);
-    for (std::size_t l = 0; l < LevelList.size(); ++l)
-        for (const THandle x : Out(LevelList[l])) {
-            const TLinkNode& N = Node(x);
-            for (const THandle y : N.OutLinks)
+    N.HasLevel.assign(MemberCount, 0);
+    for (const THandle Level : LevelList)
+        for (const THandle x : Out(Level)) {
+            const TLinkNode& Object = Node(x);
+            for (const THandle y : Object.OutLinks)
                 if (const std::int32_t i = IndexOfHandle(y); i >= 0)
-                    OutN.push_back(i);
-            for (const THandle y : N.InLinks) {
-                if (y == LevelList[l]) {
-                    HasLevelOf[static_cast<std::size_t>(IndexOf[x])] = 1;
-                    IndexOfHandle(y);
-                } else if (const std::int32_t i = IndexOfHandle(y); i >= 0)
-                    InN.push_back(i);
-            }
-            OutBegin.push_back(static_cast<std::uint32_t>(OutN.size()));
-            InBegin.push_back(static_cast<std::uint32_t>(InN.size()));
+                    N.OutN.push_back(i);
+            for (const THandle y : Object.InLinks)
+                if (y == Level)
+                    N.HasLevel[static_cast<std::size_t>(IndexOf[x])] = 1;
+                else if (const std::int32_t i = IndexOfHandle(y); i >= 0)
+                    N.InN.push_back(i);
+            N.OutBegin.push_back(static_cast<std::uint32_t>(N.OutN.size()));
+            N.InBegin.push_back(static_cast<std::uint32_t>(N.InN.size()));
+            const std::size_t Me = N.OutBegin.size() - 2;
+            const auto Outs = N.OutOf(Me);
+            const auto Ins = N.InOf(Me);
+            const bool Narrow = Outs.size() <= 1 && Ins.size() <= 1;
+            N.OutOne.push_back(!Narrow ? TNeighbours::NotNarrow : Outs.empty() ? -1 : Outs[0]);
+            N.InOne.push_back(!Narrow || Ins.empty() ? -1 : Ins[0]);
         }
 
-    TSide OutSide;
-    TSide InSide;
     TLevelRows L;
     std::vector<int> T;
-    std::vector<std::int32_t> WideOf;
     for (int Pass = 0; Pass < Passes; ++Pass)
         for (std::size_t l = 0; l < LevelList.size(); ++l) {
             const std::size_t Base = LevelBegin[l];
             const std::size_t m = LevelBegin[l + 1] - Base;
             if (m < 2)
                 continue;
-            const int M = Data(LevelList[l]).Y;
-            int* Rows = Y.data() + Base;
-            OutSide.Clear();
-            InSide.Clear();
+            const int M = LevelRow[l];
+            int* Rows = N.Y.data() + Base;
             for (auto* V : {&L.OutLo, &L.OutHi, &L.InLo, &L.InHi, &L.HasLevel, &L.G})
-                V->assign(m, 0);
+                V->assign(m + Group, 0);
+            for (auto* V : {&L.OutCount, &L.OutSum, &L.InCount, &L.InSum})
+                V->resize(m);
             L.AllHaveLevel = true;
-            L.InRows.clear();
-            L.InBegin.assign(1, 0);
             L.Wide.clear();
-            WideOf.assign(m, -1);
+            L.WideOf.assign(m, -1);
             for (std::size_t x = 0; x < m; ++x) {
                 const std::size_t Me = Base + x;
-                for (std::uint32_t e = OutBegin[Me]; e < OutBegin[Me + 1]; ++e)
-                    OutSide.Rows.push_back(Y[static_cast<std::size_t>(OutN[e])]);
-                OutSide.Close();
-                const auto InFirst = L.InRows.size();
-                for (std::uint32_t e = InBegin[Me]; e < InBegin[Me + 1]; ++e)
-                    L.InRows.push_back(Y[static_cast<std::size_t>(InN[e])]);
-                std::sort(L.InRows.begin() + static_cast<std::ptrdiff_t>(InFirst), L.InRows.end());
-                L.InBegin.push_back(static_cast<std::uint32_t>(L.InRows.size()));
-                const auto InRows = L.InOf(x);
-                // The full in-rows, the level object's among them.
-                InSide.Rows.insert(InSide.Rows.end(), InRows.begin(), InRows.end());
-                L.HasLevel[x] = HasLevelOf[Me];
-                L.AllHaveLevel = L.AllHaveLevel && HasLevelOf[Me];
-                if (HasLevelOf[Me])
-                    InSide.Rows.push_back(M);
-                InSide.Close();
-                const auto OutRows = OutSide.Of(x);
-                int g = 0;
-                for (const int c : InRows)
-                    g += Sgn(c, M);
-                L.G[x] = g;
-                if (OutRows.size() <= 1 && InRows.size() <= 1) {
-                    L.OutLo[x] = OutRows.empty() ? MissingLo : OutRows[0];
-                    L.OutHi[x] = OutRows.empty() ? MissingHi : OutRows[0];
-                    L.InLo[x] = InRows.empty() ? MissingLo : InRows[0];
-                    L.InHi[x] = InRows.empty() ? MissingHi : InRows[0];
-                } else {
-                    // Wide: adds nothing through the narrow arrays.
-                    L.OutLo[x] = L.InLo[x] = MissingLo;
-                    L.OutHi[x] = L.InHi[x] = MissingHi;
-                    WideOf[x] = static_cast<std::int32_t>(L.Wide.size());
-                    L.Wide.push_back(x);
+                const int HasLevel = N.HasLevel[Me];
+                L.HasLevel[x] = HasLevel;
+                L.AllHaveLevel = L.AllHaveLevel && HasLevel;
+                if (const std::int32_t OutOne = N.OutOne[Me], InOne = N.InOne[Me];
+                    OutOne != TNeighbours::NotNarrow) {
+                    // At most one row on each side besides the level's.
+                    const bool HasOut = OutOne >= 0;
+                    const bool HasIn = InOne >= 0;
+                    const int o = HasOut ? N.Y[static_cast<std::size_t>(OutOne)] : 0;
+                    const int i = HasIn ? N.Y[static_cast<std::size_t>(InOne)] : 0;
+                    L.OutLo[x] = HasOut ? o : MissingLo;
+                    L.OutHi[x] = HasOut ? o : MissingHi;
+                    L.InLo[x] = HasIn ? i : MissingLo;
+                    L.InHi[x] = HasIn ? i : MissingHi;
+                    L.G[x] = HasIn ? Sgn(i, M) : 0;
+                    L.OutCount[x] = HasOut;
+                    L.OutSum[x] = o;
+                    L.InCount[x] = HasIn + HasLevel;
+                    L.InSum[x] = static_cast<long long>(i) + (HasLevel ? M : 0);
+                    continue;
                 }
+                int g = 0;
+                long long OutSum = 0;
+                long long InSum = HasLevel ? M : 0;
+                const auto Outs = N.OutOf(Me);
+                const auto Ins = N.InOf(Me);
+                for (const std::int32_t i : Ins) {
+                    g += Sgn(N.Y[static_cast<std::size_t>(i)], M);
+                    InSum += N.Y[static_cast<std::size_t>(i)];
+                }
+                for (const std::int32_t i : Outs)
+                    OutSum += N.Y[static_cast<std::size_t>(i)];
+                L.G[x] = g;
+                L.OutCount[x] = static_cast<long long>(Outs.size());
+                L.OutSum[x] = OutSum;
+                L.InCount[x] = static_cast<long long>(Ins.size()) + HasLevel;
+                L.InSum[x] = InSum;
+                // Wide: adds nothing through the narrow arrays.
+                L.OutLo[x] = L.InLo[x] = MissingLo;
+                L.OutHi[x] = L.InHi[x] = MissingHi;
+                L.WideOf[x] = static_cast<std::int32_t>(L.Wide.size());
+                L.Wide.push_back(x);
             }
             // The narrow members before each wide one, against it.
             L.Col.clear();
@@ -414,12 +405,31 @@ int TCircuitEngine::ReduceCrossings() {
                 L.ColBegin.push_back(L.Col.size());
                 L.Col.resize(L.Col.size() + k, 0);
                 int* C = L.Col.data() + L.ColBegin.back();
-                for (const int e : OutSide.Of(k))
-                    AddColumnSigns(e, L.OutLo.data(), L.OutHi.data(), k, C);
-                for (const int e : L.InOf(k))
-                    AddColumnSigns(e, L.InLo.data(), L.InHi.data(), k, C);
+                for (const std::int32_t e : N.OutOf(Base + k))
+                    AddColumnSigns(N.Y[static_cast<std::size_t>(e)], L.OutLo.data(),
+                                   L.OutHi.data(), k, C);
+                for (const std::int32_t e : N.InOf(Base + k))
+                    AddColumnSigns(N.Y[static_cast<std::size_t>(e)], L.InLo.data(),
+                                   L.InHi.data(), k, C);
             }
-            T.assign(m, 0);
+            T.resize(m + Group);
+            // How many rows of member x equal r, on either side.
+            const auto CountOut = [&](std::size_t x, int r) -> long long {
+                if (L.WideOf[x] < 0)
+                    return L.OutLo[x] == r;
+                long long n = 0;
+                for (const std::int32_t i : N.OutOf(Base + x))
+                    n += N.Y[static_cast<std::size_t>(i)] == r;
+                return n;
+            };
+            const auto CountIn = [&](std::size_t x, int r) -> long long {
+                long long n = L.HasLevel[x] && M == r;
+                if (L.WideOf[x] < 0)
+                    return n + (L.InLo[x] == r);
+                for (const std::int32_t i : N.InOf(Base + x))
+                    n += N.Y[static_cast<std::size_t>(i)] == r;
+                return n;
+            };
             // The loops run over list positions; only the rows move.
             for (std::size_t j = 0; j + 1 < m; ++j) {
                 const int g = L.G[j];
@@ -427,31 +437,26 @@ int TCircuitEngine::ReduceCrossings() {
                 const auto LevelTerms = [&](std::size_t k) {
                     return (L.HasLevel[k] ? g : 0) - (H ? L.G[k] : 0);
                 };
-                if (WideOf[j] < 0) {
+                const auto UO = N.OutOf(Base + j);
+                const auto UI = N.InOf(Base + j);
+                if (L.WideOf[j] < 0) {
                     NarrowSigns(L, j + 1, m, L.OutLo[j], L.InLo[j], g, H, T.data());
                     for (auto w = L.Wide.size(); w-- > 0 && L.Wide[w] > j;)
                         T[L.Wide[w]] = L.Col[L.ColBegin[w] + j] + LevelTerms(L.Wide[w]);
                 } else {
-                    const auto UO = OutSide.Of(j);
-                    const auto UI = L.InOf(j);
                     NarrowSigns(L, j + 1, m, MissingLo, MissingLo, g, H, T.data());
-                    for (const int c : UO)
-                        AddRowSigns(c, L.OutLo.data(), L.OutHi.data(), j + 1, m, T.data());
-                    for (const int c : UI)
-                        AddRowSigns(c, L.InLo.data(), L.InHi.data(), j + 1, m, T.data());
+                    for (const std::int32_t c : UO)
+                        AddRowSigns(N.Y[static_cast<std::size_t>(c)], L.OutLo.data(),
+                                    L.OutHi.data(), j + 1, m, T.data());
+                    for (const std::int32_t c : UI)
+                        AddRowSigns(N.Y[static_cast<std::size_t>(c)], L.InLo.data(),
+                                    L.InHi.data(), j + 1, m, T.data());
                     for (auto w = L.Wide.size(); w-- > 0 && L.Wide[w] > j;) {
                         const std::size_t k = L.Wide[w];
-                        T[k] = static_cast<int>(SignSum(UO, OutSide.Of(k)) +
-                                                SignSum(UI, L.InOf(k))) +
-                               LevelTerms(k);
+                        T[k] = SignSum(N, UO, N.OutOf(Base + k)) +
+                               SignSum(N, UI, N.InOf(Base + k)) + LevelTerms(k);
                     }
                 }
-                const std::span<const int> UO = OutSide.Of(j);
-                const std::span<const int> UI = InSide.Of(j);
-                const long long nUO = OutSide.Count[j];
-                const long long nUI = InSide.Count[j];
-                const long long SUO = OutSide.Sum[j];
-                const long long SUI = InSide.Sum[j];
                 // Pairs (j, k) from k = m - 1 down to j + 1; only the pairs
                 // that may swap are looked at one by one.
                 for (std::size_t Top = m;;) {
@@ -463,21 +468,21 @@ int TCircuitEngine::ReduceCrossings() {
                     const int b = Rows[q];
                     bool Swap = T[q] != 0;
                     if (!Swap) {
-                        const std::span<const int> VO = OutSide.Of(q);
-                        const std::span<const int> VI = InSide.Of(q);
-                        const long long nVO = OutSide.Count[q];
-                        const long long nVI = InSide.Count[q];
+                        const long long nUO = L.OutCount[j];
+                        const long long nUI = L.InCount[j];
+                        const long long nVO = L.OutCount[q];
+                        const long long nVI = L.InCount[q];
                         const long long Straight =
-                            -nVO * CountOf(UO, a) - nUO * CountOf(VO, b) + nUO * CountOf(VO, a) +
-                            nVO * CountOf(UO, b) - nVI * CountOf(UI, a) - nUI * CountOf(VI, b) +
-                            nUI * CountOf(VI, a) + nVI * CountOf(UI, b);
+                            -nVO * CountOut(j, a) - nUO * CountOut(q, b) + nUO * CountOut(q, a) +
+                            nVO * CountOut(j, b) - nVI * CountIn(j, a) - nUI * CountIn(q, b) +
+                            nUI * CountIn(q, a) + nVI * CountIn(j, b);
                         if (Straight > 0)
                             Swap = true;
                         else if (Straight == 0) {
                             const long long Distance =
                                 2 * static_cast<long long>(a - b) *
-                                (nUO * OutSide.Sum[q] - nVO * SUO + nUI * InSide.Sum[q] -
-                                 nVI * SUI);
+                                (nUO * L.OutSum[q] - nVO * L.OutSum[j] + nUI * L.InSum[q] -
+                                 nVI * L.InSum[j]);
                             Swap = Distance > 0;
                         }
                     }
@@ -487,7 +492,7 @@ int TCircuitEngine::ReduceCrossings() {
             }
         }
     for (std::size_t i = 0; i < MemberCount; ++i)
-        Block[i]->Y = Y[i];
+        N.Block[i]->Y = N.Y[i];
     return Passes;
 }
 
