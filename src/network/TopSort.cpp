@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <unordered_map>
 #include <vector>
 
 using namespace SetEdits;
@@ -102,22 +103,31 @@ void TCircuitEngine::RemoveLayer(THandle All, const TMultitude& Layer) {
 void TCircuitEngine::BuildLevels() {
     const THandle All = GethALL(TypeAllRoot);
     const THandle Levels = GethALL(TypeLevelsRoot);
+    // The level object of each number, as FindLevel would find it: the first
+    // one listed under hLevels.
+    std::unordered_map<std::int32_t, THandle> LevelOf;
+    for (const THandle L : Out(Levels))
+        LevelOf.try_emplace(Data(L).TopN, L);
     const std::size_t n = Out(All).size();
     for (std::size_t i = 0; i < n; ++i) {
         const THandle v = Out(All)[i];
         const std::int32_t t = Data(v).TopN;
-        THandle Level = 0;
-        if (!FindLevel(Levels, t, Level)) {
+        auto [It, New] = LevelOf.try_emplace(t, 0);
+        if (New) {
             TLinkNode L;
             L.TypeID = TypeLevel;
             L.Data = std::make_unique<TLinkData>();
             L.Data->TopN = t;
-            Level = Circuit->AddObject(std::move(L));
-            Circuit->AddReference(Levels, Level);
+            It->second = Circuit->AddObject(std::move(L));
+            Circuit->AddReference(Levels, It->second);
         }
         // A member already listed stays where it is, so a second run only
-        // appends what is new.
-        Circuit->AddReference(Level, v);
+        // appends what is new. Links are kept on both sides, so a member of
+        // the level has the level among its in-links, a short list to search.
+        const THandle Level = It->second;
+        const THandleArray& In = Node(v).InLinks;
+        if (std::find(In.begin(), In.end(), Level) == In.end())
+            Circuit->AddNewReference(Level, v);
     }
 }
 
