@@ -215,6 +215,10 @@ std::unique_ptr<TGraph> GraphOfBits(const TMultitude& Rows, const TBitRows& Bits
         TMultitudeElement NewRow(Rows[u].Key);
         NewRow.Subset = std::make_unique<TMultitude>();
         const std::uint64_t* Row = Bits.Row(u);
+        int Members = 0;
+        for (std::size_t w = 0; w < Bits.WordCount(); ++w)
+            Members += std::popcount(Row[w]);
+        NewRow.Subset->Reserve(Members);
         for (std::size_t w = 0; w < Bits.WordCount(); ++w)
             for (std::uint64_t Word = Row[w]; Word != 0; Word &= Word - 1) {
                 const int v = static_cast<int>(w * 64) + std::countr_zero(Word);

@@ -35,11 +35,17 @@ int CompareSubset(const TMultitudeElement& First, const TMultitudeElement& Secon
     if (nB == 0)
         return 1;
     const int n = std::min(nA, nB);
-    for (int i = 0; i < n; ++i) {
-        const int r = A.Compare(A[i], B[i]);
-        if (r != 0)
-            return r;
-    }
+    if (A.Compare == CompareKeys) {
+        // The usual case, without a call per member.
+        for (int i = 0; i < n; ++i)
+            if (A[i].Key != B[i].Key)
+                return A[i].Key < B[i].Key ? -1 : 1;
+    } else
+        for (int i = 0; i < n; ++i) {
+            const int r = A.Compare(A[i], B[i]);
+            if (r != 0)
+                return r;
+        }
     return nA < nB ? -1 : (nA > nB ? 1 : 0);
 }
 

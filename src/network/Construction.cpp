@@ -42,6 +42,15 @@ TLinkNode NewVertex(std::int32_t TypeID) {
     return V;
 }
 
+// Strictly ascending keys and no nested sets: a copy is then a clone of
+// every member in place.
+bool PlainKeys(const TMultitude& Set) {
+    for (int i = 0; i < Set.Count(); ++i)
+        if (Set[i].Subset || (i > 0 && Set[i - 1].Key >= Set[i].Key))
+            return false;
+    return true;
+}
+
 } // namespace
 
 void TCircuitEngine::GetCircuit() {
@@ -115,11 +124,23 @@ void TCircuitEngine::WaCreate() {
         for (const std::int32_t k : Keys(*Data(p).Mul2)) {
             TLinkNode V = NewVertex(TypeW);
             V.Data->Mul1->AddKey(k);
-            auto Mul3 = Data(p).Mul1->Copy();
-            for (TMultitudeElement& m : *Mul3)
-                m.Value = 1;
-            Mul3->Compare = CompareValues;
-            Mul3->AddKey(k);
+            const TMultitude& Pi = *Data(p).Mul1;
+            auto Mul3 = std::make_unique<TMultitude>();
+            if (PlainKeys(Pi) && !Pi.HasKey(k)) {
+                // What the steps below leave for a plain set in key order:
+                // k with mark 0 first, then every member with mark 1.
+                Mul3->Compare = CompareValues;
+                Mul3->Reserve(Pi.Count() + 1);
+                Mul3->AppendInOrder(TMultitudeElement(k));
+                for (const TMultitudeElement& m : Pi)
+                    Mul3->AppendInOrder(TMultitudeElement(m.Key, 1, m.Weight));
+            } else {
+                Mul3 = Pi.Copy();
+                for (TMultitudeElement& m : *Mul3)
+                    m.Value = 1;
+                Mul3->Compare = CompareValues;
+                Mul3->AddKey(k);
+            }
             V.Data->Mul3 = std::move(Mul3);
             V.Data->Mul4->AddKey(Key(p));
             const THandle h = Circuit->AddObject(std::move(V));
