@@ -26,14 +26,16 @@ int CompareSubset(const TMultitudeElement& First, const TMultitudeElement& Secon
 
 class TMultitudeElement {
 public:
-    std::int32_t Key = 0;
-    std::int32_t Value = 0;
+    // The extended real first and the two numbers last: 32 bytes a member
+    // instead of the 48 that padding makes of the order Key, Value, Weight.
     TReal Weight = 0;
     std::unique_ptr<TMultitude> Subset;
+    std::int32_t Key = 0;
+    std::int32_t Value = 0;
 
     TMultitudeElement() = default;
     explicit TMultitudeElement(std::int32_t AKey, std::int32_t AValue = 0, TReal AWeight = 0)
-        : Key(AKey), Value(AValue), Weight(AWeight) {}
+        : Weight(AWeight), Key(AKey), Value(AValue) {}
     TMultitudeElement(TMultitudeElement&&) noexcept;
     TMultitudeElement& operator=(TMultitudeElement&&) noexcept;
     ~TMultitudeElement();
