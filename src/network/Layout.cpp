@@ -185,48 +185,49 @@ constexpr std::size_t GroupEnd(std::size_t Last) {
 // rows o and i against the narrow members k, level terms included. A missing
 // row of the member itself is passed as MissingLo.
 KORVANT_WIDE_VECTORS
-void NarrowSigns(const TLevelRows& L, std::size_t First, std::size_t Last, int o, int i, int g,
-                 int H, int* T) {
-    const int* OLo = L.OutLo.data();
-    const int* OHi = L.OutHi.data();
-    const int* ILo = L.InLo.data();
-    const int* IHi = L.InHi.data();
-    const int* G = L.G.data();
+void NarrowKernel(const int* __restrict OLo, const int* __restrict OHi, const int* __restrict ILo,
+                  const int* __restrict IHi, const int* __restrict G, const int* __restrict HL,
+                  std::size_t Begin, std::size_t End, int o, int i, int g, int H,
+                  int* __restrict T) {
     // A missing row of u adds 0 to every pair (c = MissingLo would not, so
     // the mask takes it out).
     const int MO = o == MissingLo ? 0 : -1;
     const int MI = i == MissingLo ? 0 : -1;
-    const std::size_t End = GroupEnd(Last);
-    if (L.AllHaveLevel && H) {
-        for (std::size_t k0 = GroupStart(First); k0 < End; k0 += Group)
-            for (std::size_t k = k0; k < k0 + Group; ++k)
-                T[k] = (MO & ((o > OLo[k]) - (o < OHi[k]))) +
-                       (MI & ((i > ILo[k]) - (i < IHi[k]))) + g - G[k];
+    if (!HL) {
+        for (std::size_t k = Begin; k < End; ++k)
+            T[k] = (MO & ((o > OLo[k]) - (o < OHi[k]))) + (MI & ((i > ILo[k]) - (i < IHi[k]))) +
+                   g - G[k];
         return;
     }
-    const int* HL = L.HasLevel.data();
     const int MH = -H;
-    for (std::size_t k0 = GroupStart(First); k0 < End; k0 += Group)
-        for (std::size_t k = k0; k < k0 + Group; ++k)
-            T[k] = (MO & ((o > OLo[k]) - (o < OHi[k]))) + (MI & ((i > ILo[k]) - (i < IHi[k]))) +
-                   ((-HL[k]) & g) - (MH & G[k]);
+    for (std::size_t k = Begin; k < End; ++k)
+        T[k] = (MO & ((o > OLo[k]) - (o < OHi[k]))) + (MI & ((i > ILo[k]) - (i < IHi[k]))) +
+               ((-HL[k]) & g) - (MH & G[k]);
+}
+
+void NarrowSigns(const TLevelRows& L, std::size_t First, std::size_t Last, int o, int i, int g,
+                 int H, int* T) {
+    // Without level flags when every member and u itself have the level.
+    const int* HL = L.AllHaveLevel && H ? nullptr : L.HasLevel.data();
+    NarrowKernel(L.OutLo.data(), L.OutHi.data(), L.InLo.data(), L.InHi.data(), L.G.data(), HL,
+                 GroupStart(First), GroupEnd(Last), o, i, g, H, T);
 }
 
 // Adds the sign sums of one row c against the single rows of the narrow
 // members k to T[k].
 KORVANT_WIDE_VECTORS
-void AddRowSigns(int c, const int* Lo, const int* Hi, std::size_t First, std::size_t Last,
-                 int* T) {
+void AddRowSigns(int c, const int* __restrict Lo, const int* __restrict Hi, std::size_t First,
+                 std::size_t Last, int* __restrict T) {
     const std::size_t End = GroupEnd(Last);
-    for (std::size_t k0 = GroupStart(First); k0 < End; k0 += Group)
-        for (std::size_t k = k0; k < k0 + Group; ++k)
-            T[k] += (c > Lo[k]) - (c < Hi[k]);
+    for (std::size_t k = GroupStart(First); k < End; ++k)
+        T[k] += (c > Lo[k]) - (c < Hi[k]);
 }
 
 // Adds the sign sums of the single rows of the narrow members j < Last
 // against one row e to C[j].
 KORVANT_WIDE_VECTORS
-void AddColumnSigns(int e, const int* Lo, const int* Hi, std::size_t Last, int* C) {
+void AddColumnSigns(int e, const int* __restrict Lo, const int* __restrict Hi, std::size_t Last,
+                    int* __restrict C) {
     for (std::size_t j = 0; j < Last; ++j)
         C[j] += (Hi[j] > e) - (Lo[j] < e);
 }
