@@ -11,31 +11,15 @@
 #include <cstring>
 #include <string_view>
 
-namespace {
-
-class TPrintingMessenger : public TMessenger {
-public:
-    void Notice(std::string_view Text) override { Print(Text); }
-    void FileError(std::string_view Text) override { Print(Text); }
-    bool Question(std::string_view) override { return false; }
-
-private:
-    static void Print(std::string_view Text) {
-        std::fprintf(stderr, "%.*s\n", static_cast<int>(Text.size()), Text.data());
-    }
-};
-
-} // namespace
-
 int main(int argc, char** argv) {
     int n = 0;
     if (argc != 3 ||
         std::from_chars(argv[1], argv[1] + std::strlen(argv[1]), n).ec != std::errc() || n < 1 ||
-        n > 100000) {
-        std::fprintf(stderr, "usage: make_project_scheme WORKS(1..100000) FILE.kcrct\n");
+        n > 10000) {
+        std::fprintf(stderr, "usage: make_project_scheme WORKS(1..10000) FILE.kcrct\n");
         return 64;
     }
-    TPrintingMessenger Messenger;
+    TStderrMessenger Messenger;
     TWorkList List;
     List.Messenger = &Messenger;
     FillProjectScheme(List, n);

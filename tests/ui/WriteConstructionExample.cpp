@@ -8,28 +8,12 @@
 #include <cstdio>
 #include <string>
 
-namespace {
-
-class TConsole : public TMessenger {
-public:
-    void Notice(std::string_view Text) override { Print(Text); }
-    void FileError(std::string_view Text) override { Print(Text); }
-    bool Question(std::string_view) override { return false; }
-
-private:
-    static void Print(std::string_view Text) {
-        std::fprintf(stderr, "%.*s\n", static_cast<int>(Text.size()), Text.data());
-    }
-};
-
-} // namespace
-
 int main(int argc, char** argv) {
     if (argc != 2) {
         std::fprintf(stderr, "usage: write_construction_example OUT.kcrct\n");
         return 64;
     }
-    TConsole Console;
+    TStderrMessenger Console;
     TWorkList List;
     List.Messenger = &Console;
     FillConstructionExample(List);
