@@ -49,9 +49,6 @@ int CompareSubset(const TMultitudeElement& First, const TMultitudeElement& Secon
     return nA < nB ? -1 : (nA > nB ? 1 : 0);
 }
 
-TMultitudeElement::TMultitudeElement(TMultitudeElement&&) noexcept = default;
-TMultitudeElement& TMultitudeElement::operator=(TMultitudeElement&&) noexcept = default;
-TMultitudeElement::~TMultitudeElement() = default;
 
 TMultitudeElement TMultitudeElement::Clone() const {
     TMultitudeElement Result(Key, Value, Weight);

@@ -112,3 +112,9 @@ private:
 
     bool InsertSorted(TMultitudeElement&& Element);
 };
+
+// Defined here, where TMultitude is complete, so that moving and destroying
+// members (millions of them in a large network) are inlined.
+inline TMultitudeElement::TMultitudeElement(TMultitudeElement&&) noexcept = default;
+inline TMultitudeElement& TMultitudeElement::operator=(TMultitudeElement&&) noexcept = default;
+inline TMultitudeElement::~TMultitudeElement() = default;
