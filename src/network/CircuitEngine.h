@@ -193,6 +193,4 @@ private:
     std::unique_ptr<TMultitude> SelectLayer(THandle All, std::int32_t Level);
     void RemoveLayer(THandle All, const TMultitude& Layer);
     void WalkCriticalPath(THandle h);
-    // Rows of the neighbours that carry a data block.
-    void NeighbourRows(const THandleArray& Links, std::vector<int>& Rows) const;
 };

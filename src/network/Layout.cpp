@@ -83,17 +83,6 @@ void TCircuitEngine::InitRows() {
     }
 }
 
-void TCircuitEngine::NeighbourRows(const THandleArray& Links, std::vector<int>& Rows) const {
-    Rows.clear();
-    // Roots carry no data block and never count; a level object does, with
-    // its member count as its row.
-    for (const THandle x : Links) {
-        const TLinkNode& N = Node(x);
-        if (N.Data)
-            Rows.push_back(N.Data->Y);
-    }
-}
-
 namespace {
 
 // sign(c - e) without a subtraction that could overflow.
