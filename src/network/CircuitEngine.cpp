@@ -53,6 +53,13 @@ std::uint32_t TCircuitEngine::Position(THandle Handle) const {
     return static_cast<std::uint32_t>(p);
 }
 
+std::vector<std::int32_t> TCircuitEngine::IndexOfHandles(const THandleArray& List) const {
+    std::vector<std::int32_t> Index(static_cast<std::size_t>(Circuit->LastHandle) + 1, -1);
+    for (std::size_t i = 0; i < List.size(); ++i)
+        Index[List[i]] = static_cast<std::int32_t>(i);
+    return Index;
+}
+
 void TCircuitEngine::NewWalk() {
     const auto Size = static_cast<std::size_t>(Circuit->LastHandle) + 1;
     if (Stamps.size() < Size)

@@ -176,6 +176,9 @@ private:
     TLinkData& Data(THandle Handle) const;
     const THandleArray& Out(THandle Handle) const { return Node(Handle).OutLinks; }
     std::uint32_t Position(THandle Handle) const;
+    // For every handle of the store, its position in List; -1 for handles
+    // not in it.
+    std::vector<std::int32_t> IndexOfHandles(const THandleArray& List) const;
     // A fresh stamp for a walk that marks vertices.
     void NewWalk();
     // Marks the handle as visited in this walk; false when it was already.

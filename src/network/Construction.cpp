@@ -258,9 +258,7 @@ void TCircuitEngine::LinkEndEvents() {
     const std::size_t p = PiAs.size();
     const std::size_t w = Ws.size();
     const std::size_t Words = (p + 63) / 64;
-    std::vector<std::int32_t> PiAIndex(static_cast<std::size_t>(Circuit->LastHandle) + 1, -1);
-    for (std::size_t f = 0; f < p; ++f)
-        PiAIndex[PiAs[f]] = static_cast<std::int32_t>(f);
+    const std::vector<std::int32_t> PiAIndex = IndexOfHandles(PiAs);
     // Each end event ends one work and starts from one start event so far.
     std::vector<std::int32_t> WOfWork;
     std::vector<std::int32_t> StartOf(w, -1);

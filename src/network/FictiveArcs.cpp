@@ -38,9 +38,7 @@ void TCircuitEngine::ReduceFictive() {
 void TCircuitEngine::PruneFictive() {
     const THandleArray& All = Out(hAll);
     const std::size_t n = All.size();
-    std::vector<std::int32_t> Index(static_cast<std::size_t>(Circuit->LastHandle) + 1, -1);
-    for (std::size_t i = 0; i < n; ++i)
-        Index[All[i]] = static_cast<std::int32_t>(i);
+    const std::vector<std::int32_t> Index = IndexOfHandles(All);
     // A topological order of the events (Kahn over out-links).
     std::vector<std::uint32_t> Pending(n, 0);
     for (std::size_t i = 0; i < n; ++i)

@@ -27,9 +27,7 @@ void TCircuitEngine::TopSort() {
     const THandle All = GethALL(TypeAllRoot);
     const THandleArray& Members = Out(All);
     const std::size_t n = Members.size();
-    std::vector<std::int32_t> Index(static_cast<std::size_t>(Circuit->LastHandle) + 1, -1);
-    for (std::size_t i = 0; i < n; ++i)
-        Index[Members[i]] = static_cast<std::int32_t>(i);
+    const std::vector<std::int32_t> Index = IndexOfHandles(Members);
     std::vector<std::uint32_t> Pending(n, 0);
     std::vector<std::vector<std::uint32_t>> Waiting(n);
     for (std::size_t i = 0; i < n; ++i)
