@@ -11,6 +11,7 @@
 #include "network/SetEdits.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <bit>
 #include <cstring>
 #include <cstdint>
@@ -155,6 +156,9 @@ struct TLevelRows {
     // narrow member j < Wide[w] against it, without the level terms.
     std::vector<int> Col;
     std::vector<std::size_t> ColBegin;
+    // The largest |G| plus the largest |Col|: with the narrow member's own
+    // terms (at most 3) it bounds every sign sum of a narrow member.
+    int MaxAbs = 0;
 };
 
 // The level's arrays have this many spare entries past the last member, so
@@ -261,6 +265,134 @@ std::size_t LastCandidate(int a, const int* Rows, const int* T, std::size_t Firs
     return Last;
 }
 
+// The narrow data of a level once more, in 16 bits, for the members whose
+// pairs are decided eight at a time: single rows (Lo/Hi as above), level
+// terms G, the rows R themselves, the wide members' sign sums TW against the
+// member being decided (0 for the narrow ones, whose rows are in the
+// arrays), and flags F that say which of a pair's straight-gain terms may be
+// negative. Every array has Front spare entries before position 0, so a
+// group of eight may start below the first position and be masked.
+struct TLevelRows16 {
+    static constexpr std::size_t Front = 8;
+    static constexpr int MissingLo = std::numeric_limits<std::int16_t>::max();
+    static constexpr int MissingHi = std::numeric_limits<std::int16_t>::min();
+    // The member has a row on the out-side; its out-row, or its in-row,
+    // equals its own row (its link on that side is straight); it has a row
+    // on the in-side (always, with the level object).
+    static constexpr int FlagOut = 1, FlagOutStraight = 2, FlagInStraight = 4, FlagIn = 8;
+    std::vector<std::int16_t> OLo, OHi, ILo, IHi, G, R, F, TW;
+
+    void Resize(std::size_t m) {
+        for (auto* V : {&OLo, &OHi, &ILo, &IHi, &G, &R, &F, &TW})
+            V->assign(Front + m + Group, 0);
+    }
+    static std::int16_t* At(std::vector<std::int16_t>& V, std::size_t k) {
+        return V.data() + Front + k;
+    }
+    static const std::int16_t* At(const std::vector<std::int16_t>& V, std::size_t k) {
+        return V.data() + Front + k;
+    }
+    // F of a narrow member whose own row is r.
+    int FlagsAt(std::size_t k, int r) const {
+        const int o = *At(OLo, k);
+        const int i = *At(ILo, k);
+        return (o != MissingLo ? FlagOut : 0) | (o == r ? FlagOutStraight : 0) |
+               (i == r ? FlagInStraight : 0) | FlagIn;
+    }
+};
+
+// A narrow member u with the single rows o and i (MissingLo where it has
+// none), level term g and row a, every member of the level having its level
+// object: what decides its pairs with the later members k.
+struct TNarrowMember {
+    int o, i, g, a;
+    // Which flags of k make the straight gain negative when no row of the
+    // pair coincides with the other member's row: u's own link straight at
+    // row a costs nV on its side, k's straight links cost nU on theirs.
+    int Negative() const {
+        return (o == a ? TLevelRows16::FlagOut : 0) | (i == a ? TLevelRows16::FlagIn : 0) |
+               (o != TLevelRows16::MissingLo ? TLevelRows16::FlagOutStraight : 0) |
+               TLevelRows16::FlagInStraight;
+    }
+    // The sign sum against k, level terms included.
+    int SignsAgainst(const TLevelRows16& L, std::size_t k) const {
+        int t = g - *L.At(L.G, k) + *L.At(L.TW, k);
+        if (o != TLevelRows16::MissingLo)
+            t += (o > *L.At(L.OLo, k)) - (o < *L.At(L.OHi, k));
+        if (i != TLevelRows16::MissingLo)
+            t += (i > *L.At(L.ILo, k)) - (i < *L.At(L.IHi, k));
+        return t;
+    }
+    // Whether the pair with k may swap. Exact when the sign sum is nonzero;
+    // with a zero sum the straight gain is known negative (no swap) when
+    // none of u's rows is k's row, none of k's rows is a, and a negative
+    // term is there; every other zero-sum pair is left to the full rule.
+    bool MaySwap(const TLevelRows16& L, std::size_t k) const {
+        const int t = SignsAgainst(L, k);
+        const int b = *L.At(L.R, k);
+        if (t != 0)
+            return (b > a) == (t > 0);
+        const bool Coincide = *L.At(L.OLo, k) == a || *L.At(L.ILo, k) == a || b == o || b == i;
+        return Coincide || (*L.At(L.F, k) & Negative()) == 0;
+    }
+};
+
+// The highest k in [First, Top) whose pair with u may swap, or Top when
+// none may; First >= 1.
+std::size_t LastCandidate16(const TLevelRows16& L, const TNarrowMember& U, std::size_t First,
+                            std::size_t Top) {
+    std::size_t k = Top;
+#if defined(__SSE2__)
+    // From position At, which may be as low as -Front.
+    const auto Load = [&](const std::vector<std::int16_t>& V, std::ptrdiff_t At) {
+        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(TLevelRows16::At(V, 0) + At));
+    };
+    const __m128i A = _mm_set1_epi16(static_cast<short>(U.a));
+    const __m128i O = _mm_set1_epi16(static_cast<short>(U.o));
+    const __m128i I = _mm_set1_epi16(static_cast<short>(U.i));
+    const __m128i MO = _mm_set1_epi16(U.o == TLevelRows16::MissingLo ? 0 : -1);
+    const __m128i MI = _mm_set1_epi16(U.i == TLevelRows16::MissingLo ? 0 : -1);
+    const __m128i G = _mm_set1_epi16(static_cast<short>(U.g));
+    const __m128i S = _mm_set1_epi16(static_cast<short>(U.Negative()));
+    const __m128i Zero = _mm_setzero_si128();
+    const __m128i Ones = _mm_cmpeq_epi16(Zero, Zero);
+    while (k > First) {
+        // Positions k - 8 .. k - 1; the ones below First are masked off.
+        const std::ptrdiff_t At = static_cast<std::ptrdiff_t>(k) - 8;
+        const __m128i OLo = Load(L.OLo, At), ILo = Load(L.ILo, At);
+        const __m128i So = _mm_and_si128(
+            MO, _mm_sub_epi16(_mm_cmpgt_epi16(Load(L.OHi, At), O), _mm_cmpgt_epi16(O, OLo)));
+        const __m128i Si = _mm_and_si128(
+            MI, _mm_sub_epi16(_mm_cmpgt_epi16(Load(L.IHi, At), I), _mm_cmpgt_epi16(I, ILo)));
+        const __m128i T = _mm_add_epi16(_mm_add_epi16(So, Si),
+                                        _mm_add_epi16(_mm_sub_epi16(G, Load(L.G, At)),
+                                                      Load(L.TW, At)));
+        const __m128i R = Load(L.R, At);
+        const __m128i TZero = _mm_cmpeq_epi16(T, Zero);
+        const __m128i Differ = _mm_xor_si128(_mm_cmpgt_epi16(R, A), _mm_cmpgt_epi16(T, Zero));
+        const __m128i Cross = _mm_xor_si128(_mm_or_si128(Differ, TZero), Ones);
+        const __m128i Coincide =
+            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(OLo, A), _mm_cmpeq_epi16(ILo, A)),
+                         _mm_or_si128(_mm_cmpeq_epi16(R, O), _mm_cmpeq_epi16(R, I)));
+        const __m128i NotNegative = _mm_cmpeq_epi16(_mm_and_si128(Load(L.F, At), S), Zero);
+        const __m128i Candidate =
+            _mm_or_si128(Cross, _mm_and_si128(TZero, _mm_or_si128(Coincide, NotNegative)));
+        unsigned Mask = static_cast<unsigned>(_mm_movemask_epi8(Candidate));
+        if (k < First + 8)
+            Mask &= ~((1u << (2 * (First + 8 - k))) - 1);
+        if (Mask != 0)
+            return k - 8 + static_cast<std::size_t>(31 - std::countl_zero(Mask)) / 2;
+        k = k < First + 8 ? First : k - 8;
+    }
+    return Top;
+#else
+    while (k > First)
+        if (U.MaySwap(L, --k))
+            return k;
+    return Top;
+#endif
+}
+
 } // namespace
 
 // The gains are those of CrossingGain, StraightGain and DistanceGain, in
@@ -326,7 +458,14 @@ int TCircuitEngine::ReduceCrossings() {
             N.InOne.push_back(!Narrow || Ins.empty() ? -1 : Ins[0]);
         }
 
+    // Rows fit in 16 bits when no level has as many members.
+    std::size_t Largest = 0;
+    for (std::size_t l = 0; l + 1 < LevelBegin.size(); ++l)
+        Largest = std::max(Largest, LevelBegin[l + 1] - LevelBegin[l]);
+    const bool RowsFitShort = Largest < static_cast<std::size_t>(TLevelRows16::MissingLo);
+    constexpr int ShortBound = TLevelRows16::MissingLo - 4;
     TLevelRows L;
+    TLevelRows16 L16;
     std::vector<int> T;
     for (int Pass = 0; Pass < Passes; ++Pass)
         for (std::size_t l = 0; l < LevelList.size(); ++l) {
@@ -402,6 +541,15 @@ int TCircuitEngine::ReduceCrossings() {
                     AddColumnSigns(N.Y[static_cast<std::size_t>(e)], L.InLo.data(),
                                    L.InHi.data(), k, C);
             }
+            {
+                int MaxG = 0;
+                int MaxCol = 0;
+                for (std::size_t x = 0; x < m; ++x)
+                    MaxG = std::max(MaxG, std::abs(L.G[x]));
+                for (const int c : L.Col)
+                    MaxCol = std::max(MaxCol, std::abs(c));
+                L.MaxAbs = MaxG + MaxCol;
+            }
             T.resize(m + Group);
             // How many rows of member x equal r, on either side.
             const auto CountOut = [&](std::size_t x, int r) -> long long {
@@ -420,8 +568,78 @@ int TCircuitEngine::ReduceCrossings() {
                     n += N.Y[static_cast<std::size_t>(i)] == r;
                 return n;
             };
+            // The full rule for a pair whose crossing gain (sign sum T) is
+            // known: u at position j with row a, v at q with row b.
+            const auto Swaps = [&](std::size_t j, std::size_t q, int a, int b, int T) {
+                if (T != 0)
+                    return (b > a) == (T > 0);
+                const long long nUO = L.OutCount[j];
+                const long long nUI = L.InCount[j];
+                const long long nVO = L.OutCount[q];
+                const long long nVI = L.InCount[q];
+                const long long Straight =
+                    -nVO * CountOut(j, a) - nUO * CountOut(q, b) + nUO * CountOut(q, a) +
+                    nVO * CountOut(j, b) - nVI * CountIn(j, a) - nUI * CountIn(q, b) +
+                    nUI * CountIn(q, a) + nVI * CountIn(j, b);
+                if (Straight != 0)
+                    return Straight > 0;
+                const long long Distance =
+                    2 * static_cast<long long>(a - b) *
+                    (nUO * L.OutSum[q] - nVO * L.OutSum[j] + nUI * L.InSum[q] - nVI * L.InSum[j]);
+                return Distance > 0;
+            };
+            // Sixteen bits hold every row and sum of this level: its narrow
+            // members are decided eight pairs at a time.
+            const bool Short = L.AllHaveLevel && RowsFitShort && L.MaxAbs < ShortBound;
+            if (Short) {
+                L16.Resize(m);
+                for (std::size_t x = 0; x < m; ++x) {
+                    const bool Narrow = L.WideOf[x] < 0;
+                    const auto Lo = [](int r) {
+                        return static_cast<std::int16_t>(r == MissingLo ? TLevelRows16::MissingLo
+                                                                        : r);
+                    };
+                    const auto Hi = [](int r) {
+                        return static_cast<std::int16_t>(r == MissingHi ? TLevelRows16::MissingHi
+                                                                        : r);
+                    };
+                    *L16.At(L16.OLo, x) = Lo(L.OutLo[x]);
+                    *L16.At(L16.OHi, x) = Hi(L.OutHi[x]);
+                    *L16.At(L16.ILo, x) = Lo(L.InLo[x]);
+                    *L16.At(L16.IHi, x) = Hi(L.InHi[x]);
+                    *L16.At(L16.G, x) = static_cast<std::int16_t>(L.G[x]);
+                    *L16.At(L16.R, x) = static_cast<std::int16_t>(Rows[x]);
+                    *L16.At(L16.F, x) = static_cast<std::int16_t>(Narrow ? L16.FlagsAt(x, Rows[x]) : 0);
+                }
+            }
             // The loops run over list positions; only the rows move.
             for (std::size_t j = 0; j + 1 < m; ++j) {
+                if (Short && L.WideOf[j] < 0) {
+                    for (auto w = L.Wide.size(); w-- > 0 && L.Wide[w] > j;)
+                        *L16.At(L16.TW, L.Wide[w]) =
+                            static_cast<std::int16_t>(L.Col[L.ColBegin[w] + j]);
+                    const auto Short16 = [](int r) {
+                        return r == MissingLo ? TLevelRows16::MissingLo : r;
+                    };
+                    TNarrowMember U{Short16(L.OutLo[j]), Short16(L.InLo[j]), L.G[j], Rows[j]};
+                    for (std::size_t Top = m;;) {
+                        const std::size_t q = LastCandidate16(L16, U, j + 1, Top);
+                        if (q == Top)
+                            break;
+                        Top = q;
+                        const int a = Rows[j];
+                        const int b = Rows[q];
+                        if (Swaps(j, q, a, b, U.SignsAgainst(L16, q))) {
+                            std::swap(Rows[j], Rows[q]);
+                            *L16.At(L16.R, j) = static_cast<std::int16_t>(b);
+                            *L16.At(L16.R, q) = static_cast<std::int16_t>(a);
+                            if (L.WideOf[q] < 0)
+                                *L16.At(L16.F, q) = static_cast<std::int16_t>(L16.FlagsAt(q, a));
+                            U.a = b;
+                        }
+                    }
+                    continue;
+                }
                 const int g = L.G[j];
                 const int H = L.HasLevel[j];
                 const auto LevelTerms = [&](std::size_t k) {
@@ -456,28 +674,15 @@ int TCircuitEngine::ReduceCrossings() {
                         break;
                     Top = q;
                     const int b = Rows[q];
-                    bool Swap = T[q] != 0;
-                    if (!Swap) {
-                        const long long nUO = L.OutCount[j];
-                        const long long nUI = L.InCount[j];
-                        const long long nVO = L.OutCount[q];
-                        const long long nVI = L.InCount[q];
-                        const long long Straight =
-                            -nVO * CountOut(j, a) - nUO * CountOut(q, b) + nUO * CountOut(q, a) +
-                            nVO * CountOut(j, b) - nVI * CountIn(j, a) - nUI * CountIn(q, b) +
-                            nUI * CountIn(q, a) + nVI * CountIn(j, b);
-                        if (Straight > 0)
-                            Swap = true;
-                        else if (Straight == 0) {
-                            const long long Distance =
-                                2 * static_cast<long long>(a - b) *
-                                (nUO * L.OutSum[q] - nVO * L.OutSum[j] + nUI * L.InSum[q] -
-                                 nVI * L.InSum[j]);
-                            Swap = Distance > 0;
+                    if (Swaps(j, q, a, b, T[q])) {
+                        std::swap(Rows[j], Rows[q]);
+                        if (Short) {
+                            *L16.At(L16.R, j) = static_cast<std::int16_t>(b);
+                            *L16.At(L16.R, q) = static_cast<std::int16_t>(a);
+                            if (L.WideOf[q] < 0)
+                                *L16.At(L16.F, q) = static_cast<std::int16_t>(L16.FlagsAt(q, a));
                         }
                     }
-                    if (Swap)
-                        std::swap(Rows[j], Rows[q]);
                 }
             }
         }
