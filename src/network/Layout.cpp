@@ -266,25 +266,30 @@ std::size_t LastCandidate(int a, const int* Rows, const int* T, std::size_t Firs
 }
 
 // The narrow data of a level once more, in 16 bits, for the members whose
-// pairs are decided eight at a time: single rows (Lo/Hi as above), level
-// terms G, the rows R themselves, the wide members' sign sums TW against the
-// member being decided (0 for the narrow ones, whose rows are in the
-// arrays), and flags F that say which of a pair's straight-gain terms may be
-// negative. Every array has Front spare entries before position 0, so a
-// group of eight may start below the first position and be masked.
+// pairs are decided eight at a time: the single rows O and I of every member
+// (Filler where it has none, and for the wide members), the level terms less
+// the wide members' sign sums against the member being decided (GT, set
+// again for every such member, with a correction that cancels the signs
+// against Filler), the rows R themselves, and flags F that say which of a
+// pair's straight-gain terms may be negative. Every array has Front spare
+// entries before position 0, so a group of eight may start below the first
+// position and be masked.
 struct TLevelRows16 {
     static constexpr std::size_t Front = 8;
-    static constexpr int MissingLo = std::numeric_limits<std::int16_t>::max();
-    static constexpr int MissingHi = std::numeric_limits<std::int16_t>::min();
+    static constexpr int Filler = std::numeric_limits<std::int16_t>::max();
     // The member has a row on the out-side; its out-row, or its in-row,
     // equals its own row (its link on that side is straight); it has a row
     // on the in-side (always, with the level object).
     static constexpr int FlagOut = 1, FlagOutStraight = 2, FlagInStraight = 4, FlagIn = 8;
-    std::vector<std::int16_t> OLo, OHi, ILo, IHi, G, R, F, TW;
+    std::vector<std::int16_t> O, I, GT, R, F;
+    // The members whose GT depends on the member being decided: the wide
+    // ones and those without a row on some side, in position order.
+    std::vector<std::size_t> Irregular;
 
     void Resize(std::size_t m) {
-        for (auto* V : {&OLo, &OHi, &ILo, &IHi, &G, &R, &F, &TW})
+        for (auto* V : {&O, &I, &GT, &R, &F})
             V->assign(Front + m + Group, 0);
+        Irregular.clear();
     }
     static std::int16_t* At(std::vector<std::int16_t>& V, std::size_t k) {
         return V.data() + Front + k;
@@ -292,10 +297,9 @@ struct TLevelRows16 {
     static const std::int16_t* At(const std::vector<std::int16_t>& V, std::size_t k) {
         return V.data() + Front + k;
     }
-    // F of a narrow member whose own row is r.
-    int FlagsAt(std::size_t k, int r) const {
-        const int o = *At(OLo, k);
-        const int i = *At(ILo, k);
+    // F of a narrow member whose own row is r; o and i its rows or
+    // MissingLo.
+    static int Flags(int o, int i, int r) {
         return (o != MissingLo ? FlagOut : 0) | (o == r ? FlagOutStraight : 0) |
                (i == r ? FlagInStraight : 0) | FlagIn;
     }
@@ -311,68 +315,62 @@ struct TNarrowMember {
     // row a costs nV on its side, k's straight links cost nU on theirs.
     int Negative() const {
         return (o == a ? TLevelRows16::FlagOut : 0) | (i == a ? TLevelRows16::FlagIn : 0) |
-               (o != TLevelRows16::MissingLo ? TLevelRows16::FlagOutStraight : 0) |
+               (o != MissingLo ? TLevelRows16::FlagOutStraight : 0) |
                TLevelRows16::FlagInStraight;
     }
-    // The sign sum against k, level terms included.
-    int SignsAgainst(const TLevelRows16& L, std::size_t k) const {
-        int t = g - *L.At(L.G, k) + *L.At(L.TW, k);
-        if (o != TLevelRows16::MissingLo)
-            t += (o > *L.At(L.OLo, k)) - (o < *L.At(L.OHi, k));
-        if (i != TLevelRows16::MissingLo)
-            t += (i > *L.At(L.ILo, k)) - (i < *L.At(L.IHi, k));
-        return t;
-    }
-    // Whether the pair with k may swap. Exact when the sign sum is nonzero;
-    // with a zero sum the straight gain is known negative (no swap) when
-    // none of u's rows is k's row, none of k's rows is a, and a negative
-    // term is there; every other zero-sum pair is left to the full rule.
-    bool MaySwap(const TLevelRows16& L, std::size_t k) const {
-        const int t = SignsAgainst(L, k);
-        const int b = *L.At(L.R, k);
-        if (t != 0)
-            return (b > a) == (t > 0);
-        const bool Coincide = *L.At(L.OLo, k) == a || *L.At(L.ILo, k) == a || b == o || b == i;
-        return Coincide || (*L.At(L.F, k) & Negative()) == 0;
+    // The sign of u's row against Filler on each side, as the groups of
+    // eight count it for a member without that row.
+    int FillerSigns() const {
+        return (o != MissingLo ? Sgn(o, TLevelRows16::Filler) : 0) +
+               (i != MissingLo ? Sgn(i, TLevelRows16::Filler) : 0);
     }
 };
 
 // The highest k in [First, Top) whose pair with u may swap, or Top when
-// none may; First >= 1.
+// none may; First >= 1. Exact where the sign sum T is nonzero; with a zero
+// sum the straight gain is known negative (no swap) when none of u's rows is
+// k's row, none of k's rows is a, and a negative term is there; every other
+// zero-sum pair is left to the full rule.
 std::size_t LastCandidate16(const TLevelRows16& L, const TNarrowMember& U, std::size_t First,
                             std::size_t Top) {
     std::size_t k = Top;
+    const int o = U.o == MissingLo ? TLevelRows16::Filler : U.o;
+    const int i = U.i == MissingLo ? TLevelRows16::Filler : U.i;
 #if defined(__SSE2__)
     // From position At, which may be as low as -Front.
     const auto Load = [&](const std::vector<std::int16_t>& V, std::ptrdiff_t At) {
         return _mm_loadu_si128(reinterpret_cast<const __m128i*>(TLevelRows16::At(V, 0) + At));
     };
     const __m128i A = _mm_set1_epi16(static_cast<short>(U.a));
-    const __m128i O = _mm_set1_epi16(static_cast<short>(U.o));
-    const __m128i I = _mm_set1_epi16(static_cast<short>(U.i));
-    const __m128i MO = _mm_set1_epi16(U.o == TLevelRows16::MissingLo ? 0 : -1);
-    const __m128i MI = _mm_set1_epi16(U.i == TLevelRows16::MissingLo ? 0 : -1);
+    const __m128i O = _mm_set1_epi16(static_cast<short>(o));
+    const __m128i I = _mm_set1_epi16(static_cast<short>(i));
+    const __m128i MO = _mm_set1_epi16(U.o == MissingLo ? 0 : -1);
+    const __m128i MI = _mm_set1_epi16(U.i == MissingLo ? 0 : -1);
     const __m128i G = _mm_set1_epi16(static_cast<short>(U.g));
     const __m128i S = _mm_set1_epi16(static_cast<short>(U.Negative()));
     const __m128i Zero = _mm_setzero_si128();
-    const __m128i Ones = _mm_cmpeq_epi16(Zero, Zero);
+    const __m128i One = _mm_set1_epi16(1);
+    const __m128i MinusOne = _mm_cmpeq_epi16(Zero, Zero);
+    // sign(x - y) for rows below 2^15, where x - y cannot wrap.
+    const auto Sign = [&](__m128i x, __m128i y) {
+        return _mm_max_epi16(_mm_min_epi16(_mm_sub_epi16(x, y), One), MinusOne);
+    };
     while (k > First) {
         // Positions k - 8 .. k - 1; the ones below First are masked off.
         const std::ptrdiff_t At = static_cast<std::ptrdiff_t>(k) - 8;
-        const __m128i OLo = Load(L.OLo, At), ILo = Load(L.ILo, At);
-        const __m128i So = _mm_and_si128(
-            MO, _mm_sub_epi16(_mm_cmpgt_epi16(Load(L.OHi, At), O), _mm_cmpgt_epi16(O, OLo)));
-        const __m128i Si = _mm_and_si128(
-            MI, _mm_sub_epi16(_mm_cmpgt_epi16(Load(L.IHi, At), I), _mm_cmpgt_epi16(I, ILo)));
-        const __m128i T = _mm_add_epi16(_mm_add_epi16(So, Si),
-                                        _mm_add_epi16(_mm_sub_epi16(G, Load(L.G, At)),
-                                                      Load(L.TW, At)));
+        const __m128i Ok = Load(L.O, At);
+        const __m128i Ik = Load(L.I, At);
+        const __m128i T =
+            _mm_add_epi16(_mm_add_epi16(_mm_and_si128(MO, Sign(O, Ok)), _mm_and_si128(MI, Sign(I, Ik))),
+                          _mm_sub_epi16(G, Load(L.GT, At)));
         const __m128i R = Load(L.R, At);
+        // The crossing gain T sign(b - a), positive.
+        const __m128i Below = _mm_cmpgt_epi16(A, R);
+        const __m128i Cross =
+            _mm_cmpgt_epi16(_mm_sub_epi16(_mm_xor_si128(T, Below), Below), Zero);
         const __m128i TZero = _mm_cmpeq_epi16(T, Zero);
-        const __m128i Differ = _mm_xor_si128(_mm_cmpgt_epi16(R, A), _mm_cmpgt_epi16(T, Zero));
-        const __m128i Cross = _mm_xor_si128(_mm_or_si128(Differ, TZero), Ones);
         const __m128i Coincide =
-            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(OLo, A), _mm_cmpeq_epi16(ILo, A)),
+            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(Ok, A), _mm_cmpeq_epi16(Ik, A)),
                          _mm_or_si128(_mm_cmpeq_epi16(R, O), _mm_cmpeq_epi16(R, I)));
         const __m128i NotNegative = _mm_cmpeq_epi16(_mm_and_si128(Load(L.F, At), S), Zero);
         const __m128i Candidate =
@@ -386,9 +384,18 @@ std::size_t LastCandidate16(const TLevelRows16& L, const TNarrowMember& U, std::
     }
     return Top;
 #else
-    while (k > First)
-        if (U.MaySwap(L, --k))
+    while (k > First) {
+        --k;
+        const int Ok = *L.At(L.O, k);
+        const int Ik = *L.At(L.I, k);
+        const int b = *L.At(L.R, k);
+        const int t = (U.o != MissingLo ? Sgn(o, Ok) : 0) + (U.i != MissingLo ? Sgn(i, Ik) : 0) +
+                      U.g - *L.At(L.GT, k);
+        if (t != 0 ? (b > U.a) == (t > 0)
+                   : Ok == U.a || Ik == U.a || b == o || b == i ||
+                         (*L.At(L.F, k) & U.Negative()) == 0)
             return k;
+    }
     return Top;
 #endif
 }
@@ -462,8 +469,8 @@ int TCircuitEngine::ReduceCrossings() {
     std::size_t Largest = 0;
     for (std::size_t l = 0; l + 1 < LevelBegin.size(); ++l)
         Largest = std::max(Largest, LevelBegin[l + 1] - LevelBegin[l]);
-    const bool RowsFitShort = Largest < static_cast<std::size_t>(TLevelRows16::MissingLo);
-    constexpr int ShortBound = TLevelRows16::MissingLo - 4;
+    const bool RowsFitShort = Largest < static_cast<std::size_t>(TLevelRows16::Filler);
+    constexpr int ShortBound = TLevelRows16::Filler - 8;
     TLevelRows L;
     TLevelRows16 L16;
     std::vector<int> T;
@@ -595,33 +602,56 @@ int TCircuitEngine::ReduceCrossings() {
                 L16.Resize(m);
                 for (std::size_t x = 0; x < m; ++x) {
                     const bool Narrow = L.WideOf[x] < 0;
-                    const auto Lo = [](int r) {
-                        return static_cast<std::int16_t>(r == MissingLo ? TLevelRows16::MissingLo
-                                                                        : r);
+                    const int o = Narrow ? L.OutLo[x] : MissingLo;
+                    const int i = Narrow ? L.InLo[x] : MissingLo;
+                    const auto Short16 = [](int r) {
+                        return static_cast<std::int16_t>(r == MissingLo ? TLevelRows16::Filler : r);
                     };
-                    const auto Hi = [](int r) {
-                        return static_cast<std::int16_t>(r == MissingHi ? TLevelRows16::MissingHi
-                                                                        : r);
-                    };
-                    *L16.At(L16.OLo, x) = Lo(L.OutLo[x]);
-                    *L16.At(L16.OHi, x) = Hi(L.OutHi[x]);
-                    *L16.At(L16.ILo, x) = Lo(L.InLo[x]);
-                    *L16.At(L16.IHi, x) = Hi(L.InHi[x]);
-                    *L16.At(L16.G, x) = static_cast<std::int16_t>(L.G[x]);
+                    *L16.At(L16.O, x) = Short16(o);
+                    *L16.At(L16.I, x) = Short16(i);
+                    *L16.At(L16.GT, x) = static_cast<std::int16_t>(L.G[x]);
                     *L16.At(L16.R, x) = static_cast<std::int16_t>(Rows[x]);
-                    *L16.At(L16.F, x) = static_cast<std::int16_t>(Narrow ? L16.FlagsAt(x, Rows[x]) : 0);
+                    *L16.At(L16.F, x) =
+                        static_cast<std::int16_t>(Narrow ? TLevelRows16::Flags(o, i, Rows[x]) : 0);
+                    if (o == MissingLo || i == MissingLo)
+                        L16.Irregular.push_back(x);
                 }
             }
+            // The sign sum of the narrow member j against k, level terms
+            // included.
+            const auto NarrowAgainst = [&](std::size_t j, std::size_t k) {
+                const int o = L.OutLo[j];
+                const int i = L.InLo[j];
+                if (L.WideOf[k] >= 0)
+                    return L.Col[L.ColBegin[static_cast<std::size_t>(L.WideOf[k])] + j] + L.G[j] -
+                           L.G[k];
+                int t = L.G[j] - L.G[k];
+                if (o != MissingLo)
+                    t += (o > L.OutLo[k]) - (o < L.OutHi[k]);
+                if (i != MissingLo)
+                    t += (i > L.InLo[k]) - (i < L.InHi[k]);
+                return t;
+            };
             // The loops run over list positions; only the rows move.
             for (std::size_t j = 0; j + 1 < m; ++j) {
                 if (Short && L.WideOf[j] < 0) {
-                    for (auto w = L.Wide.size(); w-- > 0 && L.Wide[w] > j;)
-                        *L16.At(L16.TW, L.Wide[w]) =
-                            static_cast<std::int16_t>(L.Col[L.ColBegin[w] + j]);
-                    const auto Short16 = [](int r) {
-                        return r == MissingLo ? TLevelRows16::MissingLo : r;
-                    };
-                    TNarrowMember U{Short16(L.OutLo[j]), Short16(L.InLo[j]), L.G[j], Rows[j]};
+                    TNarrowMember U{L.OutLo[j], L.InLo[j], L.G[j], Rows[j]};
+                    // The groups count the signs against Filler for the
+                    // members without a row on a side; GT takes them back.
+                    const int Filled = U.FillerSigns();
+                    for (auto x = L16.Irregular.size(); x-- > 0 && L16.Irregular[x] > j;) {
+                        const std::size_t k = L16.Irregular[x];
+                        const int Counted = Filled - (L.OutLo[k] != MissingLo && U.o != MissingLo
+                                                          ? Sgn(U.o, TLevelRows16::Filler)
+                                                          : 0) -
+                                            (L.InLo[k] != MissingLo && U.i != MissingLo
+                                                 ? Sgn(U.i, TLevelRows16::Filler)
+                                                 : 0);
+                        // T = the groups' signs + g - GT.
+                        *L16.At(L16.GT, k) = static_cast<std::int16_t>(
+                            L.WideOf[k] >= 0 ? U.g + Counted - NarrowAgainst(j, k)
+                                             : Counted + L.G[k]);
+                    }
                     for (std::size_t Top = m;;) {
                         const std::size_t q = LastCandidate16(L16, U, j + 1, Top);
                         if (q == Top)
@@ -629,12 +659,13 @@ int TCircuitEngine::ReduceCrossings() {
                         Top = q;
                         const int a = Rows[j];
                         const int b = Rows[q];
-                        if (Swaps(j, q, a, b, U.SignsAgainst(L16, q))) {
+                        if (Swaps(j, q, a, b, NarrowAgainst(j, q))) {
                             std::swap(Rows[j], Rows[q]);
                             *L16.At(L16.R, j) = static_cast<std::int16_t>(b);
                             *L16.At(L16.R, q) = static_cast<std::int16_t>(a);
                             if (L.WideOf[q] < 0)
-                                *L16.At(L16.F, q) = static_cast<std::int16_t>(L16.FlagsAt(q, a));
+                                *L16.At(L16.F, q) = static_cast<std::int16_t>(
+                                    TLevelRows16::Flags(L.OutLo[q], L.InLo[q], a));
                             U.a = b;
                         }
                     }
@@ -680,7 +711,8 @@ int TCircuitEngine::ReduceCrossings() {
                             *L16.At(L16.R, j) = static_cast<std::int16_t>(b);
                             *L16.At(L16.R, q) = static_cast<std::int16_t>(a);
                             if (L.WideOf[q] < 0)
-                                *L16.At(L16.F, q) = static_cast<std::int16_t>(L16.FlagsAt(q, a));
+                                *L16.At(L16.F, q) = static_cast<std::int16_t>(
+                                    TLevelRows16::Flags(L.OutLo[q], L.InLo[q], a));
                         }
                     }
                 }
