@@ -89,11 +89,93 @@ template <class T, class TLess> void SortRuns(std::vector<T>& List, TLess Less) 
         std::stable_sort(List.begin(), List.end(), Less);
 }
 
-// Adds the members of Added (in their order, the first of equal keys) whose
-// keys Mul3 lacks, then orders by mark: the same set and order as
-// EditFinished with Unite, without inserting one member at a time, which is
-// quadratic in the works that end at the final event.
-inline void MergeFinished(TMultitude& Mul3, const TMultitude& Added, bool MarkAsEarlier) {
+// MergeFinished for the usual list: marks 0 and 1 only, in mark order and
+// within a mark in key order, no key twice, no nested sets; false (nothing
+// done) for any other. A merge at the final event adds a few works to a list
+// of hundreds, so the list is searched, not copied and sorted; it is rebuilt
+// only when a work joins it.
+inline bool MergeIntoMarkedList(TMultitude& Mul3, const TMultitude& Added, bool MarkAsEarlier) {
+    const int n = Mul3.Count();
+    int Split = 0;
+    while (Split < n && Mul3[Split].Value == 0)
+        ++Split;
+    for (int x = 0; x < n; ++x) {
+        const TMultitudeElement& m = Mul3[x];
+        if (m.Subset || m.Value != (x < Split ? 0 : 1) ||
+            (x != 0 && x != Split && Mul3[x - 1].Key >= m.Key))
+            return false;
+    }
+    // The two runs share no key.
+    for (int x = 0, y = Split; x < Split && y < n;) {
+        if (Mul3[x].Key == Mul3[y].Key)
+            return false;
+        Mul3[x].Key < Mul3[y].Key ? ++x : ++y;
+    }
+    if (!MarkAsEarlier)
+        for (const TMultitudeElement& m : Added)
+            if (m.Subset || (m.Value != 0 && m.Value != 1))
+                return false;
+    struct TJoining {
+        std::int32_t Key;
+        std::int32_t Value;
+        TReal Weight;
+    };
+    std::vector<TJoining> Joining;
+    Joining.reserve(static_cast<std::size_t>(Added.Count()));
+    for (const TMultitudeElement& m : Added)
+        Joining.push_back(MarkAsEarlier ? TJoining{m.Key, 1, 0} : TJoining{m.Key, m.Value, m.Weight});
+    const auto ByKey = [](const TJoining& A, const TJoining& B) { return A.Key < B.Key; };
+    // Of equal keys the first in Added's order counts, whatever its mark.
+    if (!std::is_sorted(Joining.begin(), Joining.end(), ByKey))
+        std::stable_sort(Joining.begin(), Joining.end(), ByKey);
+    Joining.erase(std::unique(Joining.begin(), Joining.end(),
+                              [](const TJoining& A, const TJoining& B) { return A.Key == B.Key; }),
+                  Joining.end());
+    // Those already in one of the two runs stay out: one walk along both.
+    std::size_t Kept = 0;
+    for (int x = 0, y = Split; const TJoining& m : Joining) {
+        while (x < Split && Mul3[x].Key < m.Key)
+            ++x;
+        while (y < n && Mul3[y].Key < m.Key)
+            ++y;
+        if ((x < Split && Mul3[x].Key == m.Key) || (y < n && Mul3[y].Key == m.Key))
+            continue;
+        Joining[Kept++] = m;
+    }
+    Joining.resize(Kept);
+    Mul3.Compare = CompareValues;
+    if (Joining.empty())
+        return true;
+    std::stable_sort(Joining.begin(), Joining.end(),
+                     [](const TJoining& A, const TJoining& B) { return A.Value < B.Value; });
+    std::vector<TMultitudeElement> Merged;
+    Merged.reserve(static_cast<std::size_t>(n) + Joining.size());
+    std::size_t y = 0;
+    for (int x = 0; x <= n; ++x) {
+        // Joining members of a mark go before the first member of a higher
+        // mark or a higher key.
+        const bool End = x == n;
+        while (y < Joining.size() &&
+               (End || Joining[y].Value < Mul3[x].Value ||
+                (Joining[y].Value == Mul3[x].Value && Joining[y].Key < Mul3[x].Key))) {
+            Merged.emplace_back(Joining[y].Key, Joining[y].Value, Joining[y].Weight);
+            ++y;
+        }
+        if (!End)
+            Merged.emplace_back(Mul3[x].Key, Mul3[x].Value, Mul3[x].Weight);
+    }
+    Mul3.Clear();
+    Mul3.Reserve(static_cast<int>(Merged.size()));
+    for (TMultitudeElement& m : Merged)
+        Mul3.AppendInOrder(std::move(m));
+    return true;
+}
+
+// MergeFinished for any list: both lists copied, ordered by key and merged,
+// then ordered by mark; EditFinished itself for a list with a key twice or
+// nested sets.
+inline void MergeFinishedBySorting(TMultitude& Mul3, const TMultitude& Added,
+                                   bool MarkAsEarlier) {
     struct TMember {
         std::int32_t Key;
         std::int32_t Value;
@@ -160,6 +242,15 @@ inline void MergeFinished(TMultitude& Mul3, const TMultitude& Added, bool MarkAs
     Mul3.Reserve(static_cast<int>(Union.size()));
     for (const TMember& m : Union)
         Mul3.AppendInOrder(TMultitudeElement(m.Key, m.Value, m.Weight));
+}
+
+// Adds the members of Added (in their order, the first of equal keys) whose
+// keys Mul3 lacks, then orders by mark: the same set and order as
+// EditFinished with Unite, without inserting one member at a time, which is
+// quadratic in the works that end at the final event.
+inline void MergeFinished(TMultitude& Mul3, const TMultitude& Added, bool MarkAsEarlier) {
+    if (!MergeIntoMarkedList(Mul3, Added, MarkAsEarlier))
+        MergeFinishedBySorting(Mul3, Added, MarkAsEarlier);
 }
 
 // Adds every work of Works not yet in Mul3 with the mark 1 (finished earlier).
