@@ -129,6 +129,10 @@ public:
     void InitRows();
     // Returns the number of passes made.
     int ReduceCrossings();
+    // ReduceCrossings decides pairs sixteen at a time where the processor
+    // has AVX2, eight at a time otherwise; false keeps it to eight (so that
+    // tests and benchmarks can run both).
+    static void AllowWideVectors(bool Allow);
     void NumberEvents();
     // Gains of swapping the rows a and b of two members of a level whose
     // neighbours lie in the rows U and V.

@@ -11,6 +11,7 @@
 #include "network/SetEdits.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <bit>
 #include <cstring>
@@ -20,6 +21,9 @@
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
+#endif
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#include <immintrin.h>
 #endif
 
 using namespace SetEdits;
@@ -272,10 +276,10 @@ std::size_t LastCandidate(int a, const int* Rows, const int* T, std::size_t Firs
 // again for every such member, with a correction that cancels the signs
 // against Filler), the rows R themselves, and flags F that say which of a
 // pair's straight-gain terms may be negative. Every array has Front spare
-// entries before position 0, so a group of eight may start below the first
-// position and be masked.
+// entries before position 0, so a group of eight (or sixteen) may start
+// below the first position and be masked.
 struct TLevelRows16 {
-    static constexpr std::size_t Front = 8;
+    static constexpr std::size_t Front = 16;
     static constexpr int Filler = std::numeric_limits<std::int16_t>::max();
     // The member has a row on the out-side; its out-row, or its in-row,
     // equals its own row (its link on that side is straight); it has a row
@@ -400,6 +404,77 @@ std::size_t LastCandidate16(const TLevelRows16& L, const TNarrowMember& U, std::
 #endif
 }
 
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+// LastCandidate16 sixteen pairs at a time, for processors with AVX2.
+#define KORVANT_AVX2 __attribute__((target("avx2")))
+KORVANT_AVX2 inline __m256i Load16Wide(const std::vector<std::int16_t>& V, std::ptrdiff_t At) {
+    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(TLevelRows16::At(V, 0) + At));
+}
+// sign(x - y) for rows below 2^15, where x - y cannot wrap.
+KORVANT_AVX2 inline __m256i SignWide(__m256i x, __m256i y) {
+    return _mm256_max_epi16(_mm256_min_epi16(_mm256_sub_epi16(x, y), _mm256_set1_epi16(1)),
+                            _mm256_set1_epi16(-1));
+}
+
+KORVANT_AVX2 std::size_t LastCandidate16Wide(const TLevelRows16& L, const TNarrowMember& U,
+                                             std::size_t First, std::size_t Top) {
+    std::size_t k = Top;
+    const int o = U.o == MissingLo ? TLevelRows16::Filler : U.o;
+    const int i = U.i == MissingLo ? TLevelRows16::Filler : U.i;
+    const __m256i A = _mm256_set1_epi16(static_cast<short>(U.a));
+    const __m256i O = _mm256_set1_epi16(static_cast<short>(o));
+    const __m256i I = _mm256_set1_epi16(static_cast<short>(i));
+    const __m256i MO = _mm256_set1_epi16(U.o == MissingLo ? 0 : -1);
+    const __m256i MI = _mm256_set1_epi16(U.i == MissingLo ? 0 : -1);
+    const __m256i G = _mm256_set1_epi16(static_cast<short>(U.g));
+    const __m256i S = _mm256_set1_epi16(static_cast<short>(U.Negative()));
+    const __m256i Zero = _mm256_setzero_si256();
+    while (k > First) {
+        const std::ptrdiff_t At = static_cast<std::ptrdiff_t>(k) - 16;
+        const __m256i Ok = Load16Wide(L.O, At);
+        const __m256i Ik = Load16Wide(L.I, At);
+        const __m256i T = _mm256_add_epi16(_mm256_add_epi16(_mm256_and_si256(MO, SignWide(O, Ok)),
+                                                            _mm256_and_si256(MI, SignWide(I, Ik))),
+                                           _mm256_sub_epi16(G, Load16Wide(L.GT, At)));
+        const __m256i R = Load16Wide(L.R, At);
+        const __m256i Below = _mm256_cmpgt_epi16(A, R);
+        const __m256i Cross =
+            _mm256_cmpgt_epi16(_mm256_sub_epi16(_mm256_xor_si256(T, Below), Below), Zero);
+        const __m256i TZero = _mm256_cmpeq_epi16(T, Zero);
+        const __m256i Coincide = _mm256_or_si256(
+            _mm256_or_si256(_mm256_cmpeq_epi16(Ok, A), _mm256_cmpeq_epi16(Ik, A)),
+            _mm256_or_si256(_mm256_cmpeq_epi16(R, O), _mm256_cmpeq_epi16(R, I)));
+        const __m256i NotNegative =
+            _mm256_cmpeq_epi16(_mm256_and_si256(Load16Wide(L.F, At), S), Zero);
+        const __m256i Candidate = _mm256_or_si256(
+            Cross, _mm256_and_si256(TZero, _mm256_or_si256(Coincide, NotNegative)));
+        std::uint32_t Mask = static_cast<std::uint32_t>(_mm256_movemask_epi8(Candidate));
+        if (k < First + 16)
+            Mask &= ~((std::uint32_t{1} << (2 * (First + 16 - k))) - 1);
+        if (Mask != 0)
+            return k - 16 + static_cast<std::size_t>(31 - std::countl_zero(Mask)) / 2;
+        k = k < First + 16 ? First : k - 16;
+    }
+    return Top;
+}
+#undef KORVANT_AVX2
+
+#endif
+
+std::atomic<bool> WideVectorsAllowed{true};
+
+// Which of the two the processor runs.
+using TLastCandidate16 = std::size_t (*)(const TLevelRows16&, const TNarrowMember&, std::size_t,
+                                         std::size_t);
+TLastCandidate16 ChooseLastCandidate16() {
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+    static const bool HasAvx2 = __builtin_cpu_supports("avx2");
+    if (HasAvx2 && WideVectorsAllowed.load(std::memory_order_relaxed))
+        return &LastCandidate16Wide;
+#endif
+    return &LastCandidate16;
+}
+
 } // namespace
 
 // The gains are those of CrossingGain, StraightGain and DistanceGain, in
@@ -473,6 +548,7 @@ int TCircuitEngine::ReduceCrossings() {
     constexpr int ShortBound = TLevelRows16::Filler - 8;
     TLevelRows L;
     TLevelRows16 L16;
+    const TLastCandidate16 NextCandidate = ChooseLastCandidate16();
     std::vector<int> T;
     for (int Pass = 0; Pass < Passes; ++Pass)
         for (std::size_t l = 0; l < LevelList.size(); ++l) {
@@ -653,7 +729,7 @@ int TCircuitEngine::ReduceCrossings() {
                                              : Counted + L.G[k]);
                     }
                     for (std::size_t Top = m;;) {
-                        const std::size_t q = LastCandidate16(L16, U, j + 1, Top);
+                        const std::size_t q = NextCandidate(L16, U, j + 1, Top);
                         if (q == Top)
                             break;
                         Top = q;
@@ -721,6 +797,10 @@ int TCircuitEngine::ReduceCrossings() {
     for (std::size_t i = 0; i < MemberCount; ++i)
         N.Block[i]->Y = N.Y[i];
     return Passes;
+}
+
+void TCircuitEngine::AllowWideVectors(bool Allow) {
+    WideVectorsAllowed.store(Allow, std::memory_order_relaxed);
 }
 
 int TCircuitEngine::CrossingGain(int a, int b, std::span<const int> U, std::span<const int> V) {
