@@ -286,9 +286,11 @@ struct TLevelRows16 {
     // on the in-side (always, with the level object).
     static constexpr int FlagOut = 1, FlagOutStraight = 2, FlagInStraight = 4, FlagIn = 8;
     std::vector<std::int16_t> O, I, GT, R, F;
-    // The members whose GT depends on the member being decided: the wide
-    // ones and those without a row on some side, in position order.
+    // The narrow members without a row on some side, in position order,
+    // whose GT depends on whether the member being decided has that row.
     std::vector<std::size_t> Irregular;
+    // GT of the wide members, laid out as TLevelRows::Col.
+    std::vector<std::int16_t> WideGT;
 
     void Resize(std::size_t m) {
         for (auto* V : {&O, &I, &GT, &R, &F})
@@ -321,12 +323,6 @@ struct TNarrowMember {
         return (o == a ? TLevelRows16::FlagOut : 0) | (i == a ? TLevelRows16::FlagIn : 0) |
                (o != MissingLo ? TLevelRows16::FlagOutStraight : 0) |
                TLevelRows16::FlagInStraight;
-    }
-    // The sign of u's row against Filler on each side, as the groups of
-    // eight count it for a member without that row.
-    int FillerSigns() const {
-        return (o != MissingLo ? Sgn(o, TLevelRows16::Filler) : 0) +
-               (i != MissingLo ? Sgn(i, TLevelRows16::Filler) : 0);
     }
 };
 
@@ -689,8 +685,20 @@ int TCircuitEngine::ReduceCrossings() {
                     *L16.At(L16.R, x) = static_cast<std::int16_t>(Rows[x]);
                     *L16.At(L16.F, x) =
                         static_cast<std::int16_t>(Narrow ? TLevelRows16::Flags(o, i, Rows[x]) : 0);
-                    if (o == MissingLo || i == MissingLo)
+                    if (Narrow && (o == MissingLo || i == MissingLo))
                         L16.Irregular.push_back(x);
+                }
+                // GT of the wide member Wide[w] for the narrow member j:
+                // its level term less the sign sum Col, plus the signs of
+                // j's own rows against Filler that the groups count (-1
+                // each, every row being below Filler).
+                L16.WideGT.resize(L.Col.size());
+                for (std::size_t w = 0; w < L.Wide.size(); ++w) {
+                    const std::size_t k = L.Wide[w];
+                    for (std::size_t j = 0; j < k; ++j)
+                        L16.WideGT[L.ColBegin[w] + j] = static_cast<std::int16_t>(
+                            L.G[k] - L.Col[L.ColBegin[w] + j] - (L.OutLo[j] != MissingLo) -
+                            (L.InLo[j] != MissingLo));
                 }
             }
             // The sign sum of the narrow member j against k, level terms
@@ -714,19 +722,17 @@ int TCircuitEngine::ReduceCrossings() {
                     TNarrowMember U{L.OutLo[j], L.InLo[j], L.G[j], Rows[j]};
                     // The groups count the signs against Filler for the
                     // members without a row on a side; GT takes them back.
-                    const int Filled = U.FillerSigns();
+                    for (auto w = L.Wide.size(); w-- > 0 && L.Wide[w] > j;)
+                        *L16.At(L16.GT, L.Wide[w]) = L16.WideGT[L.ColBegin[w] + j];
+                    // A member without a row on a side: the groups count
+                    // u's signs against Filler there, GT takes them back.
                     for (auto x = L16.Irregular.size(); x-- > 0 && L16.Irregular[x] > j;) {
                         const std::size_t k = L16.Irregular[x];
-                        const int Counted = Filled - (L.OutLo[k] != MissingLo && U.o != MissingLo
-                                                          ? Sgn(U.o, TLevelRows16::Filler)
-                                                          : 0) -
-                                            (L.InLo[k] != MissingLo && U.i != MissingLo
-                                                 ? Sgn(U.i, TLevelRows16::Filler)
-                                                 : 0);
+                        const int Counted =
+                            (L.OutLo[k] == MissingLo && U.o != MissingLo ? -1 : 0) +
+                            (L.InLo[k] == MissingLo && U.i != MissingLo ? -1 : 0);
                         // T = the groups' signs + g - GT.
-                        *L16.At(L16.GT, k) = static_cast<std::int16_t>(
-                            L.WideOf[k] >= 0 ? U.g + Counted - NarrowAgainst(j, k)
-                                             : Counted + L.G[k]);
+                        *L16.At(L16.GT, k) = static_cast<std::int16_t>(Counted + L.G[k]);
                     }
                     for (std::size_t Top = m;;) {
                         const std::size_t q = NextCandidate(L16, U, j + 1, Top);
