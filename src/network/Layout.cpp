@@ -292,9 +292,11 @@ struct TLevelRows16 {
     // GT of the wide members, laid out as TLevelRows::Col.
     std::vector<std::int16_t> WideGT;
 
+    // The caller writes the m entries; the spare ones keep whatever they
+    // held (the groups mask them off).
     void Resize(std::size_t m) {
         for (auto* V : {&O, &I, &GT, &R, &F})
-            V->assign(Front + m + Group, 0);
+            V->resize(Front + m + Group);
         Irregular.clear();
     }
     static std::int16_t* At(std::vector<std::int16_t>& V, std::size_t k) {
@@ -554,8 +556,10 @@ int TCircuitEngine::ReduceCrossings() {
                 continue;
             const int M = LevelRow[l];
             int* Rows = N.Y.data() + Base;
+            // Every entry below m is written below; the spare ones keep
+            // whatever they held.
             for (auto* V : {&L.OutLo, &L.OutHi, &L.InLo, &L.InHi, &L.HasLevel, &L.G})
-                V->assign(m + Group, 0);
+                V->resize(m + Group);
             for (auto* V : {&L.OutCount, &L.OutSum, &L.InCount, &L.InSum})
                 V->resize(m);
             L.AllHaveLevel = true;
