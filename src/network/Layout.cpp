@@ -270,7 +270,7 @@ std::size_t LastCandidate(int a, const int* Rows, const int* T, std::size_t Firs
 }
 
 // The narrow data of a level once more, in 16 bits, for the members whose
-// pairs are decided eight at a time: the single rows O and I of every member
+// pairs are decided eight or sixteen at a time: the single rows O and I of every member
 // (Filler where it has none, and for the wide members), the level terms less
 // the wide members' sign sums against the member being decided (GT, set
 // again for every such member, with a correction that cancels the signs
@@ -672,7 +672,7 @@ int TCircuitEngine::ReduceCrossings() {
                 return Distance > 0;
             };
             // Sixteen bits hold every row and sum of this level: its narrow
-            // members are decided eight pairs at a time.
+            // members are decided eight or sixteen pairs at a time.
             const bool Short = L.AllHaveLevel && RowsFitShort && L.MaxAbs < ShortBound;
             if (Short) {
                 L16.Resize(m);
