@@ -705,6 +705,18 @@ int TCircuitEngine::ReduceCrossings() {
                             (L.InLo[j] != MissingLo));
                 }
             }
+            // The members at j and q had the rows a and b and swap them; the
+            // 16-bit rows and the straight flags follow.
+            const auto SwapRows = [&](std::size_t j, std::size_t q, int a, int b) {
+                std::swap(Rows[j], Rows[q]);
+                if (!Short)
+                    return;
+                *L16.At(L16.R, j) = static_cast<std::int16_t>(b);
+                *L16.At(L16.R, q) = static_cast<std::int16_t>(a);
+                if (L.WideOf[q] < 0)
+                    *L16.At(L16.F, q) =
+                        static_cast<std::int16_t>(TLevelRows16::Flags(L.OutLo[q], L.InLo[q], a));
+            };
             // The sign sum of the narrow member j against k, level terms
             // included.
             const auto NarrowAgainst = [&](std::size_t j, std::size_t k) {
@@ -746,12 +758,7 @@ int TCircuitEngine::ReduceCrossings() {
                         const int a = Rows[j];
                         const int b = Rows[q];
                         if (Swaps(j, q, a, b, NarrowAgainst(j, q))) {
-                            std::swap(Rows[j], Rows[q]);
-                            *L16.At(L16.R, j) = static_cast<std::int16_t>(b);
-                            *L16.At(L16.R, q) = static_cast<std::int16_t>(a);
-                            if (L.WideOf[q] < 0)
-                                *L16.At(L16.F, q) = static_cast<std::int16_t>(
-                                    TLevelRows16::Flags(L.OutLo[q], L.InLo[q], a));
+                            SwapRows(j, q, a, b);
                             U.a = b;
                         }
                     }
@@ -791,16 +798,8 @@ int TCircuitEngine::ReduceCrossings() {
                         break;
                     Top = q;
                     const int b = Rows[q];
-                    if (Swaps(j, q, a, b, T[q])) {
-                        std::swap(Rows[j], Rows[q]);
-                        if (Short) {
-                            *L16.At(L16.R, j) = static_cast<std::int16_t>(b);
-                            *L16.At(L16.R, q) = static_cast<std::int16_t>(a);
-                            if (L.WideOf[q] < 0)
-                                *L16.At(L16.F, q) = static_cast<std::int16_t>(
-                                    TLevelRows16::Flags(L.OutLo[q], L.InLo[q], a));
-                        }
-                    }
+                    if (Swaps(j, q, a, b, T[q]))
+                        SwapRows(j, q, a, b);
                 }
             }
         }

@@ -89,10 +89,32 @@ template <class T, class TLess> void SortRuns(std::vector<T>& List, TLess Less) 
         std::stable_sort(List.begin(), List.end(), Less);
 }
 
+// A member of a list of finished works, without a nested set.
+struct TFinishedWork {
+    std::int32_t Key;
+    std::int32_t Value;
+    TReal Weight;
+};
+
+inline bool FinishedByKey(const TFinishedWork& A, const TFinishedWork& B) {
+    return A.Key < B.Key;
+}
+
+// The members of Added as they join a list, in Added's order: with the mark
+// 1 (finished earlier) and no duration when MarkAsEarlier.
+inline std::vector<TFinishedWork> JoiningWorks(const TMultitude& Added, bool MarkAsEarlier) {
+    std::vector<TFinishedWork> Result;
+    Result.reserve(static_cast<std::size_t>(Added.Count()));
+    for (const TMultitudeElement& m : Added)
+        Result.push_back(MarkAsEarlier ? TFinishedWork{m.Key, 1, 0}
+                                       : TFinishedWork{m.Key, m.Value, m.Weight});
+    return Result;
+}
+
 // MergeFinished for the usual list: marks 0 and 1 only, in mark order and
 // within a mark in key order, no key twice, no nested sets; false (nothing
 // done) for any other. A merge at the final event adds a few works to a list
-// of hundreds, so the list is searched, not copied and sorted; it is rebuilt
+// of hundreds, so the list is walked, not copied and sorted; it is rebuilt
 // only when a work joins it.
 inline bool MergeIntoMarkedList(TMultitude& Mul3, const TMultitude& Added, bool MarkAsEarlier) {
     const int n = Mul3.Count();
@@ -115,25 +137,18 @@ inline bool MergeIntoMarkedList(TMultitude& Mul3, const TMultitude& Added, bool 
         for (const TMultitudeElement& m : Added)
             if (m.Subset || (m.Value != 0 && m.Value != 1))
                 return false;
-    struct TJoining {
-        std::int32_t Key;
-        std::int32_t Value;
-        TReal Weight;
-    };
-    std::vector<TJoining> Joining;
-    Joining.reserve(static_cast<std::size_t>(Added.Count()));
-    for (const TMultitudeElement& m : Added)
-        Joining.push_back(MarkAsEarlier ? TJoining{m.Key, 1, 0} : TJoining{m.Key, m.Value, m.Weight});
-    const auto ByKey = [](const TJoining& A, const TJoining& B) { return A.Key < B.Key; };
+    std::vector<TFinishedWork> Joining = JoiningWorks(Added, MarkAsEarlier);
     // Of equal keys the first in Added's order counts, whatever its mark.
-    if (!std::is_sorted(Joining.begin(), Joining.end(), ByKey))
-        std::stable_sort(Joining.begin(), Joining.end(), ByKey);
+    if (!std::is_sorted(Joining.begin(), Joining.end(), FinishedByKey))
+        std::stable_sort(Joining.begin(), Joining.end(), FinishedByKey);
     Joining.erase(std::unique(Joining.begin(), Joining.end(),
-                              [](const TJoining& A, const TJoining& B) { return A.Key == B.Key; }),
+                              [](const TFinishedWork& A, const TFinishedWork& B) {
+                                  return A.Key == B.Key;
+                              }),
                   Joining.end());
     // Those already in one of the two runs stay out: one walk along both.
     std::size_t Kept = 0;
-    for (int x = 0, y = Split; const TJoining& m : Joining) {
+    for (int x = 0, y = Split; const TFinishedWork& m : Joining) {
         while (x < Split && Mul3[x].Key < m.Key)
             ++x;
         while (y < n && Mul3[y].Key < m.Key)
@@ -147,7 +162,7 @@ inline bool MergeIntoMarkedList(TMultitude& Mul3, const TMultitude& Added, bool 
     if (Joining.empty())
         return true;
     std::stable_sort(Joining.begin(), Joining.end(),
-                     [](const TJoining& A, const TJoining& B) { return A.Value < B.Value; });
+                     [](const TFinishedWork& A, const TFinishedWork& B) { return A.Value < B.Value; });
     std::vector<TMultitudeElement> Merged;
     Merged.reserve(static_cast<std::size_t>(n) + Joining.size());
     std::size_t y = 0;
@@ -176,25 +191,16 @@ inline bool MergeIntoMarkedList(TMultitude& Mul3, const TMultitude& Added, bool 
 // nested sets.
 inline void MergeFinishedBySorting(TMultitude& Mul3, const TMultitude& Added,
                                    bool MarkAsEarlier) {
-    struct TMember {
-        std::int32_t Key;
-        std::int32_t Value;
-        TReal Weight;
-    };
-    auto ByKey = [](const TMember& A, const TMember& B) { return A.Key < B.Key; };
-    std::vector<TMember> Own;
+    std::vector<TFinishedWork> Own;
     Own.reserve(static_cast<std::size_t>(Mul3.Count()));
     for (const TMultitudeElement& m : Mul3) {
         if (m.Subset)
             break;
         Own.push_back({m.Key, m.Value, m.Weight});
     }
-    std::vector<TMember> New;
-    New.reserve(static_cast<std::size_t>(Added.Count()));
-    for (const TMultitudeElement& m : Added)
-        New.push_back(MarkAsEarlier ? TMember{m.Key, 1, 0} : TMember{m.Key, m.Value, m.Weight});
-    SortRuns(Own, ByKey);
-    SortRuns(New, ByKey);
+    std::vector<TFinishedWork> New = JoiningWorks(Added, MarkAsEarlier);
+    SortRuns(Own, FinishedByKey);
+    SortRuns(New, FinishedByKey);
     bool Plain = Own.size() == static_cast<std::size_t>(Mul3.Count());
     for (std::size_t i = 1; Plain && i < Own.size(); ++i)
         Plain = Own[i - 1].Key < Own[i].Key;
@@ -212,7 +218,7 @@ inline void MergeFinishedBySorting(TMultitude& Mul3, const TMultitude& Added,
             EditFinished(Mul3, [&Added](TMultitude& Set) { Set.Unite(Added); });
         return;
     }
-    std::vector<TMember> Union;
+    std::vector<TFinishedWork> Union;
     Union.reserve(Own.size() + New.size());
     std::size_t i = 0;
     std::size_t j = 0;
@@ -231,16 +237,16 @@ inline void MergeFinishedBySorting(TMultitude& Mul3, const TMultitude& Added,
     // Sorting by mark is stable, so members of one mark stay in key order;
     // with the marks 0 and 1 alone that is a stable partition.
     if (std::all_of(Union.begin(), Union.end(),
-                    [](const TMember& m) { return m.Value == 0 || m.Value == 1; }))
+                    [](const TFinishedWork& m) { return m.Value == 0 || m.Value == 1; }))
         std::stable_partition(Union.begin(), Union.end(),
-                              [](const TMember& m) { return m.Value == 0; });
+                              [](const TFinishedWork& m) { return m.Value == 0; });
     else
         std::stable_sort(Union.begin(), Union.end(),
-                         [](const TMember& A, const TMember& B) { return A.Value < B.Value; });
+                         [](const TFinishedWork& A, const TFinishedWork& B) { return A.Value < B.Value; });
     Mul3.Clear();
     Mul3.Compare = CompareValues;
     Mul3.Reserve(static_cast<int>(Union.size()));
-    for (const TMember& m : Union)
+    for (const TFinishedWork& m : Union)
         Mul3.AppendInOrder(TMultitudeElement(m.Key, m.Value, m.Weight));
 }
 
