@@ -144,25 +144,45 @@ struct TNeighbours {
     std::vector<std::int32_t> OutOne, InOne;
 };
 
-// The rows of one level as the pairs read them, refreshed for every level in
-// every pass: narrow members (at most one row on each side besides M, most
-// of them chain nodes) in plain arrays, the others (wide) read from the
-// neighbour lists.
-struct TLevelRows {
+// Every member's data as the pairs read it, indexed as TNeighbours::Y:
+// narrow members (at most one row on each side besides M, most of them
+// chain nodes) with their single rows, gathered again whenever their level
+// comes; the others (wide) with Missing there, read from their neighbour
+// lists.
+struct TMemberRows {
     std::vector<int> OutLo, OutHi, InLo, InHi, HasLevel, G;
+    // For the straight and distance gains: the number of rows on each side,
+    // the level object's row M counted on the in-side.
+    std::vector<int> OutCount, InCount;
+};
+
+// The rows of one level as the pairs read them: its entries of TMemberRows,
+// from its first member on, and what is set again for it in every pass.
+struct TLevelRows {
+    const int *OutLo, *OutHi, *InLo, *InHi, *HasLevel, *OutCount, *InCount;
+    int* G;
     bool AllHaveLevel = true;
-    // For the straight and distance gains: the number of rows on each side
-    // and their sum, the level object's row M counted on the in-side.
-    std::vector<long long> OutCount, OutSum, InCount, InSum;
-    std::vector<std::size_t> Wide;
-    std::vector<std::int32_t> WideOf;
+    // Positions of the wide members, and the index in Wide of each member
+    // (-1 for the narrow ones).
+    std::span<const std::size_t> Wide;
+    const std::int32_t* WideOf;
     // For wide member Wide[w], Col[ColBegin[w] + j] is the sign sum of the
     // narrow member j < Wide[w] against it, without the level terms.
     std::vector<int> Col;
     std::vector<std::size_t> ColBegin;
-    // The largest |G| plus the largest |Col|: with the narrow member's own
-    // terms (at most 3) it bounds every sign sum of a narrow member.
-    int MaxAbs = 0;
+    // The neighbour rows of wide member Wide[w]: its out-rows from
+    // RowsBegin[2 w], its in-rows from RowsBegin[2 w + 1], up to
+    // RowsBegin[2 w + 2].
+    std::vector<int> WideRows;
+    std::vector<std::size_t> RowsBegin;
+    std::span<const int> OutRows(std::size_t w) const {
+        return {WideRows.data() + RowsBegin[2 * w], WideRows.data() + RowsBegin[2 * w + 1]};
+    }
+    std::span<const int> InRows(std::size_t w) const {
+        return {WideRows.data() + RowsBegin[2 * w + 1], WideRows.data() + RowsBegin[2 * w + 2]};
+    }
+    // The sums of those rows, M counted on the in-side.
+    std::vector<long long> WideOutSum, WideInSum;
 };
 
 // The level's arrays have this many spare entries past the last member, so
@@ -205,8 +225,8 @@ void NarrowKernel(const int* __restrict OLo, const int* __restrict OHi, const in
 void NarrowSigns(const TLevelRows& L, std::size_t First, std::size_t Last, int o, int i, int g,
                  int H, int* T) {
     // Without level flags when every member and u itself have the level.
-    const int* HL = L.AllHaveLevel && H ? nullptr : L.HasLevel.data();
-    NarrowKernel(L.OutLo.data(), L.OutHi.data(), L.InLo.data(), L.InHi.data(), L.G.data(), HL,
+    const int* HL = L.AllHaveLevel && H ? nullptr : L.HasLevel;
+    NarrowKernel(L.OutLo, L.OutHi, L.InLo, L.InHi, L.G, HL,
                  GroupStart(First), GroupEnd(Last), o, i, g, H, T);
 }
 
@@ -229,13 +249,53 @@ void AddColumnSigns(int e, const int* __restrict Lo, const int* __restrict Hi, s
         C[j] += (Hi[j] > e) - (Lo[j] < e);
 }
 
+// The narrow members' entries of TMemberRows and TMemberRows16 for the
+// members [Begin, End) of a level whose level object is in row M, from the
+// rows Y of their neighbours: OutAt and InAt index the single neighbour on
+// each side, or an entry of Y that holds MissingLo where there is none and
+// for every side of a wide member. Narrow is -1 for the narrow members, 0
+// for the wide ones, whose level terms are set again afterwards. The 16-bit
+// entries are written only when Short (O16 and the others point to the
+// first member's entries).
+KORVANT_WIDE_VECTORS
+void GatherRows(const int* __restrict Y, const std::uint32_t* __restrict OutAt,
+                const std::uint32_t* __restrict InAt, const std::int16_t* __restrict Narrow,
+                int M, std::size_t Begin, std::size_t End, int* __restrict OutLo,
+                int* __restrict OutHi, int* __restrict InLo, int* __restrict InHi,
+                int* __restrict G, bool Short, std::int16_t* __restrict O16,
+                std::int16_t* __restrict I16, std::int16_t* __restrict GT16,
+                std::int16_t* __restrict F16) {
+    for (std::size_t x = Begin; x < End; ++x) {
+        const int o = Y[OutAt[x]];
+        const int i = Y[InAt[x]];
+        OutLo[x] = o;
+        OutHi[x] = o == MissingLo ? MissingHi : o;
+        InLo[x] = i;
+        InHi[x] = i == MissingLo ? MissingHi : i;
+        G[x] = i == MissingLo ? 0 : (i > M) - (i < M);
+    }
+    if (!Short)
+        return;
+    constexpr int Filler = std::numeric_limits<std::int16_t>::max();
+    for (std::size_t x = Begin; x < End; ++x) {
+        const int o = OutLo[x];
+        const int i = InLo[x];
+        const int r = Y[x];
+        O16[x] = static_cast<std::int16_t>(o == MissingLo ? Filler : o);
+        I16[x] = static_cast<std::int16_t>(i == MissingLo ? Filler : i);
+        GT16[x] = static_cast<std::int16_t>(G[x]);
+        // TMemberRows16::Flags.
+        F16[x] = static_cast<std::int16_t>(
+            Narrow[x] & ((o != MissingLo ? 1 : 0) | (o == r ? 2 : 0) | (i == r ? 4 : 0) | 8));
+    }
+}
+
 // The sum of sign(c - e) over the rows c of one list and e of another.
-int SignSum(const TNeighbours& N, std::span<const std::int32_t> U,
-            std::span<const std::int32_t> V) {
+int SignSum(std::span<const int> U, std::span<const int> V) {
     int Total = 0;
-    for (const std::int32_t c : U)
-        for (const std::int32_t e : V)
-            Total += Sgn(N.Y[static_cast<std::size_t>(c)], N.Y[static_cast<std::size_t>(e)]);
+    for (const int c : U)
+        for (const int e : V)
+            Total += Sgn(c, e);
     return Total;
 }
 
@@ -269,16 +329,17 @@ std::size_t LastCandidate(int a, const int* Rows, const int* T, std::size_t Firs
     return Last;
 }
 
-// The narrow data of a level once more, in 16 bits, for the members whose
-// pairs are decided eight or sixteen at a time: the single rows O and I of every member
-// (Filler where it has none, and for the wide members), the level terms less
-// the wide members' sign sums against the member being decided (GT, set
-// again for every such member, with a correction that cancels the signs
-// against Filler), the rows R themselves, and flags F that say which of a
-// pair's straight-gain terms may be negative. Every array has Front spare
-// entries before position 0, so a group of eight (or sixteen) may start
-// below the first position and be masked.
-struct TLevelRows16 {
+// The narrow data once more, in 16 bits, for the members whose pairs are
+// decided eight or sixteen at a time, indexed as TMemberRows and kept up to
+// date with it: the single rows O and I of every member (Filler where it
+// has none, and for the wide members), the level terms less the wide
+// members' sign sums against the member being decided (GT, set again for
+// every such member, with a correction that cancels the signs against
+// Filler), the rows R themselves, and flags F that say which of a pair's
+// straight-gain terms may be negative. Every array has Front spare entries
+// before member 0 and after the last, so a group of eight (or sixteen) may
+// start below the first position and be masked, or run past the last.
+struct TMemberRows16 {
     static constexpr std::size_t Front = 16;
     static constexpr int Filler = std::numeric_limits<std::int16_t>::max();
     // The member has a row on the out-side; its out-row, or its in-row,
@@ -286,24 +347,16 @@ struct TLevelRows16 {
     // on the in-side (always, with the level object).
     static constexpr int FlagOut = 1, FlagOutStraight = 2, FlagInStraight = 4, FlagIn = 8;
     std::vector<std::int16_t> O, I, GT, R, F;
-    // The narrow members without a row on some side, in position order,
-    // whose GT depends on whether the member being decided has that row.
-    std::vector<std::size_t> Irregular;
-    // GT of the wide members, laid out as TLevelRows::Col.
-    std::vector<std::int16_t> WideGT;
 
-    // The caller writes the m entries; the spare ones keep whatever they
-    // held (the groups mask them off).
-    void Resize(std::size_t m) {
+    void Resize(std::size_t Members) {
         for (auto* V : {&O, &I, &GT, &R, &F})
-            V->resize(Front + m + Group);
-        Irregular.clear();
+            V->assign(Front + Members + Front, 0);
     }
-    static std::int16_t* At(std::vector<std::int16_t>& V, std::size_t k) {
-        return V.data() + Front + k;
+    static std::int16_t* At(std::vector<std::int16_t>& V, std::size_t x) {
+        return V.data() + Front + x;
     }
-    static const std::int16_t* At(const std::vector<std::int16_t>& V, std::size_t k) {
-        return V.data() + Front + k;
+    static std::int16_t Short(int r) {
+        return static_cast<std::int16_t>(r == MissingLo ? Filler : r);
     }
     // F of a narrow member whose own row is r; o and i its rows or
     // MissingLo.
@@ -311,6 +364,18 @@ struct TLevelRows16 {
         return (o != MissingLo ? FlagOut : 0) | (o == r ? FlagOutStraight : 0) |
                (i == r ? FlagInStraight : 0) | FlagIn;
     }
+};
+
+// One level's entries of TMemberRows16, from its first member on (at least
+// Front entries before it can be read), and what is set again for it in
+// every pass.
+struct TLevelRows16 {
+    std::int16_t *O, *I, *GT, *R, *F;
+    // The narrow members without a row on some side, in position order,
+    // whose GT depends on whether the member being decided has that row.
+    std::span<const std::size_t> Irregular;
+    // GT of the wide members, laid out as TLevelRows::Col.
+    std::vector<std::int16_t> WideGT;
 };
 
 // A narrow member u with the single rows o and i (MissingLo where it has
@@ -322,9 +387,9 @@ struct TNarrowMember {
     // pair coincides with the other member's row: u's own link straight at
     // row a costs nV on its side, k's straight links cost nU on theirs.
     int Negative() const {
-        return (o == a ? TLevelRows16::FlagOut : 0) | (i == a ? TLevelRows16::FlagIn : 0) |
-               (o != MissingLo ? TLevelRows16::FlagOutStraight : 0) |
-               TLevelRows16::FlagInStraight;
+        return (o == a ? TMemberRows16::FlagOut : 0) | (i == a ? TMemberRows16::FlagIn : 0) |
+               (o != MissingLo ? TMemberRows16::FlagOutStraight : 0) |
+               TMemberRows16::FlagInStraight;
     }
 };
 
@@ -336,12 +401,12 @@ struct TNarrowMember {
 std::size_t LastCandidate16(const TLevelRows16& L, const TNarrowMember& U, std::size_t First,
                             std::size_t Top) {
     std::size_t k = Top;
-    const int o = U.o == MissingLo ? TLevelRows16::Filler : U.o;
-    const int i = U.i == MissingLo ? TLevelRows16::Filler : U.i;
+    const int o = U.o == MissingLo ? TMemberRows16::Filler : U.o;
+    const int i = U.i == MissingLo ? TMemberRows16::Filler : U.i;
 #if defined(__SSE2__)
     // From position At, which may be as low as -Front.
-    const auto Load = [&](const std::vector<std::int16_t>& V, std::ptrdiff_t At) {
-        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(TLevelRows16::At(V, 0) + At));
+    const auto Load = [&](const std::int16_t* V, std::ptrdiff_t At) {
+        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(V + At));
     };
     const __m128i A = _mm_set1_epi16(static_cast<short>(U.a));
     const __m128i O = _mm_set1_epi16(static_cast<short>(o));
@@ -388,14 +453,14 @@ std::size_t LastCandidate16(const TLevelRows16& L, const TNarrowMember& U, std::
 #else
     while (k > First) {
         --k;
-        const int Ok = *L.At(L.O, k);
-        const int Ik = *L.At(L.I, k);
-        const int b = *L.At(L.R, k);
+        const int Ok = L.O[k];
+        const int Ik = L.I[k];
+        const int b = L.R[k];
         const int t = (U.o != MissingLo ? Sgn(o, Ok) : 0) + (U.i != MissingLo ? Sgn(i, Ik) : 0) +
-                      U.g - *L.At(L.GT, k);
+                      U.g - L.GT[k];
         if (t != 0 ? (b > U.a) == (t > 0)
                    : Ok == U.a || Ik == U.a || b == o || b == i ||
-                         (*L.At(L.F, k) & U.Negative()) == 0)
+                         (L.F[k] & U.Negative()) == 0)
             return k;
     }
     return Top;
@@ -405,8 +470,8 @@ std::size_t LastCandidate16(const TLevelRows16& L, const TNarrowMember& U, std::
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 // LastCandidate16 sixteen pairs at a time, for processors with AVX2.
 #define KORVANT_AVX2 __attribute__((target("avx2")))
-KORVANT_AVX2 inline __m256i Load16Wide(const std::vector<std::int16_t>& V, std::ptrdiff_t At) {
-    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(TLevelRows16::At(V, 0) + At));
+KORVANT_AVX2 inline __m256i Load16Wide(const std::int16_t* V, std::ptrdiff_t At) {
+    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(V + At));
 }
 // sign(x - y) for rows below 2^15, where x - y cannot wrap.
 KORVANT_AVX2 inline __m256i SignWide(__m256i x, __m256i y) {
@@ -417,8 +482,8 @@ KORVANT_AVX2 inline __m256i SignWide(__m256i x, __m256i y) {
 KORVANT_AVX2 std::size_t LastCandidate16Wide(const TLevelRows16& L, const TNarrowMember& U,
                                              std::size_t First, std::size_t Top) {
     std::size_t k = Top;
-    const int o = U.o == MissingLo ? TLevelRows16::Filler : U.o;
-    const int i = U.i == MissingLo ? TLevelRows16::Filler : U.i;
+    const int o = U.o == MissingLo ? TMemberRows16::Filler : U.o;
+    const int i = U.i == MissingLo ? TMemberRows16::Filler : U.i;
     const __m256i A = _mm256_set1_epi16(static_cast<short>(U.a));
     const __m256i O = _mm256_set1_epi16(static_cast<short>(o));
     const __m256i I = _mm256_set1_epi16(static_cast<short>(i));
@@ -458,6 +523,58 @@ KORVANT_AVX2 std::size_t LastCandidate16Wide(const TLevelRows16& L, const TNarro
 #undef KORVANT_AVX2
 
 #endif
+
+// T[k] for k in [Begin, End): the sign sums of a wide member with the rows
+// Out and In and the level term g against the narrow members k that have a
+// row on both sides, level terms included (every member having its level
+// object). The entries of the other members are computed and not used.
+KORVANT_WIDE_VECTORS
+void WideSigns16(const std::int16_t* __restrict O, const std::int16_t* __restrict I,
+                 const std::int16_t* __restrict GT, std::size_t Begin, std::size_t End,
+                 std::span<const std::int16_t> Out, std::span<const std::int16_t> In, int g,
+                 std::int16_t* __restrict T) {
+    for (std::size_t k = Begin; k < End; ++k)
+        T[k] = static_cast<std::int16_t>(g - GT[k]);
+    for (const std::int16_t c : Out)
+        for (std::size_t k = Begin; k < End; ++k)
+            T[k] = static_cast<std::int16_t>(T[k] + (c > O[k]) - (c < O[k]));
+    for (const std::int16_t c : In)
+        for (std::size_t k = Begin; k < End; ++k)
+            T[k] = static_cast<std::int16_t>(T[k] + (c > I[k]) - (c < I[k]));
+}
+
+// LastCandidate on 16-bit rows R and sign sums T, eight at a time; both
+// arrays may be read from Front entries below position 0.
+std::size_t LastCandidateT16(int a, const std::int16_t* R, const std::int16_t* T,
+                             std::size_t First, std::size_t Top) {
+    std::size_t k = Top;
+#if defined(__SSE2__)
+    const __m128i A = _mm_set1_epi16(static_cast<short>(a));
+    const __m128i Zero = _mm_setzero_si128();
+    while (k > First) {
+        const std::ptrdiff_t At = static_cast<std::ptrdiff_t>(k) - 8;
+        const __m128i t = _mm_loadu_si128(reinterpret_cast<const __m128i*>(T + At));
+        const __m128i Below = _mm_cmpgt_epi16(A, _mm_loadu_si128(reinterpret_cast<const __m128i*>(R + At)));
+        const __m128i Candidate =
+            _mm_or_si128(_mm_cmpeq_epi16(t, Zero),
+                         _mm_cmpgt_epi16(_mm_sub_epi16(_mm_xor_si128(t, Below), Below), Zero));
+        unsigned Mask = static_cast<unsigned>(_mm_movemask_epi8(Candidate));
+        if (k < First + 8)
+            Mask &= ~((1u << (2 * (First + 8 - k))) - 1);
+        if (Mask != 0)
+            return k - 8 + static_cast<std::size_t>(31 - std::countl_zero(Mask)) / 2;
+        k = k < First + 8 ? First : k - 8;
+    }
+    return Top;
+#else
+    while (k > First) {
+        --k;
+        if (T[k] == 0 || (R[k] > a) == (T[k] > 0))
+            return k;
+    }
+    return Top;
+#endif
+}
 
 std::atomic<bool> WideVectorsAllowed{true};
 
@@ -542,12 +659,83 @@ int TCircuitEngine::ReduceCrossings() {
     std::size_t Largest = 0;
     for (std::size_t l = 0; l + 1 < LevelBegin.size(); ++l)
         Largest = std::max(Largest, LevelBegin[l + 1] - LevelBegin[l]);
-    const bool RowsFitShort = Largest < static_cast<std::size_t>(TLevelRows16::Filler);
-    constexpr int ShortBound = TLevelRows16::Filler - 8;
+    const bool RowsFitShort = Largest < static_cast<std::size_t>(TMemberRows16::Filler);
+    constexpr int ShortBound = TMemberRows16::Filler - 8;
+
+    // Where a member's single neighbours are found: their index, or an
+    // entry Missing.
+    const auto Missing = static_cast<std::uint32_t>(N.Y.size());
+    N.Y.push_back(MissingLo);
+    // What stays fixed through the passes: the members' counts and level
+    // flags, which of them are wide, which narrow ones lack a row on a side.
+    TMemberRows MR;
+    const std::size_t Padded = MemberCount + Group;
+    for (auto* V : {&MR.OutLo, &MR.InLo})
+        V->assign(Padded, MissingLo);
+    for (auto* V : {&MR.OutHi, &MR.InHi})
+        V->assign(Padded, MissingHi);
+    for (auto* V : {&MR.HasLevel, &MR.G, &MR.OutCount, &MR.InCount})
+        V->assign(Padded, 0);
+    std::vector<std::uint32_t> OutAt(MemberCount, Missing), InAt(MemberCount, Missing);
+    std::vector<std::int16_t> NarrowMask(MemberCount, 0);
+    std::vector<std::int32_t> WideOf(MemberCount, -1);
+    std::vector<std::size_t> WidePositions, WideBegin{0}, IrregularPositions, IrregularBegin{0};
+    std::vector<std::uint8_t> AllHaveLevel;
+    for (std::size_t l = 0; l + 1 < LevelBegin.size(); ++l) {
+        const std::size_t Base = LevelBegin[l];
+        bool All = true;
+        std::int32_t w = 0;
+        for (std::size_t Me = Base; Me < LevelBegin[l + 1]; ++Me) {
+            const int HasLevel = N.HasLevel[Me];
+            MR.HasLevel[Me] = HasLevel;
+            All = All && HasLevel;
+            if (const std::int32_t OutOne = N.OutOne[Me]; OutOne != TNeighbours::NotNarrow) {
+                const std::int32_t InOne = N.InOne[Me];
+                MR.OutCount[Me] = OutOne >= 0;
+                MR.InCount[Me] = (InOne >= 0) + HasLevel;
+                if (OutOne >= 0)
+                    OutAt[Me] = static_cast<std::uint32_t>(OutOne);
+                if (InOne >= 0)
+                    InAt[Me] = static_cast<std::uint32_t>(InOne);
+                NarrowMask[Me] = -1;
+                if (OutOne < 0 || InOne < 0)
+                    IrregularPositions.push_back(Me - Base);
+            } else {
+                MR.OutCount[Me] = static_cast<int>(N.OutOf(Me).size());
+                MR.InCount[Me] = static_cast<int>(N.InOf(Me).size()) + HasLevel;
+                WideOf[Me] = w++;
+                WidePositions.push_back(Me - Base);
+            }
+        }
+        AllHaveLevel.push_back(All);
+        WideBegin.push_back(WidePositions.size());
+        IrregularBegin.push_back(IrregularPositions.size());
+    }
+
+    // A level's sign sums fit in 16 bits when they stay below ShortBound:
+    // a narrow member's level term is at most 1 and its sums against the
+    // other narrow members at most 2 in size; a wide member's level term is
+    // at most its in-link count, and a narrow member's sum against it at
+    // most its link count.
+    std::vector<std::uint8_t> ShortLevel;
+    for (std::size_t l = 0; l + 1 < LevelBegin.size(); ++l) {
+        std::size_t Links = 0;
+        for (std::size_t w = WideBegin[l]; w < WideBegin[l + 1]; ++w) {
+            const std::size_t x = LevelBegin[l] + WidePositions[w];
+            Links = std::max(Links, N.OutOf(x).size() + N.InOf(x).size());
+        }
+        ShortLevel.push_back(2 * Links + 4 < static_cast<std::size_t>(ShortBound));
+    }
+    TMemberRows16 MR16;
+    MR16.Resize(MemberCount);
+    for (std::size_t y = 0; y < MemberCount; ++y)
+        *TMemberRows16::At(MR16.R, y) = static_cast<std::int16_t>(N.Y[y]);
+
     TLevelRows L;
     TLevelRows16 L16;
     const TLastCandidate16 NextCandidate = ChooseLastCandidate16();
     std::vector<int> T;
+    std::vector<std::int16_t> T16, Out16, In16;
     for (int Pass = 0; Pass < Passes; ++Pass)
         for (std::size_t l = 0; l < LevelList.size(); ++l) {
             const std::size_t Base = LevelBegin[l];
@@ -556,100 +744,87 @@ int TCircuitEngine::ReduceCrossings() {
                 continue;
             const int M = LevelRow[l];
             int* Rows = N.Y.data() + Base;
-            // Every entry below m is written below; the spare ones keep
-            // whatever they held.
-            for (auto* V : {&L.OutLo, &L.OutHi, &L.InLo, &L.InHi, &L.HasLevel, &L.G})
-                V->resize(m + Group);
-            for (auto* V : {&L.OutCount, &L.OutSum, &L.InCount, &L.InSum})
-                V->resize(m);
-            L.AllHaveLevel = true;
-            L.Wide.clear();
-            L.WideOf.assign(m, -1);
-            for (std::size_t x = 0; x < m; ++x) {
-                const std::size_t Me = Base + x;
-                const int HasLevel = N.HasLevel[Me];
-                L.HasLevel[x] = HasLevel;
-                L.AllHaveLevel = L.AllHaveLevel && HasLevel;
-                if (const std::int32_t OutOne = N.OutOne[Me], InOne = N.InOne[Me];
-                    OutOne != TNeighbours::NotNarrow) {
-                    // At most one row on each side besides the level's.
-                    const bool HasOut = OutOne >= 0;
-                    const bool HasIn = InOne >= 0;
-                    const int o = HasOut ? N.Y[static_cast<std::size_t>(OutOne)] : 0;
-                    const int i = HasIn ? N.Y[static_cast<std::size_t>(InOne)] : 0;
-                    L.OutLo[x] = HasOut ? o : MissingLo;
-                    L.OutHi[x] = HasOut ? o : MissingHi;
-                    L.InLo[x] = HasIn ? i : MissingLo;
-                    L.InHi[x] = HasIn ? i : MissingHi;
-                    L.G[x] = HasIn ? Sgn(i, M) : 0;
-                    L.OutCount[x] = HasOut;
-                    L.OutSum[x] = o;
-                    L.InCount[x] = HasIn + HasLevel;
-                    L.InSum[x] = static_cast<long long>(i) + (HasLevel ? M : 0);
-                    continue;
-                }
+            L.OutLo = MR.OutLo.data() + Base;
+            L.OutHi = MR.OutHi.data() + Base;
+            L.InLo = MR.InLo.data() + Base;
+            L.InHi = MR.InHi.data() + Base;
+            L.HasLevel = MR.HasLevel.data() + Base;
+            L.OutCount = MR.OutCount.data() + Base;
+            L.InCount = MR.InCount.data() + Base;
+            L.G = MR.G.data() + Base;
+            L.AllHaveLevel = AllHaveLevel[l];
+            L.Wide = {WidePositions.data() + WideBegin[l], WidePositions.data() + WideBegin[l + 1]};
+            L.WideOf = WideOf.data() + Base;
+            // Rows fit in 16 bits, and so do the sums, bounded by the wide
+            // members' link counts: the narrow members are decided eight or
+            // sixteen pairs at a time.
+            const bool Short = L.AllHaveLevel && RowsFitShort && ShortLevel[l];
+            // The narrow members' rows, read again.
+            GatherRows(N.Y.data(), OutAt.data(), InAt.data(), NarrowMask.data(), M, Base,
+                       Base + m, MR.OutLo.data(), MR.OutHi.data(), MR.InLo.data(),
+                       MR.InHi.data(), MR.G.data(), Short, TMemberRows16::At(MR16.O, 0),
+                       TMemberRows16::At(MR16.I, 0), TMemberRows16::At(MR16.GT, 0),
+                       TMemberRows16::At(MR16.F, 0));
+            // The wide members' rows, level terms and sums.
+            L.WideRows.clear();
+            L.RowsBegin.assign(1, 0);
+            L.WideOutSum.clear();
+            L.WideInSum.clear();
+            for (const std::size_t x : L.Wide) {
                 int g = 0;
                 long long OutSum = 0;
-                long long InSum = HasLevel ? M : 0;
-                const auto Outs = N.OutOf(Me);
-                const auto Ins = N.InOf(Me);
-                for (const std::int32_t i : Ins) {
-                    g += Sgn(N.Y[static_cast<std::size_t>(i)], M);
-                    InSum += N.Y[static_cast<std::size_t>(i)];
+                long long InSum = L.HasLevel[x] ? M : 0;
+                for (const std::int32_t i : N.OutOf(Base + x)) {
+                    L.WideRows.push_back(N.Y[static_cast<std::size_t>(i)]);
+                    OutSum += L.WideRows.back();
                 }
-                for (const std::int32_t i : Outs)
-                    OutSum += N.Y[static_cast<std::size_t>(i)];
+                L.RowsBegin.push_back(L.WideRows.size());
+                for (const std::int32_t i : N.InOf(Base + x)) {
+                    L.WideRows.push_back(N.Y[static_cast<std::size_t>(i)]);
+                    g += Sgn(L.WideRows.back(), M);
+                    InSum += L.WideRows.back();
+                }
+                L.RowsBegin.push_back(L.WideRows.size());
                 L.G[x] = g;
-                L.OutCount[x] = static_cast<long long>(Outs.size());
-                L.OutSum[x] = OutSum;
-                L.InCount[x] = static_cast<long long>(Ins.size()) + HasLevel;
-                L.InSum[x] = InSum;
-                // Wide: adds nothing through the narrow arrays.
-                L.OutLo[x] = L.InLo[x] = MissingLo;
-                L.OutHi[x] = L.InHi[x] = MissingHi;
-                L.WideOf[x] = static_cast<std::int32_t>(L.Wide.size());
-                L.Wide.push_back(x);
+                L.WideOutSum.push_back(OutSum);
+                L.WideInSum.push_back(InSum);
             }
             // The narrow members before each wide one, against it.
             L.Col.clear();
             L.ColBegin.clear();
-            for (const std::size_t k : L.Wide) {
+            for (std::size_t w = 0; w < L.Wide.size(); ++w) {
+                const std::size_t k = L.Wide[w];
                 L.ColBegin.push_back(L.Col.size());
                 L.Col.resize(L.Col.size() + k, 0);
                 int* C = L.Col.data() + L.ColBegin.back();
-                for (const std::int32_t e : N.OutOf(Base + k))
-                    AddColumnSigns(N.Y[static_cast<std::size_t>(e)], L.OutLo.data(),
-                                   L.OutHi.data(), k, C);
-                for (const std::int32_t e : N.InOf(Base + k))
-                    AddColumnSigns(N.Y[static_cast<std::size_t>(e)], L.InLo.data(),
-                                   L.InHi.data(), k, C);
-            }
-            {
-                int MaxG = 0;
-                int MaxCol = 0;
-                for (std::size_t x = 0; x < m; ++x)
-                    MaxG = std::max(MaxG, std::abs(L.G[x]));
-                for (const int c : L.Col)
-                    MaxCol = std::max(MaxCol, std::abs(c));
-                L.MaxAbs = MaxG + MaxCol;
+                for (const int e : L.OutRows(w))
+                    AddColumnSigns(e, L.OutLo, L.OutHi, k, C);
+                for (const int e : L.InRows(w))
+                    AddColumnSigns(e, L.InLo, L.InHi, k, C);
             }
             T.resize(m + Group);
             // How many rows of member x equal r, on either side.
             const auto CountOut = [&](std::size_t x, int r) -> long long {
                 if (L.WideOf[x] < 0)
                     return L.OutLo[x] == r;
-                long long n = 0;
-                for (const std::int32_t i : N.OutOf(Base + x))
-                    n += N.Y[static_cast<std::size_t>(i)] == r;
-                return n;
+                return std::ranges::count(L.OutRows(static_cast<std::size_t>(L.WideOf[x])), r);
             };
             const auto CountIn = [&](std::size_t x, int r) -> long long {
-                long long n = L.HasLevel[x] && M == r;
+                const long long n = L.HasLevel[x] && M == r;
                 if (L.WideOf[x] < 0)
                     return n + (L.InLo[x] == r);
-                for (const std::int32_t i : N.InOf(Base + x))
-                    n += N.Y[static_cast<std::size_t>(i)] == r;
-                return n;
+                return n + std::ranges::count(L.InRows(static_cast<std::size_t>(L.WideOf[x])), r);
+            };
+            // The sums of member x's rows, M counted on the in-side.
+            const auto SumOut = [&](std::size_t x) -> long long {
+                if (const std::int32_t w = L.WideOf[x]; w >= 0)
+                    return L.WideOutSum[static_cast<std::size_t>(w)];
+                return L.OutLo[x] != MissingLo ? L.OutLo[x] : 0;
+            };
+            const auto SumIn = [&](std::size_t x) -> long long {
+                if (const std::int32_t w = L.WideOf[x]; w >= 0)
+                    return L.WideInSum[static_cast<std::size_t>(w)];
+                return (L.InLo[x] != MissingLo ? L.InLo[x] : 0) + (L.HasLevel[x] ? M : 0);
             };
             // The full rule for a pair whose crossing gain (sign sum T) is
             // known: u at position j with row a, v at q with row b.
@@ -668,30 +843,17 @@ int TCircuitEngine::ReduceCrossings() {
                     return Straight > 0;
                 const long long Distance =
                     2 * static_cast<long long>(a - b) *
-                    (nUO * L.OutSum[q] - nVO * L.OutSum[j] + nUI * L.InSum[q] - nVI * L.InSum[j]);
+                    (nUO * SumOut(q) - nVO * SumOut(j) + nUI * SumIn(q) - nVI * SumIn(j));
                 return Distance > 0;
             };
-            // Sixteen bits hold every row and sum of this level: its narrow
-            // members are decided eight or sixteen pairs at a time.
-            const bool Short = L.AllHaveLevel && RowsFitShort && L.MaxAbs < ShortBound;
             if (Short) {
-                L16.Resize(m);
-                for (std::size_t x = 0; x < m; ++x) {
-                    const bool Narrow = L.WideOf[x] < 0;
-                    const int o = Narrow ? L.OutLo[x] : MissingLo;
-                    const int i = Narrow ? L.InLo[x] : MissingLo;
-                    const auto Short16 = [](int r) {
-                        return static_cast<std::int16_t>(r == MissingLo ? TLevelRows16::Filler : r);
-                    };
-                    *L16.At(L16.O, x) = Short16(o);
-                    *L16.At(L16.I, x) = Short16(i);
-                    *L16.At(L16.GT, x) = static_cast<std::int16_t>(L.G[x]);
-                    *L16.At(L16.R, x) = static_cast<std::int16_t>(Rows[x]);
-                    *L16.At(L16.F, x) =
-                        static_cast<std::int16_t>(Narrow ? TLevelRows16::Flags(o, i, Rows[x]) : 0);
-                    if (Narrow && (o == MissingLo || i == MissingLo))
-                        L16.Irregular.push_back(x);
-                }
+                L16.O = TMemberRows16::At(MR16.O, Base);
+                L16.I = TMemberRows16::At(MR16.I, Base);
+                L16.GT = TMemberRows16::At(MR16.GT, Base);
+                L16.R = TMemberRows16::At(MR16.R, Base);
+                L16.F = TMemberRows16::At(MR16.F, Base);
+                L16.Irregular = {IrregularPositions.data() + IrregularBegin[l],
+                                 IrregularPositions.data() + IrregularBegin[l + 1]};
                 // GT of the wide member Wide[w] for the narrow member j:
                 // its level term less the sign sum Col, plus the signs of
                 // j's own rows against Filler that the groups count (-1
@@ -705,17 +867,17 @@ int TCircuitEngine::ReduceCrossings() {
                             (L.InLo[j] != MissingLo));
                 }
             }
-            // The members at j and q had the rows a and b and swap them; the
-            // 16-bit rows and the straight flags follow.
+            // The members at j and q had the rows a and b and swap them; in
+            // a 16-bit level the rows there and the straight flags follow.
             const auto SwapRows = [&](std::size_t j, std::size_t q, int a, int b) {
                 std::swap(Rows[j], Rows[q]);
                 if (!Short)
                     return;
-                *L16.At(L16.R, j) = static_cast<std::int16_t>(b);
-                *L16.At(L16.R, q) = static_cast<std::int16_t>(a);
+                L16.R[j] = static_cast<std::int16_t>(b);
+                L16.R[q] = static_cast<std::int16_t>(a);
                 if (L.WideOf[q] < 0)
-                    *L16.At(L16.F, q) =
-                        static_cast<std::int16_t>(TLevelRows16::Flags(L.OutLo[q], L.InLo[q], a));
+                    L16.F[q] = static_cast<std::int16_t>(
+                        TMemberRows16::Flags(L.OutLo[q], L.InLo[q], a));
             };
             // The sign sum of the narrow member j against k, level terms
             // included.
@@ -732,6 +894,43 @@ int TCircuitEngine::ReduceCrossings() {
                     t += (i > L.InLo[k]) - (i < L.InHi[k]);
                 return t;
             };
+            // The pairs of the wide member j with the later members, sixteen
+            // bits wide: the sign sums first, whose signs are all the rule
+            // takes from them, then the pairs that may swap.
+            const auto WideRows16 = [&](std::size_t j, std::span<const int> UO,
+                                        std::span<const int> UI) {
+                Out16.assign(UO.begin(), UO.end());
+                In16.assign(UI.begin(), UI.end());
+                T16.resize(TMemberRows16::Front + m + Group);
+                std::int16_t* ST = T16.data() + TMemberRows16::Front;
+                WideSigns16(L16.O, L16.I, L16.GT, GroupStart(j + 1), GroupEnd(m), Out16, In16,
+                            L.G[j], ST);
+                const auto Sign = [](int t) { return static_cast<std::int16_t>((t > 0) - (t < 0)); };
+                for (auto x = L16.Irregular.size(); x-- > 0 && L16.Irregular[x] > j;) {
+                    const std::size_t k = L16.Irregular[x];
+                    int t = L.G[j] - L.G[k];
+                    for (const int c : UO)
+                        t += (c > L.OutLo[k]) - (c < L.OutHi[k]);
+                    for (const int c : UI)
+                        t += (c > L.InLo[k]) - (c < L.InHi[k]);
+                    ST[k] = Sign(t);
+                }
+                for (auto w = L.Wide.size(); w-- > 0 && L.Wide[w] > j;) {
+                    const std::size_t k = L.Wide[w];
+                    ST[k] = Sign(SignSum(UO, L.OutRows(w)) + SignSum(UI, L.InRows(w)) + L.G[j] -
+                                 L.G[k]);
+                }
+                for (std::size_t Top = m;;) {
+                    const int a = Rows[j];
+                    const std::size_t q = LastCandidateT16(a, L16.R, ST, j + 1, Top);
+                    if (q == Top)
+                        break;
+                    Top = q;
+                    const int b = Rows[q];
+                    if (Swaps(j, q, a, b, ST[q]))
+                        SwapRows(j, q, a, b);
+                }
+            };
             // The loops run over list positions; only the rows move.
             for (std::size_t j = 0; j + 1 < m; ++j) {
                 if (Short && L.WideOf[j] < 0) {
@@ -739,7 +938,7 @@ int TCircuitEngine::ReduceCrossings() {
                     // The groups count the signs against Filler for the
                     // members without a row on a side; GT takes them back.
                     for (auto w = L.Wide.size(); w-- > 0 && L.Wide[w] > j;)
-                        *L16.At(L16.GT, L.Wide[w]) = L16.WideGT[L.ColBegin[w] + j];
+                        L16.GT[L.Wide[w]] = L16.WideGT[L.ColBegin[w] + j];
                     // A member without a row on a side: the groups count
                     // u's signs against Filler there, GT takes them back.
                     for (auto x = L16.Irregular.size(); x-- > 0 && L16.Irregular[x] > j;) {
@@ -748,7 +947,7 @@ int TCircuitEngine::ReduceCrossings() {
                             (L.OutLo[k] == MissingLo && U.o != MissingLo ? -1 : 0) +
                             (L.InLo[k] == MissingLo && U.i != MissingLo ? -1 : 0);
                         // T = the groups' signs + g - GT.
-                        *L16.At(L16.GT, k) = static_cast<std::int16_t>(Counted + L.G[k]);
+                        L16.GT[k] = static_cast<std::int16_t>(Counted + L.G[k]);
                     }
                     for (std::size_t Top = m;;) {
                         const std::size_t q = NextCandidate(L16, U, j + 1, Top);
@@ -769,25 +968,26 @@ int TCircuitEngine::ReduceCrossings() {
                 const auto LevelTerms = [&](std::size_t k) {
                     return (L.HasLevel[k] ? g : 0) - (H ? L.G[k] : 0);
                 };
-                const auto UO = N.OutOf(Base + j);
-                const auto UI = N.InOf(Base + j);
                 if (L.WideOf[j] < 0) {
                     NarrowSigns(L, j + 1, m, L.OutLo[j], L.InLo[j], g, H, T.data());
                     for (auto w = L.Wide.size(); w-- > 0 && L.Wide[w] > j;)
                         T[L.Wide[w]] = L.Col[L.ColBegin[w] + j] + LevelTerms(L.Wide[w]);
                 } else {
-                    NarrowSigns(L, j + 1, m, MissingLo, MissingLo, g, H, T.data());
-                    for (const std::int32_t c : UO)
-                        AddRowSigns(N.Y[static_cast<std::size_t>(c)], L.OutLo.data(),
-                                    L.OutHi.data(), j + 1, m, T.data());
-                    for (const std::int32_t c : UI)
-                        AddRowSigns(N.Y[static_cast<std::size_t>(c)], L.InLo.data(),
-                                    L.InHi.data(), j + 1, m, T.data());
-                    for (auto w = L.Wide.size(); w-- > 0 && L.Wide[w] > j;) {
-                        const std::size_t k = L.Wide[w];
-                        T[k] = SignSum(N, UO, N.OutOf(Base + k)) +
-                               SignSum(N, UI, N.InOf(Base + k)) + LevelTerms(k);
+                    const auto UO = L.OutRows(static_cast<std::size_t>(L.WideOf[j]));
+                    const auto UI = L.InRows(static_cast<std::size_t>(L.WideOf[j]));
+                    // A wide member of a 16-bit level whose sums fit as well.
+                    if (Short && UO.size() + 2 * UI.size() < ShortBound) {
+                        WideRows16(j, UO, UI);
+                        continue;
                     }
+                    NarrowSigns(L, j + 1, m, MissingLo, MissingLo, g, H, T.data());
+                    for (const int c : UO)
+                        AddRowSigns(c, L.OutLo, L.OutHi, j + 1, m, T.data());
+                    for (const int c : UI)
+                        AddRowSigns(c, L.InLo, L.InHi, j + 1, m, T.data());
+                    for (auto w = L.Wide.size(); w-- > 0 && L.Wide[w] > j;)
+                        T[L.Wide[w]] =
+                            SignSum(UO, L.OutRows(w)) + SignSum(UI, L.InRows(w)) + LevelTerms(L.Wide[w]);
                 }
                 // Pairs (j, k) from k = m - 1 down to j + 1; only the pairs
                 // that may swap are looked at one by one.
