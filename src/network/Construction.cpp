@@ -51,6 +51,61 @@ bool PlainKeys(const TMultitude& Set) {
     return true;
 }
 
+// The rows of Closure in the order of a stable sort with CompareSubset, for
+// rows whose sets are all ordered by key (as the closure gives them): the
+// keys are laid out one row after another and compared there, not member by
+// member through the sets. The rows share long runs of early works, so the
+// comparisons read far. Null, with Closure untouched, for any other rows.
+std::unique_ptr<TGraph> SortedByKeyLists(TGraph& Closure) {
+    const int n = Closure.Rows.Count();
+    std::vector<std::int32_t> Keys;
+    std::vector<std::size_t> Begin{0};
+    Begin.reserve(static_cast<std::size_t>(n) + 1);
+    for (const TMultitudeElement& Row : Closure.Rows) {
+        if (!Row.Subset || Row.Subset->Compare != CompareKeys)
+            return nullptr;
+        for (const TMultitudeElement& m : *Row.Subset)
+            Keys.push_back(m.Key);
+        Begin.push_back(Keys.size());
+    }
+    std::vector<int> Order(static_cast<std::size_t>(n));
+    for (int i = 0; i < n; ++i)
+        Order[static_cast<std::size_t>(i)] = i;
+    // CompareSubset for sets ordered by key: the first differing key
+    // decides, and a set that is the beginning of another comes first.
+    const auto Less = [&](int a, int b) {
+        const std::int32_t* A = Keys.data() + Begin[static_cast<std::size_t>(a)];
+        const std::int32_t* B = Keys.data() + Begin[static_cast<std::size_t>(b)];
+        const std::size_t nA =
+            Begin[static_cast<std::size_t>(a) + 1] - Begin[static_cast<std::size_t>(a)];
+        const std::size_t nB =
+            Begin[static_cast<std::size_t>(b) + 1] - Begin[static_cast<std::size_t>(b)];
+        const std::size_t Common = std::min(nA, nB);
+        // Equal prefixes pass two keys at a time.
+        std::size_t i = 0;
+        while (i + 2 <= Common) {
+            std::uint64_t x;
+            std::uint64_t y;
+            std::memcpy(&x, A + i, sizeof x);
+            std::memcpy(&y, B + i, sizeof y);
+            if (x != y)
+                break;
+            i += 2;
+        }
+        for (; i < Common; ++i)
+            if (A[i] != B[i])
+                return A[i] < B[i];
+        return nA < nB;
+    };
+    std::stable_sort(Order.begin(), Order.end(), Less);
+    auto Sorted = std::make_unique<TGraph>();
+    Sorted->Rows.Compare = CompareSubset;
+    Sorted->Rows.Reserve(n);
+    for (const int i : Order)
+        Sorted->Rows.AppendInOrder(std::move(Closure.Rows[i]));
+    return Sorted;
+}
+
 } // namespace
 
 void TCircuitEngine::GetCircuit() {
@@ -84,6 +139,8 @@ std::unique_ptr<TGraph> TCircuitEngine::PredecessorSets() const {
     auto Closure = std::move(Result->Closure);
     // Equal sets become neighbours, the empty set first.
     Closure->Rows.Compare = CompareSubset;
+    if (auto Sorted = SortedByKeyLists(*Closure))
+        return Sorted;
     Closure->Rows.Sort();
     return Closure;
 }
@@ -101,7 +158,10 @@ void TCircuitEngine::CreatePiA(const TGraph& SortedClosure) {
     for (const TMultitudeElement& Row : SortedClosure.Rows) {
         // The rows are sorted, so a set seen before is the set of the row
         // just before, and of the vertex made last.
-        if (!Previous || CompareSubset(*Previous, Row) != 0) {
+        // Sets of different sizes differ; only sets of one size are compared.
+        const bool OtherSize = Previous && Previous->Subset && Row.Subset &&
+                               Previous->Subset->Count() != Row.Subset->Count();
+        if (!Previous || OtherSize || CompareSubset(*Previous, Row) != 0) {
             TLinkNode V = NewVertex(TypePiA);
             V.Data->Mul1 = Row.Subset->Copy();
             Current = Circuit->AddObject(std::move(V));

@@ -226,8 +226,8 @@ void NarrowSigns(const TLevelRows& L, std::size_t First, std::size_t Last, int o
                  int H, int* T) {
     // Without level flags when every member and u itself have the level.
     const int* HL = L.AllHaveLevel && H ? nullptr : L.HasLevel;
-    NarrowKernel(L.OutLo, L.OutHi, L.InLo, L.InHi, L.G, HL,
-                 GroupStart(First), GroupEnd(Last), o, i, g, H, T);
+    NarrowKernel(L.OutLo, L.OutHi, L.InLo, L.InHi, L.G, HL, GroupStart(First), GroupEnd(Last), o, i,
+                 g, H, T);
 }
 
 // Adds the sign sums of one row c against the single rows of the narrow
@@ -259,12 +259,11 @@ void AddColumnSigns(int e, const int* __restrict Lo, const int* __restrict Hi, s
 // first member's entries).
 KORVANT_WIDE_VECTORS
 void GatherRows(const int* __restrict Y, const std::uint32_t* __restrict OutAt,
-                const std::uint32_t* __restrict InAt, const std::int16_t* __restrict Narrow,
-                int M, std::size_t Begin, std::size_t End, int* __restrict OutLo,
-                int* __restrict OutHi, int* __restrict InLo, int* __restrict InHi,
-                int* __restrict G, bool Short, std::int16_t* __restrict O16,
-                std::int16_t* __restrict I16, std::int16_t* __restrict GT16,
-                std::int16_t* __restrict F16) {
+                const std::uint32_t* __restrict InAt, const std::int16_t* __restrict Narrow, int M,
+                std::size_t Begin, std::size_t End, int* __restrict OutLo, int* __restrict OutHi,
+                int* __restrict InLo, int* __restrict InHi, int* __restrict G, bool Short,
+                std::int16_t* __restrict O16, std::int16_t* __restrict I16,
+                std::int16_t* __restrict GT16, std::int16_t* __restrict F16) {
     for (std::size_t x = Begin; x < End; ++x) {
         const int o = Y[OutAt[x]];
         const int i = Y[InAt[x]];
@@ -459,8 +458,7 @@ std::size_t LastCandidate16(const TLevelRows16& L, const TNarrowMember& U, std::
         const int t = (U.o != MissingLo ? Sgn(o, Ok) : 0) + (U.i != MissingLo ? Sgn(i, Ik) : 0) +
                       U.g - L.GT[k];
         if (t != 0 ? (b > U.a) == (t > 0)
-                   : Ok == U.a || Ik == U.a || b == o || b == i ||
-                         (L.F[k] & U.Negative()) == 0)
+                   : Ok == U.a || Ik == U.a || b == o || b == i || (L.F[k] & U.Negative()) == 0)
             return k;
     }
     return Top;
@@ -545,8 +543,8 @@ void WideSigns16(const std::int16_t* __restrict O, const std::int16_t* __restric
 
 // LastCandidate on 16-bit rows R and sign sums T, eight at a time; both
 // arrays may be read from Front entries below position 0.
-std::size_t LastCandidateT16(int a, const std::int16_t* R, const std::int16_t* T,
-                             std::size_t First, std::size_t Top) {
+std::size_t LastCandidateT16(int a, const std::int16_t* R, const std::int16_t* T, std::size_t First,
+                             std::size_t Top) {
     std::size_t k = Top;
 #if defined(__SSE2__)
     const __m128i A = _mm_set1_epi16(static_cast<short>(a));
@@ -554,7 +552,8 @@ std::size_t LastCandidateT16(int a, const std::int16_t* R, const std::int16_t* T
     while (k > First) {
         const std::ptrdiff_t At = static_cast<std::ptrdiff_t>(k) - 8;
         const __m128i t = _mm_loadu_si128(reinterpret_cast<const __m128i*>(T + At));
-        const __m128i Below = _mm_cmpgt_epi16(A, _mm_loadu_si128(reinterpret_cast<const __m128i*>(R + At)));
+        const __m128i Below =
+            _mm_cmpgt_epi16(A, _mm_loadu_si128(reinterpret_cast<const __m128i*>(R + At)));
         const __m128i Candidate =
             _mm_or_si128(_mm_cmpeq_epi16(t, Zero),
                          _mm_cmpgt_epi16(_mm_sub_epi16(_mm_xor_si128(t, Below), Below), Zero));
@@ -760,9 +759,9 @@ int TCircuitEngine::ReduceCrossings() {
             // sixteen pairs at a time.
             const bool Short = L.AllHaveLevel && RowsFitShort && ShortLevel[l];
             // The narrow members' rows, read again.
-            GatherRows(N.Y.data(), OutAt.data(), InAt.data(), NarrowMask.data(), M, Base,
-                       Base + m, MR.OutLo.data(), MR.OutHi.data(), MR.InLo.data(),
-                       MR.InHi.data(), MR.G.data(), Short, TMemberRows16::At(MR16.O, 0),
+            GatherRows(N.Y.data(), OutAt.data(), InAt.data(), NarrowMask.data(), M, Base, Base + m,
+                       MR.OutLo.data(), MR.OutHi.data(), MR.InLo.data(), MR.InHi.data(),
+                       MR.G.data(), Short, TMemberRows16::At(MR16.O, 0),
                        TMemberRows16::At(MR16.I, 0), TMemberRows16::At(MR16.GT, 0),
                        TMemberRows16::At(MR16.F, 0));
             // The wide members' rows, level terms and sums.
@@ -876,8 +875,8 @@ int TCircuitEngine::ReduceCrossings() {
                 L16.R[j] = static_cast<std::int16_t>(b);
                 L16.R[q] = static_cast<std::int16_t>(a);
                 if (L.WideOf[q] < 0)
-                    L16.F[q] = static_cast<std::int16_t>(
-                        TMemberRows16::Flags(L.OutLo[q], L.InLo[q], a));
+                    L16.F[q] =
+                        static_cast<std::int16_t>(TMemberRows16::Flags(L.OutLo[q], L.InLo[q], a));
             };
             // The sign sum of the narrow member j against k, level terms
             // included.
@@ -905,7 +904,9 @@ int TCircuitEngine::ReduceCrossings() {
                 std::int16_t* ST = T16.data() + TMemberRows16::Front;
                 WideSigns16(L16.O, L16.I, L16.GT, GroupStart(j + 1), GroupEnd(m), Out16, In16,
                             L.G[j], ST);
-                const auto Sign = [](int t) { return static_cast<std::int16_t>((t > 0) - (t < 0)); };
+                const auto Sign = [](int t) {
+                    return static_cast<std::int16_t>((t > 0) - (t < 0));
+                };
                 for (auto x = L16.Irregular.size(); x-- > 0 && L16.Irregular[x] > j;) {
                     const std::size_t k = L16.Irregular[x];
                     int t = L.G[j] - L.G[k];
@@ -986,8 +987,8 @@ int TCircuitEngine::ReduceCrossings() {
                     for (const int c : UI)
                         AddRowSigns(c, L.InLo, L.InHi, j + 1, m, T.data());
                     for (auto w = L.Wide.size(); w-- > 0 && L.Wide[w] > j;)
-                        T[L.Wide[w]] =
-                            SignSum(UO, L.OutRows(w)) + SignSum(UI, L.InRows(w)) + LevelTerms(L.Wide[w]);
+                        T[L.Wide[w]] = SignSum(UO, L.OutRows(w)) + SignSum(UI, L.InRows(w)) +
+                                       LevelTerms(L.Wide[w]);
                 }
                 // Pairs (j, k) from k = m - 1 down to j + 1; only the pairs
                 // that may swap are looked at one by one.
