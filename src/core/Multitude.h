@@ -84,6 +84,9 @@ public:
     // order from members that are all different under it.
     void AppendInOrder(TMultitudeElement&& Element) { Items.push_back(std::move(Element)); }
     void Reserve(int Count) { Items.reserve(static_cast<std::size_t>(Count)); }
+    // Takes Members as the whole set: for a caller that built them in its
+    // Compare order, all different under it.
+    void AssignInOrder(std::vector<TMultitudeElement>&& Members) { Items = std::move(Members); }
     // AddKey of every position whose cell is 1 or 3 (an entered dependency).
     void AddMarked(std::span<const std::int8_t> Row);
 

@@ -139,50 +139,51 @@ inline bool MergeIntoMarkedList(TMultitude& Mul3, const TMultitude& Added, bool 
                 return false;
     std::vector<TFinishedWork> Joining = JoiningWorks(Added, MarkAsEarlier);
     // Of equal keys the first in Added's order counts, whatever its mark.
-    if (!std::is_sorted(Joining.begin(), Joining.end(), FinishedByKey))
-        std::stable_sort(Joining.begin(), Joining.end(), FinishedByKey);
+    SortRuns(Joining, FinishedByKey);
     Joining.erase(std::unique(Joining.begin(), Joining.end(),
                               [](const TFinishedWork& A, const TFinishedWork& B) {
                                   return A.Key == B.Key;
                               }),
                   Joining.end());
-    // Those already in one of the two runs stay out: one walk along both.
-    std::size_t Kept = 0;
-    for (int x = 0, y = Split; const TFinishedWork& m : Joining) {
-        while (x < Split && Mul3[x].Key < m.Key)
-            ++x;
-        while (y < n && Mul3[y].Key < m.Key)
-            ++y;
-        if ((x < Split && Mul3[x].Key == m.Key) || (y < n && Mul3[y].Key == m.Key))
-            continue;
-        Joining[Kept++] = m;
-    }
-    Joining.resize(Kept);
     Mul3.Compare = CompareValues;
-    if (Joining.empty())
-        return true;
-    std::stable_sort(Joining.begin(), Joining.end(),
-                     [](const TFinishedWork& A, const TFinishedWork& B) { return A.Value < B.Value; });
+    // Run by run: the joining works of its mark go in among its members by
+    // key, unless one of the two runs holds the key already.
     std::vector<TMultitudeElement> Merged;
-    Merged.reserve(static_cast<std::size_t>(n) + Joining.size());
-    std::size_t y = 0;
-    for (int x = 0; x <= n; ++x) {
-        // Joining members of a mark go before the first member of a higher
-        // mark or a higher key.
-        const bool End = x == n;
-        while (y < Joining.size() &&
-               (End || Joining[y].Value < Mul3[x].Value ||
-                (Joining[y].Value == Mul3[x].Value && Joining[y].Key < Mul3[x].Key))) {
-            Merged.emplace_back(Joining[y].Key, Joining[y].Value, Joining[y].Weight);
-            ++y;
+    bool Joined = false;
+    for (int Mark = 0; Mark < 2; ++Mark) {
+        const int Begin = Mark == 0 ? 0 : Split;
+        const int End = Mark == 0 ? Split : n;
+        const int OtherBegin = Mark == 0 ? Split : 0;
+        const int OtherEnd = Mark == 0 ? n : Split;
+        int x = Begin;
+        int y = OtherBegin;
+        for (const TFinishedWork& m : Joining) {
+            if (m.Value != Mark)
+                continue;
+            while (x < End && Mul3[x].Key < m.Key) {
+                if (Joined)
+                    Merged.emplace_back(Mul3[x].Key, Mul3[x].Value, Mul3[x].Weight);
+                ++x;
+            }
+            while (y < OtherEnd && Mul3[y].Key < m.Key)
+                ++y;
+            if ((x < End && Mul3[x].Key == m.Key) || (y < OtherEnd && Mul3[y].Key == m.Key))
+                continue;
+            if (!Joined) {
+                // The first work that joins: what came before it is copied.
+                Joined = true;
+                Merged.reserve(static_cast<std::size_t>(n) + Joining.size());
+                for (int z = 0; z < x; ++z)
+                    Merged.emplace_back(Mul3[z].Key, Mul3[z].Value, Mul3[z].Weight);
+            }
+            Merged.emplace_back(m.Key, m.Value, m.Weight);
         }
-        if (!End)
-            Merged.emplace_back(Mul3[x].Key, Mul3[x].Value, Mul3[x].Weight);
+        if (Joined)
+            for (; x < End; ++x)
+                Merged.emplace_back(Mul3[x].Key, Mul3[x].Value, Mul3[x].Weight);
     }
-    Mul3.Clear();
-    Mul3.Reserve(static_cast<int>(Merged.size()));
-    for (TMultitudeElement& m : Merged)
-        Mul3.AppendInOrder(std::move(m));
+    if (Joined)
+        Mul3.AssignInOrder(std::move(Merged));
     return true;
 }
 
