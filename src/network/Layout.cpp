@@ -370,6 +370,8 @@ struct TMemberRows16 {
 // every pass.
 struct TLevelRows16 {
     std::int16_t *O, *I, *GT, *R, *F;
+    // -1 for the wide members and the narrow ones without a row on a side.
+    const std::int16_t* Special;
     // The narrow members without a row on some side, in position order,
     // whose GT depends on whether the member being decided has that row.
     std::span<const std::size_t> Irregular;
@@ -522,57 +524,62 @@ KORVANT_AVX2 std::size_t LastCandidate16Wide(const TLevelRows16& L, const TNarro
 
 #endif
 
-// T[k] for k in [Begin, End): the sign sums of a wide member with the rows
-// Out and In and the level term g against the narrow members k that have a
-// row on both sides, level terms included (every member having its level
-// object). The entries of the other members are computed and not used.
-KORVANT_WIDE_VECTORS
-void WideSigns16(const std::int16_t* __restrict O, const std::int16_t* __restrict I,
-                 const std::int16_t* __restrict GT, std::size_t Begin, std::size_t End,
-                 std::span<const std::int16_t> Out, std::span<const std::int16_t> In, int g,
-                 std::int16_t* __restrict T) {
-    for (std::size_t k = Begin; k < End; ++k)
-        T[k] = static_cast<std::int16_t>(g - GT[k]);
-    for (const std::int16_t c : Out)
-        for (std::size_t k = Begin; k < End; ++k)
-            T[k] = static_cast<std::int16_t>(T[k] + (c > O[k]) - (c < O[k]));
-    for (const std::int16_t c : In)
-        for (std::size_t k = Begin; k < End; ++k)
-            T[k] = static_cast<std::int16_t>(T[k] + (c > I[k]) - (c < I[k]));
+// Sixteen 16-bit lanes; two SSE2 registers where AVX2 is missing.
+using TLanes16 = short __attribute__((vector_size(32)));
+
+// Filled through a reference: a vector passed by value would take another
+// calling convention where AVX2 is on.
+inline void LoadLanes(TLanes16& v, const std::int16_t* p) {
+    std::memcpy(&v, p, sizeof v);
 }
 
-// LastCandidate on 16-bit rows R and sign sums T, eight at a time; both
-// arrays may be read from Front entries below position 0.
-std::size_t LastCandidateT16(int a, const std::int16_t* R, const std::int16_t* T, std::size_t First,
-                             std::size_t Top) {
+// The highest k in [First, Top) whose pair with a wide member u may swap, or
+// Top when none may; First >= 1, every member having its level object. u
+// has the rows Out and In, the level term g and the row a; the sign sum
+// against a narrow member k with a row on both sides is computed here, for
+// the others (Special[k] = -1) it is Given[k]. As in LastCandidate, a pair
+// may swap when its sum is zero or its crossing gain positive. The sum of
+// the pair found is left in Sum.
+KORVANT_WIDE_VECTORS
+std::size_t WideCandidate16(const TLevelRows16& L, std::span<const std::int16_t> Out,
+                            std::span<const std::int16_t> In, int g, int a,
+                            const std::int16_t* Given, std::size_t First, std::size_t Top,
+                            int& Sum) {
+    constexpr int Lanes = 16;
+    const TLanes16 Lane = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
+    const TLanes16 Zero = {};
     std::size_t k = Top;
-#if defined(__SSE2__)
-    const __m128i A = _mm_set1_epi16(static_cast<short>(a));
-    const __m128i Zero = _mm_setzero_si128();
     while (k > First) {
-        const std::ptrdiff_t At = static_cast<std::ptrdiff_t>(k) - 8;
-        const __m128i t = _mm_loadu_si128(reinterpret_cast<const __m128i*>(T + At));
-        const __m128i Below =
-            _mm_cmpgt_epi16(A, _mm_loadu_si128(reinterpret_cast<const __m128i*>(R + At)));
-        const __m128i Candidate =
-            _mm_or_si128(_mm_cmpeq_epi16(t, Zero),
-                         _mm_cmpgt_epi16(_mm_sub_epi16(_mm_xor_si128(t, Below), Below), Zero));
-        unsigned Mask = static_cast<unsigned>(_mm_movemask_epi8(Candidate));
-        if (k < First + 8)
-            Mask &= ~((1u << (2 * (First + 8 - k))) - 1);
-        if (Mask != 0)
-            return k - 8 + static_cast<std::size_t>(31 - std::countl_zero(Mask)) / 2;
-        k = k < First + 8 ? First : k - 8;
+        // Positions k - 16 .. k - 1; the ones below First are masked off.
+        const std::ptrdiff_t At = static_cast<std::ptrdiff_t>(k) - Lanes;
+        TLanes16 O, I, GT, R, Special, Known;
+        LoadLanes(O, L.O + At);
+        LoadLanes(I, L.I + At);
+        LoadLanes(GT, L.GT + At);
+        LoadLanes(R, L.R + At);
+        LoadLanes(Special, L.Special + At);
+        LoadLanes(Known, Given + At);
+        TLanes16 T = static_cast<short>(g) - GT;
+        // sign(c - x) = (c < x) - (c > x), the comparisons giving -1.
+        for (const short c : Out)
+            T += (c < O) - (c > O);
+        for (const short c : In)
+            T += (c < I) - (c > I);
+        T = (Special & Known) | (~Special & T);
+        const TLanes16 Below = R < static_cast<short>(a);
+        const TLanes16 Candidate = ((((T ^ Below) - Below) > Zero) | (T == Zero)) &
+                                   (Lane + static_cast<short>(At) >= static_cast<short>(First));
+        std::uint64_t Words[4];
+        std::memcpy(Words, &Candidate, sizeof Words);
+        for (int w = 3; w >= 0; --w)
+            if (Words[w] != 0) {
+                const int Found = w * 4 + (63 - std::countl_zero(Words[w])) / 16;
+                Sum = T[Found];
+                return static_cast<std::size_t>(At + Found);
+            }
+        k = k < First + Lanes ? First : k - Lanes;
     }
     return Top;
-#else
-    while (k > First) {
-        --k;
-        if (T[k] == 0 || (R[k] > a) == (T[k] > 0))
-            return k;
-    }
-    return Top;
-#endif
 }
 
 std::atomic<bool> WideVectorsAllowed{true};
@@ -727,6 +734,13 @@ int TCircuitEngine::ReduceCrossings() {
     }
     TMemberRows16 MR16;
     MR16.Resize(MemberCount);
+    std::vector<std::int16_t> Special16(TMemberRows16::Front + MemberCount + TMemberRows16::Front);
+    for (std::size_t l = 0; l + 1 < LevelBegin.size(); ++l) {
+        for (std::size_t w = WideBegin[l]; w < WideBegin[l + 1]; ++w)
+            Special16[TMemberRows16::Front + LevelBegin[l] + WidePositions[w]] = -1;
+        for (std::size_t x = IrregularBegin[l]; x < IrregularBegin[l + 1]; ++x)
+            Special16[TMemberRows16::Front + LevelBegin[l] + IrregularPositions[x]] = -1;
+    }
     for (std::size_t y = 0; y < MemberCount; ++y)
         *TMemberRows16::At(MR16.R, y) = static_cast<std::int16_t>(N.Y[y]);
 
@@ -851,6 +865,7 @@ int TCircuitEngine::ReduceCrossings() {
                 L16.GT = TMemberRows16::At(MR16.GT, Base);
                 L16.R = TMemberRows16::At(MR16.R, Base);
                 L16.F = TMemberRows16::At(MR16.F, Base);
+                L16.Special = Special16.data() + TMemberRows16::Front + Base;
                 L16.Irregular = {IrregularPositions.data() + IrregularBegin[l],
                                  IrregularPositions.data() + IrregularBegin[l + 1]};
                 // GT of the wide member Wide[w] for the narrow member j:
@@ -902,8 +917,6 @@ int TCircuitEngine::ReduceCrossings() {
                 In16.assign(UI.begin(), UI.end());
                 T16.resize(TMemberRows16::Front + m + Group);
                 std::int16_t* ST = T16.data() + TMemberRows16::Front;
-                WideSigns16(L16.O, L16.I, L16.GT, GroupStart(j + 1), GroupEnd(m), Out16, In16,
-                            L.G[j], ST);
                 const auto Sign = [](int t) {
                     return static_cast<std::int16_t>((t > 0) - (t < 0));
                 };
@@ -923,12 +936,14 @@ int TCircuitEngine::ReduceCrossings() {
                 }
                 for (std::size_t Top = m;;) {
                     const int a = Rows[j];
-                    const std::size_t q = LastCandidateT16(a, L16.R, ST, j + 1, Top);
+                    int Sum = 0;
+                    const std::size_t q =
+                        WideCandidate16(L16, Out16, In16, L.G[j], a, ST, j + 1, Top, Sum);
                     if (q == Top)
                         break;
                     Top = q;
                     const int b = Rows[q];
-                    if (Swaps(j, q, a, b, ST[q]))
+                    if (Swaps(j, q, a, b, Sum))
                         SwapRows(j, q, a, b);
                 }
             };
