@@ -859,6 +859,39 @@ int TCircuitEngine::ReduceCrossings() {
                     (nUO * SumOut(q) - nVO * SumOut(j) + nUI * SumIn(q) - nVI * SumIn(j));
                 return Distance > 0;
             };
+            // Swaps for two narrow members of a level where every member has
+            // its level object, without the neighbour lists.
+            const auto NarrowSwaps = [&](std::size_t j, std::size_t q, int a, int b) {
+                const int oU = L.OutLo[j];
+                const int iU = L.InLo[j];
+                const int oV = L.OutLo[q];
+                const int iV = L.InLo[q];
+                int T = L.G[j] - L.G[q];
+                if (oU != MissingLo)
+                    T += (oU > oV) - (oU < L.OutHi[q]);
+                if (iU != MissingLo)
+                    T += (iU > iV) - (iU < L.InHi[q]);
+                if (T != 0)
+                    return (b > a) == (T > 0);
+                const int nUO = oU != MissingLo;
+                const int nUI = (iU != MissingLo) + 1;
+                const int nVO = oV != MissingLo;
+                const int nVI = (iV != MissingLo) + 1;
+                // The level object's row M is on the in-side of both.
+                const int Straight = -nVO * (oU == a) - nUO * (oV == b) + nUO * (oV == a) +
+                                     nVO * (oU == b) - nVI * ((iU == a) + (M == a)) -
+                                     nUI * ((iV == b) + (M == b)) + nUI * ((iV == a) + (M == a)) +
+                                     nVI * ((iU == b) + (M == b));
+                if (Straight != 0)
+                    return Straight > 0;
+                const long long SUO = nUO ? oU : 0;
+                const long long SVO = nVO ? oV : 0;
+                const long long SUI = (iU != MissingLo ? iU : 0) + static_cast<long long>(M);
+                const long long SVI = (iV != MissingLo ? iV : 0) + static_cast<long long>(M);
+                const long long Distance = 2 * static_cast<long long>(a - b) *
+                                           (nUO * SVO - nVO * SUO + nUI * SVI - nVI * SUI);
+                return Distance > 0;
+            };
             if (Short) {
                 L16.O = TMemberRows16::At(MR16.O, Base);
                 L16.I = TMemberRows16::At(MR16.I, Base);
@@ -972,7 +1005,8 @@ int TCircuitEngine::ReduceCrossings() {
                         Top = q;
                         const int a = Rows[j];
                         const int b = Rows[q];
-                        if (Swaps(j, q, a, b, NarrowAgainst(j, q))) {
+                        if (L.WideOf[q] < 0 ? NarrowSwaps(j, q, a, b)
+                                            : Swaps(j, q, a, b, NarrowAgainst(j, q))) {
                             SwapRows(j, q, a, b);
                             U.a = b;
                         }
