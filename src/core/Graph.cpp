@@ -180,32 +180,6 @@ std::optional<std::vector<int>> LevelOrder(const TIndexedGraph& G) {
     return Order;
 }
 
-// One bit per row position.
-class TBitRows {
-public:
-    TBitRows(int Rows, int Columns)
-        : Words(static_cast<std::size_t>(Columns + 63) / 64),
-          Bits(static_cast<std::size_t>(Rows) * Words, 0) {}
-
-    std::uint64_t* Row(int r) { return Bits.data() + static_cast<std::size_t>(r) * Words; }
-    const std::uint64_t* Row(int r) const {
-        return Bits.data() + static_cast<std::size_t>(r) * Words;
-    }
-    std::size_t WordCount() const { return Words; }
-
-private:
-    std::size_t Words;
-    std::vector<std::uint64_t> Bits;
-};
-
-bool Test(const std::uint64_t* Row, int Bit) {
-    return (Row[static_cast<std::size_t>(Bit) / 64] >> (static_cast<unsigned>(Bit) % 64)) & 1u;
-}
-
-void Set(std::uint64_t* Row, int Bit) {
-    Row[static_cast<std::size_t>(Bit) / 64] |= std::uint64_t{1} << (static_cast<unsigned>(Bit) % 64);
-}
-
 // A graph with the rows' keys and, in each row, the keys of the set bits:
 // both in ascending order, as Transpose would leave them.
 std::unique_ptr<TGraph> GraphOfBits(const TMultitude& Rows, const TBitRows& Bits) {
@@ -249,7 +223,7 @@ std::optional<TLevelNumbering> TGraph::NumberLevels() const {
     return TLevelNumbering{std::move(Numbered), std::move(Replacements)};
 }
 
-std::optional<TClosureReduction> TGraph::CloseAndReduce() const {
+std::optional<TClosureBits> TGraph::CloseAndReduceBits() const {
     const int n = Rows.Count();
     if (n <= 1) {
         // Without a level numbering a single row is taken as it stands: a
@@ -259,8 +233,7 @@ std::optional<TClosureReduction> TGraph::CloseAndReduce() const {
                 for (const TMultitudeElement& s : *Row.Subset)
                     if (s.Key != Row.Key)
                         RaiseFault(Msg::TransposeRowMissing);
-        const TBitRows None(n, n);
-        return TClosureReduction{GraphOfBits(Rows, None), GraphOfBits(Rows, None)};
+        return TClosureBits{TBitRows(n, n), TBitRows(n, n)};
     }
     const TIndexedGraph G = IndexRows(Rows);
     const auto Order = LevelOrder(G);
@@ -270,24 +243,30 @@ std::optional<TClosureReduction> TGraph::CloseAndReduce() const {
     // In level order every successor of a row is numbered before the row, so
     // its closure is complete when it is united in. An arc belongs to the
     // reduction when no other successor reaches its end.
-    TBitRows Closure(n, n);
-    TBitRows Reduction(n, n);
-    const std::size_t Words = Closure.WordCount();
+    TClosureBits Result{TBitRows(n, n), TBitRows(n, n)};
+    const std::size_t Words = Result.Closure.WordCount();
     for (int u : *Order) {
-        std::uint64_t* C = Closure.Row(u);
+        std::uint64_t* C = Result.Closure.Row(u);
         const auto& Out = G.Successors[static_cast<std::size_t>(u)];
         for (int v : Out) {
-            const std::uint64_t* CV = Closure.Row(v);
+            const std::uint64_t* CV = Result.Closure.Row(v);
             for (std::size_t w = 0; w < Words; ++w)
                 C[w] |= CV[w];
         }
         // C holds what the successors reach, not yet the successors.
-        std::uint64_t* R = Reduction.Row(u);
+        std::uint64_t* R = Result.Reduction.Row(u);
         for (int v : Out)
-            if (!Test(C, v))
-                Set(R, v);
+            if (!TBitRows::Test(C, v))
+                TBitRows::Set(R, v);
         for (int v : Out)
-            Set(C, v);
+            TBitRows::Set(C, v);
     }
-    return TClosureReduction{GraphOfBits(Rows, Closure), GraphOfBits(Rows, Reduction)};
+    return Result;
+}
+
+std::optional<TClosureReduction> TGraph::CloseAndReduce() const {
+    auto Bits = CloseAndReduceBits();
+    if (!Bits)
+        return std::nullopt;
+    return TClosureReduction{GraphOfBits(Rows, Bits->Closure), GraphOfBits(Rows, Bits->Reduction)};
 }

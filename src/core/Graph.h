@@ -6,8 +6,10 @@
 
 #include "core/Multitude.h"
 
+#include <cstdint>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class TGraph;
 
@@ -16,6 +18,39 @@ class TGraph;
 struct TLevelNumbering {
     std::unique_ptr<TGraph> Numbered;
     std::unique_ptr<TMultitude> Replacements;
+};
+
+// One bit per column in every row, rows and columns numbered by position.
+class TBitRows {
+public:
+    TBitRows(int Rows, int Columns)
+        : Words(static_cast<std::size_t>(Columns + 63) / 64),
+          Bits(static_cast<std::size_t>(Rows) * Words, 0) {}
+
+    std::uint64_t* Row(int r) { return Bits.data() + static_cast<std::size_t>(r) * Words; }
+    const std::uint64_t* Row(int r) const {
+        return Bits.data() + static_cast<std::size_t>(r) * Words;
+    }
+    std::size_t WordCount() const { return Words; }
+
+    static bool Test(const std::uint64_t* Row, int Bit) {
+        return (Row[static_cast<std::size_t>(Bit) / 64] >> (static_cast<unsigned>(Bit) % 64)) & 1u;
+    }
+    static void Set(std::uint64_t* Row, int Bit) {
+        Row[static_cast<std::size_t>(Bit) / 64] |= std::uint64_t{1}
+                                                   << (static_cast<unsigned>(Bit) % 64);
+    }
+
+private:
+    std::size_t Words;
+    std::vector<std::uint64_t> Bits;
+};
+
+// CloseAndReduce as bit rows, by row position: bit v of row u of Closure
+// says that the vertex of row v is reachable from the vertex of row u.
+struct TClosureBits {
+    TBitRows Closure;
+    TBitRows Reduction;
 };
 
 // Result of CloseAndReduce: for every vertex all vertices reachable from it,
@@ -53,4 +88,6 @@ public:
     // contour: nothing is handed out.
     std::optional<TLevelNumbering> NumberLevels() const;
     std::optional<TClosureReduction> CloseAndReduce() const;
+    // The same by row position, without building the two graphs.
+    std::optional<TClosureBits> CloseAndReduceBits() const;
 };

@@ -4,6 +4,8 @@
 #include "messages/InternalFault.h"
 #include "model/Messenger.h"
 
+#include <bit>
+
 TWorkList::~TWorkList() {
     // Nothing is announced while the list is torn down.
     Updating = true;
@@ -81,46 +83,37 @@ void TWorkList::BuildGraph() {
 
 void TWorkList::RecalcLinks() {
     BuildGraph();
-    auto Result = Graph.CloseAndReduce();
+    const auto Result = Graph.CloseAndReduceBits();
     HasContour = !Result;
     if (!Result) {
         FileError(Msg::Contour);
         return;
     }
+    // The graph's rows are the works in order, so positions are work
+    // indices. Cell (i, j) is forbidden when j is i or reaches i, direct when
+    // the arc i -> j is in the reduction, implied when j is reachable from i
+    // otherwise, and then redundant when it was entered (an odd positive
+    // value: a damaged file may hold 5); every other cell is free.
     const int n = Count();
-    const auto Cell = [this](int i, int j) -> std::int8_t& {
-        return Works[static_cast<std::size_t>(i)]->Links[static_cast<std::size_t>(j)];
-    };
-
-    // The entered cells are remembered, then every cell is cleared.
-    TGraph Entered;
+    TBitRows Reaching(n, n);
     for (int i = 0; i < n; ++i) {
-        TMultitudeElement Scratch(i);
-        Scratch.Subset = std::make_unique<TMultitude>();
+        const std::uint64_t* C = Result->Closure.Row(i);
+        for (std::size_t w = 0; w < Result->Closure.WordCount(); ++w)
+            for (std::uint64_t Word = C[w]; Word != 0; Word &= Word - 1)
+                TBitRows::Set(Reaching.Row(static_cast<int>(w * 64) + std::countr_zero(Word)), i);
+    }
+    for (int i = 0; i < n; ++i) {
+        std::int8_t* Links = Works[static_cast<std::size_t>(i)]->Links.data();
+        const std::uint64_t* C = Result->Closure.Row(i);
+        const std::uint64_t* R = Result->Reduction.Row(i);
+        const std::uint64_t* F = Reaching.Row(i);
         for (int j = 0; j < n; ++j) {
-            const std::int8_t v = Cell(i, j);
-            // Odd positive values count as entered: a damaged file may hold 5.
-            if (v > 0 && (v % 2) == 1)
-                Scratch.Subset->AddKey(j);
-            Cell(i, j) = LinkFree;
+            const std::int8_t v = Links[j];
+            const bool Entered = v > 0 && (v % 2) == 1;
+            Links[j] = j == i || TBitRows::Test(F, j) ? LinkForbidden
+                       : TBitRows::Test(R, j)         ? LinkDirect
+                       : TBitRows::Test(C, j)         ? (Entered ? LinkRedundant : LinkImplied)
+                                                      : LinkFree;
         }
-        if (!Scratch.Subset->Empty())
-            Entered.Rows.Add(std::move(Scratch));
-        Cell(i, i) = LinkForbidden;
     }
-
-    const TGraph& Closure = *Result->Closure;
-    const TGraph& Reduction = *Result->Reduction;
-    for (int i = 0; i < n; ++i) {
-        for (const TMultitudeElement& k : *Closure.Rows[i].Subset) {
-            Cell(i, k.Key) = LinkImplied;
-            Cell(k.Key, i) = LinkForbidden;
-        }
-        for (const TMultitudeElement& k : *Reduction.Rows[i].Subset)
-            Cell(i, k.Key) = LinkDirect;
-    }
-    for (const TMultitudeElement& Row : Entered.Rows)
-        for (const TMultitudeElement& k : *Row.Subset)
-            if (Cell(Row.Key, k.Key) == LinkImplied)
-                Cell(Row.Key, k.Key) = LinkRedundant;
 }
