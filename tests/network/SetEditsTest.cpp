@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <tuple>
 #include <vector>
@@ -110,6 +111,36 @@ TEST(FinishedWorks, MergingByInsertionEqualsMergingBySorting) {
     // Both paths were taken often.
     EXPECT_GT(Inserted, 400);
     EXPECT_LT(Inserted, 2900);
+}
+
+// The lists merged at an event are mostly lists of finished works
+// themselves, or sets of works in key order: the walk reads those in place.
+TEST(FinishedWorks, MergingListsOfFinishedWorksEqualsMergingBySorting) {
+    std::mt19937 Random(20261209);
+    for (int Case = 0; Case < 3000; ++Case) {
+        const auto List = RandomList(Random, static_cast<int>(Random() % 8));
+        auto Added = RandomList(Random, static_cast<int>(Random() % 8));
+        // Now and then one run only, in key order, with any marks.
+        if (Random() % 4 == 0) {
+            std::sort(Added.begin(), Added.end(),
+                      [](const TSpec& A, const TSpec& B) { return A.Key < B.Key; });
+            Added.erase(std::unique(Added.begin(), Added.end(),
+                                    [](const TSpec& A, const TSpec& B) { return A.Key == B.Key; }),
+                        Added.end());
+        }
+        const bool MarkAsEarlier = Random() % 2 == 0;
+        TMultitude Fast;
+        TMultitude Sorted;
+        TMultitude Joining;
+        Fill(Fast, List, CompareValues);
+        Fill(Sorted, List, CompareValues);
+        Fill(Joining, Added, CompareKeys);
+        if (!SetEdits::MergeIntoMarkedList(Fast, Joining, MarkAsEarlier))
+            SetEdits::MergeFinishedBySorting(Fast, Joining, MarkAsEarlier);
+        SetEdits::MergeFinishedBySorting(Sorted, Joining, MarkAsEarlier);
+        ASSERT_EQ(Contents(Fast), Contents(Sorted)) << "case " << Case;
+        ASSERT_EQ(Fast.Compare, Sorted.Compare) << "case " << Case;
+    }
 }
 
 TEST(FinishedWorks, AListTheSearchCannotReadIsLeftAsItWas) {
