@@ -479,9 +479,40 @@ KORVANT_AVX2 inline __m256i SignWide(__m256i x, __m256i y) {
                             _mm256_set1_epi16(-1));
 }
 
-KORVANT_AVX2 std::size_t LastCandidate16Wide(const TLevelRows16& L, const TNarrowMember& U,
-                                             std::size_t First, std::size_t Top) {
-    std::size_t k = Top;
+// One group of sixteen positions At .. At + 15 for LastCandidate16Wide: the
+// candidates' byte mask. Both, when u has a row on each side, leaves out the
+// masks of missing rows.
+template <bool Both>
+KORVANT_AVX2 inline std::uint32_t Candidates16Wide(const TLevelRows16& L, std::ptrdiff_t At,
+                                                   __m256i A, __m256i O, __m256i I, __m256i MO,
+                                                   __m256i MI, __m256i G, __m256i S) {
+    const __m256i Zero = _mm256_setzero_si256();
+    const __m256i Ok = Load16Wide(L.O, At);
+    const __m256i Ik = Load16Wide(L.I, At);
+    const __m256i SO = SignWide(O, Ok);
+    const __m256i SI = SignWide(I, Ik);
+    const __m256i T =
+        _mm256_add_epi16(Both ? _mm256_add_epi16(SO, SI)
+                              : _mm256_add_epi16(_mm256_and_si256(MO, SO), _mm256_and_si256(MI, SI)),
+                         _mm256_sub_epi16(G, Load16Wide(L.GT, At)));
+    const __m256i R = Load16Wide(L.R, At);
+    const __m256i Below = _mm256_cmpgt_epi16(A, R);
+    const __m256i Cross =
+        _mm256_cmpgt_epi16(_mm256_sub_epi16(_mm256_xor_si256(T, Below), Below), Zero);
+    const __m256i TZero = _mm256_cmpeq_epi16(T, Zero);
+    const __m256i Coincide =
+        _mm256_or_si256(_mm256_or_si256(_mm256_cmpeq_epi16(Ok, A), _mm256_cmpeq_epi16(Ik, A)),
+                        _mm256_or_si256(_mm256_cmpeq_epi16(R, O), _mm256_cmpeq_epi16(R, I)));
+    const __m256i NotNegative =
+        _mm256_cmpeq_epi16(_mm256_and_si256(Load16Wide(L.F, At), S), Zero);
+    const __m256i Candidate =
+        _mm256_or_si256(Cross, _mm256_and_si256(TZero, _mm256_or_si256(Coincide, NotNegative)));
+    return static_cast<std::uint32_t>(_mm256_movemask_epi8(Candidate));
+}
+
+template <bool Both>
+KORVANT_AVX2 std::size_t LastCandidate16WideOf(const TLevelRows16& L, const TNarrowMember& U,
+                                               std::size_t First, std::size_t Top) {
     const int o = U.o == MissingLo ? TMemberRows16::Filler : U.o;
     const int i = U.i == MissingLo ? TMemberRows16::Filler : U.i;
     const __m256i A = _mm256_set1_epi16(static_cast<short>(U.a));
@@ -491,34 +522,27 @@ KORVANT_AVX2 std::size_t LastCandidate16Wide(const TLevelRows16& L, const TNarro
     const __m256i MI = _mm256_set1_epi16(U.i == MissingLo ? 0 : -1);
     const __m256i G = _mm256_set1_epi16(static_cast<short>(U.g));
     const __m256i S = _mm256_set1_epi16(static_cast<short>(U.Negative()));
-    const __m256i Zero = _mm256_setzero_si256();
-    while (k > First) {
-        const std::ptrdiff_t At = static_cast<std::ptrdiff_t>(k) - 16;
-        const __m256i Ok = Load16Wide(L.O, At);
-        const __m256i Ik = Load16Wide(L.I, At);
-        const __m256i T = _mm256_add_epi16(_mm256_add_epi16(_mm256_and_si256(MO, SignWide(O, Ok)),
-                                                            _mm256_and_si256(MI, SignWide(I, Ik))),
-                                           _mm256_sub_epi16(G, Load16Wide(L.GT, At)));
-        const __m256i R = Load16Wide(L.R, At);
-        const __m256i Below = _mm256_cmpgt_epi16(A, R);
-        const __m256i Cross =
-            _mm256_cmpgt_epi16(_mm256_sub_epi16(_mm256_xor_si256(T, Below), Below), Zero);
-        const __m256i TZero = _mm256_cmpeq_epi16(T, Zero);
-        const __m256i Coincide = _mm256_or_si256(
-            _mm256_or_si256(_mm256_cmpeq_epi16(Ok, A), _mm256_cmpeq_epi16(Ik, A)),
-            _mm256_or_si256(_mm256_cmpeq_epi16(R, O), _mm256_cmpeq_epi16(R, I)));
-        const __m256i NotNegative =
-            _mm256_cmpeq_epi16(_mm256_and_si256(Load16Wide(L.F, At), S), Zero);
-        const __m256i Candidate = _mm256_or_si256(
-            Cross, _mm256_and_si256(TZero, _mm256_or_si256(Coincide, NotNegative)));
-        std::uint32_t Mask = static_cast<std::uint32_t>(_mm256_movemask_epi8(Candidate));
-        if (k < First + 16)
-            Mask &= ~((std::uint32_t{1} << (2 * (First + 16 - k))) - 1);
+    std::size_t k = Top;
+    // Whole groups above First first, then the last one, masked below First.
+    for (; k >= First + 16; k -= 16)
+        if (const std::uint32_t Mask = Candidates16Wide<Both>(
+                L, static_cast<std::ptrdiff_t>(k) - 16, A, O, I, MO, MI, G, S);
+            Mask != 0)
+            return k - 16 + static_cast<std::size_t>(31 - std::countl_zero(Mask)) / 2;
+    if (k > First) {
+        std::uint32_t Mask = Candidates16Wide<Both>(L, static_cast<std::ptrdiff_t>(k) - 16, A, O,
+                                                    I, MO, MI, G, S);
+        Mask &= ~((std::uint32_t{1} << (2 * (First + 16 - k))) - 1);
         if (Mask != 0)
             return k - 16 + static_cast<std::size_t>(31 - std::countl_zero(Mask)) / 2;
-        k = k < First + 16 ? First : k - 16;
     }
     return Top;
+}
+
+KORVANT_AVX2 std::size_t LastCandidate16Wide(const TLevelRows16& L, const TNarrowMember& U,
+                                             std::size_t First, std::size_t Top) {
+    return U.o != MissingLo && U.i != MissingLo ? LastCandidate16WideOf<true>(L, U, First, Top)
+                                                : LastCandidate16WideOf<false>(L, U, First, Top);
 }
 #undef KORVANT_AVX2
 
