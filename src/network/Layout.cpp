@@ -491,10 +491,10 @@ KORVANT_AVX2 inline std::uint32_t Candidates16Wide(const TLevelRows16& L, std::p
     const __m256i Ik = Load16Wide(L.I, At);
     const __m256i SO = SignWide(O, Ok);
     const __m256i SI = SignWide(I, Ik);
-    const __m256i T =
-        _mm256_add_epi16(Both ? _mm256_add_epi16(SO, SI)
-                              : _mm256_add_epi16(_mm256_and_si256(MO, SO), _mm256_and_si256(MI, SI)),
-                         _mm256_sub_epi16(G, Load16Wide(L.GT, At)));
+    const __m256i T = _mm256_add_epi16(
+        Both ? _mm256_add_epi16(SO, SI)
+             : _mm256_add_epi16(_mm256_and_si256(MO, SO), _mm256_and_si256(MI, SI)),
+        _mm256_sub_epi16(G, Load16Wide(L.GT, At)));
     const __m256i R = Load16Wide(L.R, At);
     const __m256i Below = _mm256_cmpgt_epi16(A, R);
     const __m256i Cross =
@@ -503,8 +503,7 @@ KORVANT_AVX2 inline std::uint32_t Candidates16Wide(const TLevelRows16& L, std::p
     const __m256i Coincide =
         _mm256_or_si256(_mm256_or_si256(_mm256_cmpeq_epi16(Ok, A), _mm256_cmpeq_epi16(Ik, A)),
                         _mm256_or_si256(_mm256_cmpeq_epi16(R, O), _mm256_cmpeq_epi16(R, I)));
-    const __m256i NotNegative =
-        _mm256_cmpeq_epi16(_mm256_and_si256(Load16Wide(L.F, At), S), Zero);
+    const __m256i NotNegative = _mm256_cmpeq_epi16(_mm256_and_si256(Load16Wide(L.F, At), S), Zero);
     const __m256i Candidate =
         _mm256_or_si256(Cross, _mm256_and_si256(TZero, _mm256_or_si256(Coincide, NotNegative)));
     return static_cast<std::uint32_t>(_mm256_movemask_epi8(Candidate));
@@ -530,8 +529,8 @@ KORVANT_AVX2 std::size_t LastCandidate16WideOf(const TLevelRows16& L, const TNar
             Mask != 0)
             return k - 16 + static_cast<std::size_t>(31 - std::countl_zero(Mask)) / 2;
     if (k > First) {
-        std::uint32_t Mask = Candidates16Wide<Both>(L, static_cast<std::ptrdiff_t>(k) - 16, A, O,
-                                                    I, MO, MI, G, S);
+        std::uint32_t Mask =
+            Candidates16Wide<Both>(L, static_cast<std::ptrdiff_t>(k) - 16, A, O, I, MO, MI, G, S);
         Mask &= ~((std::uint32_t{1} << (2 * (First + 16 - k))) - 1);
         if (Mask != 0)
             return k - 16 + static_cast<std::size_t>(31 - std::countl_zero(Mask)) / 2;
