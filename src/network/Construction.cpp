@@ -51,58 +51,58 @@ bool PlainKeys(const TMultitude& Set) {
     return true;
 }
 
-// The rows of Closure in the order of a stable sort with CompareSubset, for
-// rows whose sets are all ordered by key (as the closure gives them): the
-// keys are laid out one row after another and compared there, not member by
-// member through the sets. The rows share long runs of early works, so the
-// comparisons read far. Null, with Closure untouched, for any other rows.
-std::unique_ptr<TGraph> SortedByKeyLists(TGraph& Closure) {
-    const int n = Closure.Rows.Count();
-    std::vector<std::int32_t> Keys;
-    std::vector<std::size_t> Begin{0};
-    Begin.reserve(static_cast<std::size_t>(n) + 1);
-    for (const TMultitudeElement& Row : Closure.Rows) {
-        if (!Row.Subset || Row.Subset->Compare != CompareKeys)
-            return nullptr;
-        for (const TMultitudeElement& m : *Row.Subset)
-            Keys.push_back(m.Key);
-        Begin.push_back(Keys.size());
+// The closure of Rows as a graph whose rows are in the order of a stable
+// sort with CompareSubset: sets compare as their ascending key lists, and
+// the first key in which two lists differ is the lowest bit in which their
+// bit rows differ. The list that holds that key is the smaller one unless
+// the other list ends before it (is the beginning of the first).
+std::unique_ptr<TGraph> SortedClosure(const TMultitude& Rows, const TBitRows& Bits) {
+    const int n = Rows.Count();
+    const std::size_t Words = Bits.WordCount();
+    // One past the highest bit of each row, 0 for an empty row.
+    std::vector<std::size_t> End(static_cast<std::size_t>(n), 0);
+    for (int u = 0; u < n; ++u) {
+        const std::uint64_t* R = Bits.Row(u);
+        for (std::size_t w = Words; w-- > 0;)
+            if (R[w] != 0) {
+                End[static_cast<std::size_t>(u)] = w * 64 + 64 - std::countl_zero(R[w]);
+                break;
+            }
     }
+    const auto Less = [&](int a, int b) {
+        const std::uint64_t* A = Bits.Row(a);
+        const std::uint64_t* B = Bits.Row(b);
+        for (std::size_t w = 0; w < Words; ++w)
+            if (const std::uint64_t Differ = A[w] ^ B[w]; Differ != 0) {
+                const std::size_t Bit = w * 64 + std::countr_zero(Differ);
+                const bool InA = (A[w] & (Differ & -Differ)) != 0;
+                // The row without the key is smaller only where it ends.
+                const std::size_t OtherEnd = End[static_cast<std::size_t>(InA ? b : a)];
+                return InA ? OtherEnd > Bit : OtherEnd <= Bit;
+            }
+        return false;
+    };
     std::vector<int> Order(static_cast<std::size_t>(n));
     for (int i = 0; i < n; ++i)
         Order[static_cast<std::size_t>(i)] = i;
-    // CompareSubset for sets ordered by key: the first differing key
-    // decides, and a set that is the beginning of another comes first.
-    const auto Less = [&](int a, int b) {
-        const std::int32_t* A = Keys.data() + Begin[static_cast<std::size_t>(a)];
-        const std::int32_t* B = Keys.data() + Begin[static_cast<std::size_t>(b)];
-        const std::size_t nA =
-            Begin[static_cast<std::size_t>(a) + 1] - Begin[static_cast<std::size_t>(a)];
-        const std::size_t nB =
-            Begin[static_cast<std::size_t>(b) + 1] - Begin[static_cast<std::size_t>(b)];
-        const std::size_t Common = std::min(nA, nB);
-        // Equal prefixes pass two keys at a time.
-        std::size_t i = 0;
-        while (i + 2 <= Common) {
-            std::uint64_t x;
-            std::uint64_t y;
-            std::memcpy(&x, A + i, sizeof x);
-            std::memcpy(&y, B + i, sizeof y);
-            if (x != y)
-                break;
-            i += 2;
-        }
-        for (; i < Common; ++i)
-            if (A[i] != B[i])
-                return A[i] < B[i];
-        return nA < nB;
-    };
     std::stable_sort(Order.begin(), Order.end(), Less);
     auto Sorted = std::make_unique<TGraph>();
     Sorted->Rows.Compare = CompareSubset;
     Sorted->Rows.Reserve(n);
-    for (const int i : Order)
-        Sorted->Rows.AppendInOrder(std::move(Closure.Rows[i]));
+    for (const int u : Order) {
+        TMultitudeElement Row(Rows[u].Key);
+        Row.Subset = std::make_unique<TMultitude>();
+        const std::uint64_t* R = Bits.Row(u);
+        int Members = 0;
+        for (std::size_t w = 0; w < Words; ++w)
+            Members += std::popcount(R[w]);
+        Row.Subset->Reserve(Members);
+        for (std::size_t w = 0; w < Words; ++w)
+            for (std::uint64_t Word = R[w]; Word != 0; Word &= Word - 1)
+                // Rows in key order give ascending keys: appended, no search.
+                Row.Subset->AppendKey(Rows[static_cast<int>(w * 64) + std::countr_zero(Word)].Key);
+        Sorted->Rows.AppendInOrder(std::move(Row));
+    }
     return Sorted;
 }
 
@@ -132,17 +132,11 @@ void TCircuitEngine::GetCircuit() {
 }
 
 std::unique_ptr<TGraph> TCircuitEngine::PredecessorSets() const {
-    auto Result = WorkList.Graph.CloseAndReduce();
+    const auto Result = WorkList.Graph.CloseAndReduceBits();
     if (!Result)
         return nullptr;
-    Result->Reduction.reset();
-    auto Closure = std::move(Result->Closure);
     // Equal sets become neighbours, the empty set first.
-    Closure->Rows.Compare = CompareSubset;
-    if (auto Sorted = SortedByKeyLists(*Closure))
-        return Sorted;
-    Closure->Rows.Sort();
-    return Closure;
+    return SortedClosure(WorkList.Graph.Rows, Result->Closure);
 }
 
 void TCircuitEngine::CreateRoots() {
