@@ -289,6 +289,32 @@ void GatherRows(const int* __restrict Y, const std::uint32_t* __restrict OutAt,
     }
 }
 
+// WideGT[j] for the narrow members j < k of a 16-bit level (O and I their
+// single rows, Filler where missing, and for the wide members): the level
+// term Gk of the wide member k with the rows Out and In, less the sign sum of
+// j's rows against k's, less one for each row j has (the groups of sixteen
+// count its signs against k's Filler as -1 each).
+KORVANT_WIDE_VECTORS
+void WideTerms16(const std::int16_t* __restrict O, const std::int16_t* __restrict I,
+                 std::size_t k, std::span<const int> Out, std::span<const int> In, int Gk,
+                 std::int16_t* __restrict WideGT) {
+    constexpr std::int16_t Filler = std::numeric_limits<std::int16_t>::max();
+    for (std::size_t j = 0; j < k; ++j)
+        WideGT[j] = static_cast<std::int16_t>(Gk - (O[j] != Filler) - (I[j] != Filler));
+    for (const int e : Out) {
+        const auto E = static_cast<std::int16_t>(e);
+        for (std::size_t j = 0; j < k; ++j)
+            WideGT[j] = static_cast<std::int16_t>(
+                WideGT[j] - (O[j] != Filler ? (O[j] > E) - (O[j] < E) : 0));
+    }
+    for (const int e : In) {
+        const auto E = static_cast<std::int16_t>(e);
+        for (std::size_t j = 0; j < k; ++j)
+            WideGT[j] = static_cast<std::int16_t>(
+                WideGT[j] - (I[j] != Filler ? (I[j] > E) - (I[j] < E) : 0));
+    }
+}
+
 // The sum of sign(c - e) over the rows c of one list and e of another.
 int SignSum(std::span<const int> U, std::span<const int> V) {
     int Total = 0;
@@ -825,18 +851,32 @@ int TCircuitEngine::ReduceCrossings() {
                 L.WideOutSum.push_back(OutSum);
                 L.WideInSum.push_back(InSum);
             }
-            // The narrow members before each wide one, against it.
+            // The narrow members before each wide one, against it: as sign
+            // sums Col, or in a 16-bit level as the terms WideGT that the
+            // groups of sixteen take.
             L.Col.clear();
             L.ColBegin.clear();
-            for (std::size_t w = 0; w < L.Wide.size(); ++w) {
-                const std::size_t k = L.Wide[w];
-                L.ColBegin.push_back(L.Col.size());
-                L.Col.resize(L.Col.size() + k, 0);
-                int* C = L.Col.data() + L.ColBegin.back();
-                for (const int e : L.OutRows(w))
-                    AddColumnSigns(e, L.OutLo, L.OutHi, k, C);
-                for (const int e : L.InRows(w))
-                    AddColumnSigns(e, L.InLo, L.InHi, k, C);
+            std::size_t Columns = 0;
+            for (const std::size_t k : L.Wide) {
+                L.ColBegin.push_back(Columns);
+                Columns += k;
+            }
+            if (Short) {
+                L16.WideGT.resize(Columns);
+                for (std::size_t w = 0; w < L.Wide.size(); ++w)
+                    WideTerms16(TMemberRows16::At(MR16.O, Base), TMemberRows16::At(MR16.I, Base),
+                                L.Wide[w], L.OutRows(w), L.InRows(w), L.G[L.Wide[w]],
+                                L16.WideGT.data() + L.ColBegin[w]);
+            } else {
+                L.Col.assign(Columns, 0);
+                for (std::size_t w = 0; w < L.Wide.size(); ++w) {
+                    const std::size_t k = L.Wide[w];
+                    int* C = L.Col.data() + L.ColBegin[w];
+                    for (const int e : L.OutRows(w))
+                        AddColumnSigns(e, L.OutLo, L.OutHi, k, C);
+                    for (const int e : L.InRows(w))
+                        AddColumnSigns(e, L.InLo, L.InHi, k, C);
+                }
             }
             T.resize(m + Group);
             // How many rows of member x equal r, on either side.
@@ -924,18 +964,6 @@ int TCircuitEngine::ReduceCrossings() {
                 L16.Special = Special16.data() + TMemberRows16::Front + Base;
                 L16.Irregular = {IrregularPositions.data() + IrregularBegin[l],
                                  IrregularPositions.data() + IrregularBegin[l + 1]};
-                // GT of the wide member Wide[w] for the narrow member j:
-                // its level term less the sign sum Col, plus the signs of
-                // j's own rows against Filler that the groups count (-1
-                // each, every row being below Filler).
-                L16.WideGT.resize(L.Col.size());
-                for (std::size_t w = 0; w < L.Wide.size(); ++w) {
-                    const std::size_t k = L.Wide[w];
-                    for (std::size_t j = 0; j < k; ++j)
-                        L16.WideGT[L.ColBegin[w] + j] = static_cast<std::int16_t>(
-                            L.G[k] - L.Col[L.ColBegin[w] + j] - (L.OutLo[j] != MissingLo) -
-                            (L.InLo[j] != MissingLo));
-                }
             }
             // The members at j and q had the rows a and b and swap them; in
             // a 16-bit level the rows there and the straight flags follow.
@@ -954,9 +982,13 @@ int TCircuitEngine::ReduceCrossings() {
             const auto NarrowAgainst = [&](std::size_t j, std::size_t k) {
                 const int o = L.OutLo[j];
                 const int i = L.InLo[j];
-                if (L.WideOf[k] >= 0)
-                    return L.Col[L.ColBegin[static_cast<std::size_t>(L.WideOf[k])] + j] + L.G[j] -
-                           L.G[k];
+                if (L.WideOf[k] >= 0) {
+                    const std::size_t At = L.ColBegin[static_cast<std::size_t>(L.WideOf[k])] + j;
+                    if (!Short)
+                        return L.Col[At] + L.G[j] - L.G[k];
+                    // WideGT = G(k) - Col - the rows j has.
+                    return L.G[j] - L16.WideGT[At] - (o != MissingLo) - (i != MissingLo);
+                }
                 int t = L.G[j] - L.G[k];
                 if (o != MissingLo)
                     t += (o > L.OutLo[k]) - (o < L.OutHi[k]);
