@@ -295,8 +295,8 @@ void GatherRows(const int* __restrict Y, const std::uint32_t* __restrict OutAt,
 // j's rows against k's, less one for each row j has (the groups of sixteen
 // count its signs against k's Filler as -1 each).
 KORVANT_WIDE_VECTORS
-void WideTerms16(const std::int16_t* __restrict O, const std::int16_t* __restrict I,
-                 std::size_t k, std::span<const int> Out, std::span<const int> In, int Gk,
+void WideTerms16(const std::int16_t* __restrict O, const std::int16_t* __restrict I, std::size_t k,
+                 std::span<const int> Out, std::span<const int> In, int Gk,
                  std::int16_t* __restrict WideGT) {
     constexpr std::int16_t Filler = std::numeric_limits<std::int16_t>::max();
     for (std::size_t j = 0; j < k; ++j)
@@ -304,14 +304,14 @@ void WideTerms16(const std::int16_t* __restrict O, const std::int16_t* __restric
     for (const int e : Out) {
         const auto E = static_cast<std::int16_t>(e);
         for (std::size_t j = 0; j < k; ++j)
-            WideGT[j] = static_cast<std::int16_t>(
-                WideGT[j] - (O[j] != Filler ? (O[j] > E) - (O[j] < E) : 0));
+            WideGT[j] = static_cast<std::int16_t>(WideGT[j] -
+                                                  (O[j] != Filler ? (O[j] > E) - (O[j] < E) : 0));
     }
     for (const int e : In) {
         const auto E = static_cast<std::int16_t>(e);
         for (std::size_t j = 0; j < k; ++j)
-            WideGT[j] = static_cast<std::int16_t>(
-                WideGT[j] - (I[j] != Filler ? (I[j] > E) - (I[j] < E) : 0));
+            WideGT[j] = static_cast<std::int16_t>(WideGT[j] -
+                                                  (I[j] != Filler ? (I[j] > E) - (I[j] < E) : 0));
     }
 }
 
