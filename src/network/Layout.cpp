@@ -654,11 +654,11 @@ TLastCandidate16 ChooseLastCandidate16() {
 //   straight = -nV cntU(a) - nU cntV(b) + nU cntV(a) + nV cntU(b);
 //   distance = 2 (a - b) (nU SV - nV SU), the squares cancelling.
 // All of it is exact integer arithmetic, so every decision, and with it every
-// row, is the one the pairwise sums give. For one member u the sums D against
-// all later members are computed first (they do not depend on this level's
-// rows); the pairs are then decided from the last member up, and as only a
-// swap changes u's row, the pairs down to the next one that may swap are
-// passed over four at a time.
+// row, is the one the pairwise sums give. The sums D do not depend on this
+// level's rows, so they are known before its pairs are decided; the pairs of
+// one member u are decided from the last member up, and as only a swap
+// changes u's row, the pairs down to the next one that may swap are passed
+// over in groups (sixteen or eight at a time in 16 bits, four in 32).
 int TCircuitEngine::ReduceCrossings() {
     const THandle Levels = GethALL(TypeLevelsRoot);
     const THandleArray LevelList = Out(Levels);
