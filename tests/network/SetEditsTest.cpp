@@ -87,6 +87,28 @@ std::vector<TSpec> RandomAdded(std::mt19937& Random) {
     return Added;
 }
 
+// Merges Added into List both ways, the walk (where it takes the list) and
+// sorting; Handled tells whether the walk took it.
+testing::AssertionResult MergesAlike(const std::vector<TSpec>& List,
+                                     const std::vector<TSpec>& Added, bool MarkAsEarlier,
+                                     bool& Handled) {
+    TMultitude Fast;
+    TMultitude Sorted;
+    TMultitude Joining;
+    Fill(Fast, List, CompareValues);
+    Fill(Sorted, List, CompareValues);
+    Fill(Joining, Added, CompareKeys);
+    Handled = SetEdits::MergeIntoMarkedList(Fast, Joining, MarkAsEarlier);
+    if (!Handled)
+        SetEdits::MergeFinishedBySorting(Fast, Joining, MarkAsEarlier);
+    SetEdits::MergeFinishedBySorting(Sorted, Joining, MarkAsEarlier);
+    if (Contents(Fast) != Contents(Sorted))
+        return testing::AssertionFailure() << "the merged lists differ";
+    if (Fast.Compare != Sorted.Compare)
+        return testing::AssertionFailure() << "the lists are left in different orders";
+    return testing::AssertionSuccess();
+}
+
 TEST(FinishedWorks, MergingByInsertionEqualsMergingBySorting) {
     std::mt19937 Random(20261208);
     int Inserted = 0;
@@ -94,19 +116,9 @@ TEST(FinishedWorks, MergingByInsertionEqualsMergingBySorting) {
         const auto List = RandomList(Random, static_cast<int>(Random() % 8));
         const auto Added = RandomAdded(Random);
         const bool MarkAsEarlier = Random() % 2 == 0;
-        TMultitude Fast;
-        TMultitude Sorted;
-        TMultitude Joining;
-        Fill(Fast, List, CompareValues);
-        Fill(Sorted, List, CompareValues);
-        Fill(Joining, Added, CompareKeys);
-        const bool Handled = SetEdits::MergeIntoMarkedList(Fast, Joining, MarkAsEarlier);
-        if (!Handled)
-            SetEdits::MergeFinishedBySorting(Fast, Joining, MarkAsEarlier);
-        SetEdits::MergeFinishedBySorting(Sorted, Joining, MarkAsEarlier);
+        bool Handled = false;
+        ASSERT_TRUE(MergesAlike(List, Added, MarkAsEarlier, Handled)) << "case " << Case;
         Inserted += Handled;
-        ASSERT_EQ(Contents(Fast), Contents(Sorted)) << "case " << Case;
-        ASSERT_EQ(Fast.Compare, Sorted.Compare) << "case " << Case;
     }
     // Both paths were taken often.
     EXPECT_GT(Inserted, 400);
@@ -129,17 +141,8 @@ TEST(FinishedWorks, MergingListsOfFinishedWorksEqualsMergingBySorting) {
                         Added.end());
         }
         const bool MarkAsEarlier = Random() % 2 == 0;
-        TMultitude Fast;
-        TMultitude Sorted;
-        TMultitude Joining;
-        Fill(Fast, List, CompareValues);
-        Fill(Sorted, List, CompareValues);
-        Fill(Joining, Added, CompareKeys);
-        if (!SetEdits::MergeIntoMarkedList(Fast, Joining, MarkAsEarlier))
-            SetEdits::MergeFinishedBySorting(Fast, Joining, MarkAsEarlier);
-        SetEdits::MergeFinishedBySorting(Sorted, Joining, MarkAsEarlier);
-        ASSERT_EQ(Contents(Fast), Contents(Sorted)) << "case " << Case;
-        ASSERT_EQ(Fast.Compare, Sorted.Compare) << "case " << Case;
+        bool Handled = false;
+        ASSERT_TRUE(MergesAlike(List, Added, MarkAsEarlier, Handled)) << "case " << Case;
     }
 }
 
