@@ -249,46 +249,6 @@ void AddColumnSigns(int e, const int* __restrict Lo, const int* __restrict Hi, s
         C[j] += (Hi[j] > e) - (Lo[j] < e);
 }
 
-// The narrow members' entries of TMemberRows and TMemberRows16 for the
-// members [Begin, End) of a level whose level object is in row M, from the
-// rows Y of their neighbours: OutAt and InAt index the single neighbour on
-// each side, or an entry of Y that holds MissingLo where there is none and
-// for every side of a wide member. Narrow is -1 for the narrow members, 0
-// for the wide ones, whose level terms are set again afterwards. The 16-bit
-// entries are written only when Short (O16 and the others point to the
-// first member's entries).
-KORVANT_WIDE_VECTORS
-void GatherRows(const int* __restrict Y, const std::uint32_t* __restrict OutAt,
-                const std::uint32_t* __restrict InAt, const std::int16_t* __restrict Narrow, int M,
-                std::size_t Begin, std::size_t End, int* __restrict OutLo, int* __restrict OutHi,
-                int* __restrict InLo, int* __restrict InHi, int* __restrict G, bool Short,
-                std::int16_t* __restrict O16, std::int16_t* __restrict I16,
-                std::int16_t* __restrict GT16, std::int16_t* __restrict F16) {
-    for (std::size_t x = Begin; x < End; ++x) {
-        const int o = Y[OutAt[x]];
-        const int i = Y[InAt[x]];
-        OutLo[x] = o;
-        OutHi[x] = o == MissingLo ? MissingHi : o;
-        InLo[x] = i;
-        InHi[x] = i == MissingLo ? MissingHi : i;
-        G[x] = i == MissingLo ? 0 : (i > M) - (i < M);
-    }
-    if (!Short)
-        return;
-    constexpr int Filler = std::numeric_limits<std::int16_t>::max();
-    for (std::size_t x = Begin; x < End; ++x) {
-        const int o = OutLo[x];
-        const int i = InLo[x];
-        const int r = Y[x];
-        O16[x] = static_cast<std::int16_t>(o == MissingLo ? Filler : o);
-        I16[x] = static_cast<std::int16_t>(i == MissingLo ? Filler : i);
-        GT16[x] = static_cast<std::int16_t>(G[x]);
-        // TMemberRows16::Flags.
-        F16[x] = static_cast<std::int16_t>(
-            Narrow[x] & ((o != MissingLo ? 1 : 0) | (o == r ? 2 : 0) | (i == r ? 4 : 0) | 8));
-    }
-}
-
 // WideGT[j] for the narrow members j < k of a 16-bit level (O and I their
 // single rows, Filler where missing, and for the wide members): the level
 // term Gk of the wide member k with the rows Out and In, less the sign sum of
@@ -380,9 +340,6 @@ struct TMemberRows16 {
     static std::int16_t* At(std::vector<std::int16_t>& V, std::size_t x) {
         return V.data() + Front + x;
     }
-    static std::int16_t Short(int r) {
-        return static_cast<std::int16_t>(r == MissingLo ? Filler : r);
-    }
     // F of a narrow member whose own row is r; o and i its rows or
     // MissingLo.
     static int Flags(int o, int i, int r) {
@@ -390,6 +347,44 @@ struct TMemberRows16 {
                (i == r ? FlagInStraight : 0) | FlagIn;
     }
 };
+
+// The narrow members' entries of TMemberRows and TMemberRows16 for the
+// members [Begin, End) of a level whose level object is in row M, from the
+// rows Y of their neighbours: OutAt and InAt index the single neighbour on
+// each side, or an entry of Y that holds MissingLo where there is none and
+// for every side of a wide member. Narrow is -1 for the narrow members, 0
+// for the wide ones, whose level terms are set again afterwards. The 16-bit
+// entries are written only when Short (O16 and the others point to the
+// first member's entries).
+KORVANT_WIDE_VECTORS
+void GatherRows(const int* __restrict Y, const std::uint32_t* __restrict OutAt,
+                const std::uint32_t* __restrict InAt, const std::int16_t* __restrict Narrow, int M,
+                std::size_t Begin, std::size_t End, int* __restrict OutLo, int* __restrict OutHi,
+                int* __restrict InLo, int* __restrict InHi, int* __restrict G, bool Short,
+                std::int16_t* __restrict O16, std::int16_t* __restrict I16,
+                std::int16_t* __restrict GT16, std::int16_t* __restrict F16) {
+    for (std::size_t x = Begin; x < End; ++x) {
+        const int o = Y[OutAt[x]];
+        const int i = Y[InAt[x]];
+        OutLo[x] = o;
+        OutHi[x] = o == MissingLo ? MissingHi : o;
+        InLo[x] = i;
+        InHi[x] = i == MissingLo ? MissingHi : i;
+        G[x] = i == MissingLo ? 0 : (i > M) - (i < M);
+    }
+    if (!Short)
+        return;
+    constexpr int Filler = TMemberRows16::Filler;
+    for (std::size_t x = Begin; x < End; ++x) {
+        const int o = OutLo[x];
+        const int i = InLo[x];
+        const int r = Y[x];
+        O16[x] = static_cast<std::int16_t>(o == MissingLo ? Filler : o);
+        I16[x] = static_cast<std::int16_t>(i == MissingLo ? Filler : i);
+        GT16[x] = static_cast<std::int16_t>(G[x]);
+        F16[x] = static_cast<std::int16_t>(Narrow[x] & TMemberRows16::Flags(o, i, r));
+    }
+}
 
 // One level's entries of TMemberRows16, from its first member on (at least
 // Front entries before it can be read), and what is set again for it in
