@@ -62,6 +62,8 @@ void TCircuitEngine::InsertChain(THandle c, THandle d, std::int32_t Span) {
         if (Marked)
             Chain.Data->CritOut->AddKey(0);
         Chain.Data->TopN = t;
+        // Its in-links will be the node before it and its level object.
+        Chain.InLinks.reserve(2);
         const THandle New = Circuit->AddObject(std::move(Chain));
         // A fresh handle is in no array yet: no search through hAll's
         // out-links, which hold every chain node.
