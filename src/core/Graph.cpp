@@ -180,27 +180,31 @@ std::optional<std::vector<int>> LevelOrder(const TIndexedGraph& G) {
     return Order;
 }
 
+} // namespace
+
+TMultitudeElement RowOfBits(const TMultitude& Rows, const TBitRows& Bits, int u) {
+    TMultitudeElement Row(Rows[u].Key);
+    Row.Subset = std::make_unique<TMultitude>();
+    const std::uint64_t* R = Bits.Row(u);
+    int Members = 0;
+    for (std::size_t w = 0; w < Bits.WordCount(); ++w)
+        Members += std::popcount(R[w]);
+    Row.Subset->Reserve(Members);
+    for (std::size_t w = 0; w < Bits.WordCount(); ++w)
+        for (std::uint64_t Word = R[w]; Word != 0; Word &= Word - 1)
+            // Rows in key order give ascending keys: appended, no search.
+            Row.Subset->AppendKey(Rows[static_cast<int>(w * 64) + std::countr_zero(Word)].Key);
+    return Row;
+}
+
+namespace {
+
 // A graph with the rows' keys and, in each row, the keys of the set bits:
 // both in ascending order, as Transpose would leave them.
 std::unique_ptr<TGraph> GraphOfBits(const TMultitude& Rows, const TBitRows& Bits) {
     auto Result = std::make_unique<TGraph>();
-    const int n = Rows.Count();
-    for (int u = 0; u < n; ++u) {
-        TMultitudeElement NewRow(Rows[u].Key);
-        NewRow.Subset = std::make_unique<TMultitude>();
-        const std::uint64_t* Row = Bits.Row(u);
-        int Members = 0;
-        for (std::size_t w = 0; w < Bits.WordCount(); ++w)
-            Members += std::popcount(Row[w]);
-        NewRow.Subset->Reserve(Members);
-        for (std::size_t w = 0; w < Bits.WordCount(); ++w)
-            for (std::uint64_t Word = Row[w]; Word != 0; Word &= Word - 1) {
-                const int v = static_cast<int>(w * 64) + std::countr_zero(Word);
-                // Rows in key order give ascending keys: appended, no search.
-                NewRow.Subset->AppendKey(Rows[v].Key);
-            }
-        Result->Rows.Add(std::move(NewRow));
-    }
+    for (int u = 0; u < Rows.Count(); ++u)
+        Result->Rows.Add(RowOfBits(Rows, Bits, u));
     return Result;
 }
 

@@ -53,6 +53,10 @@ struct TClosureBits {
     TBitRows Reduction;
 };
 
+// Row u of a graph over Rows (ordered by key) whose successors are the set
+// bits of row u of Bits, in ascending key order.
+TMultitudeElement RowOfBits(const TMultitude& Rows, const TBitRows& Bits, int u);
+
 // Result of CloseAndReduce: for every vertex all vertices reachable from it,
 // and only the arcs that no longer path implies.
 struct TClosureReduction {

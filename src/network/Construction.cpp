@@ -89,20 +89,8 @@ std::unique_ptr<TGraph> SortedClosure(const TMultitude& Rows, const TBitRows& Bi
     auto Sorted = std::make_unique<TGraph>();
     Sorted->Rows.Compare = CompareSubset;
     Sorted->Rows.Reserve(n);
-    for (const int u : Order) {
-        TMultitudeElement Row(Rows[u].Key);
-        Row.Subset = std::make_unique<TMultitude>();
-        const std::uint64_t* R = Bits.Row(u);
-        int Members = 0;
-        for (std::size_t w = 0; w < Words; ++w)
-            Members += std::popcount(R[w]);
-        Row.Subset->Reserve(Members);
-        for (std::size_t w = 0; w < Words; ++w)
-            for (std::uint64_t Word = R[w]; Word != 0; Word &= Word - 1)
-                // Rows in key order give ascending keys: appended, no search.
-                Row.Subset->AppendKey(Rows[static_cast<int>(w * 64) + std::countr_zero(Word)].Key);
-        Sorted->Rows.AppendInOrder(std::move(Row));
-    }
+    for (const int u : Order)
+        Sorted->Rows.AppendInOrder(RowOfBits(Rows, Bits, u));
     return Sorted;
 }
 
