@@ -67,3 +67,7 @@ std::optional<TReal> ParseReal(std::string_view Text, char DecimalSeparator) {
         return std::nullopt;
     return Value;
 }
+
+bool DurationAllowed(TReal Value) {
+    return std::isnormal(Value) && Value > 0 && Value <= MaxDuration;
+}

@@ -15,3 +15,11 @@ std::string FormatReal(TReal Value, char DecimalSeparator = '.');
 // separator, optional exponent). Refuses "inf", "nan", hexadecimal forms, any
 // other separator, and values beyond the range of the extended type.
 std::optional<TReal> ParseReal(std::string_view Text, char DecimalSeparator = '.');
+
+// Largest duration a work may have: sums of a thousand such durations keep
+// every digit the 80-bit type carries and never overflow.
+inline constexpr TReal MaxDuration = 1e15L;
+
+// The one rule for a duration, in the editor, the scheme reader and every
+// importer: positive, normal (no zero, no subnormal) and at most MaxDuration.
+bool DurationAllowed(TReal Value);

@@ -21,9 +21,8 @@ bool IsEvent(const TLinkNode& N) {
 }
 
 // Ties are decided relative to the largest arc weight, not to the values
-// compared; in double precision a chain of twenty works of 0.1 would already
-// miss its own marks.
-constexpr TReal TieTolerance = 1e-15L;
+// compared.
+constexpr TReal TieTolerance = RealTieTolerance;
 
 } // namespace
 
