@@ -11,16 +11,19 @@
 
 void TCircuitEngine::FreeCircuit() {
     Circuit.reset();
+    View = TNetworkView{};
     hAll = hPiA = hW = 0;
 }
 
 void TCircuitEngine::Analyse() {
-    if (WorkList.Graph.Rows.Count() < 2 || !Circuit)
-        return;
-    TopSort();
-    FoundCriticalPath();
-    SplitLongArcs();
-    PlaceVertices();
+    // GetCircuit makes no network for fewer than two works or a contour.
+    if (Circuit) {
+        TopSort();
+        FoundCriticalPath();
+        SplitLongArcs();
+        PlaceVertices();
+    }
+    MakeView();
 }
 
 THandle TCircuitEngine::GethALL(std::int32_t TypeID) const {

@@ -8,19 +8,19 @@
 // The phases live in their own source files: Construction.cpp (events and the
 // first fictive arcs), FictiveArcs.cpp (pruning and gluing), TopSort.cpp
 // (levels), CriticalPath.cpp (path values and marks), Layout.cpp (chain
-// nodes, rows, numbers, grid geometry), Drawing.cpp (the picture, QtGui).
+// nodes, rows, numbers, grid geometry), NetworkView.cpp (the result every
+// reader uses). The picture is drawn from that result by the drawing library.
 
 #include "core/LinkObject.h"
 #include "core/Real.h"
+#include "network/NetworkView.h"
 
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <unordered_map>
 #include <vector>
 
-class QImage;
-class QPainter;
-class QRect;
 class TGraph;
 class TWorkList;
 
@@ -63,9 +63,15 @@ public:
     // Releases the network (what the window does when it is destroyed).
     void FreeCircuit();
     // The analysis after a build, up to the drawing: TopSort,
-    // FoundCriticalPath, SplitLongArcs, PlaceVertices. Nothing without a
-    // network.
+    // FoundCriticalPath, SplitLongArcs, PlaceVertices, then the result that
+    // every reader uses. Without a network the result says so (and still
+    // holds the works' schedule).
     void Analyse();
+    // What the last Analyse found; no network after GetCircuit until the
+    // next Analyse.
+    const TNetworkView& Result() const { return View; }
+    // Reads the analysed store into the result (Analyse ends with it).
+    void MakeView();
     // Handle of the first object of that kind in table order; a fault when
     // there is none (or no network).
     THandle GethALL(std::int32_t TypeID) const;
@@ -142,30 +148,9 @@ public:
     static int XCoord(int t, int Kind);
     static int YCoord(int r, int Kind);
 
-    // --- Drawing (Drawing.cpp; QtGui only).
-
-    // Size of the current picture in pixels. Kept between drawings: the next
-    // clearing whitens this area.
-    int DrawWidth = 0;
-    int DrawHeight = 0;
-    // The whole analysis after a build, then DrawCircuit. Nothing with fewer
-    // than two works.
-    void AnalyseAndDraw();
-    // Sizes the picture over every drawn segment, as the drawing grows it
-    // segment by segment; the owner then resizes its canvas and paints.
-    void DrawCircuit();
-    // Paints the part of the picture that meets Clip (picture coordinates) on
-    // a white background: segments first, then the event circles.
-    void PaintCircuit(QPainter& Painter, const QRect& Clip) const;
-    // The whole picture, DrawWidth x DrawHeight; a null image when there is
-    // nothing drawn or the picture is too large for one image.
-    QImage CircuitImage() const;
-    // The first event in hAll's order whose centre is closer than 10 pixels
-    // to (x, y); 0 when none is (or there is no network).
-    THandle EventAt(int x, int y) const;
-
 private:
     TWorkList& WorkList;
+    TNetworkView View;
     // Roots of the build under way.
     THandle hAll = 0;
     THandle hPiA = 0;
@@ -200,4 +185,14 @@ private:
     std::unique_ptr<TMultitude> SelectLayer(THandle All, std::int32_t Level);
     void RemoveLayer(THandle All, const TMultitude& Layer);
     void WalkCriticalPath(THandle h);
+
+    // The steps of MakeView. Index maps a handle to its event's position in
+    // the result (-1 for anything else).
+    using TArcRows = std::unordered_map<std::uint64_t, std::vector<std::int32_t>>;
+    void MakeViewEvents(const THandleArray& Members, std::vector<std::int32_t>& Index);
+    void MakeViewArcs(const std::vector<std::int32_t>& Index);
+    TArcRows ChainRows() const;
+    std::vector<std::int32_t> ArcRows(const TArcRows& Chains, THandle From, THandle To) const;
+    void MakeViewSegments(const THandleArray& Members);
+    void MakeViewSchedule(const std::vector<std::int32_t>& Index);
 };

@@ -11,7 +11,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <tuple>
 #include <vector>
 
 namespace {
@@ -68,16 +67,6 @@ const char* Bool(bool Value) {
     return Value ? "true" : "false";
 }
 
-bool IsEvent(const TLinkNode& N) {
-    return N.TypeID == TypePiA || N.TypeID == TypeW;
-}
-
-struct TFictiveArc {
-    std::int32_t From;
-    std::int32_t To;
-    bool OnPath;
-};
-
 } // namespace
 
 std::string ReportJson(TWorkList& List, int PathSign) {
@@ -105,61 +94,44 @@ std::string ReportJson(TWorkList& List, int PathSign) {
     J += "], \"contour\": ";
     J += Bool(List.HasContour);
 
+    const TNetworkView& View = Engine.Result();
     std::string Events;
     std::string Arcs;
-    std::string PathLength = "null";
-    if (Engine.Circuit && List.Count() >= 2 && !List.HasContour) {
-        const TMemoryLinkObject& Store = *Engine.Circuit;
-        std::vector<const TLinkNode*> Ordered;
-        for (const THandle h : Store.Get(Engine.GethALL(TypeAllRoot)).OutLinks)
-            if (IsEvent(Store.Get(h)))
-                Ordered.push_back(&Store.Get(h));
+    if (View.HasNetwork) {
+        std::vector<const TViewEvent*> Ordered;
+        for (const TViewEvent& e : View.Events)
+            Ordered.push_back(&e);
         std::stable_sort(Ordered.begin(), Ordered.end(),
-                         [](const TLinkNode* a, const TLinkNode* b) {
-                             return a->Data->Number < b->Data->Number;
-                         });
-        const auto Number = [&Store](std::int32_t h) {
-            return Store.Get(static_cast<THandle>(h)).Data->Number;
-        };
-
-        const TLinkNode* End = nullptr;
-        std::vector<TFictiveArc> Fictive;
-        std::vector<std::string> RealArcs(static_cast<std::size_t>(List.Count()));
-        for (const TLinkNode* E : Ordered) {
-            const TLinkData& D = *E->Data;
+                         [](const TViewEvent* a, const TViewEvent* b) { return a->Number < b->Number; });
+        for (const TViewEvent* e : Ordered) {
             Events += Events.empty() ? "" : ", ";
-            Events += "{\"number\": " + std::to_string(D.Number) +
-                      ", \"level\": " + std::to_string(D.TopN) +
-                      ", \"row\": " + std::to_string(D.Y) + ", \"time\": " +
-                      (std::isinf(D.Duration) ? std::string("null") : Real(std::fabs(D.Duration))) +
-                      ", \"on_path\": " + Bool(!D.CritOut->Empty() || E->OutLinks.empty()) + '}';
-            if (!End || D.TopN > End->Data->TopN)
-                End = E;
-            for (const TMultitudeElement& Arc : *D.Arcs)
-                if (Arc.Key >= 0 && Arc.Key < List.Count())
-                    RealArcs[static_cast<std::size_t>(Arc.Key)] =
-                        "{\"from\": " + std::to_string(D.Number) +
-                        ", \"to\": " + std::to_string(Number(Arc.Value)) +
-                        ", \"work\": " + std::to_string(Arc.Key) +
-                        ", \"duration\": " + Real(Arc.Weight) +
-                        ", \"on_path\": " + Bool(D.CritOut->HasKey(Arc.Value)) + '}';
-            for (const TMultitudeElement& f : *D.FictOut)
-                Fictive.push_back({D.Number, Number(f.Key), D.CritOut->HasKey(f.Key)});
+            Events += "{\"number\": " + std::to_string(e->Number) +
+                      ", \"level\": " + std::to_string(e->Level) +
+                      ", \"row\": " + std::to_string(e->Row) + ", \"time\": " +
+                      (std::isinf(e->Time) ? std::string("null") : Real(e->Time)) +
+                      ", \"on_path\": " + Bool(e->OnPath) + '}';
         }
-        std::sort(Fictive.begin(), Fictive.end(), [](const TFictiveArc& a, const TFictiveArc& b) {
-            return std::tie(a.From, a.To) < std::tie(b.From, b.To);
-        });
-        for (const std::string& Arc : RealArcs)
-            if (!Arc.empty())
-                Arcs += (Arcs.empty() ? "" : ", ") + Arc;
-        for (const TFictiveArc& f : Fictive)
-            Arcs += std::string(Arcs.empty() ? "" : ", ") + "{\"from\": " + std::to_string(f.From) +
-                    ", \"to\": " + std::to_string(f.To) +
+        const auto Number = [&View](std::int32_t i) {
+            return std::to_string(View.Events[static_cast<std::size_t>(i)].Number);
+        };
+        // Real arcs in work order, then the fictive ones as the result has them.
+        std::vector<const TViewArc*> Real(static_cast<std::size_t>(List.Count()), nullptr);
+        for (std::size_t a = 0; a < View.RealArcCount; ++a)
+            if (View.Arcs[a].Work >= 0 && View.Arcs[a].Work < List.Count())
+                Real[static_cast<std::size_t>(View.Arcs[a].Work)] = &View.Arcs[a];
+        for (const TViewArc* a : Real)
+            if (a)
+                Arcs += (Arcs.empty() ? "" : ", ") + std::string("{\"from\": ") + Number(a->From) +
+                        ", \"to\": " + Number(a->To) + ", \"work\": " + std::to_string(a->Work) +
+                        ", \"duration\": " + ::Real(a->Duration) + ", \"on_path\": " + Bool(a->LinkOnPath) + '}';
+        for (std::size_t a = View.RealArcCount; a < View.Arcs.size(); ++a) {
+            const TViewArc& f = View.Arcs[a];
+            Arcs += std::string(Arcs.empty() ? "" : ", ") + "{\"from\": " + Number(f.From) +
+                    ", \"to\": " + Number(f.To) +
                     ", \"work\": null, \"duration\": null, \"on_path\": " + Bool(f.OnPath) + '}';
-        // The end event is alone in the highest level.
-        if (End && !std::isinf(End->Data->Duration))
-            PathLength = Real(std::fabs(End->Data->Duration));
+        }
     }
+    const std::string PathLength = View.PathFound ? Real(View.PathLength) : std::string("null");
     J += ", \"events\": [" + Events + "], \"arcs\": [" + Arcs +
          "], \"path_length\": " + PathLength + '}';
     return J;

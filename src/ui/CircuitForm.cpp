@@ -1,5 +1,6 @@
 #include "ui/CircuitForm.h"
 
+#include "drawing/Diagram.h"
 #include "model/WorkList.h"
 #include "ui/Dialogs.h"
 #include "ui/FrameCircuit.h"
@@ -43,7 +44,7 @@ void TCircuitImage::paintEvent(QPaintEvent* Event) {
     QPainter Painter(this);
     Painter.fillRect(Event->rect(), Qt::white);
     if (Form.Drawn())
-        Form.Engine.PaintCircuit(Painter, Event->rect());
+        PaintCircuit(Painter, Form.Engine.Result(), Event->rect());
 }
 
 void TCircuitImage::mousePressEvent(QMouseEvent* Event) {
@@ -94,8 +95,6 @@ TCircuitForm::~TCircuitForm() {
 }
 
 void TCircuitForm::FormCreate() {
-    Engine.DrawWidth = width();
-    Engine.DrawHeight = height();
     Im->setFont(QFont(QStringLiteral("Courier New"), 10));
     List.AddListener([this](TWorkList&, std::int32_t, std::int32_t Kind) { CircuitChanged(Kind); });
 }
@@ -129,12 +128,10 @@ void TCircuitForm::Rebuild() {
     ClearImage();
     Engine.PathSign = PathSign;
     Engine.GetCircuit();
+    Engine.Analyse();
     // Without a network (fewer than two works, a contour) the picture stays
     // white at its last size.
-    if (Engine.Circuit) {
-        Engine.AnalyseAndDraw();
-        PictureDrawn = List.Graph.Rows.Count() >= 2;
-    }
+    PictureDrawn = Engine.Result().HasNetwork;
     if (PictureDrawn)
         ResizeCanvas();
 }
@@ -147,7 +144,7 @@ void TCircuitForm::ClearImage() {
 }
 
 void TCircuitForm::ResizeCanvas() {
-    Im->resize(Engine.DrawWidth, Engine.DrawHeight);
+    Im->resize(DrawCircuit(Engine.Result()));
     UpdateSheet();
     ResizeClient(Im->size());
     Im->update();
@@ -220,13 +217,12 @@ void TCircuitForm::ImMouseDown(Qt::MouseButton Button, int X, int Y) {
         UpdateSheet();
         return;
     }
-    if (!Engine.Circuit || !PictureDrawn)
+    if (!PictureDrawn)
         return;
-    const THandle Event = Engine.EventAt(X, Y);
-    if (Event == 0)
+    const TViewEvent* Event = EventAt(Engine.Result(), X, Y);
+    if (!Event)
         return;
-    const int Centre = TCircuitEngine::YCoord(Engine.Circuit->Get(Event).Data->Y, CoordCentre);
-    Frame1->ShowEventWorks(Centre + ListBelowCentre, this, Event);
+    Frame1->ShowEventWorks(EventCentre(*Event).y() + ListBelowCentre, this, Event->Handle);
 }
 
 void TCircuitForm::Frame1sg1MouseDown(Qt::MouseButton Button) {

@@ -2,6 +2,7 @@
 
 #include "model/Messenger.h"
 #include "model/WorkList.h"
+#include "drawing/Diagram.h"
 #include "network/CircuitEngine.h"
 #include "network/Report.h"
 
@@ -92,12 +93,13 @@ int Render(const TArguments& Args, int argc, char** argv) {
     TCircuitEngine Engine(List);
     Engine.PathSign = Args.Shortest ? +1 : -1;
     Engine.GetCircuit();
-    Engine.AnalyseAndDraw();
-    QImage Image = Engine.CircuitImage();
+    Engine.Analyse();
+    QImage Image = CircuitImage(Engine.Result());
     if (Image.isNull()) {
-        if (Engine.DrawWidth > 0 && Engine.DrawHeight > 0) {
-            PrintError("the diagram (" + std::to_string(Engine.DrawWidth) + " x " +
-                       std::to_string(Engine.DrawHeight) +
+        const QSize Size = DrawCircuit(Engine.Result());
+        if (!Size.isEmpty()) {
+            PrintError("the diagram (" + std::to_string(Size.width()) + " x " +
+                       std::to_string(Size.height()) +
                        " pixels) is too large for one image");
             return ExitFile;
         }

@@ -3,7 +3,7 @@
 #include "messages/ErrorStrings.h"
 #include "model/RealText.h"
 #include "model/WorkList.h"
-#include "network/CircuitEngine.h"
+#include "network/NetworkView.h"
 #include "ui/CircuitForm.h"
 #include "ui/Dialogs.h"
 #include "ui/LocaleText.h"
@@ -14,45 +14,27 @@
 #include <QMouseEvent>
 #include <QTableWidget>
 
-#include <cmath>
-#include <memory>
 
 std::string LastTimeText;
 
-std::vector<std::string> EventWorkRows(const TCircuitEngine& Engine, const TWorkList& List,
+std::vector<std::string> EventWorkRows(const TNetworkView& View, const TWorkList& List,
                                        THandle Event, std::string& TimeText) {
     TimeText.clear();
-    if (!Engine.Circuit)
+    const TViewEvent* e = View.FindEvent(Event);
+    if (!e)
         return {};
-    const TLinkNode& e = Engine.Circuit->Get(Event);
-    if (!e.Data)
-        return {};
-    const TLinkData& d = *e.Data;
     // Path values are negative in critical-path mode; a time is shown
     // without its sign in either mode.
-    TimeText = FormatReal(std::fabs(d.Duration), DecimalSeparator());
-    if (!d.Mul1 || d.Mul1->Empty())
+    TimeText = FormatReal(e->Time, DecimalSeparator());
+    if (e->IsStart)
         return {std::string(Msg::NoWorksStart)};
 
-    const bool IsW = e.TypeID == TypeW;
-    std::unique_ptr<TMultitude> L;
-    int r = 0;
-    if (IsW) {
-        L = d.Mul3 ? d.Mul3->Copy() : std::make_unique<TMultitude>();
-        // By mark: the works that end here (0) before those finished earlier
-        // (1); the sort is stable, so each group stays in work order.
-        L->Compare = CompareValues;
-        L->Sort();
-        r = d.TopN > 2 ? 1 : 0;
-    } else {
-        L = d.Mul1->Copy();
-    }
-
-    std::vector<std::string> Rows(static_cast<std::size_t>(L->Count() + r + 1));
-    Rows[0] = std::string(Msg::PathTime) + TimeText + " --";
     // The reserve row is only taken at an event beyond the second level,
     // where earlier works can have been finished; should one turn up nearer
     // the start, the list grows rather than lose the last name.
+    const int r = e->IsEnd && e->Level > 2 ? 1 : 0;
+    std::vector<std::string> Rows(e->Works.size() + static_cast<std::size_t>(r) + 1);
+    Rows[0] = std::string(Msg::PathTime) + TimeText + " --";
     const auto Put = [&Rows](int Row, std::string Text) {
         const auto At = static_cast<std::size_t>(Row);
         if (At >= Rows.size())
@@ -60,12 +42,12 @@ std::vector<std::string> EventWorkRows(const TCircuitEngine& Engine, const TWork
         Rows[At] = std::move(Text);
     };
     int Shift = 0;
-    for (int i = 0; i < L->Count(); ++i) {
-        const TMultitudeElement& m = (*L)[i];
-        const std::int32_t k = m.Key;
+    for (int i = 0; i < static_cast<int>(e->Works.size()); ++i) {
+        const TViewEventWork& m = e->Works[static_cast<std::size_t>(i)];
+        const std::int32_t k = m.Work;
         if (k < 0 || k >= List.Count()) {
             Put(i + 1 + Shift, std::string(Msg::UnknownWork));
-        } else if (Shift == 0 && IsW && m.Value == 1) {
+        } else if (Shift == 0 && m.FinishedEarlier) {
             Put(i + 1, std::string(Msg::FinishedEarlier));
             Put(i + 2, List.GetWork(k).Name);
             Shift = 1;
@@ -102,7 +84,7 @@ void TFrame1::ShowEventWorks(int Top, QWidget* Window, THandle Event) {
     Form->GrowClientFor(QRect(Left, Top, width(), height()));
 
     std::string Time;
-    const std::vector<std::string> Texts = EventWorkRows(Form->Engine, Form->Works(), Event, Time);
+    const std::vector<std::string> Texts = EventWorkRows(Form->Engine.Result(), Form->Works(), Event, Time);
     LastTimeText = Time;
     sg1->clearContents();
     sg1->setRowCount(static_cast<int>(Texts.size()));

@@ -2,6 +2,7 @@
 
 #include "model/WorkList.h"
 #include "network/CircuitEngine.h"
+#include "network/NetworkView.h"
 #include "ui/LocaleText.h"
 #include "ui/WindowFrame.h"
 
@@ -9,7 +10,6 @@
 #include <QScopeGuard>
 #include <QTableWidget>
 
-#include <vector>
 
 namespace {
 
@@ -89,54 +89,27 @@ void TArcWorkForm::RefreshTable() {
     for (int Column = 0; Column < 3; ++Column)
         SetCell(0, Column, Header[Column]);
     // Without a network (a contour) there are no arcs to list.
-    if (List.Graph.Rows.Count() > 1 && Engine.Circuit)
+    if (Engine.Result().HasNetwork)
         FillTable();
 }
 
 void TArcWorkForm::FillTable() {
-    const TMemoryLinkObject& Circuit = *Engine.Circuit;
-    const TLinkNode& R = Circuit.Get(Engine.GethALL(TypeLevelsRoot));
-
-    // The first level object of every level number, so that the walk below
-    // takes the levels in order without searching the root again for each.
-    std::vector<const TLinkNode*> Levels;
-    int Arcs = 0;
-    for (const THandle h : R.OutLinks) {
-        const TLinkNode& Level = Circuit.Get(h);
-        for (const THandle m : Level.OutLinks) {
-            const TLinkNode& Member = Circuit.Get(m);
-            if (Member.Data && Member.Data->Arcs)
-                Arcs += Member.Data->Arcs->Count();
-        }
-        if (!Level.Data || Level.Data->TopN < 1)
-            continue;
-        const auto k = static_cast<std::size_t>(Level.Data->TopN);
-        if (Levels.size() <= k)
-            Levels.resize(k + 1, nullptr);
-        if (!Levels[k])
-            Levels[k] = &Level;
-    }
-    SG->setRowCount(Arcs + 1);
+    const TNetworkView& View = Engine.Result();
+    SG->setRowCount(static_cast<int>(View.RealArcCount) + 1);
 
     // One repaint for the whole table, not one per cell.
     SG->setUpdatesEnabled(false);
     const auto Repaint = qScopeGuard([this] { SG->setUpdatesEnabled(true); });
-    int Row = 1;
-    for (std::size_t k = 1; k < Levels.size() && Levels[k]; ++k) {
-        for (const THandle eh : Levels[k]->OutLinks) {
-            const TLinkNode& e = Circuit.Get(eh);
-            if (e.TypeID == TypeFictiveChain || e.TypeID == TypeRealChain || !e.Data ||
-                !e.Data->Arcs)
-                continue;
-            const QString From = QString::number(e.Data->Number) + QStringLiteral(" - ");
-            for (const TMultitudeElement& x : *e.Data->Arcs) {
-                const TLinkNode& To = Circuit.Get(static_cast<THandle>(x.Value));
-                SetCell(Row, 0, From + QString::number(To.Data ? To.Data->Number : 0));
-                SetCell(Row, 1, QString::fromStdString(List.GetWork(x.Key).Name));
-                SetCell(Row, 2, DurationText(x.Weight));
-                ++Row;
-            }
-        }
+    const auto Number = [&View](std::int32_t Event) {
+        return Event < 0 ? 0 : View.Events[static_cast<std::size_t>(Event)].Number;
+    };
+    for (std::size_t a = 0; a < View.RealArcCount; ++a) {
+        const TViewArc& Arc = View.Arcs[a];
+        const int Row = static_cast<int>(a) + 1;
+        SetCell(Row, 0, QString::number(Number(Arc.From)) + QStringLiteral(" - ") +
+                            QString::number(Number(Arc.To)));
+        SetCell(Row, 1, QString::fromStdString(List.GetWork(Arc.Work).Name));
+        SetCell(Row, 2, DurationText(Arc.Duration));
     }
 }
 

@@ -140,9 +140,8 @@ std::string ResultText(const TScheme& Scheme, int PathSign) {
     Engine.PathSign = PathSign;
     Engine.GetCircuit();
     Engine.Analyse();
-    Engine.DrawCircuit();
-    std::string Text = "DrawWidth " + std::to_string(Engine.DrawWidth) + " DrawHeight " +
-                       std::to_string(Engine.DrawHeight) + '\n';
+    std::string Text = "DrawWidth " + std::to_string(Engine.Result().Width) + " DrawHeight " +
+                       std::to_string(Engine.Result().Height) + '\n';
     Text += Engine.Circuit ? DumpStore(*Engine.Circuit) : std::string("no network\n");
     Text += "--- report\n";
     Text += ReportJson(*List, PathSign);

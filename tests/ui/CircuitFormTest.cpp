@@ -2,6 +2,7 @@
 #include "ScriptedDialogs.h"
 #include "UiTestSupport.h"
 
+#include "drawing/Diagram.h"
 #include "messages/ErrorStrings.h"
 #include "ui/CircuitForm.h"
 #include "ui/FrameCircuit.h"
@@ -52,7 +53,7 @@ protected:
     const TCircuitEngine& Engine() const { return Form->Engine; }
     TRows RowsOf(THandle Event, std::string* TimeText = nullptr) const {
         std::string Text;
-        TRows Rows = EventWorkRows(Engine(), List, Event, Text);
+        TRows Rows = EventWorkRows(Engine().Result(), List, Event, Text);
         if (TimeText)
             *TimeText = Text;
         return Rows;
@@ -133,12 +134,13 @@ TEST_F(CircuitForm, AnEventWhereSeveralEndEventsMeetListsTheWorksItWaitsFor) {
 TEST_F(CircuitForm, AWorkTheListDoesNotHoldIsShownAsQuestionMarks) {
     EnterScheme(List, TwoThenOne);
     TMultitude& Finished = *Form->Engine.Circuit->Get(FinalEvent(Engine())).Data->Mul3;
-    const auto AddWork = [&Finished](std::int32_t Work, std::int32_t Mark) {
+    const auto AddWork = [this, &Finished](std::int32_t Work, std::int32_t Mark) {
         Finished.Compare = CompareKeys;
         Finished.Sort();
         Finished.Add(TMultitudeElement(Work, Mark));
         Finished.Compare = CompareValues;
         Finished.Sort();
+        Form->Engine.MakeView();
     };
     AddWork(3, 1);
     EXPECT_EQ(RowsOf(FinalEvent(Engine())), (TRows{Time("7"), "K", Earlier, "A", "B", Unknown}));
@@ -282,8 +284,7 @@ TEST_F(CircuitForm, WithOneWorkThePictureIsWhiteAndARightClickDoesNothing) {
 TEST_F(CircuitForm, ItStartsAsLargeAsItsClientAreaWithNothingDrawn) {
     EXPECT_EQ(Form->windowTitle(), QStringLiteral("График"));
     EXPECT_EQ(Form->size(), QSize(324, 240));
-    EXPECT_EQ(Engine().DrawWidth, 324);
-    EXPECT_EQ(Engine().DrawHeight, 240);
+    EXPECT_FALSE(Engine().Result().HasNetwork);
     EXPECT_FALSE(Form->Drawn());
     EXPECT_FALSE(Form->isVisible());
     EXPECT_FALSE(ListShown());
@@ -294,14 +295,14 @@ TEST_F(CircuitForm, TheWindowIsExactlyThePictureAndFollowsEveryEdit) {
     EXPECT_EQ(Form->size(), QSize(140, 40));
     EXPECT_EQ(Form->Im->size(), QSize(140, 40));
     ShowForm();
-    EXPECT_EQ(Shown(), Engine().CircuitImage());
+    EXPECT_EQ(Shown(), CircuitImage(Engine().Result()));
 
     List.GetWork(1).Links[0] = LinkDirect;
     List.Changed(1, ckScheme);
-    EXPECT_EQ(Engine().DrawWidth, 200);
+    EXPECT_EQ(Engine().Result().Width, 200);
     EXPECT_EQ(Form->size(), QSize(200, 40));
     EXPECT_EQ(Form->Im->size(), QSize(200, 40));
-    EXPECT_EQ(Shown(), Engine().CircuitImage());
+    EXPECT_EQ(Shown(), CircuitImage(Engine().Result()));
     EXPECT_FALSE(Form->Scroller->horizontalScrollBar()->isVisible());
 
     List.GetWork(1).Links[0] = LinkFree;
@@ -367,8 +368,8 @@ TEST_F(CircuitForm, APictureWiderThanTheScreenScrollsAndAClickHitsTheEventUnderT
     const int Works = Largest.width() / 60 + 2;
     EnterScheme(List, Chain(Works));
     ShowForm();
-    EXPECT_GT(Engine().DrawWidth, Largest.width());
-    EXPECT_EQ(Form->Im->size(), QSize(Engine().DrawWidth, Engine().DrawHeight));
+    EXPECT_GT(Engine().Result().Width, Largest.width());
+    EXPECT_EQ(Form->Im->size(), DrawCircuit(Engine().Result()));
     EXPECT_EQ(Form->width(), Largest.width());
     QScrollBar* Across = Form->Scroller->horizontalScrollBar();
     EXPECT_TRUE(Across->isVisible());
@@ -401,7 +402,7 @@ TEST_F(CircuitForm, APictureHigherThanTheScreenScrolls) {
     }
     EnterScheme(List, Pairs);
     ShowForm();
-    EXPECT_GT(Engine().DrawHeight, Largest.height());
+    EXPECT_GT(Engine().Result().Height, Largest.height());
     EXPECT_EQ(Form->height(), Largest.height());
     EXPECT_TRUE(Form->Scroller->verticalScrollBar()->isVisible());
     EXPECT_FALSE(Form->Scroller->horizontalScrollBar()->isVisible());

@@ -1,7 +1,9 @@
 // The diagram as pixels: colours, pen widths and dotted lines sampled from the
 // picture the diagram window shows.
 
-#include "NetworkTestSupport.h"
+#include "network/NetworkTestSupport.h"
+
+#include "drawing/Diagram.h"
 
 #include <QGuiApplication>
 #include <QImage>
@@ -29,9 +31,14 @@ TDrawn Draw(const TScheme& Scheme, int PathSign = -1) {
     D.Engine = std::make_unique<TCircuitEngine>(*D.List);
     D.Engine->PathSign = PathSign;
     D.Engine->GetCircuit();
-    D.Engine->AnalyseAndDraw();
-    D.Image = D.Engine->CircuitImage();
+    D.Engine->Analyse();
+    D.Image = CircuitImage(D.Engine->Result());
     return D;
+}
+
+THandle HandleAt(const TDrawn& D, int x, int y) {
+    const TViewEvent* e = EventAt(D.Engine->Result(), x, y);
+    return e ? e->Handle : 0;
 }
 
 QPoint Centre(const TCircuitEngine& Engine, THandle h) {
@@ -193,7 +200,7 @@ TEST(Drawing, PaintingAPartGivesTheSamePixelsAsTheWholePicture) {
     {
         QPainter Painter(&Piece);
         Painter.setClipRect(Part);
-        D.Engine->PaintCircuit(Painter, Part);
+        PaintCircuit(Painter, D.Engine->Result(), Part);
     }
     for (int y = Part.top(); y <= Part.bottom(); ++y)
         for (int x = Part.left(); x <= Part.right(); ++x)
@@ -202,17 +209,17 @@ TEST(Drawing, PaintingAPartGivesTheSamePixelsAsTheWholePicture) {
 
 TEST(Drawing, OneWorkLeavesNothingToDraw) {
     const TDrawn D = Draw({{1}, {{}}});
-    EXPECT_EQ(D.Engine->DrawWidth, 0);
+    EXPECT_EQ(D.Engine->Result().Width, 0);
     EXPECT_TRUE(D.Image.isNull());
 }
 
 TEST(Drawing, RightClickFindsTheFirstEventStrictlyWithinTenPixels) {
     const TDrawn D = Draw({{3, 4}, {{}, {0}}});
     const THandle First = EventNumbered(*D.Engine, 1);
-    EXPECT_EQ(D.Engine->EventAt(60 + 9, 20), First);
-    EXPECT_EQ(D.Engine->EventAt(60 + 6, 20 + 6), First); // 72 < 100
-    EXPECT_EQ(D.Engine->EventAt(60 + 10, 20), 0u);
-    EXPECT_EQ(D.Engine->EventAt(60 + 6, 20 + 8), 0u); // exactly 10
+    EXPECT_EQ(HandleAt(D, 60 + 9, 20), First);
+    EXPECT_EQ(HandleAt(D, 60 + 6, 20 + 6), First); // 72 < 100
+    EXPECT_EQ(HandleAt(D, 60 + 10, 20), 0u);
+    EXPECT_EQ(HandleAt(D, 60 + 6, 20 + 8), 0u); // exactly 10
 }
 
 int main(int argc, char** argv) {
