@@ -124,3 +124,40 @@ const TViewEvent* EventAt(const TNetworkView& View, int x, int y) {
     }
     return nullptr;
 }
+
+namespace {
+
+// Squared distance from p to the segment a-b.
+double SquaredDistance(QPointF p, QPointF a, QPointF b) {
+    const QPointF d = b - a;
+    const double Length = QPointF::dotProduct(d, d);
+    double t = Length > 0 ? QPointF::dotProduct(p - a, d) / Length : 0;
+    t = std::clamp(t, 0.0, 1.0);
+    const QPointF q = a + t * d - p;
+    return QPointF::dotProduct(q, q);
+}
+
+} // namespace
+
+std::vector<std::size_t> ArcsAt(const TNetworkView& View, int x, int y) {
+    std::vector<std::size_t> Found;
+    const QPointF p(x, y);
+    for (std::size_t a = 0; a < View.Arcs.size(); ++a) {
+        const TViewArc& Arc = View.Arcs[a];
+        if (Arc.From < 0)
+            continue;
+        const int Level = View.Events[static_cast<std::size_t>(Arc.From)].Level;
+        for (std::size_t k = 0; k + 1 < Arc.Rows.size(); ++k) {
+            const int t = Level + static_cast<int>(k);
+            const QPointF From(TCircuitEngine::XCoord(t, CoordCentre),
+                               TCircuitEngine::YCoord(Arc.Rows[k], CoordCentre));
+            const QPointF To(TCircuitEngine::XCoord(t + 1, CoordCentre),
+                             TCircuitEngine::YCoord(Arc.Rows[k + 1], CoordCentre));
+            if (SquaredDistance(p, From, To) <= 16) {
+                Found.push_back(a);
+                break;
+            }
+        }
+    }
+    return Found;
+}

@@ -10,6 +10,8 @@
 #include <QImage>
 #include <QSize>
 
+#include <vector>
+
 class QPainter;
 class QRect;
 
@@ -26,3 +28,7 @@ QImage CircuitImage(const TNetworkView& View);
 const TViewEvent* EventAt(const TNetworkView& View, int x, int y);
 // The centre of an event's circle in the picture.
 QPoint EventCentre(const TViewEvent& Event);
+// The arcs whose drawn line passes within a few pixels of (x, y), as
+// positions in the result's Arcs: several works between the same two events
+// share one line, and all of them are named.
+std::vector<std::size_t> ArcsAt(const TNetworkView& View, int x, int y);

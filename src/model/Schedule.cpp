@@ -104,7 +104,13 @@ TSchedule ComputeSchedule(const TWorkList& List) {
         w.LateStart = w.LateFinish - d;
         w.TotalFloat = w.LateStart - w.EarlyStart;
         w.FreeFloat = NextStart - w.EarlyFinish;
+        // Late times are sums taken backwards, early ones forwards: a float
+        // that is zero within the tie tolerance is rounding, and shown as 0.
         w.Critical = std::fabs(w.TotalFloat) / Longest < RealTieTolerance;
+        if (w.Critical)
+            w.TotalFloat = 0;
+        if (std::fabs(w.FreeFloat) / Longest < RealTieTolerance)
+            w.FreeFloat = 0;
     }
     Result.Valid = true;
     Result.ProjectDuration = T;

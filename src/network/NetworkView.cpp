@@ -253,6 +253,7 @@ void TCircuitEngine::MakeViewSchedule(const std::vector<std::int32_t>& Index) {
     // Every link goes to a higher level, so each event's predecessors are
     // final when it comes.
     TReal T = 0;
+    TReal Longest = 0;
     for (const std::size_t i : Order) {
         TViewEvent& e = View.Events[i];
         const TLinkData& D = Data(e.Handle);
@@ -260,7 +261,9 @@ void TCircuitEngine::MakeViewSchedule(const std::vector<std::int32_t>& Index) {
             if (h >= Index.size() || Index[h] < 0)
                 continue;
             TViewEvent& s = View.Events[static_cast<std::size_t>(Index[h])];
-            s.Early = std::max(s.Early, e.Early + LinkWeight(D, h));
+            const TReal w = LinkWeight(D, h);
+            s.Early = std::max(s.Early, e.Early + w);
+            Longest = std::max(Longest, w);
         }
         T = std::max(T, e.Early);
     }
@@ -273,5 +276,11 @@ void TCircuitEngine::MakeViewSchedule(const std::vector<std::int32_t>& Index) {
                 e.Late = std::min(e.Late, View.Events[static_cast<std::size_t>(Index[h])].Late -
                                               LinkWeight(D, h));
         e.Slack = e.Late - e.Early;
+        // As for the works' floats: a slack within the tie tolerance is the
+        // rounding of sums taken in opposite directions.
+        if (std::fabs(e.Slack) / Longest < RealTieTolerance) {
+            e.Late = e.Early;
+            e.Slack = 0;
+        }
     }
 }

@@ -78,10 +78,21 @@ std::string ReportJson(TWorkList& List, int PathSign) {
     std::string J = "{\"mode\": \"";
     J += PathSign > 0 ? "shortest" : "critical";
     J += "\", \"works\": [";
+    const TNetworkView& View = Engine.Result();
+    const TSchedule& Schedule = View.Schedule;
     for (int i = 0; i < List.Count(); ++i) {
         const TWorkData& W = List.GetWork(i);
         J += i ? ", " : "";
-        J += "{\"name\": " + Quoted(W.Name) + ", \"duration\": " + Real(W.Duration) + '}';
+        J += "{\"name\": " + Quoted(W.Name) + ", \"duration\": " + Real(W.Duration);
+        const TWorkTimes* t = Schedule.Valid ? &Schedule.Works[static_cast<std::size_t>(i)] : nullptr;
+        const auto Time = [t](TReal TWorkTimes::*Field) { return t ? Real(t->*Field) : std::string("null"); };
+        J += ", \"early_start\": " + Time(&TWorkTimes::EarlyStart) +
+             ", \"early_finish\": " + Time(&TWorkTimes::EarlyFinish) +
+             ", \"late_start\": " + Time(&TWorkTimes::LateStart) +
+             ", \"late_finish\": " + Time(&TWorkTimes::LateFinish) +
+             ", \"total_float\": " + Time(&TWorkTimes::TotalFloat) +
+             ", \"free_float\": " + Time(&TWorkTimes::FreeFloat) +
+             ", \"critical\": " + (t ? Bool(t->Critical) : "null") + '}';
     }
     J += "], \"cells\": [";
     for (int i = 0; i < List.Count(); ++i) {
@@ -94,7 +105,6 @@ std::string ReportJson(TWorkList& List, int PathSign) {
     J += "], \"contour\": ";
     J += Bool(List.HasContour);
 
-    const TNetworkView& View = Engine.Result();
     std::string Events;
     std::string Arcs;
     if (View.HasNetwork) {
@@ -109,7 +119,8 @@ std::string ReportJson(TWorkList& List, int PathSign) {
                       ", \"level\": " + std::to_string(e->Level) +
                       ", \"row\": " + std::to_string(e->Row) + ", \"time\": " +
                       (std::isinf(e->Time) ? std::string("null") : Real(e->Time)) +
-                      ", \"on_path\": " + Bool(e->OnPath) + '}';
+                      ", \"on_path\": " + Bool(e->OnPath) + ", \"early\": " + Real(e->Early) +
+                      ", \"late\": " + Real(e->Late) + ", \"slack\": " + Real(e->Slack) + '}';
         }
         const auto Number = [&View](std::int32_t i) {
             return std::to_string(View.Events[static_cast<std::size_t>(i)].Number);
@@ -123,7 +134,7 @@ std::string ReportJson(TWorkList& List, int PathSign) {
             if (a)
                 Arcs += (Arcs.empty() ? "" : ", ") + std::string("{\"from\": ") + Number(a->From) +
                         ", \"to\": " + Number(a->To) + ", \"work\": " + std::to_string(a->Work) +
-                        ", \"duration\": " + ::Real(a->Duration) + ", \"on_path\": " + Bool(a->LinkOnPath) + '}';
+                        ", \"duration\": " + ::Real(a->Duration) + ", \"on_path\": " + Bool(a->OnPath) + '}';
         for (std::size_t a = View.RealArcCount; a < View.Arcs.size(); ++a) {
             const TViewArc& f = View.Arcs[a];
             Arcs += std::string(Arcs.empty() ? "" : ", ") + "{\"from\": " + Number(f.From) +
@@ -133,6 +144,7 @@ std::string ReportJson(TWorkList& List, int PathSign) {
     }
     const std::string PathLength = View.PathFound ? Real(View.PathLength) : std::string("null");
     J += ", \"events\": [" + Events + "], \"arcs\": [" + Arcs +
-         "], \"path_length\": " + PathLength + '}';
+         "], \"path_length\": " + PathLength + ", \"project_duration\": " +
+         (Schedule.Valid ? Real(Schedule.ProjectDuration) : std::string("null")) + '}';
     return J;
 }

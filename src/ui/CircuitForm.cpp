@@ -4,6 +4,7 @@
 #include "model/WorkList.h"
 #include "ui/Dialogs.h"
 #include "ui/FrameCircuit.h"
+#include "ui/LocaleText.h"
 #include "ui/WindowFrame.h"
 
 #include <QApplication>
@@ -17,6 +18,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStyle>
+#include <QToolTip>
 
 #include <algorithm>
 
@@ -38,6 +40,18 @@ void PaintWhite(QWidget& Widget) {
 
 TCircuitImage::TCircuitImage(TCircuitForm& Form, QWidget* Parent) : QWidget(Parent), Form(Form) {
     setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+bool TCircuitImage::event(QEvent* Event) {
+    if (Event->type() != QEvent::ToolTip)
+        return QWidget::event(Event);
+    const auto* Help = static_cast<QHelpEvent*>(Event);
+    const QString Text = Form.ToolTipAt(Help->pos());
+    if (Text.isEmpty())
+        QToolTip::hideText();
+    else
+        QToolTip::showText(Help->globalPos(), Text, this);
+    return true;
 }
 
 void TCircuitImage::paintEvent(QPaintEvent* Event) {
@@ -223,6 +237,37 @@ void TCircuitForm::ImMouseDown(Qt::MouseButton Button, int X, int Y) {
     if (!Event)
         return;
     Frame1->ShowEventWorks(EventCentre(*Event).y() + ListBelowCentre, this, Event->Handle);
+}
+
+QString TCircuitForm::ToolTipAt(QPoint At) const {
+    if (!PictureDrawn)
+        return {};
+    const TNetworkView& View = Engine.Result();
+    if (const TViewEvent* e = EventAt(View, At.x(), At.y()))
+        return QStringLiteral("Событие %1\nРаннее время: %2\nПозднее время: %3\nРезерв: %4")
+            .arg(e->Number)
+            .arg(DurationText(e->Early), DurationText(e->Late), DurationText(e->Slack));
+    QStringList Parts;
+    for (const std::size_t a : ArcsAt(View, At.x(), At.y())) {
+        const TViewArc& Arc = View.Arcs[a];
+        if (Arc.Work < 0 || Arc.Work >= List.Count()) {
+            Parts << QStringLiteral("Фиктивная работа %1 – %2")
+                         .arg(View.Events[static_cast<std::size_t>(Arc.From)].Number)
+                         .arg(Arc.To < 0 ? 0 : View.Events[static_cast<std::size_t>(Arc.To)].Number);
+            continue;
+        }
+        QString Text = QStringLiteral("«%1»\nДлительность: %2")
+                           .arg(QString::fromStdString(List.GetWork(Arc.Work).Name), DurationText(Arc.Duration));
+        if (View.Schedule.Valid) {
+            const TWorkTimes& t = View.Schedule.Works[static_cast<std::size_t>(Arc.Work)];
+            Text += QStringLiteral("\nПолный резерв: %1\nСвободный резерв: %2")
+                        .arg(DurationText(t.TotalFloat), DurationText(t.FreeFloat));
+            if (t.Critical)
+                Text += QStringLiteral("\nКритическая работа");
+        }
+        Parts << Text;
+    }
+    return Parts.join(QStringLiteral("\n\n"));
 }
 
 void TCircuitForm::Frame1sg1MouseDown(Qt::MouseButton Button) {

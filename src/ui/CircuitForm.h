@@ -27,6 +27,7 @@ public:
     TCircuitImage(TCircuitForm& Form, QWidget* Parent);
 
 protected:
+    bool event(QEvent* Event) override;
     void paintEvent(QPaintEvent* Event) override;
     void mousePressEvent(QMouseEvent* Event) override;
 
@@ -67,6 +68,11 @@ public:
     int ListLeft() const;
     void GrowClientFor(const QRect& Place);
     void ListShown();
+
+    // The tooltip at a point of the picture: an event's number, early and
+    // late time and slack, or the works an arc stands for with their
+    // durations and floats; empty elsewhere.
+    QString ToolTipAt(QPoint At) const;
 
     // Whether the picture shows the current network (it is white otherwise).
     bool Drawn() const { return PictureDrawn; }

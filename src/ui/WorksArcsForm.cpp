@@ -6,7 +6,9 @@
 #include "ui/LocaleText.h"
 #include "ui/WindowFrame.h"
 
+#include <QFontMetrics>
 #include <QHeaderView>
+#include <QScrollBar>
 #include <QScopeGuard>
 #include <QTableWidget>
 
@@ -14,9 +16,17 @@
 namespace {
 
 QStringList HeaderTexts() {
-    return {QStringLiteral("Дуга"), QStringLiteral("Название работы"),
-            QStringLiteral("Длительность")};
+    return {QStringLiteral("Дуга"),           QStringLiteral("Название работы"),
+            QStringLiteral("Длительность"),   QStringLiteral("Раннее начало"),
+            QStringLiteral("Раннее окончание"), QStringLiteral("Позднее начало"),
+            QStringLiteral("Позднее окончание"), QStringLiteral("Полный резерв"),
+            QStringLiteral("Свободный резерв")};
 }
+
+constexpr int ColumnCount = 9;
+// The first three columns keep their widths; the schedule's are as wide as
+// their captions need.
+constexpr int FirstWidths[] = {54, 198, 78};
 
 } // namespace
 
@@ -25,7 +35,7 @@ TArcWorkForm::TArcWorkForm(TWorkList& List, const TCircuitEngine& Engine, QWidge
     setWindowTitle(QStringLiteral("Работы-Дуги"));
     setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
 
-    SG = new QTableWidget(0, 3, this);
+    SG = new QTableWidget(0, ColumnCount, this);
     SG->setHorizontalHeaderLabels(HeaderTexts());
     SG->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     SG->horizontalHeader()->setStretchLastSection(false);
@@ -35,9 +45,11 @@ TArcWorkForm::TArcWorkForm(TWorkList& List, const TCircuitEngine& Engine, QWidge
     SG->verticalHeader()->hide();
     SG->verticalHeader()->setMinimumSectionSize(1);
     SG->verticalHeader()->setDefaultSectionSize(RowHeight);
-    SG->setColumnWidth(0, 54);
-    SG->setColumnWidth(1, 198);
-    SG->setColumnWidth(2, 78);
+    const QFontMetrics Metrics(SG->font());
+    const QStringList Header = HeaderTexts();
+    for (int Column = 0; Column < ColumnCount; ++Column)
+        SG->setColumnWidth(Column, Column < 3 ? FirstWidths[Column]
+                                              : Metrics.horizontalAdvance(Header[Column]) + 12);
     SG->setEditTriggers(QAbstractItemView::NoEditTriggers);
     SG->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
 
@@ -86,7 +98,7 @@ void TArcWorkForm::RefreshTable() {
     SG->clearContents();
     SG->setRowCount(1);
     const QStringList Header = HeaderTexts();
-    for (int Column = 0; Column < 3; ++Column)
+    for (int Column = 0; Column < ColumnCount; ++Column)
         SetCell(0, Column, Header[Column]);
     // Without a network (a contour) there are no arcs to list.
     if (Engine.Result().HasNetwork)
@@ -110,7 +122,31 @@ void TArcWorkForm::FillTable() {
                             QString::number(Number(Arc.To)));
         SetCell(Row, 1, QString::fromStdString(List.GetWork(Arc.Work).Name));
         SetCell(Row, 2, DurationText(Arc.Duration));
+        if (!View.Schedule.Valid)
+            continue;
+        const TWorkTimes& t = View.Schedule.Works[static_cast<std::size_t>(Arc.Work)];
+        const TReal Times[] = {t.EarlyStart, t.EarlyFinish, t.LateStart,
+                               t.LateFinish, t.TotalFloat,  t.FreeFloat};
+        for (int k = 0; k < 6; ++k)
+            SetCell(Row, 3 + k, DurationText(Times[k]));
+        if (t.Critical)
+            for (int Column = 0; Column < ColumnCount; ++Column)
+                SG->item(Row, Column)->setForeground(QColor(255, 0, 0));
     }
+    FitToRows();
+}
+
+void TArcWorkForm::FitToRows() {
+    // Only a window not yet shown is sized: one the user has seen keeps the
+    // size they left it at.
+    if (isVisible())
+        return;
+    int Width = 2 * SG->frameWidth() + SG->verticalScrollBar()->sizeHint().width();
+    for (int Column = 0; Column < ColumnCount; ++Column)
+        Width += SG->columnWidth(Column);
+    const int Height = 2 * SG->frameWidth() + RowHeight * (SG->rowCount() + 1) + 1;
+    const QSize Largest = LargestClientSize(*this);
+    resize(QSize(Width, Height).expandedTo(ClientSizeOf(363, 115)).boundedTo(Largest));
 }
 
 void TArcWorkForm::FormResize() {

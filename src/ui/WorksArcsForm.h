@@ -1,6 +1,8 @@
 #pragma once
 // The works-arcs window "Работы-Дуги": which pair of events each real arc of
-// the diagram joins, which work it stands for and how long that work takes.
+// the diagram joins, which work it stands for and how long that work takes,
+// then the work's schedule: early and late start and finish, total and free
+// float. The rows of critical works are red.
 // It stays above the program's other windows and refills its table on every
 // change of the work list from the network the diagram window has just
 // rebuilt (its listener comes after the diagram window's).
@@ -39,6 +41,9 @@ protected:
 private:
     void FormCreate();
     void FormResize();
+    // Grows a window not yet shown to hold every column and row, as far as
+    // the screen allows.
+    void FitToRows();
     void SetCell(int Row, int Column, const QString& Text);
 
     TWorkList& List;

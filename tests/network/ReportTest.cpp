@@ -19,8 +19,14 @@ std::unique_ptr<TWorkList> FourWorks() {
 }
 
 const std::string Works =
-    R"({"name": "Ёж \"1\"", "duration": 1.0}, {"name": "a\\b\tc", "duration": 2.5}, )"
-    R"({"name": "W2", "duration": 3.0}, {"name": "W3", "duration": 4.0})";
+    R"({"name": "Ёж \"1\"", "duration": 1.0)"
+    R"(, "early_start": 0.0, "early_finish": 1.0, "late_start": 2.5, "late_finish": 3.5, "total_float": 2.5, "free_float": 1.5, "critical": false}, )"
+    R"({"name": "a\\b\tc", "duration": 2.5)"
+    R"(, "early_start": 0.0, "early_finish": 2.5, "late_start": 0.0, "late_finish": 2.5, "total_float": 0.0, "free_float": 0.0, "critical": true}, )"
+    R"({"name": "W2", "duration": 3.0)"
+    R"(, "early_start": 2.5, "early_finish": 5.5, "late_start": 3.5, "late_finish": 6.5, "total_float": 1.0, "free_float": 1.0, "critical": false}, )"
+    R"({"name": "W3", "duration": 4.0)"
+    R"(, "early_start": 2.5, "early_finish": 6.5, "late_start": 2.5, "late_finish": 6.5, "total_float": 0.0, "free_float": 0.0, "critical": true})";
 const std::string Cells = R"([[-1, 0, -1, 0], [0, -1, -1, -1], [1, 1, -1, 0], [0, 1, 0, -1]])";
 
 } // namespace
@@ -30,17 +36,17 @@ TEST(ReportJson, CriticalModeFollowsTheLongestRoute) {
     EXPECT_EQ(ReportJson(*List, -1),
               R"({"mode": "critical", "works": [)" + Works + R"(], "cells": )" + Cells +
                   R"(, "contour": false, "events": [)"
-                  R"({"number": 1, "level": 1, "row": 0, "time": 0.0, "on_path": true}, )"
-                  R"({"number": 2, "level": 2, "row": 1, "time": 2.5, "on_path": true}, )"
-                  R"({"number": 3, "level": 3, "row": 0, "time": 2.5, "on_path": false}, )"
-                  R"({"number": 4, "level": 4, "row": 0, "time": 6.5, "on_path": true}], )"
+                  R"({"number": 1, "level": 1, "row": 0, "time": 0.0, "on_path": true, "early": 0.0, "late": 0.0, "slack": 0.0}, )"
+                  R"({"number": 2, "level": 2, "row": 1, "time": 2.5, "on_path": true, "early": 2.5, "late": 2.5, "slack": 0.0}, )"
+                  R"({"number": 3, "level": 3, "row": 0, "time": 2.5, "on_path": false, "early": 2.5, "late": 3.5, "slack": 1.0}, )"
+                  R"({"number": 4, "level": 4, "row": 0, "time": 6.5, "on_path": true, "early": 6.5, "late": 6.5, "slack": 0.0}], )"
                   R"("arcs": [)"
                   R"({"from": 1, "to": 3, "work": 0, "duration": 1.0, "on_path": false}, )"
                   R"({"from": 1, "to": 2, "work": 1, "duration": 2.5, "on_path": true}, )"
                   R"({"from": 3, "to": 4, "work": 2, "duration": 3.0, "on_path": false}, )"
                   R"({"from": 2, "to": 4, "work": 3, "duration": 4.0, "on_path": true}, )"
                   R"({"from": 2, "to": 3, "work": null, "duration": null, "on_path": false}], )"
-                  R"("path_length": 6.5})");
+                  R"("path_length": 6.5, "project_duration": 6.5})");
 }
 
 TEST(ReportJson, ShortestModeFollowsTheShortestRoute) {
@@ -48,42 +54,49 @@ TEST(ReportJson, ShortestModeFollowsTheShortestRoute) {
     EXPECT_EQ(ReportJson(*List, +1),
               R"({"mode": "shortest", "works": [)" + Works + R"(], "cells": )" + Cells +
                   R"(, "contour": false, "events": [)"
-                  R"({"number": 1, "level": 1, "row": 0, "time": 0.0, "on_path": true}, )"
-                  R"({"number": 2, "level": 2, "row": 1, "time": 2.5, "on_path": false}, )"
-                  R"({"number": 3, "level": 3, "row": 0, "time": 1.0, "on_path": true}, )"
-                  R"({"number": 4, "level": 4, "row": 0, "time": 4.0, "on_path": true}], )"
+                  R"({"number": 1, "level": 1, "row": 0, "time": 0.0, "on_path": true, "early": 0.0, "late": 0.0, "slack": 0.0}, )"
+                  R"({"number": 2, "level": 2, "row": 1, "time": 2.5, "on_path": false, "early": 2.5, "late": 2.5, "slack": 0.0}, )"
+                  R"({"number": 3, "level": 3, "row": 0, "time": 1.0, "on_path": true, "early": 2.5, "late": 3.5, "slack": 1.0}, )"
+                  R"({"number": 4, "level": 4, "row": 0, "time": 4.0, "on_path": true, "early": 6.5, "late": 6.5, "slack": 0.0}], )"
                   R"("arcs": [)"
                   R"({"from": 1, "to": 3, "work": 0, "duration": 1.0, "on_path": true}, )"
                   R"({"from": 1, "to": 2, "work": 1, "duration": 2.5, "on_path": false}, )"
                   R"({"from": 3, "to": 4, "work": 2, "duration": 3.0, "on_path": true}, )"
                   R"({"from": 2, "to": 4, "work": 3, "duration": 4.0, "on_path": false}, )"
                   R"({"from": 2, "to": 3, "work": null, "duration": null, "on_path": false}], )"
-                  R"("path_length": 4.0})");
+                  R"("path_length": 4.0, "project_duration": 6.5})");
 }
 
-TEST(ReportJson, ParallelWorksShareTheirEventsAndTheMark) {
+// Only the longest of the works between two events lies on the path, in
+// either mode: the others have float.
+TEST(ReportJson, OfParallelWorksOnlyTheLongestIsOnThePath) {
     auto List = MakeList({{2, 6}, {}});
     EXPECT_EQ(ReportJson(*List, +1),
-              R"({"mode": "shortest", "works": [{"name": "W0", "duration": 2.0}, )"
-              R"({"name": "W1", "duration": 6.0}], "cells": [[-1, 0], [0, -1]], )"
-              R"("contour": false, "events": [)"
-              R"({"number": 1, "level": 1, "row": 0, "time": 0.0, "on_path": true}, )"
-              R"({"number": 2, "level": 2, "row": 0, "time": 6.0, "on_path": true}], )"
-              R"("arcs": [{"from": 1, "to": 2, "work": 0, "duration": 2.0, "on_path": true}, )"
+              R"({"mode": "shortest", "works": [{"name": "W0", "duration": 2.0)"
+              R"(, "early_start": 0.0, "early_finish": 2.0, "late_start": 4.0, "late_finish": 6.0, "total_float": 4.0, "free_float": 4.0, "critical": false}, )"
+              R"({"name": "W1", "duration": 6.0)"
+              R"(, "early_start": 0.0, "early_finish": 6.0, "late_start": 0.0, "late_finish": 6.0, "total_float": 0.0, "free_float": 0.0, "critical": true}], )"
+              R"("cells": [[-1, 0], [0, -1]], "contour": false, "events": [)"
+              R"({"number": 1, "level": 1, "row": 0, "time": 0.0, "on_path": true, )"
+              R"("early": 0.0, "late": 0.0, "slack": 0.0}, )"
+              R"({"number": 2, "level": 2, "row": 0, "time": 6.0, "on_path": true, )"
+              R"("early": 6.0, "late": 6.0, "slack": 0.0}], )"
+              R"("arcs": [{"from": 1, "to": 2, "work": 0, "duration": 2.0, "on_path": false}, )"
               R"({"from": 1, "to": 2, "work": 1, "duration": 6.0, "on_path": true}], )"
-              R"("path_length": 6.0})");
+              R"("path_length": 6.0, "project_duration": 6.0})");
 }
 
 TEST(ReportJson, OneWorkHasNoNetwork) {
     auto List = MakeList({{1e20L}, {}});
     EXPECT_EQ(ReportJson(*List, -1),
-              R"({"mode": "critical", "works": [{"name": "W0", "duration": 1e+20}], )"
+              R"({"mode": "critical", "works": [{"name": "W0", "duration": 1e+20)"
+              R"(, "early_start": 0.0, "early_finish": 1e+20, "late_start": 0.0, "late_finish": 1e+20, "total_float": 0.0, "free_float": 0.0, "critical": true}], )"
               R"("cells": [[-1]], "contour": false, "events": [], "arcs": [], )"
-              R"("path_length": null})");
+              R"("path_length": null, "project_duration": 1e+20})");
     auto Empty = std::make_unique<TWorkList>();
     EXPECT_EQ(ReportJson(*Empty, +1),
               R"({"mode": "shortest", "works": [], "cells": [], "contour": false, )"
-              R"("events": [], "arcs": [], "path_length": null})");
+              R"("events": [], "arcs": [], "path_length": null, "project_duration": null})");
 }
 
 TEST(ReportJson, AContourHasNoNetwork) {
@@ -92,7 +105,10 @@ TEST(ReportJson, AContourHasNoNetwork) {
     List->GetWork(1).Links[0] = LinkDirect;
     List->Changed(0, ckScheme);
     EXPECT_EQ(ReportJson(*List, -1),
-              R"({"mode": "critical", "works": [{"name": "W0", "duration": 1.0}, )"
-              R"({"name": "W1", "duration": 2.0}], "cells": [[-1, 1], [1, -1]], )"
-              R"("contour": true, "events": [], "arcs": [], "path_length": null})");
+              R"({"mode": "critical", "works": [{"name": "W0", "duration": 1.0)"
+              R"(, "early_start": null, "early_finish": null, "late_start": null, "late_finish": null, "total_float": null, "free_float": null, "critical": null}, )"
+              R"({"name": "W1", "duration": 2.0)"
+              R"(, "early_start": null, "early_finish": null, "late_start": null, "late_finish": null, "total_float": null, "free_float": null, "critical": null}], )"
+              R"("cells": [[-1, 1], [1, -1]], "contour": true, "events": [], "arcs": [], )"
+              R"("path_length": null, "project_duration": null})");
 }

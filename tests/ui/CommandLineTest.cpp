@@ -89,9 +89,8 @@ TEST_F(CommandLine, ReportOfTheTwoWorkExampleListsItsWorksAndCells) {
     const TRun R = Run("--report " + TwoWorks().string());
     ASSERT_EQ(R.Exit, 0) << R.Err;
     EXPECT_NE(R.Out.find(R"("mode": "critical")"), std::string::npos) << R.Out;
-    EXPECT_NE(R.Out.find(R"("works": [{"name": "A", "duration": 1.0}, {"name": "Bc", "duration": 2.5}])"),
-              std::string::npos)
-        << R.Out;
+    EXPECT_NE(R.Out.find(R"("works": [{"name": "A", "duration": 1.0, )"), std::string::npos) << R.Out;
+    EXPECT_NE(R.Out.find(R"({"name": "Bc", "duration": 2.5, )"), std::string::npos) << R.Out;
     EXPECT_NE(R.Out.find(R"("cells": [[-1, 1], [-1, -1]])"), std::string::npos) << R.Out;
     EXPECT_NE(R.Out.find(R"("contour": false)"), std::string::npos) << R.Out;
     EXPECT_NE(R.Out.find(R"("path_length": 3.5)"), std::string::npos) << R.Out;

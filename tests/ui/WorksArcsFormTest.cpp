@@ -7,6 +7,7 @@
 #include "ui/WorksArcsForm.h"
 
 #include <QHeaderView>
+#include <QScrollBar>
 #include <QLocale>
 #include <QTableWidget>
 #include <QTest>
@@ -71,7 +72,8 @@ TEST_F(WorksArcs, StartsWithTheHeaderAsItsFixedRowAboveTheOtherWindows) {
     EXPECT_EQ(Form->size(), QSize(355, 81));
     EXPECT_TRUE(Form->HeaderFixed());
     EXPECT_EQ(Table(), TTable{Header});
-    EXPECT_EQ(Form->SG->columnCount(), 3);
+    EXPECT_EQ(Form->SG->columnCount(), 9);
+    EXPECT_EQ(Form->Cell(8, 0), QStringLiteral("Свободный резерв"));
     EXPECT_EQ(Form->SG->columnWidth(0), 54);
     EXPECT_EQ(Form->SG->columnWidth(1), 198);
     EXPECT_EQ(Form->SG->columnWidth(2), 78);
@@ -127,6 +129,40 @@ TEST_F(WorksArcs, EveryWorkIsOneRowLevelByLevelAndNoFictiveArcIsListed) {
         LastStart = Start;
     }
     EXPECT_EQ(Names.size(), 13u);
+}
+
+TEST_F(WorksArcs, EachRowGoesOnWithTheWorksScheduleAndCriticalRowsAreRed) {
+    FillConstructionExample(List);
+    const auto RowOf = [this](const char* Name) {
+        for (int Row = 1; Row < Form->RowCount(); ++Row)
+            if (Form->Cell(1, Row) == QString::fromUtf8(Name))
+                return Row;
+        return -1;
+    };
+    const auto Schedule = [this](int Row) {
+        QStringList Texts;
+        for (int Column = 3; Column < 9; ++Column)
+            Texts << Form->Cell(Column, Row);
+        return Texts.join(' ');
+    };
+    const auto Red = [this](int Row) {
+        return Form->SG->item(Row, 1)->foreground().color() == QColor(255, 0, 0);
+    };
+    // Roof and plumbing run beside the longer electrical works.
+    const int Roof = RowOf("Устройство кровли");
+    const int Electrical = RowOf("Электромонтажные работы");
+    const int Plumbing = RowOf("Сантехнические работы");
+    EXPECT_EQ(Schedule(Roof), QStringLiteral("27 32 28 33 1 1"));
+    EXPECT_EQ(Schedule(Plumbing), QStringLiteral("27 32 28 33 1 1"));
+    EXPECT_EQ(Schedule(Electrical), QStringLiteral("27 33 27 33 0 0"));
+    EXPECT_EQ(Schedule(RowOf("Гидроизоляция фундамента")), QStringLiteral("13 14.5 32.5 34 19.5 8.5"));
+    EXPECT_FALSE(Red(Roof));
+    EXPECT_FALSE(Red(Plumbing));
+    EXPECT_TRUE(Red(Electrical));
+    EXPECT_TRUE(Red(RowOf("Сдача объекта")));
+    // Every column and row fits in the window as it opens.
+    EXPECT_FALSE(Form->SG->horizontalScrollBar()->isVisible());
+    EXPECT_GE(Form->height(), 16 * 14);
 }
 
 TEST_F(WorksArcs, AChangedDurationIsShownFromTheRebuiltNetwork) {
