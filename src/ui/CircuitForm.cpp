@@ -1,13 +1,16 @@
 #include "ui/CircuitForm.h"
 
-#include "drawing/Diagram.h"
 #include "model/WorkList.h"
 #include "ui/Dialogs.h"
 #include "ui/FrameCircuit.h"
 #include "ui/LocaleText.h"
+#include "ui/PicturePrint.h"
 #include "ui/WindowFrame.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QCursor>
+#include <QMenu>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -21,12 +24,19 @@
 #include <QToolTip>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
-// The list opens this far below the centre of its event: 10 pixels below the
-// circle.
-constexpr int ListBelowCentre = 20;
+// The list opens 10 pixels below the circle of its event.
+constexpr int ListBelowCircle = 10;
+// One step of zoom, and its bounds.
+constexpr double ZoomStep = 1.25;
+constexpr double MinZoom = 0.1;
+constexpr double MaxZoom = 8;
+
+const char* const PictureFilters =
+    "Рисунок PNG (*.png);;Рисунок JPEG (*.jpg *.jpeg);;Рисунок SVG (*.svg);;Документ PDF (*.pdf)";
 
 void PaintWhite(QWidget& Widget) {
     QPalette White = Widget.palette();
@@ -57,13 +67,29 @@ bool TCircuitImage::event(QEvent* Event) {
 void TCircuitImage::paintEvent(QPaintEvent* Event) {
     QPainter Painter(this);
     Painter.fillRect(Event->rect(), Qt::white);
-    if (Form.Drawn())
-        PaintCircuit(Painter, Form.Engine.Result(), Event->rect());
+    if (!Form.Drawn() || !Form.Shown())
+        return;
+    const double Zoom = Form.Zoom();
+    if (Zoom != 1)
+        Painter.scale(Zoom, Zoom);
+    const QRectF Area(Event->rect());
+    Form.Shown()->Paint(Painter, QRectF(Area.topLeft() / Zoom, Area.size() / Zoom));
 }
 
 void TCircuitImage::mousePressEvent(QMouseEvent* Event) {
     const QPoint At = Event->position().toPoint();
     Form.ImMouseDown(Event->button(), At.x(), At.y());
+}
+
+void TCircuitImage::wheelEvent(QWheelEvent* Event) {
+    // Ctrl with the wheel zooms about the pointer; the wheel alone scrolls.
+    if (!(Event->modifiers() & Qt::ControlModifier) || Event->angleDelta().y() == 0) {
+        Event->ignore();
+        return;
+    }
+    Form.SetZoom(Form.Zoom() * (Event->angleDelta().y() > 0 ? ZoomStep : 1 / ZoomStep),
+                 Event->position().toPoint());
+    Event->accept();
 }
 
 TCircuitForm::TCircuitForm(TWorkList& List, TDialogs& Dialogs, const std::int32_t& PathSign,
@@ -110,7 +136,123 @@ TCircuitForm::~TCircuitForm() {
 
 void TCircuitForm::FormCreate() {
     Im->setFont(QFont(QStringLiteral("Courier New"), 10));
+    CreateActions();
     List.AddListener([this](TWorkList&, std::int32_t, std::int32_t Kind) { CircuitChanged(Kind); });
+}
+
+void TCircuitForm::CreateActions() {
+    const auto Add = [this](const char* Text, QList<QKeySequence> Keys, auto Handler) {
+        auto* Action = new QAction(QString::fromUtf8(Text), this);
+        Action->setShortcuts(Keys);
+        connect(Action, &QAction::triggered, this, Handler);
+        addAction(Action);
+        return Action;
+    };
+    DetailedAction = Add("Подробная схема", {QKeySequence(Qt::CTRL | Qt::Key_D)},
+                         [this](bool Checked) { SetDetailed(Checked); });
+    DetailedAction->setCheckable(true);
+    ZoomInAction = Add("Крупнее", {QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)},
+                       [this] { ZoomBy(ZoomStep); });
+    ZoomOutAction = Add("Мельче", {QKeySequence(Qt::CTRL | Qt::Key_Minus)}, [this] { ZoomBy(1 / ZoomStep); });
+    FitAction = Add("По размеру окна", {QKeySequence(Qt::CTRL | Qt::Key_0)}, [this] { FitToWindow(); });
+    SaveAction = Add("Сохранить рисунок…", {}, [this] { SavePictureClick(); });
+    PrintAction = Add("Печать…", {QKeySequence(Qt::CTRL | Qt::Key_P)}, [this] { PrintClick(); });
+}
+
+void TCircuitForm::MakePicture() {
+    Picture = std::make_unique<TPicture>(Engine.Result(), List, Kind, DecimalSeparator());
+}
+
+void TCircuitForm::SizeImage() {
+    const QSize Size = Picture ? Picture->Size() : QSize();
+    Im->resize(static_cast<int>(std::ceil(Size.width() * Scale)),
+               static_cast<int>(std::ceil(Size.height() * Scale)));
+    UpdateSheet();
+}
+
+void TCircuitForm::SetDetailed(bool Detailed) {
+    Kind = Detailed ? TDiagramKind::Detailed : TDiagramKind::Plain;
+    DetailedAction->setChecked(Detailed);
+    Frame1->HideList();
+    MakePicture();
+    if (PictureDrawn)
+        SizeImage();
+    Im->update();
+}
+
+void TCircuitForm::SetZoom(double NewScale, QPoint At) {
+    NewScale = std::clamp(NewScale, MinZoom, MaxZoom);
+    if (NewScale == Scale)
+        return;
+    const QPointF Under = QPointF(At) / Scale;
+    const QPoint InView = Im->mapTo(Scroller->viewport(), At);
+    Scale = NewScale;
+    Frame1->HideList();
+    SizeImage();
+    Scroller->horizontalScrollBar()->setValue(static_cast<int>(std::lround(Under.x() * Scale)) - InView.x());
+    Scroller->verticalScrollBar()->setValue(static_cast<int>(std::lround(Under.y() * Scale)) - InView.y());
+    Im->update();
+}
+
+void TCircuitForm::ZoomBy(double Factor) {
+    // About the pointer when it is over the picture, about the middle of
+    // the view otherwise.
+    QWidget* View = Scroller->viewport();
+    QPoint In = View->mapFromGlobal(QCursor::pos());
+    if (!View->rect().contains(In))
+        In = View->rect().center();
+    SetZoom(Scale * Factor, Im->mapFrom(View, In));
+}
+
+void TCircuitForm::FitToWindow() {
+    if (!Picture || Picture->Size().isEmpty())
+        return;
+    const QSize View = Scroller->viewport()->size();
+    const QSize Size = Picture->Size();
+    SetZoom(std::min(static_cast<double>(View.width()) / Size.width(),
+                     static_cast<double>(View.height()) / Size.height()),
+            QPoint(0, 0));
+}
+
+bool TCircuitForm::SavePictureTo(const std::string& FileName) {
+    if (!Picture || !PictureDrawn)
+        return false;
+    QString Error;
+    if (SavePicture(*Picture, QString::fromStdString(FileName), Error))
+        return true;
+    Dialogs.FileError("Рисунок не сохранён в файл «" + FileName + "»: " + Error.toStdString());
+    return false;
+}
+
+void TCircuitForm::SavePictureClick() {
+    if (!PictureDrawn)
+        return;
+    if (const auto Name = Dialogs.SaveOtherFileName("Сохранить рисунок", PictureFilters, ""))
+        SavePictureTo(*Name);
+}
+
+void TCircuitForm::PrintClick() {
+    if (!Picture || !PictureDrawn)
+        return;
+    const TPicture& Shown = *Picture;
+    PrintPicture(this, windowTitle(), Shown.Size(), [&Shown](QPainter& Painter, const QRectF& Part) {
+        Painter.fillRect(Part, Qt::white);
+        Shown.Paint(Painter, Part);
+    });
+}
+
+void TCircuitForm::ShowMenu(QPoint Global) {
+    auto* Menu = new QMenu(this);
+    Menu->setAttribute(Qt::WA_DeleteOnClose);
+    Menu->addAction(DetailedAction);
+    Menu->addSeparator();
+    Menu->addAction(ZoomInAction);
+    Menu->addAction(ZoomOutAction);
+    Menu->addAction(FitAction);
+    Menu->addSeparator();
+    Menu->addAction(SaveAction);
+    Menu->addAction(PrintAction);
+    Menu->popup(Global);
 }
 
 void TCircuitForm::FormDestroy() {
@@ -143,6 +285,7 @@ void TCircuitForm::Rebuild() {
     Engine.PathSign = PathSign;
     Engine.GetCircuit();
     Engine.Analyse();
+    MakePicture();
     // Without a network (fewer than two works, a contour) the picture stays
     // white at its last size.
     PictureDrawn = Engine.Result().HasNetwork;
@@ -158,8 +301,7 @@ void TCircuitForm::ClearImage() {
 }
 
 void TCircuitForm::ResizeCanvas() {
-    Im->resize(DrawCircuit(Engine.Result()));
-    UpdateSheet();
+    SizeImage();
     ResizeClient(Im->size());
     Im->update();
 }
@@ -231,24 +373,29 @@ void TCircuitForm::ImMouseDown(Qt::MouseButton Button, int X, int Y) {
         UpdateSheet();
         return;
     }
-    if (!PictureDrawn)
+    if (!PictureDrawn || !Picture)
         return;
-    const TViewEvent* Event = EventAt(Engine.Result(), X, Y);
-    if (!Event)
+    const TViewEvent* Event = Picture->EventAt(QPointF(X, Y) / Scale);
+    if (!Event) {
+        ShowMenu(Im->mapToGlobal(QPoint(X, Y)));
         return;
-    Frame1->ShowEventWorks(EventCentre(*Event).y() + ListBelowCentre, this, Event->Handle);
+    }
+    const double Bottom = Picture->Centre(*Event).y() + Picture->Radius();
+    Frame1->ShowEventWorks(static_cast<int>(std::lround(Bottom * Scale)) + ListBelowCircle, this,
+                           Event->Handle);
 }
 
 QString TCircuitForm::ToolTipAt(QPoint At) const {
-    if (!PictureDrawn)
+    if (!PictureDrawn || !Picture)
         return {};
     const TNetworkView& View = Engine.Result();
-    if (const TViewEvent* e = EventAt(View, At.x(), At.y()))
+    const QPointF Point = QPointF(At) / Scale;
+    if (const TViewEvent* e = Picture->EventAt(Point))
         return QStringLiteral("Событие %1\nРаннее время: %2\nПозднее время: %3\nРезерв: %4")
             .arg(e->Number)
             .arg(DurationText(e->Early), DurationText(e->Late), DurationText(e->Slack));
     QStringList Parts;
-    for (const std::size_t a : ArcsAt(View, At.x(), At.y())) {
+    for (const std::size_t a : Picture->ArcsAt(Point)) {
         const TViewArc& Arc = View.Arcs[a];
         if (Arc.Work < 0 || Arc.Work >= List.Count()) {
             Parts << QStringLiteral("Фиктивная работа %1 – %2")

@@ -3,15 +3,20 @@
 // network and its picture on every change of the work list, hidden or not,
 // and shows the picture at its own size. A picture larger than the screen
 // scrolls; only the part in view is painted, when it is needed. A right click
-// on an event opens the pop-up list of the event's works.
+// on an event opens the pop-up list of the event's works; elsewhere it opens
+// the window's menu: the detailed view, zoom, saving and printing the
+// picture.
 
+#include "drawing/Picture.h"
 #include "network/CircuitEngine.h"
 
 #include <QPointer>
 #include <QWidget>
 
 #include <cstdint>
+#include <memory>
 
+class QAction;
 class QScrollArea;
 class TCircuitForm;
 class TDialogs;
@@ -30,6 +35,7 @@ protected:
     bool event(QEvent* Event) override;
     void paintEvent(QPaintEvent* Event) override;
     void mousePressEvent(QMouseEvent* Event) override;
+    void wheelEvent(QWheelEvent* Event) override;
 
 private:
     TCircuitForm& Form;
@@ -58,6 +64,7 @@ public:
     // at most as large as the screen allows.
     void ResizeCanvas();
 
+    // X and Y in pixels of the control, at the current zoom.
     void ImMouseDown(Qt::MouseButton Button, int X, int Y);
     void Frame1sg1MouseDown(Qt::MouseButton Button);
     void FormKeyUp(int Key);
@@ -76,6 +83,33 @@ public:
 
     // Whether the picture shows the current network (it is white otherwise).
     bool Drawn() const { return PictureDrawn; }
+    // The picture shown; none before the first analysis.
+    const TPicture* Shown() const { return Picture.get(); }
+
+    // The detailed view instead of the plain one (the plain one at start).
+    void SetDetailed(bool Detailed);
+    bool Detailed() const { return Kind == TDiagramKind::Detailed; }
+    // The scale of the picture on the screen, and changing it so that the
+    // point At of the control stays where it is.
+    double Zoom() const { return Scale; }
+    void SetZoom(double NewScale, QPoint At);
+    void ZoomBy(double Factor);
+    void FitToWindow();
+    // Writes the picture shown, whole, to a file whose suffix names the
+    // format; a failure is reported in an error box. False when nothing was
+    // written.
+    bool SavePictureTo(const std::string& FileName);
+    void SavePictureClick();
+    void PrintClick();
+    // The menu a right click outside the events opens, at a global point.
+    void ShowMenu(QPoint Global);
+
+    QAction* DetailedAction;
+    QAction* ZoomInAction;
+    QAction* ZoomOutAction;
+    QAction* FitAction;
+    QAction* SaveAction;
+    QAction* PrintAction;
     const TWorkList& Works() const { return List; }
     // The largest client area the screen leaves for the window.
     QSize LargestClient() const;
@@ -93,6 +127,11 @@ protected:
 private:
     void FormCreate();
     void FormDestroy();
+    void CreateActions();
+    // A new picture of the current result in the chosen view.
+    void MakePicture();
+    // The control's size for the picture at the current zoom.
+    void SizeImage();
     void CircuitChanged(std::int32_t Kind);
     // The scrolled sheet covers the picture and, while it is shown, the list.
     void UpdateSheet();
@@ -104,4 +143,7 @@ private:
     QPointer<QWidget> MainForm;
     QPointer<QWidget> ArcWorkForm;
     bool PictureDrawn = false;
+    TDiagramKind Kind = TDiagramKind::Plain;
+    double Scale = 1;
+    std::unique_ptr<TPicture> Picture;
 };

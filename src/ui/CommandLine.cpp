@@ -2,13 +2,11 @@
 
 #include "model/Messenger.h"
 #include "model/WorkList.h"
-#include "drawing/Diagram.h"
+#include "drawing/Picture.h"
 #include "network/CircuitEngine.h"
 #include "network/Report.h"
 
 #include <QGuiApplication>
-#include <QImage>
-#include <QImageWriter>
 
 #include <cstdio>
 #include <exception>
@@ -26,7 +24,7 @@ constexpr int ExitInternal = 70;
 constexpr std::string_view Usage =
     "usage: korvant [FILE.kcrct]\n"
     "       korvant --report FILE.kcrct [--shortest]\n"
-    "       korvant --render FILE.kcrct OUT.png [--shortest]\n";
+    "       korvant --render FILE.kcrct OUT.png|.jpg|.svg|.pdf [--shortest] [--detailed]\n";
 
 // Collects what the model would show in boxes. The contour message is not a
 // load failure: the scheme is loaded and reported with "contour": true.
@@ -56,6 +54,7 @@ struct TArguments {
     std::string Mode;
     std::vector<std::string> Files;
     bool Shortest = false;
+    bool Detailed = false;
 };
 
 bool Load(TWorkList& List, TConsoleMessenger& Messenger, const std::string& FileName) {
@@ -82,7 +81,11 @@ int Report(const TArguments& Args) {
 
 int Render(const TArguments& Args, int argc, char** argv) {
     if (Args.Files.size() != 2)
-        return UsageError("--render takes a scheme file and a PNG file");
+        return UsageError("--render takes a scheme file and a picture file");
+    const QString Out = QString::fromStdString(Args.Files[1]);
+    if (PictureFormatOf(Out) == TPictureFormat::None)
+        return UsageError("cannot tell the picture format of " + Args.Files[1] +
+                          "; known suffixes: " + PictureSuffixes().toStdString());
     // Fonts need a GUI application; the offscreen platform needs no display.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication App(argc, argv);
@@ -94,23 +97,13 @@ int Render(const TArguments& Args, int argc, char** argv) {
     Engine.PathSign = Args.Shortest ? +1 : -1;
     Engine.GetCircuit();
     Engine.Analyse();
-    QImage Image = CircuitImage(Engine.Result());
-    if (Image.isNull()) {
-        const QSize Size = DrawCircuit(Engine.Result());
-        if (!Size.isEmpty()) {
-            PrintError("the diagram (" + std::to_string(Size.width()) + " x " +
-                       std::to_string(Size.height()) +
-                       " pixels) is too large for one image");
-            return ExitFile;
-        }
-        // Fewer than two works: the window shows a white area of its last
-        // size; the picture is a white area of the window's first size.
-        Image = QImage(332, 274, QImage::Format_RGB32);
-        Image.fill(Qt::white);
-    }
-    QImageWriter Writer(QString::fromStdString(Args.Files[1]), "png");
-    if (!Writer.write(Image)) {
-        PrintError("cannot write " + Args.Files[1] + ": " + Writer.errorString().toStdString());
+    const TPicture Picture(Engine.Result(), List,
+                           Args.Detailed ? TDiagramKind::Detailed : TDiagramKind::Plain);
+    // Fewer than two works: the window shows a white area of its last size;
+    // the picture is a white area of the window's first size.
+    QString Error;
+    if (!SavePicture(Picture, Out, Error, QSize(332, 274))) {
+        PrintError("cannot write " + Args.Files[1] + ": " + Error.toStdString());
         return ExitFile;
     }
     return ExitOk;
@@ -130,6 +123,8 @@ std::optional<int> RunCommandLine(int argc, char** argv) {
             Args.Mode = Arg;
         } else if (Arg == "--shortest") {
             Args.Shortest = true;
+        } else if (Arg == "--detailed") {
+            Args.Detailed = true;
         } else if (Arg.starts_with("--")) {
             return UsageError("unknown option " + std::string(Arg));
         } else {
@@ -137,7 +132,7 @@ std::optional<int> RunCommandLine(int argc, char** argv) {
         }
     }
     if (Args.Mode.empty()) {
-        if (Args.Shortest || Args.Files.size() > 1)
+        if (Args.Shortest || Args.Detailed || Args.Files.size() > 1)
             return UsageError("a window opens one scheme file");
         return std::nullopt;
     }

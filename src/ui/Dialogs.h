@@ -22,6 +22,15 @@ public:
     // (empty: no name), or nothing when it was cancelled. An existing file is
     // replaced without a question.
     virtual std::optional<std::string> SaveFileName(const std::string& Proposed) = 0;
+    // A save dialog for files other than schemes: Filters lists the choices
+    // as Qt writes them ("Рисунок PNG (*.png);;…"); the suffix of the chosen
+    // filter is added to a name without one. Nothing when cancelled (and
+    // where no dialog can be shown).
+    virtual std::optional<std::string> SaveOtherFileName(std::string_view /*Caption*/,
+                                                         std::string_view /*Filters*/,
+                                                         const std::string& /*Proposed*/) {
+        return std::nullopt;
+    }
     // The box of the top-level fault handler: an internal fault that ended
     // the operation in progress.
     virtual void Error(std::string_view Text) = 0;

@@ -82,6 +82,35 @@ std::optional<std::string> TQtDialogs::SaveFileName(const std::string& Proposed)
     return QDir::toNativeSeparators(Dialog.selectedFiles().front()).toStdString();
 }
 
+std::optional<std::string> TQtDialogs::SaveOtherFileName(std::string_view Caption,
+                                                          std::string_view Filters,
+                                                          const std::string& Proposed) {
+    QFileDialog Dialog(BoxParent(), QString::fromUtf8(Caption.data(), static_cast<qsizetype>(Caption.size())),
+                       InitialFolder(),
+                       QString::fromUtf8(Filters.data(), static_cast<qsizetype>(Filters.size())));
+    Dialog.setAcceptMode(QFileDialog::AcceptSave);
+    Dialog.setFileMode(QFileDialog::AnyFile);
+    if (!Proposed.empty())
+        Dialog.selectFile(QString::fromStdString(Proposed));
+    // The chosen filter gives a name without a suffix its first one.
+    const auto Suffix = [&Dialog] {
+        const QString Filter = Dialog.selectedNameFilter();
+        const qsizetype Star = Filter.indexOf(QLatin1String("*."));
+        if (Star < 0)
+            return QString();
+        qsizetype End = Star + 2;
+        while (End < Filter.size() && Filter[End].isLetterOrNumber())
+            ++End;
+        return Filter.mid(Star + 2, End - Star - 2);
+    };
+    Dialog.setDefaultSuffix(Suffix());
+    QObject::connect(&Dialog, &QFileDialog::filterSelected, &Dialog,
+                     [&Dialog, &Suffix](const QString&) { Dialog.setDefaultSuffix(Suffix()); });
+    if (Dialog.exec() != QDialog::Accepted || Dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return QDir::toNativeSeparators(Dialog.selectedFiles().front()).toStdString();
+}
+
 void TQtDialogs::Error(std::string_view Text) {
     QMessageBox::critical(BoxParent(), QStringLiteral("Ошибка"), ShownText(Text));
 }

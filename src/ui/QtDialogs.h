@@ -35,6 +35,8 @@ public:
     bool Question(std::string_view Text) override;
     std::optional<std::string> OpenFileName() override;
     std::optional<std::string> SaveFileName(const std::string& Proposed) override;
+    std::optional<std::string> SaveOtherFileName(std::string_view Caption, std::string_view Filters,
+                                                 const std::string& Proposed) override;
     void Error(std::string_view Text) override;
     void Plain(std::string_view Text) override;
     void ShowHelp(const std::string& Path) override;

@@ -57,6 +57,11 @@ public:
         Record(TShownKind::SaveDialog, Proposed);
         return Next(SaveNames, "save");
     }
+    std::optional<std::string> SaveOtherFileName(std::string_view, std::string_view,
+                                                 const std::string& Proposed) override {
+        Record(TShownKind::SaveDialog, Proposed);
+        return Next(SaveNames, "save");
+    }
     void Error(std::string_view Text) override { Record(TShownKind::Error, Text); }
     void Plain(std::string_view Text) override { Record(TShownKind::Plain, Text); }
     void ShowHelp(const std::string& Path) override { Record(TShownKind::Help, Path); }

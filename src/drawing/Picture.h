@@ -1,0 +1,71 @@
+#pragma once
+// The diagram in either of its two views, as the window, the printer and the
+// picture files see it: its size, painting any part of it, and which event or
+// arc lies under a point. The plain view is the grid of small numbered
+// circles; the detailed view draws the same network on a larger grid, every
+// event a circle of four sectors (number, early time, late time, slack) and
+// every work an arrow labelled with its name and duration.
+
+#include "network/NetworkView.h"
+
+#include <QPainterPath>
+#include <QPointF>
+#include <QSize>
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+class QPainter;
+class QRectF;
+class TWorkList;
+
+enum class TDiagramKind { Plain, Detailed };
+
+class TPicture {
+public:
+    // Reads the result and the works' names; both must outlive the picture
+    // (the result is read again on every paint). Separator is the decimal
+    // separator of the times written in the detailed view.
+    TPicture(const TNetworkView& View, const TWorkList& List, TDiagramKind Kind,
+             char Separator = '.');
+    ~TPicture();
+    TPicture(const TPicture&) = delete;
+    TPicture& operator=(const TPicture&) = delete;
+
+    TDiagramKind Kind() const { return DiagramKind; }
+    const TNetworkView& Result() const { return View; }
+    // The whole picture in pixels at scale 1; empty without a network.
+    QSize Size() const;
+    // Paints what meets Clip (picture coordinates at scale 1) on the
+    // caller's background.
+    void Paint(QPainter& Painter, const QRectF& Clip) const;
+    // The event under a point, none when there is none.
+    const TViewEvent* EventAt(QPointF At) const;
+    // The arcs under a point, as positions in the result's Arcs.
+    std::vector<std::size_t> ArcsAt(QPointF At) const;
+    QPointF Centre(const TViewEvent& Event) const;
+    // Half the height of an event's circle.
+    double Radius() const;
+
+private:
+    struct TDetailed;
+    const TNetworkView& View;
+    TDiagramKind DiagramKind;
+    std::unique_ptr<TDetailed> Detailed;
+};
+
+// The formats a picture can be saved in, chosen by the file's suffix.
+enum class TPictureFormat { None, Png, Jpeg, Svg, Pdf };
+TPictureFormat PictureFormatOf(const QString& FileName);
+// The suffixes PictureFormatOf knows, for messages: ".png, .jpg, ...".
+QString PictureSuffixes();
+
+// Writes the whole picture to the file in the format of its suffix. The file
+// is written aside and put in place only when complete, so a failure leaves
+// whatever was there before. False with the reason in Error (a raster
+// picture too large for one image, a folder that does not exist, a full
+// disk). Without a network the file holds a white area of size Blank (none
+// when it is empty).
+bool SavePicture(const TPicture& Picture, const QString& FileName, QString& Error,
+                 QSize Blank = {});

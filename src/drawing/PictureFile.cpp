@@ -1,0 +1,140 @@
+// Pictures in files: PNG and JPEG as images, SVG and PDF as vector drawings
+// whose text stays text, all painted by the same code as the window. Every
+// file is written aside and put in place only when it is complete.
+
+#include "drawing/Picture.h"
+
+#include "drawing/Diagram.h"
+
+#include <QFileInfo>
+#include <QImage>
+#include <QImageWriter>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSaveFile>
+#include <QSvgGenerator>
+
+namespace {
+
+// Pictures are drawn at the resolution of an ordinary screen.
+constexpr int ScreenDpi = 96;
+
+QImage RasterImage(const TPicture& Picture, QSize Size) {
+    if (Picture.Kind() == TDiagramKind::Plain && Picture.Result().HasNetwork)
+        return CircuitImage(Picture.Result());
+    QImage Image(Size, QImage::Format_RGB32);
+    if (Image.isNull())
+        return {};
+    Image.setDotsPerMeterX(3780);
+    Image.setDotsPerMeterY(3780);
+    Image.fill(Qt::white);
+    QPainter Painter(&Image);
+    Picture.Paint(Painter, QRectF(QPointF(0, 0), Size));
+    return Image;
+}
+
+void PaintWhole(QPainter& Painter, const TPicture& Picture, QSize Size) {
+    const QRectF Whole(QPointF(0, 0), Size);
+    Painter.fillRect(Whole, Qt::white);
+    Picture.Paint(Painter, Whole);
+}
+
+} // namespace
+
+TPictureFormat PictureFormatOf(const QString& FileName) {
+    const QString Suffix = QFileInfo(FileName).suffix().toLower();
+    if (Suffix == QLatin1String("png"))
+        return TPictureFormat::Png;
+    if (Suffix == QLatin1String("jpg") || Suffix == QLatin1String("jpeg"))
+        return TPictureFormat::Jpeg;
+    if (Suffix == QLatin1String("svg"))
+        return TPictureFormat::Svg;
+    if (Suffix == QLatin1String("pdf"))
+        return TPictureFormat::Pdf;
+    return TPictureFormat::None;
+}
+
+QString PictureSuffixes() {
+    return QStringLiteral(".png, .jpg, .jpeg, .svg, .pdf");
+}
+
+bool SavePicture(const TPicture& Picture, const QString& FileName, QString& Error, QSize Blank) {
+    const TPictureFormat Format = PictureFormatOf(FileName);
+    if (Format == TPictureFormat::None) {
+        Error = QStringLiteral("unknown picture format; known suffixes: ") + PictureSuffixes();
+        return false;
+    }
+    const QSize Size = Picture.Result().HasNetwork ? Picture.Size() : Blank;
+    if (Size.isEmpty()) {
+        Error = QStringLiteral("there is no diagram to save");
+        return false;
+    }
+    QImage Image;
+    if (Format == TPictureFormat::Png || Format == TPictureFormat::Jpeg) {
+        Image = RasterImage(Picture, Size);
+        if (Image.isNull()) {
+            Error = QStringLiteral("the diagram (%1 x %2 pixels) is too large for one image")
+                        .arg(Size.width())
+                        .arg(Size.height());
+            return false;
+        }
+    }
+    QSaveFile File(FileName);
+    if (!File.open(QIODevice::WriteOnly)) {
+        Error = File.errorString();
+        return false;
+    }
+    bool Written = true;
+    switch (Format) {
+    case TPictureFormat::Png:
+    case TPictureFormat::Jpeg: {
+        QImageWriter Writer(&File, Format == TPictureFormat::Png ? "png" : "jpeg");
+        if (Format == TPictureFormat::Jpeg)
+            Writer.setQuality(92);
+        Written = Writer.write(Image);
+        if (!Written)
+            Error = Writer.errorString();
+        break;
+    }
+    case TPictureFormat::Svg: {
+        QSvgGenerator Generator;
+        Generator.setOutputDevice(&File);
+        Generator.setSize(Size);
+        Generator.setViewBox(QRect(QPoint(0, 0), Size));
+        Generator.setResolution(ScreenDpi);
+        Generator.setTitle(QStringLiteral("KORVANT"));
+        QPainter Painter;
+        Written = Painter.begin(&Generator);
+        if (Written)
+            PaintWhole(Painter, Picture, Size);
+        break;
+    }
+    case TPictureFormat::Pdf: {
+        QPdfWriter Writer(&File);
+        Writer.setCreator(QStringLiteral("KORVANT"));
+        Writer.setResolution(ScreenDpi);
+        Writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+        Writer.setPageSize(QPageSize(QSizeF(Size) * 72.0 / ScreenDpi, QPageSize::Point,
+                                     QString(), QPageSize::ExactMatch));
+        QPainter Painter;
+        Written = Painter.begin(&Writer);
+        if (Written)
+            PaintWhole(Painter, Picture, Size);
+        break;
+    }
+    case TPictureFormat::None:
+        break;
+    }
+    if (!Written) {
+        if (Error.isEmpty())
+            Error = QStringLiteral("the picture could not be drawn");
+        File.cancelWriting();
+        return false;
+    }
+    if (!File.commit()) {
+        Error = File.errorString();
+        return false;
+    }
+    return true;
+}
