@@ -175,8 +175,9 @@ void TCircuitForm::SetDetailed(bool Detailed) {
     DetailedAction->setChecked(Detailed);
     Frame1->HideList();
     MakePicture();
+    // The window grows to the new picture as after a rebuild.
     if (PictureDrawn)
-        SizeImage();
+        ResizeCanvas();
     Im->update();
 }
 

@@ -212,6 +212,26 @@ TEST_F(CircuitForm, TheListOpensTenPixelsBelowItsEventAtTheLeftEdge) {
     EXPECT_EQ(Form->Frame1->sg1->rowHeight(0), 16);
 }
 
+TEST_F(CircuitForm, InBothViewsAndAtEveryZoomClicksAndTooltipsFindTheirEvent) {
+    EnterScheme(List, TwoThenOne);
+    ShowForm();
+    const THandle Final = FinalEvent(Engine());
+    for (const bool Detailed : {false, true})
+        for (const double Zoom : {0.5, 1.0, 2.0}) {
+            Form->SetDetailed(Detailed);
+            Form->SetZoom(Zoom, QPoint(0, 0));
+            ASSERT_EQ(Form->Zoom(), Zoom);
+            const TViewEvent* e = Engine().Result().FindEvent(Final);
+            const QPoint At = (Form->Shown()->Centre(*e) * Zoom).toPoint() + QPoint(1, 1);
+            Form->Frame1->HideList();
+            Click(Qt::RightButton, At);
+            ASSERT_TRUE(ListShown()) << Detailed << " at zoom " << Zoom;
+            EXPECT_EQ(ListRows(), RowsOf(Final));
+            EXPECT_EQ(Form->ToolTipAt(At), QStringLiteral("Событие 3\nРаннее время: 7\n"
+                                                          "Позднее время: 7\nРезерв: 0"));
+        }
+}
+
 TEST_F(CircuitForm, ALeftOrMiddleClickOnThePictureHidesTheListAMissedRightClickDoesNot) {
     EnterScheme(List, TwoThenOne);
     ShowForm();

@@ -162,6 +162,19 @@ TEST_F(CommandLine, RenderWritesThePictureOfTheDiagram) {
     EXPECT_EQ(BigEndian(20), 40u);
 }
 
+TEST_F(CommandLine, RenderChoosesTheFormatByTheSuffixAndRefusesOthers) {
+    const fs::path File = Scheme({{1, {}}, {2, {0}}});
+    const TRun Svg = Run("--render " + File.string() + " " + (Dir / "d.svg").string() + " --detailed");
+    ASSERT_EQ(Svg.Exit, 0) << Svg.Err;
+    std::ifstream In(Dir / "d.svg");
+    const std::string Text((std::istreambuf_iterator<char>(In)), std::istreambuf_iterator<char>());
+    EXPECT_NE(Text.find("<svg"), std::string::npos);
+    const TRun Gif = Run("--render " + File.string() + " " + (Dir / "d.gif").string());
+    EXPECT_EQ(Gif.Exit, 64);
+    EXPECT_NE(Gif.Err.find(".png, .jpg, .jpeg, .svg, .pdf"), std::string::npos) << Gif.Err;
+    EXPECT_FALSE(fs::exists(Dir / "d.gif"));
+}
+
 TEST_F(CommandLine, RenderOfAMissingFileWritesNothing) {
     const fs::path Png = Dir / "none.png";
     const TRun R = Run("--render " + (Dir / "missing.kcrct").string() + " " + Png.string());
