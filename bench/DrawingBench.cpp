@@ -1,0 +1,87 @@
+// The diagram's pictures at the benchmark sizes: one screenful of the
+// detailed view painted, switching to it (its geometry made), the window
+// zoomed, and the whole detailed diagram written as SVG and as PDF.
+
+#include "ProjectScheme.h"
+
+#include "drawing/Picture.h"
+#include "network/CircuitEngine.h"
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <memory>
+
+namespace {
+
+struct TAnalysed {
+    explicit TAnalysed(int n) : Engine(List) {
+        FillProjectScheme(List, n);
+        Engine.GetCircuit();
+        Engine.Analyse();
+    }
+    TWorkList List;
+    TCircuitEngine Engine;
+};
+
+TAnalysed& AnalysedOf(int n) {
+    static std::unique_ptr<TAnalysed> Current;
+    if (!Current || Current->List.Count() != n)
+        Current = std::make_unique<TAnalysed>(n);
+    return *Current;
+}
+
+// The middle of the picture, as large as a window on a full-HD screen.
+void DetailedScreenful(benchmark::State& State) {
+    TAnalysed& A = AnalysedOf(static_cast<int>(State.range(0)));
+    const TPicture Picture(A.Engine.Result(), A.List, TDiagramKind::Detailed);
+    QImage Screen(1900, 1000, QImage::Format_RGB32);
+    const QSize Size = Picture.Size();
+    const QRectF Part(QPointF(Size.width() / 2.0, Size.height() / 3.0), QSizeF(Screen.size()));
+    for (auto _ : State) {
+        Screen.fill(Qt::white);
+        QPainter Painter(&Screen);
+        Painter.translate(-Part.topLeft());
+        Picture.Paint(Painter, Part);
+    }
+}
+
+void SwitchToDetailed(benchmark::State& State) {
+    TAnalysed& A = AnalysedOf(static_cast<int>(State.range(0)));
+    for (auto _ : State) {
+        const TPicture Picture(A.Engine.Result(), A.List, TDiagramKind::Detailed);
+        benchmark::DoNotOptimize(Picture.Size());
+    }
+}
+
+void WholeFile(benchmark::State& State, const char* Name) {
+    TAnalysed& A = AnalysedOf(static_cast<int>(State.range(0)));
+    const TPicture Picture(A.Engine.Result(), A.List, TDiagramKind::Detailed);
+    QTemporaryDir Dir;
+    QString Error;
+    for (auto _ : State)
+        if (!SavePicture(Picture, Dir.filePath(QString::fromUtf8(Name)), Error))
+            State.SkipWithError(Error.toStdString().c_str());
+}
+
+void DetailedSvg(benchmark::State& State) { WholeFile(State, "d.svg"); }
+void DetailedPdf(benchmark::State& State) { WholeFile(State, "d.pdf"); }
+
+} // namespace
+
+BENCHMARK(DetailedScreenful)->Arg(1000)->Arg(3000)->Unit(benchmark::kMillisecond);
+BENCHMARK(SwitchToDetailed)->Arg(1000)->Arg(3000)->Unit(benchmark::kMillisecond);
+BENCHMARK(DetailedSvg)->Arg(1000)->Iterations(2)->Unit(benchmark::kMillisecond);
+BENCHMARK(DetailedPdf)->Arg(1000)->Iterations(2)->Unit(benchmark::kMillisecond);
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication App(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    return 0;
+}
