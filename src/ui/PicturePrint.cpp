@@ -53,7 +53,10 @@ int PaintPages(QPagedPaintDevice& Device, QSize Size, const TPaintPart& Paint, T
 }
 
 void PrintPicture(QWidget* Parent, const QString& Title, QSize Size, const TPaintPart& Paint) {
-    QPrinter Printer(QPrinter::HighResolution);
+    // The picture's fonts are sized for 96 dots per inch, as on the screen
+    // and in the picture files; lines and text stay vectors on the page.
+    QPrinter Printer(QPrinter::ScreenResolution);
+    Printer.setResolution(static_cast<int>(ScreenDpi));
     Printer.setDocName(Title);
     Printer.setPageOrientation(Size.width() > Size.height() ? QPageLayout::Landscape
                                                             : QPageLayout::Portrait);
