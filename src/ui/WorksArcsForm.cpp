@@ -1,17 +1,18 @@
 #include "ui/WorksArcsForm.h"
 
+#include "model/RealText.h"
 #include "model/WorkList.h"
 #include "network/CircuitEngine.h"
 #include "network/NetworkView.h"
 #include "ui/LocaleText.h"
 #include "ui/WindowFrame.h"
 
+#include <QAbstractTableModel>
+#include <QColor>
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QScrollBar>
-#include <QScopeGuard>
-#include <QTableWidget>
-
+#include <QTableView>
 
 namespace {
 
@@ -30,13 +31,92 @@ constexpr int FirstWidths[] = {54, 198, 78};
 
 } // namespace
 
+// The table's cells, read from the diagram window's result when they are
+// shown: a refill only says how many rows there are, so that a table of
+// thousands of arcs costs no more than the rows on the screen.
+class TArcTableModel : public QAbstractTableModel {
+public:
+    TArcTableModel(const TWorkList& List, const TCircuitEngine& Engine, QObject* Parent)
+        : QAbstractTableModel(Parent), List(List), Engine(Engine), Header(HeaderTexts()) {}
+
+    // Row 0 holds the captions once the table has been filled.
+    // The decimal separator is the one in force at the refill, as the
+    // texts of a filled table would have it.
+    void Reset(int NewRows) {
+        beginResetModel();
+        Rows = NewRows;
+        Separator = DecimalSeparator();
+        endResetModel();
+    }
+
+    int rowCount(const QModelIndex& Parent = {}) const override { return Parent.isValid() ? 0 : Rows; }
+    int columnCount(const QModelIndex& Parent = {}) const override {
+        return Parent.isValid() ? 0 : ColumnCount;
+    }
+
+    QVariant headerData(int Section, Qt::Orientation Orientation, int Role) const override {
+        if (Orientation == Qt::Horizontal && Role == Qt::DisplayRole && Section >= 0 &&
+            Section < ColumnCount)
+            return Header[Section];
+        return {};
+    }
+
+    QVariant data(const QModelIndex& Index, int Role) const override {
+        if (!Index.isValid() || (Role != Qt::DisplayRole && Role != Qt::ForegroundRole))
+            return {};
+        const int Row = Index.row();
+        const int Column = Index.column();
+        if (Row == 0)
+            return Role == Qt::DisplayRole ? QVariant(Header[Column]) : QVariant();
+        const TNetworkView& View = Engine.Result();
+        const auto a = static_cast<std::size_t>(Row - 1);
+        if (a >= View.RealArcCount)
+            return {};
+        const TViewArc& Arc = View.Arcs[a];
+        if (Arc.Work < 0 || Arc.Work >= List.Count())
+            return {};
+        const TWorkTimes* Times =
+            View.Schedule.Valid ? &View.Schedule.Works[static_cast<std::size_t>(Arc.Work)] : nullptr;
+        if (Role == Qt::ForegroundRole)
+            return Times && Times->Critical ? QVariant(QColor(255, 0, 0)) : QVariant();
+        const auto Number = [&View](std::int32_t Event) {
+            return Event < 0 ? 0 : View.Events[static_cast<std::size_t>(Event)].Number;
+        };
+        switch (Column) {
+        case 0:
+            return QString::number(Number(Arc.From)) + QStringLiteral(" - ") + QString::number(Number(Arc.To));
+        case 1:
+            return QString::fromStdString(List.GetWork(Arc.Work).Name);
+        case 2:
+            return Text(Arc.Duration);
+        default:
+            break;
+        }
+        if (!Times)
+            return {};
+        const TReal Values[] = {Times->EarlyStart, Times->EarlyFinish, Times->LateStart,
+                                Times->LateFinish, Times->TotalFloat,  Times->FreeFloat};
+        return Text(Values[Column - 3]);
+    }
+
+    QString Text(TReal Value) const { return QString::fromStdString(FormatReal(Value, Separator)); }
+
+private:
+    const TWorkList& List;
+    const TCircuitEngine& Engine;
+    const QStringList Header;
+    int Rows = 0;
+    char Separator = '.';
+};
+
 TArcWorkForm::TArcWorkForm(TWorkList& List, const TCircuitEngine& Engine, QWidget* Parent)
     : QWidget(Parent, Qt::Tool | Qt::WindowStaysOnTopHint), List(List), Engine(Engine) {
     setWindowTitle(QStringLiteral("Работы-Дуги"));
     setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
 
-    SG = new QTableWidget(0, ColumnCount, this);
-    SG->setHorizontalHeaderLabels(HeaderTexts());
+    Model = new TArcTableModel(List, Engine, this);
+    SG = new QTableView(this);
+    SG->setModel(Model);
     SG->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     SG->horizontalHeader()->setStretchLastSection(false);
     SG->horizontalHeader()->setHighlightSections(false);
@@ -45,6 +125,7 @@ TArcWorkForm::TArcWorkForm(TWorkList& List, const TCircuitEngine& Engine, QWidge
     SG->verticalHeader()->hide();
     SG->verticalHeader()->setMinimumSectionSize(1);
     SG->verticalHeader()->setDefaultSectionSize(RowHeight);
+    SG->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     const QFontMetrics Metrics(SG->font());
     const QStringList Header = HeaderTexts();
     for (int Column = 0; Column < ColumnCount; ++Column)
@@ -72,67 +153,36 @@ bool TArcWorkForm::HeaderFixed() const {
 }
 
 int TArcWorkForm::RowCount() const {
-    return SG->rowCount() + (HeaderFixed() ? 1 : 0);
+    return Model->rowCount() + (HeaderFixed() ? 1 : 0);
 }
 
 QString TArcWorkForm::Cell(int Column, int Row) const {
     if (HeaderFixed()) {
-        if (Row == 0) {
-            const QTableWidgetItem* Item = SG->horizontalHeaderItem(Column);
-            return Item ? Item->text() : QString();
-        }
+        if (Row == 0)
+            return Model->headerData(Column, Qt::Horizontal, Qt::DisplayRole).toString();
         --Row;
     }
-    const QTableWidgetItem* Item = SG->item(Row, Column);
-    return Item ? Item->text() : QString();
+    return Model->index(Row, Column).data().toString();
 }
 
-void TArcWorkForm::SetCell(int Row, int Column, const QString& Text) {
-    SG->setItem(Row, Column, new QTableWidgetItem(Text));
+bool TArcWorkForm::RowRed(int Row) const {
+    if (HeaderFixed())
+        --Row;
+    return Model->index(Row, 0).data(Qt::ForegroundRole).value<QColor>() == QColor(255, 0, 0);
 }
 
 void TArcWorkForm::RefreshTable() {
-    // Cut to a single row, the grid loses its fixed row: the header becomes
-    // an ordinary row that scrolls with the arcs.
+    // From the first refresh on, the grid has no fixed row: the header is an
+    // ordinary row that scrolls with the arcs. Without a network (a contour,
+    // fewer than two works) there are no arcs to list.
     SG->horizontalHeader()->hide();
-    SG->clearContents();
-    SG->setRowCount(1);
-    const QStringList Header = HeaderTexts();
-    for (int Column = 0; Column < ColumnCount; ++Column)
-        SetCell(0, Column, Header[Column]);
-    // Without a network (a contour) there are no arcs to list.
+    Model->Reset(1);
     if (Engine.Result().HasNetwork)
         FillTable();
 }
 
 void TArcWorkForm::FillTable() {
-    const TNetworkView& View = Engine.Result();
-    SG->setRowCount(static_cast<int>(View.RealArcCount) + 1);
-
-    // One repaint for the whole table, not one per cell.
-    SG->setUpdatesEnabled(false);
-    const auto Repaint = qScopeGuard([this] { SG->setUpdatesEnabled(true); });
-    const auto Number = [&View](std::int32_t Event) {
-        return Event < 0 ? 0 : View.Events[static_cast<std::size_t>(Event)].Number;
-    };
-    for (std::size_t a = 0; a < View.RealArcCount; ++a) {
-        const TViewArc& Arc = View.Arcs[a];
-        const int Row = static_cast<int>(a) + 1;
-        SetCell(Row, 0, QString::number(Number(Arc.From)) + QStringLiteral(" - ") +
-                            QString::number(Number(Arc.To)));
-        SetCell(Row, 1, QString::fromStdString(List.GetWork(Arc.Work).Name));
-        SetCell(Row, 2, DurationText(Arc.Duration));
-        if (!View.Schedule.Valid)
-            continue;
-        const TWorkTimes& t = View.Schedule.Works[static_cast<std::size_t>(Arc.Work)];
-        const TReal Times[] = {t.EarlyStart, t.EarlyFinish, t.LateStart,
-                               t.LateFinish, t.TotalFloat,  t.FreeFloat};
-        for (int k = 0; k < 6; ++k)
-            SetCell(Row, 3 + k, DurationText(Times[k]));
-        if (t.Critical)
-            for (int Column = 0; Column < ColumnCount; ++Column)
-                SG->item(Row, Column)->setForeground(QColor(255, 0, 0));
-    }
+    Model->Reset(static_cast<int>(Engine.Result().RealArcCount) + 1);
     FitToRows();
 }
 
@@ -144,7 +194,7 @@ void TArcWorkForm::FitToRows() {
     int Width = 2 * SG->frameWidth() + SG->verticalScrollBar()->sizeHint().width();
     for (int Column = 0; Column < ColumnCount; ++Column)
         Width += SG->columnWidth(Column);
-    const int Height = 2 * SG->frameWidth() + RowHeight * (SG->rowCount() + 1) + 1;
+    const int Height = 2 * SG->frameWidth() + RowHeight * (Model->rowCount() + 1) + 1;
     const QSize Largest = LargestClientSize(*this);
     resize(QSize(Width, Height).expandedTo(ClientSizeOf(363, 115)).boundedTo(Largest));
 }

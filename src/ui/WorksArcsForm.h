@@ -9,7 +9,8 @@
 
 #include <QWidget>
 
-class QTableWidget;
+class QTableView;
+class TArcTableModel;
 class TCircuitEngine;
 class TWorkList;
 
@@ -32,8 +33,10 @@ public:
     bool HeaderFixed() const;
     int RowCount() const;
     QString Cell(int Column, int Row) const;
+    // Whether the row is written in red (a critical work).
+    bool RowRed(int Row) const;
 
-    QTableWidget* SG;
+    QTableView* SG;
 
 protected:
     void resizeEvent(QResizeEvent* Event) override;
@@ -44,7 +47,7 @@ private:
     // Grows a window not yet shown to hold every column and row, as far as
     // the screen allows.
     void FitToRows();
-    void SetCell(int Row, int Column, const QString& Text);
+    TArcTableModel* Model;
 
     TWorkList& List;
     const TCircuitEngine& Engine;

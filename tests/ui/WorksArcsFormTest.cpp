@@ -9,7 +9,7 @@
 #include <QHeaderView>
 #include <QScrollBar>
 #include <QLocale>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTest>
 
 #include <array>
@@ -72,7 +72,7 @@ TEST_F(WorksArcs, StartsWithTheHeaderAsItsFixedRowAboveTheOtherWindows) {
     EXPECT_EQ(Form->size(), QSize(355, 81));
     EXPECT_TRUE(Form->HeaderFixed());
     EXPECT_EQ(Table(), TTable{Header});
-    EXPECT_EQ(Form->SG->columnCount(), 9);
+    EXPECT_EQ(Form->SG->model()->columnCount(), 9);
     EXPECT_EQ(Form->Cell(8, 0), QStringLiteral("Свободный резерв"));
     EXPECT_EQ(Form->SG->columnWidth(0), 54);
     EXPECT_EQ(Form->SG->columnWidth(1), 198);
@@ -84,7 +84,7 @@ TEST_F(WorksArcs, WithFewerThanTwoWorksTheHeaderIsTheOnlyRowAndScrollsLikeAnyOth
     List.AddWork(TWorkData{"A", 1, {}}, true);
     EXPECT_FALSE(Form->HeaderFixed());
     EXPECT_EQ(Table(), TTable{Header});
-    EXPECT_EQ(Form->SG->rowCount(), 1);
+    EXPECT_EQ(Form->SG->model()->rowCount(), 1);
     List.Clear();
     EXPECT_EQ(Table(), TTable{Header});
 }
@@ -145,9 +145,7 @@ TEST_F(WorksArcs, EachRowGoesOnWithTheWorksScheduleAndCriticalRowsAreRed) {
             Texts << Form->Cell(Column, Row);
         return Texts.join(' ');
     };
-    const auto Red = [this](int Row) {
-        return Form->SG->item(Row, 1)->foreground().color() == QColor(255, 0, 0);
-    };
+    const auto Red = [this](int Row) { return Form->RowRed(Row); };
     // Roof and plumbing run beside the longer electrical works.
     const int Roof = RowOf("Устройство кровли");
     const int Electrical = RowOf("Электромонтажные работы");
