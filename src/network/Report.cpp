@@ -67,6 +67,13 @@ const char* Bool(bool Value) {
     return Value ? "true" : "false";
 }
 
+std::string Rows(const std::vector<std::int32_t>& List) {
+    std::string Text = "[";
+    for (std::size_t k = 0; k < List.size(); ++k)
+        Text += (k ? ", " : "") + std::to_string(List[k]);
+    return Text + ']';
+}
+
 } // namespace
 
 std::string ReportJson(TWorkList& List, int PathSign) {
@@ -134,12 +141,13 @@ std::string ReportJson(TWorkList& List, int PathSign) {
             if (a)
                 Arcs += (Arcs.empty() ? "" : ", ") + std::string("{\"from\": ") + Number(a->From) +
                         ", \"to\": " + Number(a->To) + ", \"work\": " + std::to_string(a->Work) +
-                        ", \"duration\": " + ::Real(a->Duration) + ", \"on_path\": " + Bool(a->OnPath) + '}';
+                        ", \"duration\": " + ::Real(a->Duration) + ", \"on_path\": " + Bool(a->OnPath) + ", \"rows\": " + Rows(a->Rows) + '}';
         for (std::size_t a = View.RealArcCount; a < View.Arcs.size(); ++a) {
             const TViewArc& f = View.Arcs[a];
             Arcs += std::string(Arcs.empty() ? "" : ", ") + "{\"from\": " + Number(f.From) +
                     ", \"to\": " + Number(f.To) +
-                    ", \"work\": null, \"duration\": null, \"on_path\": " + Bool(f.OnPath) + '}';
+                    ", \"work\": null, \"duration\": null, \"on_path\": " + Bool(f.OnPath) +
+                    ", \"rows\": " + Rows(f.Rows) + '}';
         }
     }
     const std::string PathLength = View.PathFound ? Real(View.PathLength) : std::string("null");

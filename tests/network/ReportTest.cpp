@@ -41,11 +41,11 @@ TEST(ReportJson, CriticalModeFollowsTheLongestRoute) {
                   R"({"number": 3, "level": 3, "row": 0, "time": 2.5, "on_path": false, "early": 2.5, "late": 3.5, "slack": 1.0}, )"
                   R"({"number": 4, "level": 4, "row": 0, "time": 6.5, "on_path": true, "early": 6.5, "late": 6.5, "slack": 0.0}], )"
                   R"("arcs": [)"
-                  R"({"from": 1, "to": 3, "work": 0, "duration": 1.0, "on_path": false}, )"
-                  R"({"from": 1, "to": 2, "work": 1, "duration": 2.5, "on_path": true}, )"
-                  R"({"from": 3, "to": 4, "work": 2, "duration": 3.0, "on_path": false}, )"
-                  R"({"from": 2, "to": 4, "work": 3, "duration": 4.0, "on_path": true}, )"
-                  R"({"from": 2, "to": 3, "work": null, "duration": null, "on_path": false}], )"
+                  R"({"from": 1, "to": 3, "work": 0, "duration": 1.0, "on_path": false, "rows": [0, 0, 0]}, )"
+                  R"({"from": 1, "to": 2, "work": 1, "duration": 2.5, "on_path": true, "rows": [0, 1]}, )"
+                  R"({"from": 3, "to": 4, "work": 2, "duration": 3.0, "on_path": false, "rows": [0, 0]}, )"
+                  R"({"from": 2, "to": 4, "work": 3, "duration": 4.0, "on_path": true, "rows": [1, 1, 0]}, )"
+                  R"({"from": 2, "to": 3, "work": null, "duration": null, "on_path": false, "rows": [1, 0]}], )"
                   R"("path_length": 6.5, "project_duration": 6.5})");
 }
 
@@ -59,11 +59,11 @@ TEST(ReportJson, ShortestModeFollowsTheShortestRoute) {
                   R"({"number": 3, "level": 3, "row": 0, "time": 1.0, "on_path": true, "early": 2.5, "late": 3.5, "slack": 1.0}, )"
                   R"({"number": 4, "level": 4, "row": 0, "time": 4.0, "on_path": true, "early": 6.5, "late": 6.5, "slack": 0.0}], )"
                   R"("arcs": [)"
-                  R"({"from": 1, "to": 3, "work": 0, "duration": 1.0, "on_path": true}, )"
-                  R"({"from": 1, "to": 2, "work": 1, "duration": 2.5, "on_path": false}, )"
-                  R"({"from": 3, "to": 4, "work": 2, "duration": 3.0, "on_path": true}, )"
-                  R"({"from": 2, "to": 4, "work": 3, "duration": 4.0, "on_path": false}, )"
-                  R"({"from": 2, "to": 3, "work": null, "duration": null, "on_path": false}], )"
+                  R"({"from": 1, "to": 3, "work": 0, "duration": 1.0, "on_path": true, "rows": [0, 0, 0]}, )"
+                  R"({"from": 1, "to": 2, "work": 1, "duration": 2.5, "on_path": false, "rows": [0, 1]}, )"
+                  R"({"from": 3, "to": 4, "work": 2, "duration": 3.0, "on_path": true, "rows": [0, 0]}, )"
+                  R"({"from": 2, "to": 4, "work": 3, "duration": 4.0, "on_path": false, "rows": [1, 1, 0]}, )"
+                  R"({"from": 2, "to": 3, "work": null, "duration": null, "on_path": false, "rows": [1, 0]}], )"
                   R"("path_length": 4.0, "project_duration": 6.5})");
 }
 
@@ -81,8 +81,8 @@ TEST(ReportJson, OfParallelWorksOnlyTheLongestIsOnThePath) {
               R"("early": 0.0, "late": 0.0, "slack": 0.0}, )"
               R"({"number": 2, "level": 2, "row": 0, "time": 6.0, "on_path": true, )"
               R"("early": 6.0, "late": 6.0, "slack": 0.0}], )"
-              R"("arcs": [{"from": 1, "to": 2, "work": 0, "duration": 2.0, "on_path": false}, )"
-              R"({"from": 1, "to": 2, "work": 1, "duration": 6.0, "on_path": true}], )"
+              R"("arcs": [{"from": 1, "to": 2, "work": 0, "duration": 2.0, "on_path": false, "rows": [0, 0]}, )"
+              R"({"from": 1, "to": 2, "work": 1, "duration": 6.0, "on_path": true, "rows": [0, 0]}], )"
               R"("path_length": 6.0, "project_duration": 6.0})");
 }
 
