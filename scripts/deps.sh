@@ -5,11 +5,17 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev libgl-dev qt6-translations-l10n
+  qt6-base-dev qt6-svg-dev libgl-dev qt6-translations-l10n
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   fonts-liberation fontconfig
   xvfb xauth
   clang libclang-rt-14-dev
+  # Tools of the tests and the scripts only, not of the program: the install
+  # test validates the menu entry, the user-level checks drive the windows,
+  # the crossing comparison runs Graphviz, pictures and PDFs are looked at.
+  desktop-file-utils xdotool graphviz poppler-utils imagemagick
+  # cpack -G DEB reads the libraries' package names.
+  dpkg-dev file
 )
 
 missing=()

@@ -10,6 +10,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
@@ -32,7 +33,13 @@ TMainForm::TMainForm(TWorkList& List, TDialogs& Dialogs, std::int32_t& PathSign)
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
     setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
-    HelpFile = QCoreApplication::applicationDirPath() + QStringLiteral("/korvant-help.html");
+    // Beside the program in the build tree, under share/korvant where it is
+    // installed.
+    const QString Dir = QCoreApplication::applicationDirPath();
+    HelpFile = Dir + QStringLiteral("/korvant-help.html");
+    const QString Installed = Dir + QStringLiteral("/../share/korvant/korvant-help.html");
+    if (!QFileInfo::exists(HelpFile) && QFileInfo::exists(Installed))
+        HelpFile = QFileInfo(Installed).canonicalFilePath();
 
     auto* Client = new QWidget(this);
     setCentralWidget(Client);

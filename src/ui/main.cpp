@@ -8,6 +8,7 @@
 #include "ui/QtDialogs.h"
 #include "ui/StartUp.h"
 
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QStringList>
@@ -21,6 +22,7 @@ int main(int argc, char** argv) {
 
     TKorvantApplication App(argc, argv);
     App.setApplicationName(QStringLiteral("korvant"));
+    App.setWindowIcon(QIcon(QStringLiteral(":/korvant.svg")));
     // Only the main window ends the program; the other windows merely hide.
     App.setQuitOnLastWindowClosed(false);
 
