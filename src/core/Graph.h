@@ -32,6 +32,7 @@ public:
         return Bits.data() + static_cast<std::size_t>(r) * Words;
     }
     std::size_t WordCount() const { return Words; }
+    int RowCount() const { return Words ? static_cast<int>(Bits.size() / Words) : 0; }
 
     static bool Test(const std::uint64_t* Row, int Bit) {
         return (Row[static_cast<std::size_t>(Bit) / 64] >> (static_cast<unsigned>(Bit) % 64)) & 1u;

@@ -59,8 +59,15 @@ void TWorkList::Changed(std::int32_t Index, std::int32_t Kind) {
     if (Updating)
         return;
     Modified = true;
-    if (Kind != ckQuietAdd)
+    // A new duration or name and the path switch leave every cell as it was:
+    // the last classification stands.
+    const bool CellsKept = (Kind == ckWork || Kind == ckPathMode) && Analysed;
+    if (Kind == ckQuietAdd) {
+        Analysed = false;
+        ClosureRows.reset();
+    } else if (!CellsKept) {
         RecalcLinks();
+    }
     // A listener may register another one; walk by position.
     for (std::size_t i = 0; i < Listeners.size(); ++i)
         Listeners[i](*this, Index, Kind);
@@ -81,10 +88,32 @@ void TWorkList::BuildGraph() {
     }
 }
 
+bool TWorkList::SetDependency(int i, int j, bool Enter) {
+    if (i < 0 || i >= Count() || j < 0 || j >= Count())
+        return false;
+    std::int8_t& Cell = Works[static_cast<std::size_t>(i)]->Links[static_cast<std::size_t>(j)];
+    std::int8_t Value = Cell;
+    if (Enter && Cell == LinkFree)
+        Value = LinkDirect;
+    else if (Enter && Cell == LinkImplied)
+        Value = LinkRedundant;
+    else if (!Enter && Cell == LinkDirect)
+        Value = LinkFree;
+    else if (!Enter && Cell == LinkRedundant)
+        Value = LinkImplied;
+    else
+        return false;
+    Cell = Value;
+    Changed(i, ckScheme);
+    return true;
+}
+
 void TWorkList::RecalcLinks() {
     BuildGraph();
-    const auto Result = Graph.CloseAndReduceBits();
+    auto Result = Graph.CloseAndReduceBits();
     HasContour = !Result;
+    Analysed = true;
+    ClosureRows.reset();
     if (!Result) {
         FileError(Msg::Contour);
         return;
@@ -116,4 +145,7 @@ void TWorkList::RecalcLinks() {
                                                       : LinkFree;
         }
     }
+    // The entered cells are what they were, so the closure stays true for the
+    // construction that follows.
+    ClosureRows = std::move(Result->Closure);
 }

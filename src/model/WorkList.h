@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -76,10 +77,22 @@ public:
     void AddListener(TWorkListListener Listener);
     void Changed(std::int32_t Index, std::int32_t Kind);
 
+    // Enters (Enter) or removes the dependency of work i on work j, as the
+    // dependency table's clicks do: entering makes a free cell entered and an
+    // implied one redundant, removing takes either back. False when the cell
+    // cannot change that way (forbidden, already so, out of range); otherwise
+    // the change is announced as ckScheme.
+    bool SetDependency(int i, int j, bool Enter);
+
     // Rebuilds Graph from the cells holding 1 or 3.
     void BuildGraph();
     // Reclassifies every cell from the entered ones (1 and 3).
     void RecalcLinks();
+    // The closure the last RecalcLinks computed, for the network's
+    // construction: bit j of row i says that work i depends on work j,
+    // directly or not. None before an analysis, after a quiet addition, or
+    // with a contour.
+    const TBitRows* Closure() const { return ClosureRows ? &*ClosureRows : nullptr; }
 
     // Bytes the scheme file of this list takes.
     std::int64_t SchemeSize() const;
@@ -94,5 +107,9 @@ public:
 private:
     std::vector<std::unique_ptr<TWorkData>> Works;
     std::vector<TWorkListListener> Listeners;
+    std::optional<TBitRows> ClosureRows;
+    // Whether the cells were analysed since the last change of the works or
+    // cells that was not (a quiet addition).
+    bool Analysed = false;
 
 };

@@ -120,10 +120,14 @@ void TCircuitEngine::GetCircuit() {
 }
 
 std::unique_ptr<TGraph> TCircuitEngine::PredecessorSets() const {
+    // Equal sets become neighbours, the empty set first. The closure the
+    // work list's analysis computed serves when it is there.
+    const TBitRows* Known = WorkList.Closure();
+    if (Known && Known->RowCount() == WorkList.Graph.Rows.Count())
+        return SortedClosure(WorkList.Graph.Rows, *Known);
     const auto Result = WorkList.Graph.CloseAndReduceBits();
     if (!Result)
         return nullptr;
-    // Equal sets become neighbours, the empty set first.
     return SortedClosure(WorkList.Graph.Rows, Result->Closure);
 }
 

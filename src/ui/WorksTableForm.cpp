@@ -83,9 +83,17 @@ TWorksTableForm::TWorksTableForm(TWorkList& List, QWidget* MainForm)
 void TWorksTableForm::FormCreate() {
     TableSize = width();
     CanvasFont = TableFont();
-    List.AddListener([this](TWorkList& Changed, std::int32_t, std::int32_t Kind) {
-        if (Kind != ckQuietAdd)
-            Redraw(Changed);
+    List.AddListener([this](TWorkList& Changed, std::int32_t Index, std::int32_t Kind) {
+        // The path switch and a new duration leave the matrix as it is
+        // drawn; a new name is written in its headers.
+        if (Kind == ckQuietAdd || Kind == ckPathMode)
+            return;
+        if (Kind == ckWork && Index >= 0 && Index < Changed.Count() &&
+            static_cast<std::size_t>(Index) < DrawnNames.size() &&
+            DrawnNames[static_cast<std::size_t>(Index)] == Changed.GetWork(Index).Name &&
+            static_cast<int>(DrawnNames.size()) == Changed.Count())
+            return;
+        Redraw(Changed);
     });
 }
 
@@ -96,6 +104,9 @@ void TWorksTableForm::Redraw(const TWorkList& Works) {
         ClearWorksTable(Painter, TableSize);
     }
     const int n = Works.Count();
+    DrawnNames.clear();
+    for (int i = 0; i < n; ++i)
+        DrawnNames.push_back(Works.GetWork(i).Name);
     if (n == 0) {
         hide();
         TabIm->update();
@@ -158,20 +169,8 @@ void TWorksTableForm::TabImMouseUp(Qt::MouseButton Button) {
     const std::optional<TTableCell> At = CellAt(Metrics(), List.Count(), LastX, LastY);
     if (!At)
         return;
-    std::int8_t& Cell = List.GetWork(At->Row).Links[static_cast<std::size_t>(At->Column)];
-    std::int8_t Value = Cell;
-    if (Button == Qt::LeftButton && Cell == LinkFree)
-        Value = LinkDirect;
-    else if (Button == Qt::LeftButton && Cell == LinkImplied)
-        Value = LinkRedundant;
-    else if (Button == Qt::RightButton && Cell == LinkDirect)
-        Value = LinkFree;
-    else if (Button == Qt::RightButton && Cell == LinkRedundant)
-        Value = LinkImplied;
-    else
-        return;
-    Cell = Value;
-    List.Changed(At->Row, ckScheme);
+    if (Button == Qt::LeftButton || Button == Qt::RightButton)
+        List.SetDependency(At->Row, At->Column, Button == Qt::LeftButton);
 }
 
 void TWorksTableForm::keyReleaseEvent(QKeyEvent* Event) {

@@ -14,6 +14,9 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <string>
+#include <vector>
+
 class QScrollArea;
 class TWorkList;
 class TWorksTableForm;
@@ -84,4 +87,6 @@ private:
     QPointer<QWidget> MainForm;
     QFont CanvasFont;
     bool ScrolledMatrix = false;
+    // The names in the matrix's headers as last drawn.
+    std::vector<std::string> DrawnNames;
 };

@@ -140,6 +140,50 @@ TEST(WorkList, ListenersSeeTheCellsAlreadyRecalculated) {
     EXPECT_EQ(Seen[0], (Row{-1, -1}));
 }
 
+// A chain C -> B -> A: C's cell of A is implied; A's cell of C forbidden.
+TEST(WorkList, SetDependencyEntersAndRemovesAsTheTablesClicksDoAndSaysWhetherItCould) {
+    TWorkList List;
+    for (const char* Name : {"A", "B", "C"})
+        List.AddWork(Work(Name), true);
+    ASSERT_TRUE(List.SetDependency(1, 0, true));
+    ASSERT_TRUE(List.SetDependency(2, 1, true));
+    TRecorder Rec;
+    Rec.Listen(List, "L");
+    EXPECT_EQ(List.GetWork(2).Links[0], LinkImplied);
+    EXPECT_TRUE(List.SetDependency(2, 0, true));
+    EXPECT_EQ(List.GetWork(2).Links[0], LinkRedundant);
+    EXPECT_FALSE(List.SetDependency(2, 0, true)) << "already entered";
+    EXPECT_TRUE(List.SetDependency(2, 0, false));
+    EXPECT_EQ(List.GetWork(2).Links[0], LinkImplied);
+    EXPECT_FALSE(List.SetDependency(2, 0, false)) << "an implied cell is not entered";
+    EXPECT_FALSE(List.SetDependency(0, 2, true)) << "it would close a contour";
+    EXPECT_FALSE(List.SetDependency(1, 1, true));
+    EXPECT_FALSE(List.SetDependency(0, 3, true));
+    EXPECT_TRUE(List.SetDependency(1, 0, false));
+    EXPECT_EQ(List.GetWork(1).Links[0], LinkFree);
+    EXPECT_EQ(Rec.Events.size(), 3u) << "one ckScheme for each change, none for a refusal";
+}
+
+// A new duration or the path switch changes no cell: the classification and
+// the closure of the last change stand.
+TEST(WorkList, ADurationOrThePathSwitchKeepsTheLastClassificationAndClosure) {
+    TWorkList List;
+    List.AddWork(Work("A"), true);
+    List.AddWork(Work("B"), true);
+    List.SetDependency(1, 0, true);
+    const TBitRows* Closure = List.Closure();
+    ASSERT_TRUE(Closure);
+    EXPECT_TRUE(TBitRows::Test(Closure->Row(1), 0));
+    List.GetWork(0).Links[1] = LinkFree; // not what an analysis would leave
+    List.GetWork(0).Duration = 5;
+    List.Changed(0, ckWork);
+    List.Changed(0, ckPathMode);
+    EXPECT_EQ(List.GetWork(0).Links[1], LinkFree);
+    EXPECT_EQ(List.Closure(), Closure);
+    List.Changed(0, ckScheme);
+    EXPECT_EQ(List.GetWork(0).Links[1], LinkForbidden);
+}
+
 TEST(WorkList, QuietAddOutsideLoadingMarksModifiedButRecalculatesNothing) {
     TWorkList List;
     List.AddWork(Work("A"), true);
