@@ -11,7 +11,7 @@
 #include "messages/ErrorStrings.h"
 #include "messages/InternalFault.h"
 #include "model/WorkList.h"
-#include "network/SetEdits.h"
+#include "core/SetEdits.h"
 
 #include <algorithm>
 #include <bit>
@@ -200,55 +200,6 @@ void TCircuitEngine::WaCreate() {
             Circuit->AddNewReference(p, h);
         }
     }
-}
-
-void TCircuitEngine::CreateFictiveArcs() {
-    const THandleArray PiAs = Out(hPiA);
-    const THandleArray Ws = Out(hW);
-    for (const THandle f : PiAs)
-        for (const THandle h : Ws) {
-            if (!Intersects(*Data(f).Mul1, *Data(h).Mul1))
-                continue;
-            // Every pair (h, f) comes once and W vertices have no out-links
-            // yet, so the reference is new; handles grow along hPiA and hW,
-            // so the keys arrive in ascending order.
-            Circuit->AddNewReference(h, f);
-            Data(f).Mul4->AppendKey(Key(h));
-            Data(h).FictOut->AppendKey(Key(f));
-            Data(f).FictIn->AppendKey(Key(h));
-        }
-}
-
-void TCircuitEngine::MergeEqualW() {
-    for (int i = 0; i < static_cast<int>(Out(hW).size()); ++i) {
-        int j = i + 1;
-        while (j < static_cast<int>(Out(hW).size())) {
-            // After a merge the next vertex has moved into position j.
-            if (SameSuccessors(i, j))
-                MergeW(i, j);
-            else
-                ++j;
-        }
-    }
-}
-
-bool TCircuitEngine::SameSuccessors(int i, int j) const {
-    const THandleArray& Ws = Out(hW);
-    const THandleArray& A = Out(Ws[static_cast<std::size_t>(i)]);
-    const THandleArray& B = Out(Ws[static_cast<std::size_t>(j)]);
-    if (A.size() != B.size())
-        return false;
-    // Handle arrays hold no handle twice, so equal sorted copies mean that
-    // every out-link of one is among the other's.
-    THandleArray SortedA = A;
-    THandleArray SortedB = B;
-    std::sort(SortedA.begin(), SortedA.end());
-    std::sort(SortedB.begin(), SortedB.end());
-    return SortedA == SortedB;
-}
-
-void TCircuitEngine::MergeW(int i, int j) {
-    MergeWVertices(Out(hW)[static_cast<std::size_t>(i)], Out(hW)[static_cast<std::size_t>(j)]);
 }
 
 void TCircuitEngine::MergeWVertices(THandle a, THandle b) {

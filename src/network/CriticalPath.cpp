@@ -8,7 +8,7 @@
 
 #include "messages/ErrorStrings.h"
 #include "messages/InternalFault.h"
-#include "network/SetEdits.h"
+#include "core/SetEdits.h"
 
 #include <cmath>
 

@@ -9,7 +9,7 @@
 
 #include "messages/ErrorStrings.h"
 #include "messages/InternalFault.h"
-#include "network/SetEdits.h"
+#include "core/SetEdits.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -122,55 +122,6 @@ void TCircuitEngine::PruneFictive() {
         T.Mul4->DeleteKeys(Keys);
         T.FictIn->DeleteKeys(Keys);
     }
-}
-
-void TCircuitEngine::PruneFictiveBySearch() {
-    for (std::size_t i = 0; i < Out(hW).size(); ++i) {
-        const THandle a = Out(hW)[i];
-        std::size_t j = 0;
-        while (j < Out(a).size()) {
-            const THandle t = Out(a)[j];
-            // A removed out-link lets the next one move into position j.
-            if (Data(a).FictOut->HasKey(Key(t)) && ReachableOtherwise(a, t, static_cast<int>(j)))
-                RemoveFictive(a, static_cast<int>(j));
-            else
-                ++j;
-        }
-    }
-}
-
-bool TCircuitEngine::ReachableOtherwise(THandle From, THandle Target, int SkipPosition) {
-    const THandleArray& First = Out(From);
-    for (std::size_t p = 0; p < First.size(); ++p)
-        if (static_cast<int>(p) != SkipPosition && First[p] == Target)
-            return true;
-    // Every vertex is explored at most once per query: one that did not lead
-    // to Target the first time will not the second. Without this the walk
-    // follows every path, and their number grows exponentially.
-    NewWalk();
-    std::vector<THandle> Pending;
-    for (std::size_t p = 0; p < First.size(); ++p)
-        if (static_cast<int>(p) != SkipPosition && Visit(First[p]))
-            Pending.push_back(First[p]);
-    while (!Pending.empty()) {
-        const THandle x = Pending.back();
-        Pending.pop_back();
-        for (const THandle y : Out(x)) {
-            if (y == Target)
-                return true;
-            if (Visit(y))
-                Pending.push_back(y);
-        }
-    }
-    return false;
-}
-
-void TCircuitEngine::RemoveFictive(THandle Vertex, int Position) {
-    const THandle t = Out(Vertex)[static_cast<std::size_t>(Position)];
-    Remove(*Data(Vertex).FictOut, Key(t));
-    Remove(*Data(t).Mul4, Key(Vertex));
-    Remove(*Data(t).FictIn, Key(Vertex));
-    Circuit->DelReference(t, Vertex);
 }
 
 bool TCircuitEngine::GlueFictive() {

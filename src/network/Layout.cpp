@@ -8,7 +8,7 @@
 
 #include "network/CircuitEngine.h"
 
-#include "network/SetEdits.h"
+#include "core/SetEdits.h"
 
 #include <algorithm>
 #include <atomic>

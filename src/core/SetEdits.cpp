@@ -1,34 +1,21 @@
-#pragma once
-// Small edits of the sets in a vertex's data block that construction and
-// gluing repeat: taking a handle out, putting another in its place, moving
-// arcs to a new head, merging the lists of finished works.
-
-#include "core/Multitude.h"
+#include "core/SetEdits.h"
 
 #include <algorithm>
-#include <cstdint>
-#include <vector>
 
 namespace SetEdits {
 
-// Key as stored in a set for a store handle.
-inline std::int32_t Key(std::uint32_t Handle) {
-    return static_cast<std::int32_t>(Handle);
-}
-
-// Removes the member with that key (compared by the set's own Compare).
-inline void Remove(TMultitude& Set, std::int32_t Key) {
+void Remove(TMultitude& Set, std::int32_t Key) {
     TMultitude One;
     One.AddKey(Key);
     Set.Subtract(One);
 }
 
-inline void Replace(TMultitude& Set, std::int32_t Old, std::int32_t New) {
+void Replace(TMultitude& Set, std::int32_t Old, std::int32_t New) {
     Remove(Set, Old);
     Set.AddKey(New);
 }
 
-inline std::vector<std::int32_t> Keys(const TMultitude& Set) {
+std::vector<std::int32_t> Keys(const TMultitude& Set) {
     std::vector<std::int32_t> Result;
     Result.reserve(static_cast<std::size_t>(Set.Count()));
     for (const TMultitudeElement& m : Set)
@@ -36,17 +23,14 @@ inline std::vector<std::int32_t> Keys(const TMultitude& Set) {
     return Result;
 }
 
-// Whether an arc of the set leads to that head.
-inline bool HasValue(const TMultitude& Arcs, std::int32_t Value) {
+bool HasValue(const TMultitude& Arcs, std::int32_t Value) {
     for (const TMultitudeElement& m : Arcs)
         if (m.Value == Value)
             return true;
     return false;
 }
 
-// Every arc whose head is Old gets the head New; the keys, and so the order,
-// stay. False when no arc led to Old.
-inline bool Retarget(TMultitude& Arcs, std::int32_t Old, std::int32_t New) {
+bool Retarget(TMultitude& Arcs, std::int32_t Old, std::int32_t New) {
     bool Found = false;
     for (TMultitudeElement& m : Arcs)
         if (m.Value == Old) {
@@ -56,8 +40,7 @@ inline bool Retarget(TMultitude& Arcs, std::int32_t Old, std::int32_t New) {
     return Found;
 }
 
-// Whether the two key-ordered sets share a member.
-inline bool Intersects(const TMultitude& A, const TMultitude& B) {
+bool Intersects(const TMultitude& A, const TMultitude& B) {
     const TMultitude& Small = A.Count() <= B.Count() ? A : B;
     const TMultitude& Large = A.Count() <= B.Count() ? B : A;
     for (const TMultitudeElement& m : Small)
@@ -66,43 +49,11 @@ inline bool Intersects(const TMultitude& A, const TMultitude& B) {
     return false;
 }
 
-// Runs Edit on a list of finished works (Mul3) in key order, so that a work
-// already present is found and keeps its mark, then puts the works that end
-// at the event (mark 0) first again.
-template <class TEdit> void EditFinished(TMultitude& Mul3, TEdit&& Edit) {
-    Mul3.Compare = CompareKeys;
-    Mul3.Sort();
-    Edit(Mul3);
-    Mul3.Compare = CompareValues;
-    Mul3.Sort();
-}
-
-// Sorts stably by Less, cheaply when the list is in order already or is two
-// ordered runs (a list of finished works in mark order, read by key).
-template <class T, class TLess> void SortRuns(std::vector<T>& List, TLess Less) {
-    auto Break = std::is_sorted_until(List.begin(), List.end(), Less);
-    if (Break == List.end())
-        return;
-    if (std::is_sorted(Break, List.end(), Less))
-        std::inplace_merge(List.begin(), Break, List.end(), Less);
-    else
-        std::stable_sort(List.begin(), List.end(), Less);
-}
-
-// A member of a list of finished works, without a nested set.
-struct TFinishedWork {
-    std::int32_t Key;
-    std::int32_t Value;
-    TReal Weight;
-};
-
-inline bool FinishedByKey(const TFinishedWork& A, const TFinishedWork& B) {
-    return A.Key < B.Key;
-}
+namespace {
 
 // The members of Added as they join a list, in Added's order: with the mark
 // 1 (finished earlier) and no duration when MarkAsEarlier.
-inline std::vector<TFinishedWork> JoiningWorks(const TMultitude& Added, bool MarkAsEarlier) {
+std::vector<TFinishedWork> JoiningWorks(const TMultitude& Added, bool MarkAsEarlier) {
     std::vector<TFinishedWork> Result;
     Result.reserve(static_cast<std::size_t>(Added.Count()));
     for (const TMultitudeElement& m : Added)
@@ -111,12 +62,9 @@ inline std::vector<TFinishedWork> JoiningWorks(const TMultitude& Added, bool Mar
     return Result;
 }
 
-// MergeFinished for the usual list: marks 0 and 1 only, in mark order and
-// within a mark in key order, no key twice, no nested sets; false (nothing
-// done) for any other. A merge at the final event adds a few works to a list
-// of hundreds, so the list is walked, not copied and sorted; it is rebuilt
-// only when a work joins it.
-inline bool MergeIntoMarkedList(TMultitude& Mul3, const TMultitude& Added, bool MarkAsEarlier) {
+} // namespace
+
+bool MergeIntoMarkedList(TMultitude& Mul3, const TMultitude& Added, bool MarkAsEarlier) {
     const int n = Mul3.Count();
     int Split = 0;
     while (Split < n && Mul3[Split].Value == 0)
@@ -187,11 +135,7 @@ inline bool MergeIntoMarkedList(TMultitude& Mul3, const TMultitude& Added, bool 
     return true;
 }
 
-// MergeFinished for any list: both lists copied, ordered by key and merged,
-// then ordered by mark; EditFinished itself for a list with a key twice or
-// nested sets.
-inline void MergeFinishedBySorting(TMultitude& Mul3, const TMultitude& Added,
-                                   bool MarkAsEarlier) {
+void MergeFinishedBySorting(TMultitude& Mul3, const TMultitude& Added, bool MarkAsEarlier) {
     std::vector<TFinishedWork> Own;
     Own.reserve(static_cast<std::size_t>(Mul3.Count()));
     for (const TMultitudeElement& m : Mul3) {
@@ -251,17 +195,12 @@ inline void MergeFinishedBySorting(TMultitude& Mul3, const TMultitude& Added,
         Mul3.AppendInOrder(TMultitudeElement(m.Key, m.Value, m.Weight));
 }
 
-// Adds the members of Added (in their order, the first of equal keys) whose
-// keys Mul3 lacks, then orders by mark: the same set and order as
-// EditFinished with Unite, without inserting one member at a time, which is
-// quadratic in the works that end at the final event.
-inline void MergeFinished(TMultitude& Mul3, const TMultitude& Added, bool MarkAsEarlier) {
+void MergeFinished(TMultitude& Mul3, const TMultitude& Added, bool MarkAsEarlier) {
     if (!MergeIntoMarkedList(Mul3, Added, MarkAsEarlier))
         MergeFinishedBySorting(Mul3, Added, MarkAsEarlier);
 }
 
-// Adds every work of Works not yet in Mul3 with the mark 1 (finished earlier).
-inline void AddFinishedEarlier(TMultitude& Mul3, const TMultitude& Works) {
+void AddFinishedEarlier(TMultitude& Mul3, const TMultitude& Works) {
     MergeFinished(Mul3, Works, true);
 }
 

@@ -2,7 +2,7 @@
 // list must give what sorting the union gives, and must step aside for every
 // list it does not handle.
 
-#include "network/SetEdits.h"
+#include "core/SetEdits.h"
 
 #include <gtest/gtest.h>
 
