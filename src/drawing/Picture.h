@@ -8,11 +8,13 @@
 
 #include "network/NetworkView.h"
 
+#include <QImage>
 #include <QPainterPath>
 #include <QPointF>
 #include <QSize>
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -60,6 +62,16 @@ enum class TPictureFormat { None, Png, Jpeg, Svg, Pdf };
 TPictureFormat PictureFormatOf(const QString& FileName);
 // The suffixes PictureFormatOf knows, for messages: ".png, .jpg, ...".
 QString PictureSuffixes();
+
+// Paints the part of a picture that meets the rectangle (picture
+// coordinates) on the caller's background.
+using TPaintPart = std::function<void(QPainter&, const QRectF&)>;
+
+// Writes a picture of Size painted by Paint to the file in the format of its
+// suffix, as SavePicture does; Raster, when given, is the raster picture
+// itself (for PNG and JPEG).
+bool SavePainting(QSize Size, const TPaintPart& Paint, const QString& FileName, QString& Error,
+                  const QImage& Raster = {});
 
 // Writes the whole picture to the file in the format of its suffix. The file
 // is written aside and put in place only when complete, so a failure leaves

@@ -20,24 +20,30 @@ namespace {
 // Pictures are drawn at the resolution of an ordinary screen.
 constexpr int ScreenDpi = 96;
 
-QImage RasterImage(const TPicture& Picture, QSize Size) {
-    if (Picture.Kind() == TDiagramKind::Plain && Picture.Result().HasNetwork)
-        return CircuitImage(Picture.Result());
+
+
+void PaintWhole(QPainter& Painter, QSize Size, const TPaintPart& Paint) {
+    const QRectF Whole(QPointF(0, 0), Size);
+    Painter.fillRect(Whole, Qt::white);
+    Paint(Painter, Whole);
+}
+
+QImage RasterOf(QSize Size, const TPaintPart& Paint) {
     QImage Image(Size, QImage::Format_RGB32);
     if (Image.isNull())
         return {};
     Image.setDotsPerMeterX(3780);
     Image.setDotsPerMeterY(3780);
-    Image.fill(Qt::white);
     QPainter Painter(&Image);
-    Picture.Paint(Painter, QRectF(QPointF(0, 0), Size));
+    PaintWhole(Painter, Size, Paint);
     return Image;
 }
 
-void PaintWhole(QPainter& Painter, const TPicture& Picture, QSize Size) {
-    const QRectF Whole(QPointF(0, 0), Size);
-    Painter.fillRect(Whole, Qt::white);
-    Picture.Paint(Painter, Whole);
+// The plain diagram's own image, pixel for pixel as the window shows it.
+QImage RasterImage(const TPicture& Picture, QSize Size) {
+    if (Picture.Kind() == TDiagramKind::Plain && Picture.Result().HasNetwork)
+        return CircuitImage(Picture.Result());
+    return RasterOf(Size, [&Picture](QPainter& Painter, const QRectF& Part) { Picture.Paint(Painter, Part); });
 }
 
 } // namespace
@@ -60,21 +66,32 @@ QString PictureSuffixes() {
 }
 
 bool SavePicture(const TPicture& Picture, const QString& FileName, QString& Error, QSize Blank) {
+    const QSize Size = Picture.Result().HasNetwork ? Picture.Size() : Blank;
+    QImage Raster;
+    const TPictureFormat Format = PictureFormatOf(FileName);
+    if (!Size.isEmpty() && (Format == TPictureFormat::Png || Format == TPictureFormat::Jpeg))
+        Raster = RasterImage(Picture, Size);
+    return SavePainting(
+        Size, [&Picture](QPainter& Painter, const QRectF& Part) { Picture.Paint(Painter, Part); },
+        FileName, Error, Raster);
+}
+
+bool SavePainting(QSize Size, const TPaintPart& Paint, const QString& FileName, QString& Error,
+                  const QImage& Raster) {
     const TPictureFormat Format = PictureFormatOf(FileName);
     if (Format == TPictureFormat::None) {
         Error = QStringLiteral("unknown picture format; known suffixes: ") + PictureSuffixes();
         return false;
     }
-    const QSize Size = Picture.Result().HasNetwork ? Picture.Size() : Blank;
     if (Size.isEmpty()) {
-        Error = QStringLiteral("there is no diagram to save");
+        Error = QStringLiteral("there is no picture to save");
         return false;
     }
     QImage Image;
     if (Format == TPictureFormat::Png || Format == TPictureFormat::Jpeg) {
-        Image = RasterImage(Picture, Size);
+        Image = Raster.isNull() ? RasterOf(Size, Paint) : Raster;
         if (Image.isNull()) {
-            Error = QStringLiteral("the diagram (%1 x %2 pixels) is too large for one image")
+            Error = QStringLiteral("the picture (%1 x %2 pixels) is too large for one image")
                         .arg(Size.width())
                         .arg(Size.height());
             return false;
@@ -107,7 +124,7 @@ bool SavePicture(const TPicture& Picture, const QString& FileName, QString& Erro
         QPainter Painter;
         Written = Painter.begin(&Generator);
         if (Written)
-            PaintWhole(Painter, Picture, Size);
+            PaintWhole(Painter, Size, Paint);
         break;
     }
     case TPictureFormat::Pdf: {
@@ -120,7 +137,7 @@ bool SavePicture(const TPicture& Picture, const QString& FileName, QString& Erro
         QPainter Painter;
         Written = Painter.begin(&Writer);
         if (Written)
-            PaintWhole(Painter, Picture, Size);
+            PaintWhole(Painter, Size, Paint);
         break;
     }
     case TPictureFormat::None:

@@ -155,7 +155,8 @@ void TCircuitForm::CreateActions() {
                        [this] { ZoomBy(ZoomStep); });
     ZoomOutAction = Add("Мельче", {QKeySequence(Qt::CTRL | Qt::Key_Minus)}, [this] { ZoomBy(1 / ZoomStep); });
     FitAction = Add("По размеру окна", {QKeySequence(Qt::CTRL | Qt::Key_0)}, [this] { FitToWindow(); });
-    SaveAction = Add("Сохранить рисунок…", {}, [this] { SavePictureClick(); });
+    SaveAction = Add("Сохранить рисунок…", {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)},
+                     [this] { SavePictureClick(); });
     PrintAction = Add("Печать…", {QKeySequence(Qt::CTRL | Qt::Key_P)}, [this] { PrintClick(); });
 }
 

@@ -4,19 +4,15 @@
 // or split over pages at its own size with a small overlap, as chosen in the
 // preview's tool bar; landscape by default for a picture wider than high.
 
+#include "drawing/Picture.h"
+
 #include <QRectF>
 #include <QSize>
-
-#include <functional>
 
 class QPagedPaintDevice;
 class QPainter;
 class QString;
 class QWidget;
-
-// Paints the part of the picture that meets the rectangle (picture
-// coordinates) on the caller's background.
-using TPaintPart = std::function<void(QPainter&, const QRectF&)>;
 
 enum class TPrintLayout { FitWidth, Tiles };
 

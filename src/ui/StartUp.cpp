@@ -17,6 +17,7 @@ TStartUp::TStartUp(TDialogs& Dialogs, std::int32_t& Sign) : Dialogs(Dialogs) {
     MainForm = std::make_unique<TMainForm>(WorkList, Dialogs, Sign);
     WorkEditForm = std::make_unique<TWorkEditForm>(Dialogs, MainForm.get());
     WorksTableForm = std::make_unique<TWorksTableForm>(WorkList, MainForm.get());
+    WorksTableForm->SetDialogs(&Dialogs);
     CircuitForm = std::make_unique<TCircuitForm>(WorkList, Dialogs, Sign, MainForm.get());
     DebugForm = std::make_unique<TDebugForm>(CircuitForm->Engine);
     ArcWorkForm = std::make_unique<TArcWorkForm>(WorkList, CircuitForm->Engine, MainForm.get());

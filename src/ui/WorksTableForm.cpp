@@ -1,7 +1,14 @@
 #include "ui/WorksTableForm.h"
 
+#include "drawing/Picture.h"
 #include "model/WorkList.h"
+#include "ui/Dialogs.h"
+#include "ui/PicturePrint.h"
 #include "ui/WindowFrame.h"
+
+#include <QAction>
+#include <QCursor>
+#include <QMenu>
 
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -83,6 +90,14 @@ TWorksTableForm::TWorksTableForm(TWorkList& List, QWidget* MainForm)
 void TWorksTableForm::FormCreate() {
     TableSize = width();
     CanvasFont = TableFont();
+    SaveAction = new QAction(QStringLiteral("Сохранить рисунок…"), this);
+    SaveAction->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    connect(SaveAction, &QAction::triggered, this, [this] { SavePictureClick(); });
+    addAction(SaveAction);
+    PrintAction = new QAction(QStringLiteral("Печать…"), this);
+    PrintAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    connect(PrintAction, &QAction::triggered, this, [this] { PrintClick(); });
+    addAction(PrintAction);
     List.AddListener([this](TWorkList& Changed, std::int32_t Index, std::int32_t Kind) {
         // The path switch and a new duration leave the matrix as it is
         // drawn; a new name is written in its headers.
@@ -167,10 +182,62 @@ void TWorksTableForm::TabImMouseMove(int X, int Y) {
 
 void TWorksTableForm::TabImMouseUp(Qt::MouseButton Button) {
     const std::optional<TTableCell> At = CellAt(Metrics(), List.Count(), LastX, LastY);
-    if (!At)
+    if (!At) {
+        // Off the cells (the names, the corner) the right button opens the
+        // window's menu.
+        if (Button == Qt::RightButton && List.Count() > 0)
+            ShowMenu(QCursor::pos());
         return;
+    }
     if (Button == Qt::LeftButton || Button == Qt::RightButton)
         List.SetDependency(At->Row, At->Column, Button == Qt::LeftButton);
+}
+
+bool TWorksTableForm::SavePictureTo(const std::string& FileName) {
+    if (List.Count() == 0)
+        return false;
+    const TTableMetrics M = Metrics();
+    QString Error;
+    const bool Saved = SavePainting(
+        QSize(M.TableSize, M.TableSize),
+        [this, M](QPainter& Painter, const QRectF& Part) {
+            Painter.save();
+            Painter.setClipRect(Part);
+            DrawWorksTablePart(Painter, List, M, CanvasFont, Part.toAlignedRect());
+            Painter.restore();
+        },
+        QString::fromStdString(FileName), Error);
+    if (!Saved && Dialogs)
+        Dialogs->FileError("Рисунок не сохранён в файл «" + FileName + "»: " + Error.toStdString());
+    return Saved;
+}
+
+void TWorksTableForm::SavePictureClick() {
+    if (!Dialogs || List.Count() == 0)
+        return;
+    if (const auto Name = Dialogs->SaveOtherFileName(
+            "Сохранить рисунок",
+            "Рисунок PNG (*.png);;Рисунок JPEG (*.jpg *.jpeg);;Рисунок SVG (*.svg);;Документ PDF (*.pdf)", ""))
+        SavePictureTo(*Name);
+}
+
+void TWorksTableForm::PrintClick() {
+    if (List.Count() == 0)
+        return;
+    const TTableMetrics M = Metrics();
+    PrintPicture(this, windowTitle(), QSize(M.TableSize, M.TableSize),
+                 [this, M](QPainter& Painter, const QRectF& Part) {
+                     Painter.fillRect(Part, Qt::white);
+                     DrawWorksTablePart(Painter, List, M, CanvasFont, Part.toAlignedRect());
+                 });
+}
+
+void TWorksTableForm::ShowMenu(QPoint Global) {
+    auto* Menu = new QMenu(this);
+    Menu->setAttribute(Qt::WA_DeleteOnClose);
+    Menu->addAction(SaveAction);
+    Menu->addAction(PrintAction);
+    Menu->popup(Global);
 }
 
 void TWorksTableForm::keyReleaseEvent(QKeyEvent* Event) {

@@ -17,7 +17,9 @@
 #include <string>
 #include <vector>
 
+class QAction;
 class QScrollArea;
+class TDialogs;
 class TWorkList;
 class TWorksTableForm;
 
@@ -51,6 +53,19 @@ public:
 
     // Draws the whole matrix of List and fits the window to it.
     void Redraw(const TWorkList& List);
+
+    // Where the picture's save dialog and errors go; none drops them.
+    void SetDialogs(TDialogs* Boxes) { Dialogs = Boxes; }
+    // The matrix as a picture: written whole to a file whose suffix names
+    // the format (a failure in an error box), and printed through a preview.
+    bool SavePictureTo(const std::string& FileName);
+    void SavePictureClick();
+    void PrintClick();
+    // The window's menu, which a right click outside the cells opens.
+    void ShowMenu(QPoint Global);
+
+    QAction* SaveAction;
+    QAction* PrintAction;
 
     void TabImMouseMove(int X, int Y);
     // Works from the last mouse position, not from where the button was
@@ -87,6 +102,7 @@ private:
     QPointer<QWidget> MainForm;
     QFont CanvasFont;
     bool ScrolledMatrix = false;
+    TDialogs* Dialogs = nullptr;
     // The names in the matrix's headers as last drawn.
     std::vector<std::string> DrawnNames;
 };

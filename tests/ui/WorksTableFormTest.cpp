@@ -9,6 +9,8 @@
 #include <QPainter>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <cstdlib>
@@ -494,6 +496,28 @@ TEST_F(LargeWorksTable, AClickAfterScrollingHitsTheCellUnderThePointer) {
     // What is in view now shows the entered cell.
     const QImage Shown = Form->Scroller->viewport()->grab().toImage();
     EXPECT_EQ(Shown.pixel(InView) | 0xFF000000u, Green);
+}
+
+} // namespace
+
+namespace {
+
+// The matrix as a picture file: whole, its names as text in SVG, and the
+// picture of the window itself in PNG.
+TEST_F(WorksTable, TheMatrixIsSavedWholeAsAPicture) {
+    FiveWorks();
+    QTemporaryDir Dir;
+    const std::string Svg = Dir.filePath(QStringLiteral("m.svg")).toStdString();
+    const std::string Png = Dir.filePath(QStringLiteral("m.png")).toStdString();
+    ASSERT_TRUE(Form->SavePictureTo(Svg));
+    ASSERT_TRUE(Form->SavePictureTo(Png));
+    QFile File(QString::fromStdString(Svg));
+    ASSERT_TRUE(File.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(QString::fromUtf8(File.readAll()).contains(QStringLiteral("Цемент")));
+    const QImage Image(QString::fromStdString(Png));
+    EXPECT_EQ(Image.size(), QSize(Form->TableSize, Form->TableSize));
+    EXPECT_EQ(Image.convertToFormat(QImage::Format_RGB32), Form->TabIm->Bitmap.copy(Image.rect()));
+    EXPECT_FALSE(Form->SavePictureTo(Dir.filePath(QStringLiteral("none/m.png")).toStdString()));
 }
 
 } // namespace
