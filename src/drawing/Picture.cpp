@@ -9,6 +9,7 @@
 #include "drawing/Diagram.h"
 #include "model/RealText.h"
 #include "network/CircuitEngine.h"
+#include "network/DetailedLayout.h"
 #include "model/WorkList.h"
 
 #include <QFont>
@@ -91,6 +92,8 @@ struct TPicture::TDetailed {
     };
 
     const TNetworkView& View;
+    // The detailed view's own rows, with fewer crossings than the plain ones.
+    TDetailedRows Layout;
     std::vector<QString> Names;
     char Separator;
     double ColumnStep = MinColumn;
@@ -100,7 +103,7 @@ struct TPicture::TDetailed {
     double LineHeight = 0;
 
     TDetailed(const TNetworkView& AView, const TWorkList& List, char ASeparator)
-        : View(AView), Separator(ASeparator) {
+        : View(AView), Layout(DetailedLayout(AView)), Separator(ASeparator) {
         const QFontMetricsF Metrics(LabelFont());
         LineHeight = Metrics.height();
         double Widest = 0;
@@ -117,14 +120,16 @@ struct TPicture::TDetailed {
         return {Margin + R + (Level - 1) * ColumnStep, Margin + R + Row * RowStep};
     }
 
-    QPointF Centre(const TViewEvent& e) const { return Point(e.Level, e.Row); }
+    QPointF Centre(const TViewEvent& e) const {
+        return Point(e.Level, Layout.EventRow[static_cast<std::size_t>(&e - View.Events.data())]);
+    }
 
     void MakeArcs() {
         int Levels = 1;
         int Rows = 0;
-        for (const TViewEvent& e : View.Events) {
-            Levels = std::max(Levels, e.Level);
-            Rows = std::max(Rows, e.Row);
+        for (std::size_t e = 0; e < View.Events.size(); ++e) {
+            Levels = std::max(Levels, View.Events[e].Level);
+            Rows = std::max(Rows, Layout.EventRow[e]);
         }
         // Works between the same two events are bowed apart, in list order.
         std::map<std::pair<std::int32_t, std::int32_t>, std::vector<std::size_t>> Groups;
@@ -136,8 +141,8 @@ struct TPicture::TDetailed {
                 const double Offset = (static_cast<double>(i) - (Members.size() - 1) / 2.0) * BowStep;
                 MakeArc(Members[i], Offset);
             }
-        for (const TViewArc& a : View.Arcs)
-            for (const std::int32_t Row : a.Rows)
+        for (const std::vector<std::int32_t>& ArcRows : Layout.ArcRows)
+            for (const std::int32_t Row : ArcRows)
                 Rows = std::max(Rows, Row);
         // Bowed arcs and their labels may reach beyond the last row.
         double Bottom = 2 * Margin + 2 * R + Rows * RowStep;
@@ -150,13 +155,14 @@ struct TPicture::TDetailed {
 
     void MakeArc(std::size_t Index, double Offset) {
         const TViewArc& a = View.Arcs[Index];
+        const std::vector<std::int32_t>& Rows = Layout.ArcRows[Index];
         TArc& g = Arcs[Index];
-        if (a.From < 0 || a.To < 0 || a.Rows.size() < 2)
+        if (a.From < 0 || a.To < 0 || Rows.size() < 2)
             return;
         const int Level = View.Events[static_cast<std::size_t>(a.From)].Level;
         std::vector<QPointF> P;
-        for (std::size_t k = 0; k < a.Rows.size(); ++k)
-            P.push_back(Point(Level + static_cast<int>(k), a.Rows[k]));
+        for (std::size_t k = 0; k < Rows.size(); ++k)
+            P.push_back(Point(Level + static_cast<int>(k), Rows[k]));
         const QPointF Start = P.front();
         const QPointF End = P.back();
         QPointF Before; // the point the last piece comes from

@@ -7,6 +7,7 @@
 #include "model/RealText.h"
 #include "model/WorkList.h"
 #include "network/CircuitEngine.h"
+#include "network/DetailedLayout.h"
 
 #include <algorithm>
 #include <cmath>
@@ -67,7 +68,7 @@ const char* Bool(bool Value) {
     return Value ? "true" : "false";
 }
 
-std::string Rows(const std::vector<std::int32_t>& List) {
+std::string RowList(const std::vector<std::int32_t>& List) {
     std::string Text = "[";
     for (std::size_t k = 0; k < List.size(); ++k)
         Text += (k ? ", " : "") + std::to_string(List[k]);
@@ -76,7 +77,7 @@ std::string Rows(const std::vector<std::int32_t>& List) {
 
 } // namespace
 
-std::string ReportJson(TWorkList& List, int PathSign) {
+std::string ReportJson(TWorkList& List, int PathSign, bool Detailed) {
     TCircuitEngine Engine(List);
     Engine.PathSign = PathSign;
     Engine.GetCircuit();
@@ -115,6 +116,22 @@ std::string ReportJson(TWorkList& List, int PathSign) {
     std::string Events;
     std::string Arcs;
     if (View.HasNetwork) {
+        // The plain view's rows, or the detailed view's.
+        TDetailedRows Rows;
+        if (Detailed) {
+            Rows = DetailedLayout(View);
+        } else {
+            for (const TViewEvent& e : View.Events)
+                Rows.EventRow.push_back(e.Row);
+            for (const TViewArc& a : View.Arcs)
+                Rows.ArcRows.push_back(a.Rows);
+        }
+        const auto RowOf = [&View, &Rows](const TViewEvent* e) {
+            return Rows.EventRow[static_cast<std::size_t>(e - View.Events.data())];
+        };
+        const auto RowsOf = [&View, &Rows](const TViewArc* a) -> const std::vector<std::int32_t>& {
+            return Rows.ArcRows[static_cast<std::size_t>(a - View.Arcs.data())];
+        };
         std::vector<const TViewEvent*> Ordered;
         for (const TViewEvent& e : View.Events)
             Ordered.push_back(&e);
@@ -124,7 +141,7 @@ std::string ReportJson(TWorkList& List, int PathSign) {
             Events += Events.empty() ? "" : ", ";
             Events += "{\"number\": " + std::to_string(e->Number) +
                       ", \"level\": " + std::to_string(e->Level) +
-                      ", \"row\": " + std::to_string(e->Row) + ", \"time\": " +
+                      ", \"row\": " + std::to_string(RowOf(e)) + ", \"time\": " +
                       (std::isinf(e->Time) ? std::string("null") : Real(e->Time)) +
                       ", \"on_path\": " + Bool(e->OnPath) + ", \"early\": " + Real(e->Early) +
                       ", \"late\": " + Real(e->Late) + ", \"slack\": " + Real(e->Slack) + '}';
@@ -141,13 +158,14 @@ std::string ReportJson(TWorkList& List, int PathSign) {
             if (a)
                 Arcs += (Arcs.empty() ? "" : ", ") + std::string("{\"from\": ") + Number(a->From) +
                         ", \"to\": " + Number(a->To) + ", \"work\": " + std::to_string(a->Work) +
-                        ", \"duration\": " + ::Real(a->Duration) + ", \"on_path\": " + Bool(a->OnPath) + ", \"rows\": " + Rows(a->Rows) + '}';
+                        ", \"duration\": " + ::Real(a->Duration) + ", \"on_path\": " + Bool(a->OnPath) + ", \"rows\": " + RowList(RowsOf(a)) + '}';
         for (std::size_t a = View.RealArcCount; a < View.Arcs.size(); ++a) {
             const TViewArc& f = View.Arcs[a];
+            const std::vector<std::int32_t>& FictiveRows = RowsOf(&f);
             Arcs += std::string(Arcs.empty() ? "" : ", ") + "{\"from\": " + Number(f.From) +
                     ", \"to\": " + Number(f.To) +
                     ", \"work\": null, \"duration\": null, \"on_path\": " + Bool(f.OnPath) +
-                    ", \"rows\": " + Rows(f.Rows) + '}';
+                    ", \"rows\": " + RowList(FictiveRows) + '}';
         }
     }
     const std::string PathLength = View.PathFound ? Real(View.PathLength) : std::string("null");

@@ -9,5 +9,6 @@ class TWorkList;
 
 // Builds and analyses the network of the list with that path sign (-1
 // critical, +1 shortest). The list's cells are read as its last analysis left
-// them.
-std::string ReportJson(TWorkList& List, int PathSign);
+// them. Detailed: the events' rows and the arcs' rows are those of the
+// detailed view.
+std::string ReportJson(TWorkList& List, int PathSign, bool Detailed = false);

@@ -23,7 +23,7 @@ constexpr int ExitInternal = 70;
 
 constexpr std::string_view Usage =
     "usage: korvant [FILE.kcrct]\n"
-    "       korvant --report FILE.kcrct [--shortest]\n"
+    "       korvant --report FILE.kcrct [--shortest] [--detailed]\n"
     "       korvant --render FILE.kcrct OUT.png|.jpg|.svg|.pdf [--shortest] [--detailed]\n";
 
 // Collects what the model would show in boxes. The contour message is not a
@@ -73,7 +73,7 @@ int Report(const TArguments& Args) {
     TConsoleMessenger Messenger;
     if (!Load(List, Messenger, Args.Files[0]))
         return ExitFile;
-    const std::string Json = ReportJson(List, Args.Shortest ? +1 : -1);
+    const std::string Json = ReportJson(List, Args.Shortest ? +1 : -1, Args.Detailed);
     std::fwrite(Json.data(), 1, Json.size(), stdout);
     std::fputc('\n', stdout);
     return std::fflush(stdout) == 0 ? ExitOk : ExitFile;

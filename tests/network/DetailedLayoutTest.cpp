@@ -1,0 +1,90 @@
+// The detailed view's rows: a valid grid on the same levels, the start event
+// on top, the same rows every time, fewer crossings than the plain rows; and
+// the crossing count against a count pair by pair.
+
+#include "NetworkTestSupport.h"
+
+#include "network/DetailedLayout.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+
+using namespace NetworkTest;
+
+namespace {
+
+// Pair by pair: two links' segments between the same two levels cross when
+// their ends are in opposite orders on the two levels.
+long long CrossingsPairByPair(const TNetworkView& View, const TDetailedRows& Rows) {
+    struct TSegment { int Level, From, To; };
+    std::vector<TSegment> Segments;
+    std::set<std::pair<int, int>> Links;
+    for (std::size_t a = 0; a < View.Arcs.size(); ++a) {
+        if (!Links.insert({View.Arcs[a].From, View.Arcs[a].To}).second)
+            continue;
+        const int Level = View.Events[static_cast<std::size_t>(View.Arcs[a].From)].Level;
+        const std::vector<std::int32_t>& R = Rows.ArcRows[a];
+        for (std::size_t k = 0; k + 1 < R.size(); ++k)
+            Segments.push_back({Level + static_cast<int>(k), R[k], R[k + 1]});
+    }
+    long long Count = 0;
+    for (std::size_t i = 0; i < Segments.size(); ++i)
+        for (std::size_t j = i + 1; j < Segments.size(); ++j) {
+            const TSegment& s = Segments[i];
+            const TSegment& t = Segments[j];
+            if (s.Level == t.Level && ((s.From < t.From && s.To > t.To) || (s.From > t.From && s.To < t.To)))
+                ++Count;
+        }
+    return Count;
+}
+
+TEST(DetailedLayout, IsAValidGridWithFewerCrossingsThanThePlainRowsAndCountedRight) {
+    std::mt19937 Random(2020);
+    for (int Case = 0; Case < 30; ++Case) {
+        const TScheme Scheme = RandomScheme(Random, 45, Case % 2 ? 0.08 : 0.2, Case % 3 == 0);
+        auto List = MakeList(Scheme);
+        TCircuitEngine Engine(*List);
+        Engine.GetCircuit();
+        Engine.Analyse();
+        const TNetworkView& View = Engine.Result();
+        ASSERT_TRUE(View.HasNetwork);
+        const TDetailedRows Rows = DetailedLayout(View);
+        const TDetailedRows Again = DetailedLayout(View);
+        EXPECT_EQ(Rows.EventRow, Again.EventRow) << Describe(Scheme);
+        EXPECT_EQ(Rows.ArcRows, Again.ArcRows);
+
+        // Every grid point holds one object; every arc ends at its events.
+        std::set<std::pair<int, int>> Taken;
+        for (std::size_t e = 0; e < View.Events.size(); ++e) {
+            EXPECT_TRUE(Taken.insert({View.Events[e].Level, Rows.EventRow[e]}).second) << Describe(Scheme);
+            if (View.Events[e].IsStart) {
+                EXPECT_EQ(Rows.EventRow[e], 0);
+            }
+        }
+        std::map<std::pair<int, int>, std::vector<std::int32_t>> Links;
+        for (std::size_t a = 0; a < View.Arcs.size(); ++a) {
+            const TViewArc& Arc = View.Arcs[a];
+            const TViewEvent& From = View.Events[static_cast<std::size_t>(Arc.From)];
+            const TViewEvent& To = View.Events[static_cast<std::size_t>(Arc.To)];
+            const std::vector<std::int32_t>& R = Rows.ArcRows[a];
+            ASSERT_EQ(static_cast<int>(R.size()), To.Level - From.Level + 1);
+            EXPECT_EQ(R.front(), Rows.EventRow[static_cast<std::size_t>(Arc.From)]);
+            EXPECT_EQ(R.back(), Rows.EventRow[static_cast<std::size_t>(Arc.To)]);
+            const auto [Known, New] = Links.emplace(std::pair(Arc.From, Arc.To), R);
+            if (!New) {
+                EXPECT_EQ(Known->second, R) << "works between the same events share their rows";
+                continue;
+            }
+            for (std::size_t k = 1; k + 1 < R.size(); ++k)
+                EXPECT_TRUE(Taken.insert({From.Level + static_cast<int>(k), R[k]}).second) << Describe(Scheme);
+        }
+
+        const long long Detailed = CountCrossings(View, Rows.EventRow, Rows.ArcRows);
+        EXPECT_EQ(Detailed, CrossingsPairByPair(View, Rows));
+        EXPECT_LE(Detailed, CountPlainCrossings(View)) << Describe(Scheme);
+    }
+}
+
+} // namespace
