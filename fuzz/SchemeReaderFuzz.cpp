@@ -1,9 +1,11 @@
 // Feeds arbitrary bytes to the scheme reader as if they were a file. Beyond
 // the sanitizers it checks what must hold after any load: every row as long
-// as the list with its own cell forbidden, and, when the load succeeded, that
-// saving the scheme and reading it again gives the same scheme.
+// as the list with its own cell forbidden, every duration one the editor
+// would take, and, when the load succeeded, that saving the scheme and
+// reading it again gives the same scheme.
 
 #include "model/Messenger.h"
+#include "model/RealText.h"
 #include "model/SchemeFile.h"
 #include "model/WorkList.h"
 #include "model/X87.h"
@@ -35,6 +37,7 @@ void CheckRows(const TWorkList& List) {
         const TABs& Links = List.GetWork(i).Links;
         Require(Links.size() == static_cast<std::size_t>(List.Count()), "row length equals Count");
         Require(Links[static_cast<std::size_t>(i)] == LinkForbidden, "own cell is -1");
+        Require(DurationAllowed(List.GetWork(i).Duration), "every duration is allowed");
     }
 }
 

@@ -18,18 +18,24 @@ bytes "14000000 00000000 00000000 00000000 14000000" >"$out/empty.kcrct"
 # "Bc" also depends on "A": a contour.
 bytes "$header55 $rec_a 01FF 00000000000000A00040" >"$out/contour.kcrct"
 # Three works named in Cyrillic (code page 1251), a chain with a redundant cell
-# and a stray 5, one duration a denormal.
+# and a stray 5, one duration the smallest normal number.
 bytes "55000000 03000000 00000000 00000000
        20000000 26000000 2A000000 2E000000
        D0E0E1EEF2E0 DDF2E0EF 98ABB9BB
        FF0105 CDCCCCCCCCCCCCCCFB3F
-       FFFF01 01000000000000000000
+       FFFF01 00000000000000800100
        FFFFFF 0000000000000080FF3F" >"$out/cyrillic_chain.kcrct"
 # Damaged: one byte short, TotalSize far past the file, negative Count,
-# offsets running backwards, records past the data, a NaN duration.
+# offsets running backwards, records past the data, a NaN duration; TotalSize
+# zero; durations that are numbers but no work's: negative, zero, the largest
+# extended number.
 bytes "$header55 $rec_a FFFF 00000000000000A000" >"$out/short.kcrct"
 bytes "FFFFFF7F 02000000 00000000 00000000 1C000000 1D000000 1F000000 414263 $rec_a $rec_bc" >"$out/total_size_huge.kcrct"
 bytes "37000000 FFFFFFFF 00000000 00000000 1C000000 1D000000 1F000000 414263 $rec_a $rec_bc" >"$out/count_negative.kcrct"
 bytes "37000000 02000000 00000000 00000000 1D000000 1C000000 1F000000 414263 $rec_a $rec_bc" >"$out/offsets_backwards.kcrct"
 bytes "37000000 02000000 00000000 00000000 1C000000 1D000000 2B000000 414263 $rec_a $rec_bc" >"$out/records_past_data.kcrct"
 bytes "$header55 FF01 0100000000000080FF7F $rec_bc" >"$out/nan_duration.kcrct"
+bytes "00000000 02000000 00000000 00000000 1C000000 1D000000 1F000000 414263 $rec_a $rec_bc" >"$out/total_size_zero.kcrct"
+bytes "$header55 $rec_a FFFF 0000000000000080FFBF" >"$out/negative_duration.kcrct"
+bytes "$header55 $rec_a FFFF 00000000000000000000" >"$out/zero_duration.kcrct"
+bytes "$header55 $rec_a FFFF FFFFFFFFFFFFFFFFFE7F" >"$out/huge_duration.kcrct"

@@ -7,12 +7,12 @@
 
 #include "messages/ErrorStrings.h"
 #include "model/Cp1251.h"
+#include "model/RealText.h"
 #include "model/WorkList.h"
 #include "model/X87.h"
 
 #include <cerrno>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <limits>
@@ -70,11 +70,9 @@ void TrimRows(TWorkList& List) {
 }
 
 // Steps after the buffer has been read: Data is the file from offset 4 up to
-// TotalSize.
+// TotalSize, and holds the header at least.
 bool ReadScheme(TWorkList& List, std::string_view Data) {
     const std::int64_t TotalSize = static_cast<std::int64_t>(Data.size()) + 4;
-    if (TotalSize < HeaderSize)
-        return Finish(List, false, Msg::ReadError);
     const std::int64_t n = Get32(Data, 4);
     // The offset table alone must fit in the bytes read; this also bounds n
     // by the size of the file before anything is allocated for it.
@@ -108,7 +106,9 @@ bool ReadScheme(TWorkList& List, std::string_view Data) {
                                                         static_cast<std::size_t>(RecordSize));
             const auto Duration = DecodeX87(std::span<const std::uint8_t, 10>(
                 reinterpret_cast<const std::uint8_t*>(Record.data()) + n, 10));
-            if (!Duration) {
+            // A duration the editor would refuse is damage as much as a NaN:
+            // a negative or zero one would give wrong times, a huge one none.
+            if (!Duration || !DurationAllowed(*Duration)) {
                 BadDuration = true;
                 break;
             }
@@ -143,11 +143,9 @@ bool ReadScheme(TWorkList& List, std::string_view Data) {
 template <class TRead>
 bool LoadAfterTotalSize(TWorkList& List, std::int64_t TotalSize, std::int64_t Available,
                         TRead Read) {
-    if (TotalSize < 4)
-        return Finish(List, false, Msg::NoMemoryToRead);
-    // A TotalSize beyond the file cannot be read whole: no buffer is
-    // requested for it.
-    if (TotalSize > Available)
+    // A TotalSize too small for the header, or beyond the file, describes a
+    // damaged file, not a shortage of memory: no buffer is requested for it.
+    if (TotalSize < HeaderSize || TotalSize > Available)
         return Finish(List, false, Msg::ReadError);
     std::string Buffer;
     try {
@@ -167,17 +165,54 @@ std::int64_t DecodeTotalSize(const unsigned char* p) {
     return static_cast<std::int32_t>(u);
 }
 
-class TFileCloser {
+class TDescriptor {
 public:
-    explicit TFileCloser(std::FILE* AFile) : File(AFile) {}
-    TFileCloser(const TFileCloser&) = delete;
-    TFileCloser& operator=(const TFileCloser&) = delete;
-    ~TFileCloser() {
-        if (File)
-            std::fclose(File);
+    explicit TDescriptor(int AHandle) : Handle(AHandle) {}
+    TDescriptor(const TDescriptor&) = delete;
+    TDescriptor& operator=(const TDescriptor&) = delete;
+    ~TDescriptor() {
+        if (Handle >= 0)
+            ::close(Handle);
     }
-    std::FILE* File;
+    const int Handle;
 };
+
+// Fills Bytes from the descriptor; false on an error or an early end.
+bool ReadAll(int Descriptor, char* Bytes, std::size_t Size) {
+    while (Size > 0) {
+        const ssize_t Got = ::read(Descriptor, Bytes, Size);
+        if (Got < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        if (Got == 0)
+            return false;
+        Bytes += Got;
+        Size -= static_cast<std::size_t>(Got);
+    }
+    return true;
+}
+
+// A scheme is only ever read from a regular file: a FIFO or a device could
+// make the read wait forever or never end. The name is checked before it is
+// opened, and what was opened is checked again, since the name may have been
+// given to something else in between; opening without blocking keeps even
+// that case from waiting for a writer. Size receives the file's length.
+int OpenRegularFile(const std::string& FileName, std::int64_t& Size) {
+    struct stat Info {};
+    if (FileName.empty() || ::stat(FileName.c_str(), &Info) != 0 || !S_ISREG(Info.st_mode))
+        return -1;
+    const int Handle = ::open(FileName.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (Handle < 0)
+        return -1;
+    if (::fstat(Handle, &Info) != 0 || !S_ISREG(Info.st_mode)) {
+        ::close(Handle);
+        return -1;
+    }
+    Size = static_cast<std::int64_t>(Info.st_size);
+    return Handle;
+}
 
 bool WriteAll(int Descriptor, std::string_view Bytes) {
     while (!Bytes.empty()) {
@@ -352,29 +387,17 @@ bool TWorkList::SaveToFile(const std::string& FileName) {
 bool TWorkList::LoadFromFile(const std::string& FileName) {
     Updating = true;
     Clear();
-    std::FILE* Opened = FileName.empty() ? nullptr : std::fopen(FileName.c_str(), "rb");
-    TFileCloser File(Opened);
-    if (!File.File)
+    // The size is known before anything is read, so that no buffer larger
+    // than the file is ever requested.
+    std::int64_t Available = 0;
+    const TDescriptor File(OpenRegularFile(FileName, Available));
+    if (File.Handle < 0)
         return Finish(*this, false, Msg::ReadError);
-    unsigned char Head[4];
-    if (std::fread(Head, 1, sizeof Head, File.File) != sizeof Head)
+    char Head[4];
+    if (!ReadAll(File.Handle, Head, sizeof Head))
         return Finish(*this, false, Msg::ReadError);
-    const std::int64_t TotalSize = DecodeTotalSize(Head);
-
-    // How many bytes the file holds, so that no buffer larger than the file
-    // is ever requested; a stream whose size is unknown is not a scheme file.
-    std::int64_t Available = -1;
-    if (std::fseek(File.File, 0, SEEK_END) == 0) {
-        const long End = std::ftell(File.File);
-        if (End >= 0 && std::fseek(File.File, 4, SEEK_SET) == 0)
-            Available = End;
-    }
-    if (Available < 0)
-        return Finish(*this, false, Msg::ReadError);
+    const std::int64_t TotalSize = DecodeTotalSize(reinterpret_cast<const unsigned char*>(Head));
     return LoadAfterTotalSize(*this, TotalSize, Available, [&](std::string& Buffer) {
-        const bool Whole = std::fread(Buffer.data(), 1, Buffer.size(), File.File) == Buffer.size();
-        std::fclose(File.File);
-        File.File = nullptr;
-        return Whole;
+        return ReadAll(File.Handle, Buffer.data(), Buffer.size());
     });
 }

@@ -2,6 +2,7 @@
 
 #include "messages/ErrorStrings.h"
 #include "model/Cp1251.h"
+#include "model/RealText.h"
 #include "ui/Dialogs.h"
 #include "ui/LocaleText.h"
 #include "ui/MainForm.h"
@@ -125,7 +126,7 @@ void TWorkEditForm::OkBtnClick() {
     const std::optional<TReal> Value = DurationFromText(DurationEdit->text());
     if (Value)
         Duration = *Value;
-    if (!Value || !(*Value > 0)) {
+    if (!Value || !DurationAllowed(*Value)) {
         Dialogs.Notice(Msg::BadDuration);
         FocusEdit(DurationEdit);
         return;

@@ -6,6 +6,7 @@
 
 #include "messages/ErrorStrings.h"
 #include "model/Cp1251.h"
+#include "model/RealText.h"
 #include "model/SchemeFile.h"
 #include "model/WorkList.h"
 #include "model/X87.h"
@@ -15,8 +16,11 @@
 #include <cmath>
 #include <csignal>
 #include <cstring>
+#include <future>
+#include <limits>
 #include <random>
 
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
@@ -277,10 +281,32 @@ TEST_F(SchemeFile, LoadingAFileThatDoesNotExistLosesTheOpenScheme) {
     EXPECT_FALSE(List.Updating);
 }
 
-TEST_F(SchemeFile, LoadingAFolderIsAReadError) {
-    EXPECT_FALSE(List.LoadFromFile(Folder.Path.string()));
-    EXPECT_EQ(Rec.Events.front(), TRecorder::Error(Msg::ReadError));
-    EXPECT_FALSE(List.LoadFromFile(""));
+TEST_F(SchemeFile, OnlyARegularFileIsReadAndAnythingElseIsRefusedAtOnce) {
+    const std::string Fifo = Folder.File("pipe.kcrct");
+    ASSERT_EQ(::mkfifo(Fifo.c_str(), 0600), 0);
+    for (const std::string& Name : {Fifo, std::string("/dev/zero"), std::string("/dev/null"),
+                                    Folder.Path.string(), std::string()}) {
+        BuildExample(List);
+        Rec.Events.clear();
+        auto Loading = std::async(std::launch::async, [&] { return List.LoadFromFile(Name); });
+        if (Loading.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+            ADD_FAILURE() << Name << " made the load wait";
+            // A writer that comes and goes ends the wait with an end of file.
+            ::close(::open(Name.c_str(), O_WRONLY | O_NONBLOCK));
+        }
+        EXPECT_FALSE(Loading.get()) << Name;
+        EXPECT_EQ(Rec.Events,
+                  (std::vector<std::string>{TRecorder::Error(Msg::ReadError),
+                                            TRecorder::Call("L", 0, ckScheme, 0, true)}))
+            << Name;
+    }
+}
+
+TEST_F(SchemeFile, TheBoundsOfAnAllowedDurationLoad) {
+    const TReal SmallestNormal = std::numeric_limits<TReal>::min();
+    ASSERT_TRUE(Load(MakeImage({"A", "B"}, {{-1, 0}, {0, -1}}, {MaxDuration, SmallestNormal})));
+    EXPECT_EQ(List.GetWork(0).Duration, MaxDuration);
+    EXPECT_EQ(List.GetWork(1).Duration, SmallestNormal);
 }
 
 // A damaged file: its bytes, the message it must give, and how many works
@@ -312,6 +338,11 @@ std::string WithDuration(std::string Image, std::size_t At, std::uint64_t Signif
     return Image;
 }
 
+std::string WithX87(std::string Image, std::size_t At, TReal Value) {
+    PutDuration(Image, At, EncodeX87(Value));
+    return Image;
+}
+
 std::vector<TDamage> DamagedFiles() {
     const std::string& E = Example55;
     constexpr std::uint64_t One = std::uint64_t{1} << 63;
@@ -321,10 +352,10 @@ std::vector<TDamage> DamagedFiles() {
         {"shorter_than_total_size", E.substr(0, 54), Msg::ReadError},
         {"total_size_one_past_the_file", With32(E, 0, 56), Msg::ReadError},
         {"total_size_huge", With32(E, 0, 0x7FFFFFFF), Msg::ReadError},
-        {"total_size_below_four", With32(E, 0, 3), Msg::NoMemoryToRead},
-        {"total_size_zero", With32(E, 0, 0), Msg::NoMemoryToRead},
-        {"total_size_negative", With32(E, 0, 0xFFFFFFFF), Msg::NoMemoryToRead},
-        {"total_size_most_negative", With32(E, 0, 0x80000000), Msg::NoMemoryToRead},
+        {"total_size_below_four", With32(E, 0, 3), Msg::ReadError},
+        {"total_size_zero", With32(E, 0, 0), Msg::ReadError},
+        {"total_size_negative", With32(E, 0, 0xFFFFFFFF), Msg::ReadError},
+        {"total_size_most_negative", With32(E, 0, 0x80000000), Msg::ReadError},
         {"total_size_four", With32(E, 0, 4), Msg::ReadError},
         {"total_size_without_count", With32(E, 0, 7), Msg::ReadError},
         {"total_size_without_table", With32(E, 0, 16), Msg::ReadError},
@@ -346,6 +377,15 @@ std::vector<TDamage> DamagedFiles() {
         {"second_duration_unnormal", WithDuration(E, 45, 0x4000000000000000, 0x3FFF),
          Msg::ReadError, 1},
         {"second_duration_pseudo_denormal", WithDuration(E, 45, One, 0), Msg::ReadError, 1},
+        // Numbers, but not durations the editor would take.
+        {"first_duration_negative", WithDuration(E, 33, One, 0xBFFF), Msg::ReadError, 0},
+        {"second_duration_zero", WithDuration(E, 45, 0, 0), Msg::ReadError, 1},
+        {"second_duration_negative_zero", WithDuration(E, 45, 0, 0x8000), Msg::ReadError, 1},
+        {"second_duration_subnormal", WithDuration(E, 45, 1, 0), Msg::ReadError, 1},
+        {"second_duration_largest_extended", WithDuration(E, 45, ~std::uint64_t{0}, 0x7FFE),
+         Msg::ReadError, 1},
+        {"second_duration_above_the_largest",
+         WithX87(E, 45, std::nextafter(MaxDuration, TReal{2} * MaxDuration)), Msg::ReadError, 1},
     };
 }
 
@@ -531,6 +571,10 @@ TEST(FuzzSeeds, SoundSeedsLoadAndDamagedOnesDoNot) {
         {"offsets_backwards", false},
         {"records_past_data", false},
         {"nan_duration", false},
+        {"total_size_zero", false},
+        {"negative_duration", false},
+        {"zero_duration", false},
+        {"huge_duration", false},
     };
     for (const auto& [Name, Sound] : Seeds) {
         const std::string File = std::string(KORVANT_FUZZ_CORPUS) + "/" + Name + ".kcrct";
@@ -545,7 +589,7 @@ TEST(FuzzSeeds, SoundSeedsLoadAndDamagedOnesDoNot) {
     EXPECT_EQ(Chain.GetWork(1).Name, "Этап");
     EXPECT_EQ(Chain.GetWork(2).Name, "\xC2\x98«№»");
     EXPECT_EQ(Chain.GetWork(0).Links, (TABs{-1, 1, 3}));
-    EXPECT_EQ(Chain.GetWork(1).Duration, std::ldexp(TReal{1}, -16445));
+    EXPECT_EQ(Chain.GetWork(1).Duration, std::numeric_limits<TReal>::min());
 }
 
 } // namespace

@@ -252,10 +252,10 @@ TEST_F(MainForm, EditingAWorkKeepsItsOwnNameButNotAnothersName) {
 }
 
 TEST_F(MainForm, AWorkWhoseDurationTextDoesNotReadBackOpensForEditingAndMustBeMended) {
-    // The smallest extended value is written with fewer digits than it needs
-    // and reads back as below the type's range.
+    // The smallest allowed duration is written with fewer digits than it
+    // needs and reads back as below the range of normal numbers.
     const std::string Name = File("tiny.kcrct");
-    const TReal Tiny = std::numeric_limits<TReal>::denorm_min();
+    const TReal Tiny = std::numeric_limits<TReal>::min();
     {
         TWorkList Odd;
         Odd.AddWork(TWorkData{"Мгновенная", Tiny, {}}, true);

@@ -18,6 +18,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QFile>
+#include <QIcon>
 #include <QLineEdit>
 #include <QSpinBox>
 #include <QTableWidget>
@@ -288,6 +289,15 @@ TEST_F(StartUp, TheShippedHelpDocumentIsBesideTheProgramAndInRussian) {
     for (const char* Topic : {"Добавить работу", "Ввести зависимости", "Критический путь",
                               "Кратчайший путь", "Просмотреть график"})
         EXPECT_TRUE(Text.contains(QString::fromUtf8(Topic))) << Topic;
+}
+
+// The windows' icon comes from the program's resources and needs Qt's SVG
+// plugin: without it the windows would show none.
+TEST(ProgramIcon, IsDrawnFromTheResource) {
+    const QPixmap Small = QIcon(QStringLiteral(":/korvant.svg")).pixmap(32, 32);
+    ASSERT_FALSE(Small.isNull());
+    const QImage Image = Small.toImage();
+    EXPECT_EQ(Image.pixelColor(16, 16).alpha(), 255); // the icon's white ground
 }
 
 } // namespace

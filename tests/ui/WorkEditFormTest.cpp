@@ -160,7 +160,9 @@ INSTANTIATE_TEST_SUITE_P(
                       TBadDuration{"", "Empty"}, TBadDuration{"1,5", "CommaInAPointLocale"},
                       TBadDuration{"inf", "Infinity"}, TBadDuration{"nan", "NotANumber"},
                       TBadDuration{"0x10", "Hexadecimal"},
-                      TBadDuration{"1e5000", "BeyondTheExtendedRange"}),
+                      TBadDuration{"1e5000", "BeyondTheExtendedRange"},
+                      TBadDuration{"1.000000000000001e15", "AboveTheLargestDuration"},
+                      TBadDuration{"1e-4940", "Subnormal"}),
     [](const ::testing::TestParamInfo<TBadDuration>& Info) { return std::string(Info.param.Why); });
 
 TEST_F(WorkEditForm, ReadsTheDurationWithTheLocalesDecimalSeparator) {
