@@ -13,8 +13,9 @@
 // Appends the scheme to an empty list with the rows given whole, as the loader
 // does, so that the matrix is analysed once (by the closing ckScheme) instead
 // of after every added work.
-inline void FillProjectScheme(TWorkList& List, int n) {
-    std::mt19937 Random(20240601u + static_cast<unsigned>(n));
+// Another Seed gives another scheme of the same kind.
+inline void FillProjectScheme(TWorkList& List, int n, unsigned Seed = 0) {
+    std::mt19937 Random(20240601u + static_cast<unsigned>(n) + 7919u * Seed);
     std::uniform_int_distribution<int> Duration(1, 20);
     std::uniform_int_distribution<int> DepCount(1, 3);
     for (int i = 0; i < n; ++i) {
