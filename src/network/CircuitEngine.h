@@ -7,9 +7,11 @@
 //
 // The phases live in their own source files: Construction.cpp (events and the
 // first fictive arcs), FictiveArcs.cpp (pruning and gluing), TopSort.cpp
-// (levels), CriticalPath.cpp (path values and marks), Layout.cpp (chain
-// nodes, rows, numbers, grid geometry), NetworkView.cpp (the result every
-// reader uses). The picture is drawn from that result by the drawing library.
+// (levels), CriticalPath.cpp (path values and marks), LongArcs.cpp (chain
+// nodes), Rows.cpp (rows, numbers, grid geometry), CrossingReduction.cpp
+// with SwapRule.cpp and SwapKernels.cpp (the row swaps), NetworkView.cpp (the
+// result every reader uses). The picture is drawn from that result by the
+// drawing library.
 
 #include "core/LinkObject.h"
 #include "core/Real.h"
@@ -133,22 +135,27 @@ public:
     void InsertChain(THandle c, THandle d, std::int32_t Span);
     void PlaceVertices();
     void InitRows();
-    // Returns the number of passes made.
+    // Swaps rows inside each level by SwapRule (network/SwapRule.h); returns
+    // the number of passes made.
     int ReduceCrossings();
+    // The same, every pair decided by SwapRule itself from the links as they
+    // stand: slow, the reference that ReduceCrossings equals row for row.
+    int ReduceCrossingsPairwise();
     // ReduceCrossings decides pairs sixteen at a time where the processor
     // has AVX2, eight at a time otherwise; false keeps it to eight (so that
     // tests and benchmarks can run both).
     static void AllowWideVectors(bool Allow);
+    // ReduceCrossings decides pairs in 16 bits where the rows and sums fit;
+    // false keeps every level to the 32-bit loops (for the same reason).
+    static void AllowShortRows(bool Allow);
     void NumberEvents();
-    // Gains of swapping the rows a and b of two members of a level whose
-    // neighbours lie in the rows U and V.
-    static int CrossingGain(int a, int b, std::span<const int> U, std::span<const int> V);
-    static int StraightGain(int a, int b, std::span<const int> U, std::span<const int> V);
-    static long long DistanceGain(int a, int b, std::span<const int> U, std::span<const int> V);
     static int XCoord(int t, int Kind);
     static int YCoord(int r, int Kind);
 
 private:
+    // ReduceCrossings' steps read the store as the engine does.
+    friend class TCrossingReduction;
+
     TWorkList& WorkList;
     TNetworkView View;
     // Roots of the build under way.

@@ -3,6 +3,8 @@
 
 #include "NetworkTestSupport.h"
 
+#include "network/SwapRule.h"
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -206,18 +208,18 @@ TEST(LayoutGains, EachMeasureOfASwap) {
     const std::vector<int> Below{1};
     const std::vector<int> Above{0};
     // u in row 0 links row 1, v in row 1 links row 0: they cross.
-    EXPECT_EQ(TCircuitEngine::CrossingGain(0, 1, Below, Above), 1);
-    EXPECT_EQ(TCircuitEngine::CrossingGain(0, 1, Above, Below), -1);
-    EXPECT_EQ(TCircuitEngine::StraightGain(0, 1, Below, Above), 2);
-    EXPECT_EQ(TCircuitEngine::StraightGain(0, 1, Above, Below), -2);
-    EXPECT_EQ(TCircuitEngine::DistanceGain(0, 1, Below, Above), 2);
-    EXPECT_EQ(TCircuitEngine::DistanceGain(0, 1, Above, Below), -2);
+    EXPECT_EQ(CrossingGain(0, 1, Below, Above), 1);
+    EXPECT_EQ(CrossingGain(0, 1, Above, Below), -1);
+    EXPECT_EQ(StraightGain(0, 1, Below, Above), 2);
+    EXPECT_EQ(StraightGain(0, 1, Above, Below), -2);
+    EXPECT_EQ(DistanceGain(0, 1, Below, Above), 2);
+    EXPECT_EQ(DistanceGain(0, 1, Above, Below), -2);
     // A shared neighbour with itself counts for nothing.
     const std::vector<int> Shared{3};
-    EXPECT_EQ(TCircuitEngine::CrossingGain(0, 1, Shared, Shared), 0);
-    EXPECT_EQ(TCircuitEngine::StraightGain(0, 1, Shared, Shared), 0);
-    EXPECT_EQ(TCircuitEngine::DistanceGain(0, 1, Shared, Shared), 0);
-    EXPECT_EQ(TCircuitEngine::CrossingGain(0, 1, {}, Below), 0);
+    EXPECT_EQ(CrossingGain(0, 1, Shared, Shared), 0);
+    EXPECT_EQ(StraightGain(0, 1, Shared, Shared), 0);
+    EXPECT_EQ(DistanceGain(0, 1, Shared, Shared), 0);
+    EXPECT_EQ(CrossingGain(0, 1, {}, Below), 0);
 }
 
 TEST(GridGeometry, CirclesOfTwentyPixelsSixtyApart) {
