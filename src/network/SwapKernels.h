@@ -29,6 +29,41 @@ struct TLinkData;
 
 namespace SwapKernels {
 
+// What the swaps read, flat and indexed once for all passes: the rows Y of
+// every object with a data block that is a member or a neighbour (the members
+// of a level get consecutive indices, in list order), and each member's
+// neighbours as indices, out-links and in-links apart. No member of a level
+// is a neighbour of another member of the same level (every link leads to a
+// higher level; the level object and the roots are no members), so the rows
+// a level's sums read stay fixed while its own rows are swapped.
+//
+// Every member has its level object among its in-links, and that object's
+// row M (the member count) is the same for all members of the level, so it
+// is kept apart from the other in-links: the in-side sign sum splits into
+// D(I'u + M, I'v + M) = D(I'u, I'v) + g(u) - g(v), with I' the other in-rows
+// and g(x) = the sum of sign(c - M) over I'x (the pair M, M adds 0). A member
+// without its level object (H = 0) keeps the terms that exist:
+// H(v) g(u) - H(u) g(v).
+struct TNeighbours {
+    std::vector<int> Y;
+    std::vector<TLinkData*> Block;
+    std::vector<std::int32_t> OutN, InN;
+    std::vector<std::uint32_t> OutBegin{0}, InBegin{0};
+    std::vector<std::uint8_t> HasLevel;
+
+    std::span<const std::int32_t> OutOf(std::size_t x) const {
+        return {OutN.data() + OutBegin[x], OutN.data() + OutBegin[x + 1]};
+    }
+    std::span<const std::int32_t> InOf(std::size_t x) const {
+        return {InN.data() + InBegin[x], InN.data() + InBegin[x + 1]};
+    }
+    // For a member with at most one neighbour on each side (the level
+    // object apart): the index of that neighbour, -1 where there is none;
+    // NotNarrow in OutOne for every other member.
+    static constexpr std::int32_t NotNarrow = -2;
+    std::vector<std::int32_t> OutOne, InOne;
+};
+
 // sign(c - e) without a subtraction that could overflow.
 inline int Sgn(int c, int e) {
     return (c > e) - (c < e);
@@ -96,7 +131,7 @@ constexpr std::size_t GroupEnd(std::size_t Last) {
 
 // T[k] for k in First..Last-1, whole groups of Group: the sign sums D of the
 // narrow member with the rows o and i against the narrow members k, level
-// terms included (see TNeighbours in CrossingReduction.cpp). A missing row
+// terms included (see TNeighbours). A missing row
 // of the member itself is passed as MissingLo.
 void NarrowKernel(const int* __restrict OLo, const int* __restrict OHi, const int* __restrict ILo,
                   const int* __restrict IHi, const int* __restrict G, const int* __restrict HL,
