@@ -4,6 +4,7 @@
 #include "messages/InternalFault.h"
 #include "model/Messenger.h"
 
+#include <algorithm>
 #include <bit>
 
 TWorkList::~TWorkList() {
@@ -108,6 +109,103 @@ bool TWorkList::SetDependency(int i, int j, bool Enter) {
     return true;
 }
 
+namespace {
+
+bool Entered(std::int8_t Cell) {
+    return Cell > 0 && Cell % 2 == 1;
+}
+
+} // namespace
+
+TRemovedWork TWorkList::DeleteWork(int Index) {
+    const int n = Count();
+    if (Index < 0 || Index >= n)
+        throw EInternalFault("List index out of bounds");
+    const auto At = static_cast<std::size_t>(Index);
+    TRemovedWork Removed;
+    Removed.Index = Index;
+    // Its successors wait for its predecessors. Such a cell already holds a
+    // dependency through this work (implied, or entered); an implied one
+    // becomes entered.
+    std::vector<int> Before;
+    for (int k = 0; k < n; ++k)
+        if (Entered(Works[At]->Links[static_cast<std::size_t>(k)]))
+            Before.push_back(k);
+    for (int i = 0; i < n; ++i) {
+        TABs& Row = Works[static_cast<std::size_t>(i)]->Links;
+        if (!Entered(Row[At]))
+            continue;
+        for (const int k : Before) {
+            if (k == i)
+                continue;
+            std::int8_t& Cell = Row[static_cast<std::size_t>(k)];
+            if (Entered(Cell))
+                continue;
+            Removed.Bridged.push_back(TCellChange{i, k, Cell});
+            Cell = Cell == LinkImplied ? LinkRedundant : LinkDirect;
+        }
+    }
+    Removed.Column.resize(static_cast<std::size_t>(n));
+    for (int i = 0; i < n; ++i) {
+        TABs& Row = Works[static_cast<std::size_t>(i)]->Links;
+        Removed.Column[static_cast<std::size_t>(i)] = Row[At];
+        if (i != Index)
+            Row.erase(Row.begin() + Index);
+    }
+    Removed.Work = std::move(*Works[At]);
+    Works.erase(Works.begin() + Index);
+    Changed(Index, ckDelete);
+    return Removed;
+}
+
+void TWorkList::PlaceWork(int Index, TWorkData Work, const TABs& Column) {
+    const int n = Count();
+    if (Index < 0 || Index > n)
+        throw EInternalFault("List index out of bounds");
+    Work.Links.resize(static_cast<std::size_t>(n) + 1, LinkFree);
+    Work.Links[static_cast<std::size_t>(Index)] = LinkForbidden;
+    for (int i = 0; i < n; ++i) {
+        TABs& Row = Works[static_cast<std::size_t>(i)]->Links;
+        const int Old = i < Index ? i : i + 1;
+        const std::int8_t Cell =
+            Column.empty() ? LinkFree : Column[static_cast<std::size_t>(Old)];
+        Row.insert(Row.begin() + Index, Cell);
+    }
+    Works.insert(Works.begin() + Index, std::make_unique<TWorkData>(std::move(Work)));
+}
+
+void TWorkList::RestoreWork(const TRemovedWork& Removed) {
+    PlaceWork(Removed.Index, Removed.Work, Removed.Column);
+    for (const TCellChange& Change : Removed.Bridged)
+        Works[static_cast<std::size_t>(Change.Row)]->Links[static_cast<std::size_t>(Change.Column)] =
+            Change.Old;
+    Changed(Removed.Index, ckInsert);
+}
+
+void TWorkList::InsertWork(int Index, const std::string& Name, TReal Duration) {
+    PlaceWork(Index, TWorkData{Name, Duration, {}}, {});
+    Changed(Index, ckInsert);
+}
+
+void TWorkList::MoveWork(int From, int To) {
+    const int n = Count();
+    if (From < 0 || From >= n || To < 0 || To >= n)
+        throw EInternalFault("List index out of bounds");
+    if (From == To)
+        return;
+    // One rotation of the records and the same one of every row's cells.
+    const auto Rotate = [From, To](auto Begin) {
+        if (From < To)
+            std::rotate(Begin + From, Begin + From + 1, Begin + To + 1);
+        else
+            std::rotate(Begin + To, Begin + From, Begin + From + 1);
+    };
+    Rotate(Works.begin());
+    for (auto& Work : Works)
+        Rotate(Work->Links.begin());
+    Changed(To, ckMove);
+}
+
 void TWorkList::RecalcLinks() {
     BuildGraph();
     auto Result = Graph.CloseAndReduceBits();
@@ -138,10 +236,9 @@ void TWorkList::RecalcLinks() {
         const std::uint64_t* F = Reaching.Row(i);
         for (int j = 0; j < n; ++j) {
             const std::int8_t v = Links[j];
-            const bool Entered = v > 0 && (v % 2) == 1;
             Links[j] = j == i || TBitRows::Test(F, j) ? LinkForbidden
                        : TBitRows::Test(R, j)         ? LinkDirect
-                       : TBitRows::Test(C, j)         ? (Entered ? LinkRedundant : LinkImplied)
+                       : TBitRows::Test(C, j)         ? (Entered(v) ? LinkRedundant : LinkImplied)
                                                       : LinkFree;
         }
     }

@@ -32,11 +32,34 @@ inline constexpr std::int32_t ckAdd = 0x40000005;
 inline constexpr std::int32_t ckScheme = 4;
 inline constexpr std::int32_t ckWork = 5;
 inline constexpr std::int32_t ckPathMode = 6;
+// A work left the list, came into it at a given place, or moved to another
+// place; Index is where it was or now is.
+inline constexpr std::int32_t ckDelete = 7;
+inline constexpr std::int32_t ckInsert = 8;
+inline constexpr std::int32_t ckMove = 9;
 
 struct TWorkData {
     std::string Name; // UTF-8; code page 1251 only in the scheme file
     TReal Duration = 0;
     TABs Links;
+};
+
+// One cell as it was before an operation changed it.
+struct TCellChange {
+    int Row = 0;
+    int Column = 0;
+    std::int8_t Old = LinkFree;
+};
+
+// What a deletion took away, enough to put the work back exactly: its record,
+// its column (cell Index of every row, in the positions before the deletion)
+// and the cells entered so that its successors kept waiting for its
+// predecessors.
+struct TRemovedWork {
+    int Index = 0;
+    TWorkData Work;
+    TABs Column;
+    std::vector<TCellChange> Bridged;
 };
 
 class TWorkList;
@@ -84,6 +107,21 @@ public:
     // the change is announced as ckScheme.
     bool SetDependency(int i, int j, bool Enter);
 
+    // Removes the work at Index (kind ckDelete). The works that waited for it
+    // go on waiting for its predecessors: where a work entered a dependency
+    // on it, the dependencies it had entered become entered ones of that
+    // work, so the order among the other works is kept. Every other cell
+    // keeps what was entered.
+    TRemovedWork DeleteWork(int Index);
+    // Puts a deleted work back where it was, with its row, its column and the
+    // cells the deletion entered as they were (kind ckInsert).
+    void RestoreWork(const TRemovedWork& Removed);
+    // A new work with free cells at Index (0..Count), the works from Index on
+    // one place further (kind ckInsert).
+    void InsertWork(int Index, const std::string& Name, TReal Duration);
+    // Moves the work at From to the place To, the others closing up; its
+    // dependencies go with it (kind ckMove, announced with To).
+    void MoveWork(int From, int To);
     // Rebuilds Graph from the cells holding 1 or 3.
     void BuildGraph();
     // Reclassifies every cell from the entered ones (1 and 3).
@@ -105,6 +143,9 @@ public:
     void FileError(std::string_view Text) const;
 
 private:
+    // Puts Work at Index with Column's cells in the other rows (free where
+    // Column is empty), announcing nothing.
+    void PlaceWork(int Index, TWorkData Work, const TABs& Column);
     std::vector<std::unique_ptr<TWorkData>> Works;
     std::vector<TWorkListListener> Listeners;
     std::optional<TBitRows> ClosureRows;
