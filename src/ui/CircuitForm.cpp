@@ -330,16 +330,7 @@ void TCircuitForm::ResizeClient(QSize Client) {
     resize(Client.boundedTo(Largest));
 
     // The grown window stays on the screen.
-    const QScreen* Screen = screen() ? screen() : QGuiApplication::primaryScreen();
-    if (!Screen)
-        return;
-    const QRect Desk = Screen->availableGeometry();
-    const QSize Outer = size() - ClientSizeOf(0, 0);
-    QPoint At = pos();
-    At.setX(std::max(Desk.left(), std::min(At.x(), Desk.right() + 1 - Outer.width())));
-    At.setY(std::max(Desk.top(), std::min(At.y(), Desk.bottom() + 1 - Outer.height())));
-    if (At != pos())
-        move(At);
+    KeepOnScreen(*this);
 }
 
 void TCircuitForm::UpdateSheet() {
@@ -439,6 +430,14 @@ void TCircuitForm::FormKeyUp(int Key) {
 void TCircuitForm::resizeEvent(QResizeEvent* Event) {
     QWidget::resizeEvent(Event);
     Scroller->setGeometry(rect());
+}
+
+void TCircuitForm::keyPressEvent(QKeyEvent* Event) {
+    if (Event->key() == Qt::Key_Escape && !Frame1->isHidden()) {
+        Frame1->HideList();
+        return;
+    }
+    QWidget::keyPressEvent(Event);
 }
 
 void TCircuitForm::keyReleaseEvent(QKeyEvent* Event) {

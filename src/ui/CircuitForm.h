@@ -123,6 +123,8 @@ public:
 protected:
     void resizeEvent(QResizeEvent* Event) override;
     void keyReleaseEvent(QKeyEvent* Event) override;
+    // Escape hides the event's list of works.
+    void keyPressEvent(QKeyEvent* Event) override;
 
 private:
     void FormCreate();

@@ -13,8 +13,15 @@
 #include <string>
 #include <string_view>
 
+enum class TAnswer { Yes, No, Cancel };
+
 class TDialogs : public TMessenger {
 public:
+    // The question about unsaved changes, with a third answer, Cancel, that
+    // leaves everything as it was.
+    virtual TAnswer AskToSave(std::string_view Text) {
+        return Question(Text) ? TAnswer::Yes : TAnswer::No;
+    }
     // The file name chosen in the open dialog, or nothing when it was
     // cancelled. The name need not exist: loading it then fails as a read.
     virtual std::optional<std::string> OpenFileName() = 0;

@@ -4,6 +4,9 @@
 
 #include <QLocale>
 
+#include <algorithm>
+#include <string>
+
 char DecimalSeparator() {
     const QString Point = QLocale().decimalPoint();
     if (Point.size() == 1 && Point.front().unicode() > 0x20 && Point.front().unicode() < 0x7F)
@@ -16,5 +19,9 @@ QString DurationText(TReal Duration) {
 }
 
 std::optional<TReal> DurationFromText(const QString& Text) {
-    return ParseReal(Text.toStdString(), DecimalSeparator());
+    // Durations have no thousands separators, so a comma or a point is the
+    // decimal separator whatever the locale says.
+    std::string Plain = Text.toStdString();
+    std::replace(Plain.begin(), Plain.end(), ',', '.');
+    return ParseReal(Plain, '.');
 }

@@ -13,5 +13,6 @@
 char DecimalSeparator();
 
 QString DurationText(TReal Duration);
-// A finite decimal number with the locale's separator, or nothing.
+// A finite decimal number with a comma or a point as its separator, whatever
+// the locale's, or nothing.
 std::optional<TReal> DurationFromText(const QString& Text);

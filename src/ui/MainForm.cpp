@@ -27,8 +27,7 @@ constexpr int DurationColumn = 1;
 } // namespace
 
 TMainForm::TMainForm(TWorkList& List, TDialogs& Dialogs, std::int32_t& PathSign)
-    : List(List), Dialogs(Dialogs), PathSign(PathSign) {
-    setWindowTitle(QStringLiteral("KORVANT — сетевой график работ"));
+    : History(List), List(List), Dialogs(Dialogs), PathSign(PathSign) {
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
@@ -67,6 +66,11 @@ TMainForm::TMainForm(TWorkList& List, TDialogs& Dialogs, std::int32_t& PathSign)
     EmptyGrid();
 
     CreateMenus();
+    List.AddListener([this](TWorkList&, std::int32_t Index, std::int32_t Kind) {
+        ListChanged(Index, Kind);
+    });
+    connect(&History, &TEditHistory::ModifiedChanged, this, &TMainForm::UpdateTitle);
+    UpdateTitle();
 
     // Outer 508 x 480 at (173, 168): the width is fixed, the height at least 120.
     const QSize Client0 = ClientSizeOf(508, 480);
@@ -91,16 +95,53 @@ void TMainForm::CreateMenus() {
     FileMenu = MainMenu1->addMenu(QStringLiteral("Файл"));
     N4 = Item(FileMenu, QStringLiteral("Новый"), QKeySequence(QStringLiteral("Ctrl+N")),
               &TMainForm::N4Click);
-    FileSaveMenu = Item(FileMenu, QStringLiteral("Сохранить"),
-                        QKeySequence(QStringLiteral("Ctrl+S")), &TMainForm::FileSaveMenuClick);
+    FileSaveMenu = FileMenu->addAction(QStringLiteral("Сохранить"));
+    FileSaveMenu->setShortcut(QKeySequence(QStringLiteral("Ctrl+S")));
+    connect(FileSaveMenu, &QAction::triggered, this, [this] { FileSaveMenuClick(); });
     FileLoadMenu = Item(FileMenu, QStringLiteral("Загрузить"),
                         QKeySequence(QStringLiteral("Ctrl+L")), &TMainForm::FileLoadMenuClick);
+    FileLoadMenu->setShortcuts({QKeySequence(QStringLiteral("Ctrl+L")), QKeySequence::Open});
     ExitMenu = Item(FileMenu, QStringLiteral("Выход"), QKeySequence(QStringLiteral("Ctrl+E")),
                     &TMainForm::ExitMenuClick);
+    ExitMenu->setShortcuts(
+        {QKeySequence(QStringLiteral("Ctrl+E")), QKeySequence(QStringLiteral("Ctrl+Q"))});
+
+    // Undo and redo name what they would take back or do again.
+    EditMenu = MainMenu1->addMenu(QStringLiteral("Правка"));
+    UndoAction = EditMenu->addAction(QStringLiteral("Отменить"));
+    UndoAction->setShortcut(QKeySequence(QStringLiteral("Ctrl+Z")));
+    RedoAction = EditMenu->addAction(QStringLiteral("Вернуть"));
+    RedoAction->setShortcuts(
+        {QKeySequence(QStringLiteral("Ctrl+Y")), QKeySequence(QStringLiteral("Ctrl+Shift+Z"))});
+    UndoAction->setEnabled(false);
+    RedoAction->setEnabled(false);
+    connect(UndoAction, &QAction::triggered, &History.Stack, &QUndoStack::undo);
+    connect(RedoAction, &QAction::triggered, &History.Stack, &QUndoStack::redo);
+    connect(&History.Stack, &QUndoStack::canUndoChanged, UndoAction, &QAction::setEnabled);
+    connect(&History.Stack, &QUndoStack::canRedoChanged, RedoAction, &QAction::setEnabled);
+    connect(&History.Stack, &QUndoStack::undoTextChanged, UndoAction, [this](const QString& Text) {
+        UndoAction->setText(Text.isEmpty() ? QStringLiteral("Отменить")
+                                           : QStringLiteral("Отменить: ") + Text);
+    });
+    connect(&History.Stack, &QUndoStack::redoTextChanged, RedoAction, [this](const QString& Text) {
+        RedoAction->setText(Text.isEmpty() ? QStringLiteral("Вернуть")
+                                           : QStringLiteral("Вернуть: ") + Text);
+    });
 
     DataMenu = MainMenu1->addMenu(QStringLiteral("Данные"));
     AddWorkBtn = Item(DataMenu, QStringLiteral("Добавить работу"),
                       QKeySequence(QStringLiteral("Ctrl+A")), &TMainForm::AddWorkBtnClick);
+    InsertWorkBtn = Item(DataMenu, QStringLiteral("Вставить работу"), QKeySequence(Qt::Key_Insert),
+                         &TMainForm::InsertWorkClick);
+    DeleteWorkBtn = Item(DataMenu, QStringLiteral("Удалить работу"), QKeySequence(Qt::Key_Delete),
+                         &TMainForm::DeleteWorkClick);
+    MoveUpBtn = DataMenu->addAction(QStringLiteral("Выше"));
+    MoveUpBtn->setShortcut(QKeySequence(QStringLiteral("Ctrl+Up")));
+    connect(MoveUpBtn, &QAction::triggered, this, [this] { MoveWorkClick(-1); });
+    MoveDownBtn = DataMenu->addAction(QStringLiteral("Ниже"));
+    MoveDownBtn->setShortcut(QKeySequence(QStringLiteral("Ctrl+Down")));
+    connect(MoveDownBtn, &QAction::triggered, this, [this] { MoveWorkClick(+1); });
+    DataMenu->addSeparator();
     DependenceBtn = Item(DataMenu, QStringLiteral("Ввести зависимости"),
                          QKeySequence(QStringLiteral("Ctrl+R")), &TMainForm::DependenceBtnClick);
     N3 = Item(DataMenu, QStringLiteral("Просмотреть график"),
@@ -138,15 +179,6 @@ void TMainForm::SetCell(int Column, int Row, const QString& Text) {
     WorksEditor->setItem(Row - 1, Column, new QTableWidgetItem(Text));
 }
 
-void TMainForm::AppendRow(const QString& Name, const QString& Duration) {
-    // The first work takes the place of the blank row.
-    if (FilledRows > 0)
-        WorksEditor->insertRow(WorksEditor->rowCount());
-    ++FilledRows;
-    SetCell(NameColumn, FilledRows, Name);
-    SetCell(DurationColumn, FilledRows, Duration);
-}
-
 void TMainForm::EmptyGrid() {
     WorksEditor->clearContents();
     WorksEditor->setRowCount(1);
@@ -156,11 +188,54 @@ void TMainForm::EmptyGrid() {
     WorksEditor->setCurrentCell(0, NameColumn);
 }
 
-void TMainForm::FillGrid() {
-    for (int i = 0; i < List.Count(); ++i) {
-        const TWorkData& Work = List.GetWork(i);
-        AppendRow(QString::fromStdString(Work.Name), DurationText(Work.Duration));
+void TMainForm::SyncGrid() {
+    const int n = List.Count();
+    if (n == 0) {
+        if (FilledRows > 0)
+            EmptyGrid();
+        return;
     }
+    WorksEditor->setRowCount(n);
+    FilledRows = n;
+    // Only the rows that differ are set again: an edit touches one or two.
+    for (int i = 0; i < n; ++i) {
+        const TWorkData& Work = List.GetWork(i);
+        const QString Name = QString::fromStdString(Work.Name);
+        const QString Duration = DurationText(Work.Duration);
+        if (Cell(NameColumn, i + 1) != Name || !WorksEditor->item(i, NameColumn))
+            SetCell(NameColumn, i + 1, Name);
+        if (Cell(DurationColumn, i + 1) != Duration || !WorksEditor->item(i, DurationColumn))
+            SetCell(DurationColumn, i + 1, Duration);
+    }
+}
+
+void TMainForm::ListChanged(int Index, int Kind) {
+    if (Kind != ckPathMode)
+        SyncGrid();
+    if (Kind == ckAdd || Kind == ckWork || Kind == ckInsert || Kind == ckMove ||
+        Kind == ckDelete)
+        SelectRow(Index);
+    UpdateTitle();
+}
+
+void TMainForm::SelectRow(int Index) {
+    if (FilledRows == 0)
+        return;
+    WorksEditor->setCurrentCell(std::clamp(Index, 0, FilledRows - 1), NameColumn);
+}
+
+int TMainForm::SelectedWork() const {
+    if (FilledRows == 0)
+        return -1;
+    return std::clamp(WorksEditor->currentRow(), 0, FilledRows - 1);
+}
+
+void TMainForm::UpdateTitle() {
+    const QString Name = SchemeFile.empty()
+                             ? QStringLiteral("Новая схема")
+                             : QFileInfo(QString::fromStdString(SchemeFile)).fileName();
+    setWindowTitle(Name + QStringLiteral("[*] — KORVANT"));
+    setWindowModified(List.Modified);
 }
 
 bool TMainForm::IsNameTaken(const std::string& Name, std::int32_t Index, TReal,
@@ -183,8 +258,34 @@ void TMainForm::AddWorkBtnClick() {
     TReal Duration = 0;
     if (WorkEditor->ExecuteNew(Name, Duration, RowCount()) != mrOk)
         return;
-    AppendRow(QString::fromStdString(Name), DurationText(Duration));
-    List.AddWork(TWorkData{Name, Duration, {}}, true);
+    History.AddWork(Name, Duration);
+}
+
+void TMainForm::InsertWorkClick() {
+    const int Index = SelectedWork();
+    if (Index < 0 || !WorkEditor) {
+        AddWorkBtnClick();
+        return;
+    }
+    std::string Name;
+    TReal Duration = 0;
+    if (WorkEditor->ExecuteNew(Name, Duration, RowCount()) != mrOk)
+        return;
+    History.InsertWork(Index, Name, Duration);
+}
+
+void TMainForm::DeleteWorkClick() {
+    const int Index = SelectedWork();
+    if (Index >= 0)
+        History.DeleteWork(Index);
+}
+
+void TMainForm::MoveWorkClick(int Step) {
+    const int From = SelectedWork();
+    const int To = From + Step;
+    if (From < 0 || To < 0 || To >= List.Count())
+        return;
+    History.MoveWork(From, To);
 }
 
 void TMainForm::WorksEditorDblClick() {
@@ -203,22 +304,19 @@ void TMainForm::WorksEditorDblClick() {
         DurationFromText(Cell(DurationColumn, Row)).value_or(List.GetWork(Row - 1).Duration);
     if (WorkEditor->Execute(Name, Duration, Row) != mrOk)
         return;
-    SetCell(NameColumn, Row, QString::fromStdString(Name));
-    SetCell(DurationColumn, Row, DurationText(Duration));
-    TWorkData& Work = List.GetWork(Row - 1);
-    Work.Name = Name;
-    Work.Duration = Duration;
-    List.Changed(Row - 1, ckWork);
+    History.EditWork(Row - 1, Name, Duration);
 }
 
 void TMainForm::WorksEditorKeyUp(int) {
-    // Works cannot be deleted one by one; no key changes the list.
+    // The keys that change the list (Delete, Insert, Ctrl+Up, Ctrl+Down) are
+    // the shortcuts of the "Данные" menu.
 }
 
 void TMainForm::ShowWindow(QWidget* Window) {
     if (!Window)
         return;
     Window->show();
+    KeepOnScreen(*Window);
     Window->raise();
     Window->activateWindow();
     Window->setFocus(Qt::OtherFocusReason);
@@ -245,38 +343,61 @@ void TMainForm::N6Click() {
 }
 
 void TMainForm::CrtFastPathMenuClick() {
-    // The action has toggled its check mark already.
-    PathSign = CrtFastPathMenu->isChecked() ? -1 : +1;
-    List.Changed(0, ckPathMode);
+    // The action has toggled its check mark already; undo sets it back.
+    History.SwitchPath(CrtFastPathMenu->isChecked(), [this](bool Critical) {
+        CrtFastPathMenu->setChecked(Critical);
+        PathSign = Critical ? -1 : +1;
+        List.Changed(0, ckPathMode);
+    });
 }
 
 void TMainForm::N9Click() {
     Dialogs.ShowHelp(HelpFile.toStdString());
 }
 
-void TMainForm::FileSaveMenuClick() {
+bool TMainForm::FileSaveMenuClick() {
     if (!HoldsWorks()) {
         Dialogs.Notice(Msg::NothingToSave);
-        return;
+        return false;
     }
     const std::optional<std::string> Chosen = Dialogs.SaveFileName(SaveName);
     if (!Chosen)
-        return;
+        return false;
     SaveName = *Chosen;
-    List.SaveToFile(*Chosen);
+    if (!List.SaveToFile(*Chosen))
+        return false;
+    SchemeFile = *Chosen;
+    History.MarkSaved();
+    return true;
+}
+
+bool TMainForm::FormCloseQuery(std::string_view Question) {
+    if (!HoldsWorks() || !List.Modified)
+        return true;
+    switch (Dialogs.AskToSave(Question)) {
+    case TAnswer::Yes:
+        // A cancelled or failed save keeps the scheme.
+        return FileSaveMenuClick();
+    case TAnswer::No:
+        return true;
+    case TAnswer::Cancel:
+        break;
+    }
+    return false;
 }
 
 void TMainForm::N4Click() {
-    if (HoldsWorks() && List.Modified && Dialogs.Question(Msg::SaveBeforeNew))
-        FileSaveMenuClick();
-    EmptyGrid();
+    if (!FormCloseQuery(Msg::SaveBeforeNew))
+        return;
     List.Clear();
     SaveName.clear();
+    SchemeFile.clear();
+    History.Reset();
 }
 
 void TMainForm::FileLoadMenuClick() {
-    if (HoldsWorks() && List.Modified && Dialogs.Question(Msg::SaveBeforeExit))
-        FileSaveMenuClick();
+    if (!FormCloseQuery(Msg::SaveBeforeExit))
+        return;
     const std::optional<std::string> Chosen = Dialogs.OpenFileName();
     if (!Chosen)
         return;
@@ -284,34 +405,33 @@ void TMainForm::FileLoadMenuClick() {
 }
 
 void TMainForm::LoadScheme(const std::string& FileName) {
-    EmptyGrid();
     SaveName = FileName;
+    SchemeFile = FileName;
+    // Nothing read from the file can be undone: the history starts here.
     try {
         List.LoadFromFile(FileName);
     } catch (...) {
         // A fault in a window's rebuild comes after the works were read: the
         // grid must still show them, or its rows and the works' positions
         // would part company.
-        FillGrid();
-        List.Modified = false;
+        SyncGrid();
+        History.Reset();
         throw;
     }
-    FillGrid();
-    List.Modified = false;
+    SyncGrid();
+    History.Reset();
 }
 
 void TMainForm::ExitMenuClick() {
     close();
 }
 
-void TMainForm::FormCloseQuery() {
-    // Closing is always allowed; a cancelled or failed save does not stop it.
-    if (HoldsWorks() && List.Modified && Dialogs.Question(Msg::SaveBeforeExit))
-        FileSaveMenuClick();
-}
-
 void TMainForm::closeEvent(QCloseEvent* Event) {
-    FormCloseQuery();
+    // Cancel, or a save that was cancelled or failed, keeps the program open.
+    if (!FormCloseQuery(Msg::SaveBeforeExit)) {
+        Event->ignore();
+        return;
+    }
     Event->accept();
     emit Closed();
 }

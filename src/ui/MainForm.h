@@ -1,16 +1,21 @@
 #pragma once
 // The main window: the list of works, kept row for row in step with the work
 // list, and the menus through which every other window and every file
-// operation is reached. It asks about unsaved changes before a scheme is
-// thrown away, switches the path mode and opens the help document.
+// operation is reached. Every change it makes goes through the edit history,
+// whose undo and redo it offers. It asks about unsaved changes before a scheme
+// is thrown away (a cancelled or failed save stops the command), switches the
+// path mode and opens the help document. The title names the scheme's file
+// and marks unsaved changes.
 
 #include "core/Real.h"
+#include "ui/EditHistory.h"
 
 #include <QMainWindow>
 #include <QPointer>
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 class QAction;
 class QMenu;
@@ -45,7 +50,8 @@ public:
     void LoadScheme(const std::string& FileName);
 
     void N4Click();
-    void FileSaveMenuClick();
+    // True when the scheme was saved.
+    bool FileSaveMenuClick();
     void FileLoadMenuClick();
     void ExitMenuClick();
     void AddWorkBtnClick();
@@ -56,6 +62,14 @@ public:
     void N9Click();
     void WorksEditorDblClick();
     void WorksEditorKeyUp(int Key);
+    void DeleteWorkClick();
+    void InsertWorkClick();
+    // Moves the selected work one place up (-1) or down (+1).
+    void MoveWorkClick(int Step);
+
+    // The history every change of the scheme goes through; the other windows
+    // push their changes into it too.
+    TEditHistory History;
 
     // The file name the save dialog proposes: the one last chosen in it or
     // taken over from a load, none after "Новый".
@@ -65,6 +79,7 @@ public:
 
     QTableWidget* WorksEditor;
     QMenu* FileMenu;
+    QMenu* EditMenu;
     QMenu* DataMenu;
     QMenu* N5;
     QMenu* OptionsMenu;
@@ -73,7 +88,13 @@ public:
     QAction* FileSaveMenu;
     QAction* FileLoadMenu;
     QAction* ExitMenu;
+    QAction* UndoAction;
+    QAction* RedoAction;
     QAction* AddWorkBtn;
+    QAction* InsertWorkBtn;
+    QAction* DeleteWorkBtn;
+    QAction* MoveUpBtn;
+    QAction* MoveDownBtn;
     QAction* DependenceBtn;
     QAction* N3;
     QAction* N6;
@@ -92,15 +113,22 @@ protected:
 private:
     void CreateMenus();
     void FormResize();
-    void FormCloseQuery();
+    // Whether the command that throws the scheme away may go on: asks about
+    // unsaved changes and saves on Yes.
+    bool FormCloseQuery(std::string_view Question);
+    void ListChanged(int Index, int Kind);
+    // Makes the grid show the list's works, row by row.
+    void SyncGrid();
+    void SelectRow(int Index);
+    // The selected work's position, or -1 when the grid shows no work.
+    int SelectedWork() const;
+    void UpdateTitle();
     bool HoldsWorks() const { return FilledRows > 0; }
     // Grid rows as the commands count them: the title row is row 0.
     int RowCount() const;
     QString Cell(int Column, int Row) const;
     void SetCell(int Column, int Row, const QString& Text);
-    void AppendRow(const QString& Name, const QString& Duration);
     void EmptyGrid();
-    void FillGrid();
     void ShowWindow(QWidget* Window);
 
     TWorkList& List;
@@ -111,6 +139,8 @@ private:
     QPointer<QWidget> CircuitForm;
     QPointer<QWidget> DebugForm;
     std::string SaveName;
+    // The file the scheme was last loaded from or saved to; none for a new one.
+    std::string SchemeFile;
     // Data rows that hold a work; the grid shows one blank row when none does.
     int FilledRows = 0;
 };

@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTextBrowser>
 #include <QUrl>
 
@@ -54,6 +55,24 @@ bool TQtDialogs::Question(std::string_view Text) {
     return QMessageBox::question(BoxParent(), QStringLiteral("Подтверждение"), ShownText(Text),
                                  QMessageBox::Yes | QMessageBox::No,
                                  QMessageBox::Yes) == QMessageBox::Yes;
+}
+
+TAnswer TQtDialogs::AskToSave(std::string_view Text) {
+    QMessageBox Box(QMessageBox::Question, QStringLiteral("Подтверждение"), ShownText(Text),
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, BoxParent());
+    Box.button(QMessageBox::Yes)->setText(QStringLiteral("Да"));
+    Box.button(QMessageBox::No)->setText(QStringLiteral("Нет"));
+    Box.button(QMessageBox::Cancel)->setText(QStringLiteral("Отмена"));
+    Box.setDefaultButton(QMessageBox::Yes);
+    Box.setEscapeButton(QMessageBox::Cancel);
+    switch (Box.exec()) {
+    case QMessageBox::Yes:
+        return TAnswer::Yes;
+    case QMessageBox::No:
+        return TAnswer::No;
+    default:
+        return TAnswer::Cancel;
+    }
 }
 
 std::optional<std::string> TQtDialogs::OpenFileName() {

@@ -27,6 +27,13 @@ TStartUp::TStartUp(TDialogs& Dialogs, std::int32_t& Sign) : Dialogs(Dialogs) {
     MainForm->SetCircuitForm(CircuitForm.get());
     MainForm->SetDebugForm(DebugForm.get());
     CircuitForm->SetArcWorkForm(ArcWorkForm.get());
+    // Every change goes through the main window's history, and undo and redo
+    // answer their shortcuts in the windows where changes are made or seen.
+    WorksTableForm->SetHistory(&MainForm->History);
+    for (QWidget* Window : {static_cast<QWidget*>(WorksTableForm.get()),
+                            static_cast<QWidget*>(CircuitForm.get()),
+                            static_cast<QWidget*>(ArcWorkForm.get())})
+        Window->addActions({MainForm->UndoAction, MainForm->RedoAction});
 }
 
 TStartUp::~TStartUp() {

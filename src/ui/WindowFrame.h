@@ -18,3 +18,7 @@ class QWidget;
 // The largest client area a window can have on the screen it is on (its
 // available geometry less the frame); unlimited where there is no screen.
 QSize LargestClientSize(const QWidget& Window);
+
+// Moves the window so that its frame lies wholly in its screen's available
+// area, the top left corner first where it is larger.
+void KeepOnScreen(QWidget& Window);

@@ -164,9 +164,10 @@ void TWorkEditForm::ButtonPressed(int Result) {
 }
 
 void TWorkEditForm::keyPressEvent(QKeyEvent* Event) {
-    // No button answers Escape.
+    // Escape is Cancel: the work stays as it was.
     if (Event->key() == Qt::Key_Escape && Event->modifiers() == Qt::NoModifier) {
         Event->accept();
+        ButtonPressed(mrCancel);
         return;
     }
     QDialog::keyPressEvent(Event);

@@ -3,6 +3,7 @@
 #include "drawing/Picture.h"
 #include "model/WorkList.h"
 #include "ui/Dialogs.h"
+#include "ui/EditHistory.h"
 #include "ui/PicturePrint.h"
 #include "ui/WindowFrame.h"
 
@@ -147,6 +148,7 @@ void TWorksTableForm::Redraw(const TWorkList& Works) {
         if (TableSize > Largest.height())
             Client.rwidth() += Bar;
         resize(Client.boundedTo(Largest));
+        KeepOnScreen(*this);
         TabIm->update();
         return;
     }
@@ -155,6 +157,7 @@ void TWorksTableForm::Redraw(const TWorkList& Works) {
     if (width() > TableSize)
         TableSize = width();
     resize(width(), TableSize);
+    KeepOnScreen(*this);
     TabIm->setGeometry(0, 0, TableSize, TableSize);
     // The old picture is white already; the bitmap only changes its size.
     Bitmap = QImage(TableSize, TableSize, QImage::Format_RGB32);
@@ -189,7 +192,11 @@ void TWorksTableForm::TabImMouseUp(Qt::MouseButton Button) {
             ShowMenu(QCursor::pos());
         return;
     }
-    if (Button == Qt::LeftButton || Button == Qt::RightButton)
+    if (Button != Qt::LeftButton && Button != Qt::RightButton)
+        return;
+    if (History)
+        History->SetDependency(At->Row, At->Column, Button == Qt::LeftButton);
+    else
         List.SetDependency(At->Row, At->Column, Button == Qt::LeftButton);
 }
 

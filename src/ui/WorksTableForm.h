@@ -20,6 +20,7 @@
 class QAction;
 class QScrollArea;
 class TDialogs;
+class TEditHistory;
 class TWorkList;
 class TWorksTableForm;
 
@@ -56,6 +57,9 @@ public:
 
     // Where the picture's save dialog and errors go; none drops them.
     void SetDialogs(TDialogs* Boxes) { Dialogs = Boxes; }
+    // The history the clicks go through, so that each can be undone; without
+    // one they change the list directly.
+    void SetHistory(TEditHistory* Steps) { History = Steps; }
     // The matrix as a picture: written whole to a file whose suffix names
     // the format (a failure in an error box), and printed through a preview.
     bool SavePictureTo(const std::string& FileName);
@@ -103,6 +107,7 @@ private:
     QFont CanvasFont;
     bool ScrolledMatrix = false;
     TDialogs* Dialogs = nullptr;
+    TEditHistory* History = nullptr;
     // The names in the matrix's headers as last drawn.
     std::vector<std::string> DrawnNames;
 };

@@ -135,10 +135,17 @@ TEST_F(MainForm, HasEveryMenuItemWithItsShortcut) {
         {Main().N4, "Ctrl+N"},           {Main().FileSaveMenu, "Ctrl+S"},
         {Main().FileLoadMenu, "Ctrl+L"}, {Main().ExitMenu, "Ctrl+E"},
         {Main().AddWorkBtn, "Ctrl+A"},   {Main().DependenceBtn, "Ctrl+R"},
-        {Main().N3, "Ctrl+G"},           {Main().N6, "Ctrl+D"}};
+        {Main().N3, "Ctrl+G"},           {Main().N6, "Ctrl+D"},
+        {Main().UndoAction, "Ctrl+Z"},   {Main().RedoAction, "Ctrl+Y"},
+        {Main().InsertWorkBtn, "Ins"},   {Main().DeleteWorkBtn, "Del"},
+        {Main().MoveUpBtn, "Ctrl+Up"},   {Main().MoveDownBtn, "Ctrl+Down"}};
     for (const auto& [Action, Keys] : Items)
         EXPECT_EQ(Action->shortcut(), QKeySequence(QString::fromLatin1(Keys)))
             << Action->text().toStdString();
+    EXPECT_TRUE(Main().FileLoadMenu->shortcuts().contains(QKeySequence(QStringLiteral("Ctrl+O"))));
+    EXPECT_TRUE(Main().ExitMenu->shortcuts().contains(QKeySequence(QStringLiteral("Ctrl+Q"))));
+    EXPECT_TRUE(
+        Main().RedoAction->shortcuts().contains(QKeySequence(QStringLiteral("Ctrl+Shift+Z"))));
     EXPECT_EQ(Main().N4->text(), QStringLiteral("Новый"));
     EXPECT_EQ(Main().N6->text(), QStringLiteral("Граф"));
     EXPECT_TRUE(Main().CrtFastPathMenu->shortcut().isEmpty());
@@ -147,7 +154,8 @@ TEST_F(MainForm, HasEveryMenuItemWithItsShortcut) {
     for (QAction* Menu : Main().menuBar()->actions())
         if (Menu->isVisible())
             Visible << Menu->text();
-    EXPECT_EQ(Visible, (QStringList{QStringLiteral("Файл"), QStringLiteral("Данные"),
+    EXPECT_EQ(Visible, (QStringList{QStringLiteral("Файл"), QStringLiteral("Правка"),
+                                    QStringLiteral("Данные"),
                                     QStringLiteral("Доп. опции"), QStringLiteral("Справка")}));
     EXPECT_TRUE(Main().CrtFastPathMenu->isCheckable());
     EXPECT_TRUE(Main().CrtFastPathMenu->isChecked());
@@ -380,14 +388,18 @@ TEST_F(MainForm, ASavedSchemeIsNotQuestioned) {
     EXPECT_TRUE(Dialogs.Texts(TShownKind::Question).empty());
 }
 
-TEST_F(MainForm, NewAsksAndGoesOnAfterYesAndACancelledSave) {
+TEST_F(MainForm, NewStopsAtCancelOrACancelledOrFailedSaveAndGoesOnAfterNo) {
     AddWork(QStringLiteral("A"), QStringLiteral("1"));
-    Dialogs.Answers = {true};
-    Dialogs.SaveNames = {std::nullopt};
+    Dialogs.Answers = {TAnswer::Cancel, true, true, false};
+    Dialogs.SaveNames = {std::nullopt, File("no-such-folder/x.kcrct")};
+    for (int Attempt = 0; Attempt < 3; ++Attempt) {
+        Main().N4Click();
+        EXPECT_EQ(Rows(), (TRows{{"A", "1"}})) << Attempt;
+        EXPECT_TRUE(List().Modified);
+    }
+    EXPECT_EQ(Dialogs.Texts(TShownKind::Question),
+              std::vector<std::string>(3, std::string(Msg::SaveBeforeNew)));
     Main().N4Click();
-    EXPECT_EQ(Dialogs.Shown,
-              (std::vector<TShown>{{TShownKind::Question, std::string(Msg::SaveBeforeNew)},
-                                   {TShownKind::SaveDialog, ""}}));
     EXPECT_EQ(List().Count(), 0);
     EXPECT_EQ(Rows(), (TRows{{"", ""}}));
     EXPECT_FALSE(List().Modified);
@@ -403,19 +415,23 @@ TEST_F(MainForm, NewAfterYesSavesTheScheme) {
     EXPECT_EQ(List().Count(), 0);
 }
 
-TEST_F(MainForm, LoadAsksTheExitQuestionAndGoesOnAfterYesAndACancelledSave) {
+TEST_F(MainForm, LoadAsksTheExitQuestionStopsAtACancelledSaveAndGoesOnAfterNo) {
     const std::string Scheme = SavedScheme();
     AddWork(QStringLiteral("Лишняя"), QStringLiteral("1"));
-    Dialogs.Answers = {true};
+    Dialogs.Answers = {true, false};
     Dialogs.SaveNames = {std::nullopt};
     Dialogs.OpenNames = {Scheme};
+    Main().FileLoadMenuClick();
+    EXPECT_EQ(Rows(), (TRows{{"Лишняя", "1"}}));
     Main().FileLoadMenuClick();
     EXPECT_EQ(Dialogs.Shown,
               (std::vector<TShown>{{TShownKind::Question, std::string(Msg::SaveBeforeExit)},
                                    {TShownKind::SaveDialog, ""},
+                                   {TShownKind::Question, std::string(Msg::SaveBeforeExit)},
                                    {TShownKind::OpenDialog, ""}}));
     EXPECT_EQ(Rows(), (TRows{{"Котлован", "3"}, {"Фундамент", "4.5"}}));
     EXPECT_FALSE(List().Modified);
+    EXPECT_FALSE(Main().UndoAction->isEnabled()) << "a file just loaded has nothing to undo";
 }
 
 TEST_F(MainForm, CancelledOpenDialogKeepsTheScheme) {
@@ -465,13 +481,17 @@ TEST_F(MainForm, ThePathSwitchAfterALoadMarksTheSchemeModifiedSoClosingAsks) {
     EXPECT_FALSE(Main().isVisible());
 }
 
-TEST_F(MainForm, ClosingEndsTheProgramEvenAfterACancelledSave) {
+TEST_F(MainForm, ClosingStopsAtCancelOrACancelledSaveAndEndsTheProgramAfterNo) {
     AddWork(QStringLiteral("A"), QStringLiteral("1"));
     Program->Start();
     bool Closed = false;
     QObject::connect(&Main(), &TMainForm::Closed, [&] { Closed = true; });
-    Dialogs.Answers = {true};
+    Dialogs.Answers = {TAnswer::Cancel, true, false};
     Dialogs.SaveNames = {std::nullopt};
+    EXPECT_FALSE(Main().close());
+    EXPECT_FALSE(Main().close());
+    EXPECT_FALSE(Closed);
+    EXPECT_TRUE(Main().isVisible());
     EXPECT_TRUE(Main().close());
     EXPECT_TRUE(Closed);
     EXPECT_FALSE(Main().isVisible());
@@ -491,6 +511,76 @@ TEST_F(MainForm, LoadSchemeFillsTheGridWithTheFilesWorks) {
     EXPECT_FALSE(List().Modified);
     EXPECT_EQ(Main().SaveDialogFileName(), Scheme);
     EXPECT_TRUE(Dialogs.Shown.empty());
+}
+
+// Every change through the history: delete, insert, move, the table's cells and
+// the path switch are undone and redone exactly, and the modified mark follows
+// the state last saved.
+TEST_F(MainForm, EveryChangeIsUndoneAndRedoneAndTheModifiedMarkFollowsTheSavedState) {
+    AddWork(QStringLiteral("A"), QStringLiteral("1"));
+    AddWork(QStringLiteral("B"), QStringLiteral("2,5"));
+    AddWork(QStringLiteral("C"), QStringLiteral("3.5"));
+    TEditHistory& History = Main().History;
+    ASSERT_TRUE(History.SetDependency(1, 0, true));
+    ASSERT_TRUE(History.SetDependency(2, 1, true));
+    EXPECT_FALSE(History.SetDependency(2, 1, true)) << "no change, no step";
+    const std::string Saved = File("abc.kcrct");
+    Dialogs.SaveNames = {Saved};
+    ASSERT_TRUE(Main().FileSaveMenuClick());
+    EXPECT_EQ(Main().windowTitle(), QStringLiteral("abc.kcrct[*] — KORVANT"));
+    const auto Cells = [this] {
+        std::vector<TABs> Rows;
+        for (int i = 0; i < List().Count(); ++i)
+            Rows.push_back(List().GetWork(i).Links);
+        return Rows;
+    };
+    const std::vector<TABs> Before = Cells();
+
+    Main().WorksEditor->setCurrentCell(1, 0);
+    Main().DeleteWorkBtn->trigger();
+    EXPECT_EQ(Rows(), (TRows{{"A", "1"}, {"C", "3.5"}}));
+    EXPECT_EQ(List().GetWork(1).Links[0], LinkDirect) << "C waits for A";
+    EXPECT_TRUE(List().Modified);
+    EXPECT_TRUE(Main().isWindowModified());
+    EXPECT_EQ(Main().UndoAction->text(), QStringLiteral("Отменить: удаление «B»"));
+    Main().UndoAction->trigger();
+    EXPECT_EQ(Rows(), (TRows{{"A", "1"}, {"B", "2.5"}, {"C", "3.5"}}));
+    EXPECT_EQ(Cells(), Before);
+    EXPECT_FALSE(List().Modified) << "back where the file was saved";
+    EXPECT_EQ(Main().RedoAction->text(), QStringLiteral("Вернуть: удаление «B»"));
+
+    Main().WorksEditor->setCurrentCell(2, 0);
+    Main().MoveUpBtn->trigger();
+    EXPECT_EQ(Rows(), (TRows{{"A", "1"}, {"C", "3.5"}, {"B", "2.5"}}));
+    EXPECT_EQ(Main().WorksEditor->currentRow(), 1) << "the selection follows the work";
+    Main().MoveUpBtn->trigger();
+    Main().MoveUpBtn->trigger();
+    EXPECT_EQ(Rows(), (TRows{{"C", "3.5"}, {"A", "1"}, {"B", "2.5"}}));
+    EXPECT_FALSE(Main().RedoAction->isEnabled()) << "a new step ends what could be redone";
+
+    Main().WorksEditor->setCurrentCell(0, 0);
+    TypeWork([this] { Main().InsertWorkClick(); }, QStringLiteral("X"), QStringLiteral("4"));
+    EXPECT_EQ(Rows(), (TRows{{"X", "4"}, {"C", "3.5"}, {"A", "1"}, {"B", "2.5"}}));
+    EditRow(1, QStringLiteral("X2"), QStringLiteral("5"));
+    EXPECT_EQ(Rows()[0], (std::pair<std::string, std::string>{"X2", "5"}));
+    Main().CrtFastPathMenu->trigger();
+    EXPECT_EQ(Sign, +1);
+
+    for (int Step = 0; Step < 5; ++Step)
+        Main().UndoAction->trigger();
+    EXPECT_EQ(Sign, -1);
+    EXPECT_TRUE(Main().CrtFastPathMenu->isChecked());
+    EXPECT_EQ(Rows(), (TRows{{"A", "1"}, {"B", "2.5"}, {"C", "3.5"}}));
+    EXPECT_EQ(Cells(), Before);
+    EXPECT_FALSE(List().Modified);
+    Main().RedoAction->trigger();
+    EXPECT_TRUE(List().Modified);
+
+    // A fresh scheme has nothing to undo.
+    Dialogs.Answers = {false};
+    Main().N4Click();
+    EXPECT_FALSE(Main().UndoAction->isEnabled());
+    EXPECT_EQ(Main().windowTitle(), QStringLiteral("Новая схема[*] — KORVANT"));
 }
 
 } // namespace

@@ -28,11 +28,19 @@ inline std::ostream& operator<<(std::ostream& Out, const TShown& Shown) {
     return Out << Names[static_cast<int>(Shown.Kind)] << "(\"" << Shown.Text << "\")";
 }
 
+// An answer to a question: true is Yes, false No; the question about unsaved
+// changes takes Cancel as well.
+struct TReply {
+    TAnswer Answer;
+    TReply(bool Yes) : Answer(Yes ? TAnswer::Yes : TAnswer::No) {}
+    TReply(TAnswer Answer) : Answer(Answer) {}
+};
+
 class TScriptedDialogs : public TDialogs {
 public:
     std::vector<TShown> Shown;
-    // Answers to questions, front first (true = Yes).
-    std::deque<bool> Answers;
+    // Answers to questions, front first.
+    std::deque<TReply> Answers;
     // Names chosen in the open and save dialogs, front first; none = Cancel.
     std::deque<std::optional<std::string>> OpenNames;
     std::deque<std::optional<std::string>> SaveNames;
@@ -40,12 +48,17 @@ public:
     void Notice(std::string_view Text) override { Record(TShownKind::Notice, Text); }
     void FileError(std::string_view Text) override { Record(TShownKind::FileError, Text); }
     bool Question(std::string_view Text) override {
+        const TAnswer Answer = AskToSave(Text);
+        EXPECT_NE(Answer, TAnswer::Cancel) << "a question without Cancel: " << Text;
+        return Answer == TAnswer::Yes;
+    }
+    TAnswer AskToSave(std::string_view Text) override {
         Record(TShownKind::Question, Text);
         if (Answers.empty()) {
             ADD_FAILURE() << "unexpected question: " << Text;
-            return false;
+            return TAnswer::Cancel;
         }
-        const bool Answer = Answers.front();
+        const TAnswer Answer = Answers.front().Answer;
         Answers.pop_front();
         return Answer;
     }

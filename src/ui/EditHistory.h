@@ -1,0 +1,50 @@
+#pragma once
+// Every change of the scheme made from the windows, as commands that can be
+// undone and redone (Qt's undo stack). A command keeps what it changes (a
+// work's old and new name and duration, a deleted work's row and column, a
+// cell), never a copy of the scheme. The scheme counts as modified unless the
+// history stands where the scheme was last saved, loaded or made anew.
+
+#include "core/Real.h"
+
+#include <QObject>
+#include <QUndoStack>
+
+#include <functional>
+#include <string>
+
+class TWorkList;
+
+class TEditHistory : public QObject {
+    Q_OBJECT
+
+public:
+    explicit TEditHistory(TWorkList& List, QObject* Parent = nullptr);
+
+    QUndoStack Stack;
+
+    void AddWork(const std::string& Name, TReal Duration);
+    void EditWork(int Index, const std::string& Name, TReal Duration);
+    void DeleteWork(int Index);
+    void InsertWork(int Index, const std::string& Name, TReal Duration);
+    void MoveWork(int From, int To);
+    // The dependency table's click; false when the cell cannot change so, and
+    // then nothing enters the history.
+    bool SetDependency(int i, int j, bool Enter);
+    // The path switch: Apply(Critical) sets the mode and announces it; undo
+    // applies the other mode.
+    void SwitchPath(bool Critical, std::function<void(bool Critical)> Apply);
+
+    // A history with nothing to undo, standing where the scheme was loaded or
+    // made anew.
+    void Reset();
+    // The scheme as it stands is the one saved.
+    void MarkSaved();
+
+signals:
+    // The modified mark may have changed (after a command, an undo or redo).
+    void ModifiedChanged();
+
+private:
+    TWorkList& List;
+};
