@@ -24,6 +24,8 @@
 #include "model/WorkList.h"
 #include "ui/CircuitForm.h"
 #include "ui/Dialogs.h"
+#include "ui/EditHistory.h"
+#include "ui/MainForm.h"
 #include "ui/StartUp.h"
 #include "ui/WorksArcsForm.h"
 #include "ui/WorksTableForm.h"
@@ -176,6 +178,55 @@ void StageWorksArcsRefill(benchmark::State& State) {
         P.StartUp.ArcWorkForm->RefreshTable();
 }
 
+// The list's own edits, through the main window's history as the menu and
+// the keys make them, timed end to end (the history, Changed, the main grid
+// and the three windows). Prepare runs once; Timed runs inside the clock and
+// Untimed puts the scheme back outside it.
+using TStep = void (*)(TEditHistory&, int);
+
+void HistoryStep(benchmark::State& State, TStep Prepare, TStep Timed, TStep Untimed) {
+    TProgram& P = ProgramOf(static_cast<int>(State.range(0)));
+    TEditHistory& History = P.StartUp.MainForm->History;
+    const int Middle = P.Size / 2;
+    Prepare(History, Middle);
+    for (auto _ : State) {
+        Timed(History, Middle);
+        State.PauseTiming();
+        Untimed(History, Middle);
+        State.ResumeTiming();
+    }
+    History.Reset();
+}
+
+void Nothing(TEditHistory&, int) {}
+void Undo(TEditHistory& History, int) {
+    History.Stack.undo();
+}
+void Redo(TEditHistory& History, int) {
+    History.Stack.redo();
+}
+void Delete(TEditHistory& History, int i) {
+    History.DeleteWork(i);
+}
+
+void DeleteWork(benchmark::State& State) {
+    HistoryStep(State, Nothing, Delete, Undo);
+}
+void InsertWork(benchmark::State& State) {
+    HistoryStep(
+        State, Nothing, [](TEditHistory& H, int i) { H.InsertWork(i, "Вставленная", 2); }, Undo);
+}
+void MoveWork(benchmark::State& State) {
+    HistoryStep(State, Nothing, [](TEditHistory& H, int i) { H.MoveWork(i, i - 1); }, Undo);
+}
+void UndoDelete(benchmark::State& State) {
+    HistoryStep(State, Delete, Undo, Redo);
+}
+void RedoDelete(benchmark::State& State) {
+    HistoryStep(
+        State, [](TEditHistory& H, int i) { Delete(H, i); Undo(H, i); }, Redo, Undo);
+}
+
 void PeakMemory(benchmark::State& State) {
     TProgram& P = ProgramOf(static_cast<int>(State.range(0)));
     for (auto _ : State)
@@ -202,6 +253,13 @@ void Register() {
         Add("StageMatrixPaint", StageMatrixPaint);
         Add("StageDiagramRebuild", StageDiagramRebuild);
         Add("StageWorksArcsRefill", StageWorksArcsRefill);
+        if (n == 1000) {
+            Add("DeleteWork", DeleteWork);
+            Add("InsertWork", InsertWork);
+            Add("MoveWork", MoveWork);
+            Add("UndoDelete", UndoDelete);
+            Add("RedoDelete", RedoDelete);
+        }
     }
     benchmark::RegisterBenchmark("PeakMemory", PeakMemory)->Arg(3000)->Iterations(1);
 }
