@@ -433,8 +433,10 @@ void TCircuitForm::resizeEvent(QResizeEvent* Event) {
 }
 
 void TCircuitForm::keyPressEvent(QKeyEvent* Event) {
+    // The list passes Escape on to the window.
     if (Event->key() == Qt::Key_Escape && !Frame1->isHidden()) {
         Frame1->HideList();
+        UpdateSheet();
         return;
     }
     QWidget::keyPressEvent(Event);

@@ -38,6 +38,12 @@ public:
                                                          const std::string& /*Proposed*/) {
         return std::nullopt;
     }
+    // An open dialog for files other than schemes, with Filters as above.
+    // Nothing when cancelled (and where no dialog can be shown).
+    virtual std::optional<std::string> OpenOtherFileName(std::string_view /*Caption*/,
+                                                         std::string_view /*Filters*/) {
+        return std::nullopt;
+    }
     // The box of the top-level fault handler: an internal fault that ended
     // the operation in progress.
     virtual void Error(std::string_view Text) = 0;

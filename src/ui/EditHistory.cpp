@@ -176,10 +176,13 @@ void TEditHistory::SwitchPath(bool Critical, std::function<void(bool)> Apply) {
     Stack.push(new TPathCommand(Critical, std::move(Apply)));
 }
 
-void TEditHistory::Reset() {
+void TEditHistory::Reset(bool Saved) {
     Stack.clear();
-    Stack.setClean();
-    List.Modified = false;
+    if (Saved)
+        Stack.setClean();
+    else
+        Stack.resetClean();
+    List.Modified = !Saved;
     emit ModifiedChanged();
 }
 

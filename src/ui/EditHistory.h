@@ -36,8 +36,9 @@ public:
     void SwitchPath(bool Critical, std::function<void(bool Critical)> Apply);
 
     // A history with nothing to undo, standing where the scheme was loaded or
-    // made anew.
-    void Reset();
+    // made anew; with Saved false (an imported plan) the scheme counts as
+    // modified until it is saved.
+    void Reset(bool Saved = true);
     // The scheme as it stands is the one saved.
     void MarkSaved();
 

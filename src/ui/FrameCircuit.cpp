@@ -131,11 +131,6 @@ void TFrame1::resizeEvent(QResizeEvent* Event) {
 bool TFrame1::eventFilter(QObject* Watched, QEvent* Event) {
     if (Watched == sg1->viewport() && Event->type() == QEvent::MouseButtonPress)
         emit sg1MouseDown(static_cast<QMouseEvent*>(Event)->button());
-    if (Watched == sg1 && Event->type() == QEvent::KeyPress &&
-        static_cast<QKeyEvent*>(Event)->key() == Qt::Key_Escape) {
-        HideList();
-        return true;
-    }
     if (Watched == sg1 && Event->type() == QEvent::KeyRelease) {
         const int Key = static_cast<QKeyEvent*>(Event)->key();
         sg1KeyUp(Key);

@@ -101,6 +101,19 @@ std::optional<std::string> TQtDialogs::SaveFileName(const std::string& Proposed)
     return QDir::toNativeSeparators(Dialog.selectedFiles().front()).toStdString();
 }
 
+std::optional<std::string> TQtDialogs::OpenOtherFileName(std::string_view Caption,
+                                                          std::string_view Filters) {
+    QFileDialog Dialog(BoxParent(),
+                       QString::fromUtf8(Caption.data(), static_cast<qsizetype>(Caption.size())),
+                       InitialFolder(),
+                       QString::fromUtf8(Filters.data(), static_cast<qsizetype>(Filters.size())));
+    Dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    Dialog.setFileMode(QFileDialog::ExistingFile);
+    if (Dialog.exec() != QDialog::Accepted || Dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return QDir::toNativeSeparators(Dialog.selectedFiles().front()).toStdString();
+}
+
 std::optional<std::string> TQtDialogs::SaveOtherFileName(std::string_view Caption,
                                                           std::string_view Filters,
                                                           const std::string& Proposed) {

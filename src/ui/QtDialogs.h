@@ -34,6 +34,8 @@ public:
     void FileError(std::string_view Text) override;
     bool Question(std::string_view Text) override;
     TAnswer AskToSave(std::string_view Text) override;
+    std::optional<std::string> OpenOtherFileName(std::string_view Caption,
+                                                 std::string_view Filters) override;
     std::optional<std::string> OpenFileName() override;
     std::optional<std::string> SaveFileName(const std::string& Proposed) override;
     std::optional<std::string> SaveOtherFileName(std::string_view Caption, std::string_view Filters,

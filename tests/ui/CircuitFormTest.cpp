@@ -256,6 +256,10 @@ TEST_F(CircuitForm, ALeftClickOnTheListHidesItOtherButtonsDoNot) {
     EXPECT_TRUE(ListShown());
     QTest::mouseClick(Rows, Qt::LeftButton, Qt::NoModifier, QPoint(10, 5));
     EXPECT_FALSE(ListShown());
+    // Escape on the list, which has the focus, hides it too.
+    Click(Qt::RightButton, CentreOf(Engine(), FinalEvent(Engine())));
+    QTest::keyClick(Form->Frame1->sg1, Qt::Key_Escape);
+    EXPECT_FALSE(ListShown());
 }
 
 TEST_F(CircuitForm, EveryRebuildHidesTheList) {

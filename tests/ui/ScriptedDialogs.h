@@ -70,6 +70,10 @@ public:
         Record(TShownKind::SaveDialog, Proposed);
         return Next(SaveNames, "save");
     }
+    std::optional<std::string> OpenOtherFileName(std::string_view, std::string_view) override {
+        Record(TShownKind::OpenDialog, "");
+        return Next(OpenNames, "open");
+    }
     std::optional<std::string> SaveOtherFileName(std::string_view, std::string_view,
                                                  const std::string& Proposed) override {
         Record(TShownKind::SaveDialog, Proposed);
