@@ -1,5 +1,6 @@
 #include "ui/CommandLine.h"
 
+#include "exchange/Exchange.h"
 #include "model/Messenger.h"
 #include "model/WorkList.h"
 #include "drawing/Picture.h"
@@ -9,10 +10,14 @@
 #include <QGuiApplication>
 
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include <stdlib.h>
 
 namespace {
 
@@ -24,7 +29,9 @@ constexpr int ExitInternal = 70;
 constexpr std::string_view Usage =
     "usage: korvant [FILE.kcrct]\n"
     "       korvant --report FILE.kcrct [--shortest] [--detailed]\n"
-    "       korvant --render FILE.kcrct OUT.png|.jpg|.svg|.pdf [--shortest] [--detailed]\n";
+    "       korvant --render FILE.kcrct OUT.png|.jpg|.svg|.pdf [--shortest] [--detailed]\n"
+    "       korvant --convert IN OUT   (.kcrct scheme, .xml MS Project XML, .csv, .sm PSPLIB to read)\n"
+    "       korvant --help\n";
 
 // Collects what the model would show in boxes. The contour message is not a
 // load failure: the scheme is loaded and reported with "contour": true.
@@ -57,14 +64,46 @@ struct TArguments {
     bool Detailed = false;
 };
 
+// The catalogue's text of a failed load, after the file's name and, where the
+// system gives one, the reason.
 bool Load(TWorkList& List, TConsoleMessenger& Messenger, const std::string& FileName) {
     List.Messenger = &Messenger;
     if (List.LoadFromFile(FileName))
         return true;
+    const std::optional<std::string> Why = FileUnreadable(FileName);
     for (const std::string& Error : Messenger.Errors)
-        PrintError(Error);
+        PrintError(FileName + ": " + Error + (Why ? " (" + *Why + ")" : std::string()));
     return false;
 }
+
+// Qt wants a private runtime folder and says so on stderr when the
+// environment names none; a run without a display gets one of its own for
+// as long as it lasts.
+class TRuntimeDir {
+public:
+    TRuntimeDir() {
+        if (std::getenv("XDG_RUNTIME_DIR"))
+            return;
+        std::string Template =
+            (std::filesystem::temp_directory_path() / "korvant-runtime-XXXXXX").string();
+        if (::mkdtemp(Template.data())) {
+            Dir = Template;
+            ::setenv("XDG_RUNTIME_DIR", Dir.c_str(), 1);
+        }
+    }
+    TRuntimeDir(const TRuntimeDir&) = delete;
+    TRuntimeDir& operator=(const TRuntimeDir&) = delete;
+    ~TRuntimeDir() {
+        if (Dir.empty())
+            return;
+        ::unsetenv("XDG_RUNTIME_DIR");
+        std::error_code Ignored;
+        std::filesystem::remove_all(Dir, Ignored);
+    }
+
+private:
+    std::string Dir;
+};
 
 int Report(const TArguments& Args) {
     if (Args.Files.size() != 1)
@@ -88,6 +127,7 @@ int Render(const TArguments& Args, int argc, char** argv) {
                           "; known suffixes: " + PictureSuffixes().toStdString());
     // Fonts need a GUI application; the offscreen platform needs no display.
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    const TRuntimeDir RuntimeDir;
     QGuiApplication App(argc, argv);
     TWorkList List;
     TConsoleMessenger Messenger;
@@ -109,6 +149,41 @@ int Render(const TArguments& Args, int argc, char** argv) {
     return ExitOk;
 }
 
+// Reads IN in the format its suffix names, writes OUT in the format its
+// suffix names; what the reader changed on the way goes to stderr as
+// warnings.
+int Convert(const TArguments& Args) {
+    if (Args.Files.size() != 2)
+        return UsageError("--convert takes an input file and an output file");
+    if (Args.Shortest || Args.Detailed)
+        return UsageError("--convert takes no --shortest or --detailed");
+    const TPlanFormat In = PlanFormatOf(Args.Files[0]);
+    const TPlanFormat Out = PlanFormatOf(Args.Files[1]);
+    if (In == TPlanFormat::Unknown)
+        return UsageError("cannot tell the format of " + Args.Files[0] +
+                          "; known suffixes: .kcrct, .xml, .csv, .sm");
+    if (!CanWritePlan(Out))
+        return UsageError("cannot write " + Args.Files[1] +
+                          "; suffixes written: .kcrct, .xml, .csv");
+    std::string Error;
+    std::optional<TPlan> Plan = ReadPlan(Args.Files[0], In, Error);
+    if (!Plan) {
+        PrintError(Error);
+        return ExitFile;
+    }
+    for (const std::string& Warning : Plan->Warnings)
+        PrintError("warning: " + Warning);
+    TWorkList List;
+    TConsoleMessenger Messenger;
+    List.Messenger = &Messenger;
+    FillWorkList(List, std::move(*Plan));
+    if (!WritePlan(List, Args.Files[1], Out, Error)) {
+        PrintError(Error);
+        return ExitFile;
+    }
+    return ExitOk;
+}
+
 } // namespace
 
 std::optional<int> RunCommandLine(int argc, char** argv) {
@@ -117,9 +192,13 @@ std::optional<int> RunCommandLine(int argc, char** argv) {
     TArguments Args;
     for (int i = 1; i < argc; ++i) {
         const std::string_view Arg = argv[i];
-        if (Arg == "--report" || Arg == "--render") {
+        if (Arg == "--help") {
+            std::fwrite(Usage.data(), 1, Usage.size(), stdout);
+            return std::fflush(stdout) == 0 ? ExitOk : ExitFile;
+        }
+        if (Arg == "--report" || Arg == "--render" || Arg == "--convert") {
             if (!Args.Mode.empty())
-                return UsageError("only one of --report and --render");
+                return UsageError("only one of --report, --render and --convert");
             Args.Mode = Arg;
         } else if (Arg == "--shortest") {
             Args.Shortest = true;
@@ -141,6 +220,8 @@ std::optional<int> RunCommandLine(int argc, char** argv) {
     try {
         if (Args.Mode == "--report")
             return Report(Args);
+        if (Args.Mode == "--convert")
+            return Convert(Args);
         return Render(Args, argc, argv);
     } catch (const std::exception& Fault) {
         PrintError(std::string("internal fault: ") + Fault.what());

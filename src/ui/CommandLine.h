@@ -1,6 +1,7 @@
 #pragma once
 // The faces of the korvant executable that open no window: --report prints the
-// analysed scheme as JSON, --render writes the diagram as a PNG.
+// analysed scheme as JSON, --render writes the diagram as a picture, --convert
+// turns a plan of one format into another, --help prints the usage.
 
 #include <optional>
 

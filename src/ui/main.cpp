@@ -1,6 +1,6 @@
 // korvant: without arguments the program's windows; with a scheme file the
-// windows with that scheme loaded; --report and --render answer without a
-// window.
+// windows with that scheme loaded; --report, --render, --convert and --help
+// answer without a window.
 
 #include "ui/CommandLine.h"
 #include "ui/KorvantApplication.h"

@@ -1,0 +1,395 @@
+#include "exchange/CsvFile.h"
+
+#include "exchange/TaskGraph.h"
+#include "model/Cp1251.h"
+#include "model/RealText.h"
+#include "model/Schedule.h"
+
+#include <QString>
+
+#include <array>
+#include <unordered_map>
+
+namespace {
+
+constexpr std::string_view Bom = "\xEF\xBB\xBF";
+
+// Well-formed UTF-8: no overlong forms, no surrogates, nothing past U+10FFFF.
+bool IsUtf8(std::string_view s) {
+    std::size_t i = 0;
+    while (i < s.size()) {
+        const auto b = static_cast<unsigned char>(s[i]);
+        int More = 0;
+        char32_t c = 0;
+        if (b < 0x80) {
+            ++i;
+            continue;
+        }
+        if (b >= 0xC2 && b <= 0xDF) {
+            More = 1;
+            c = b & 0x1F;
+        } else if (b >= 0xE0 && b <= 0xEF) {
+            More = 2;
+            c = b & 0x0F;
+        } else if (b >= 0xF0 && b <= 0xF4) {
+            More = 3;
+            c = b & 0x07;
+        } else {
+            return false;
+        }
+        if (i + static_cast<std::size_t>(More) >= s.size())
+            return false;
+        for (int k = 1; k <= More; ++k) {
+            const auto t = static_cast<unsigned char>(s[i + static_cast<std::size_t>(k)]);
+            if ((t & 0xC0) != 0x80)
+                return false;
+            c = (c << 6) | (t & 0x3F);
+        }
+        if ((More == 2 && c < 0x800) || (More == 3 && (c < 0x10000 || c > 0x10FFFF)) ||
+            (c >= 0xD800 && c <= 0xDFFF))
+            return false;
+        i += static_cast<std::size_t>(More) + 1;
+    }
+    return true;
+}
+
+struct TRecord {
+    int Row = 0; // from 1, the header included
+    std::vector<std::string> Fields;
+};
+
+bool IsBreak(char c) {
+    return c == '\n' || c == '\r';
+}
+
+// The separator that occurs most often outside quotes in the first record.
+char FindDelimiter(std::string_view Text) {
+    std::array<int, 3> Count{};
+    constexpr std::array<char, 3> Candidates{';', '\t', ','};
+    bool Quoted = false;
+    for (const char c : Text) {
+        if (c == '"')
+            Quoted = !Quoted;
+        else if (!Quoted && IsBreak(c))
+            break;
+        else if (!Quoted)
+            for (std::size_t k = 0; k < Candidates.size(); ++k)
+                Count[k] += c == Candidates[k];
+    }
+    std::size_t Best = 0;
+    for (std::size_t k = 1; k < Candidates.size(); ++k)
+        if (Count[k] > Count[Best])
+            Best = k;
+    return Candidates[Best];
+}
+
+// Splits the text into records. A quote that opens a field closes it at the
+// next single quote; a doubled quote inside stands for one. False when a
+// quoted field runs to the end of the text (Row then names its record).
+bool SplitRecords(std::string_view Text, char Delimiter, std::vector<TRecord>& Records,
+                  int& Row) {
+    std::size_t i = 0;
+    Row = 0;
+    while (i < Text.size()) {
+        TRecord Record;
+        Record.Row = ++Row;
+        std::string Field;
+        bool Done = false;
+        while (!Done) {
+            if (i < Text.size() && Text[i] == '"') {
+                ++i;
+                for (;;) {
+                    if (i >= Text.size())
+                        return false;
+                    if (Text[i] == '"') {
+                        if (i + 1 < Text.size() && Text[i + 1] == '"') {
+                            Field += '"';
+                            i += 2;
+                            continue;
+                        }
+                        ++i;
+                        break;
+                    }
+                    Field += Text[i++];
+                }
+            }
+            while (i < Text.size() && Text[i] != Delimiter && !IsBreak(Text[i]))
+                Field += Text[i++];
+            Record.Fields.push_back(std::move(Field));
+            Field.clear();
+            if (i < Text.size() && Text[i] == Delimiter) {
+                ++i;
+                continue;
+            }
+            if (i < Text.size() && Text[i] == '\r') {
+                ++i;
+                if (i < Text.size() && Text[i] == '\n')
+                    ++i;
+            } else if (i < Text.size() && Text[i] == '\n') {
+                ++i;
+            }
+            Done = true;
+        }
+        Records.push_back(std::move(Record));
+    }
+    return true;
+}
+
+std::string Trimmed(std::string_view s) {
+    const auto Blank = [](char c) { return c == ' ' || c == '\t'; };
+    while (!s.empty() && Blank(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && Blank(s.back()))
+        s.remove_suffix(1);
+    return std::string(s);
+}
+
+enum class TColumn { Name, Duration, Predecessors, Other };
+
+TColumn ColumnOf(const std::string& Caption) {
+    const QString c = QString::fromStdString(Trimmed(Caption)).toLower();
+    if (c == QStringLiteral("наименование") || c == QLatin1String("name"))
+        return TColumn::Name;
+    if (c == QStringLiteral("длительность") || c == QLatin1String("duration"))
+        return TColumn::Duration;
+    if (c == QStringLiteral("предшественники") || c == QLatin1String("predecessors"))
+        return TColumn::Predecessors;
+    return TColumn::Other;
+}
+
+class TCsvReader {
+public:
+    TCsvReader(std::string_view ASource) : Source(ASource) {}
+    std::optional<TPlan> Read(std::string_view Bytes, std::string& Error);
+
+private:
+    std::string Source;
+    std::string Error;
+    int NameAt = -1, DurationAt = -1, PredecessorsAt = -1;
+    std::vector<std::string> Captions;
+
+    struct TRow {
+        int Row = 0;
+        std::string Name;
+        TReal Duration = 0;
+        std::string Predecessors;
+    };
+    std::vector<TRow> Rows;
+    // Work of each name; -1 for a name that several works share.
+    std::unordered_map<std::string, int> ByName;
+
+    bool Fail(int Row, int Column, const std::string& Why) {
+        Error = Source + ": строка " + std::to_string(Row);
+        if (Column >= 0)
+            Error += ", столбец «" + Trimmed(Captions[static_cast<std::size_t>(Column)]) + "»";
+        Error += ": " + Why;
+        return false;
+    }
+    bool ReadHeader(const TRecord& Header);
+    bool Predecessors(const TRow& Row, std::vector<int>& Before);
+    bool Predecessor(const TRow& Row, const std::string& Part, std::vector<int>& Before);
+};
+
+bool TCsvReader::ReadHeader(const TRecord& Header) {
+    Captions = Header.Fields;
+    for (std::size_t k = 0; k < Captions.size(); ++k) {
+        int* At = nullptr;
+        switch (ColumnOf(Captions[k])) {
+        case TColumn::Name: At = &NameAt; break;
+        case TColumn::Duration: At = &DurationAt; break;
+        case TColumn::Predecessors: At = &PredecessorsAt; break;
+        case TColumn::Other: break;
+        }
+        if (At && *At < 0)
+            *At = static_cast<int>(k);
+    }
+    if (NameAt < 0 || DurationAt < 0) {
+        Error = Source + ": в первой строке нет заголовка столбца «" +
+                (NameAt < 0 ? "Наименование" : "Длительность") + "» (или «" +
+                (NameAt < 0 ? "Name" : "Duration") + "»)";
+        return false;
+    }
+    return true;
+}
+
+bool TCsvReader::Predecessor(const TRow& Row, const std::string& Part, std::vector<int>& Before) {
+    if (Part.empty())
+        return true;
+    const auto Found = ByName.find(Part);
+    if (Found != ByName.end()) {
+        if (Found->second < 0)
+            return Fail(Row.Row, PredecessorsAt, "имя «" + Part + "» носят несколько работ");
+        Before.push_back(Found->second);
+        return true;
+    }
+    // Otherwise numbers separated by blanks.
+    std::size_t i = 0;
+    while (i < Part.size()) {
+        if (Part[i] == ' ' || Part[i] == '\t') {
+            ++i;
+            continue;
+        }
+        std::size_t j = i;
+        long long Number = 0;
+        while (j < Part.size() && Part[j] >= '0' && Part[j] <= '9') {
+            Number = std::min<long long>(Number * 10 + (Part[j] - '0'), 1'000'000'000'000LL);
+            ++j;
+        }
+        if (j == i || (j < Part.size() && Part[j] != ' ' && Part[j] != '\t'))
+            return Fail(Row.Row, PredecessorsAt,
+                        "«" + Part + "» — не номер работы и не имя работы");
+        if (Number < 1 || Number > static_cast<long long>(Rows.size()))
+            return Fail(Row.Row, PredecessorsAt,
+                        "работы с номером " + Part.substr(i, j - i) + " нет (работ " +
+                            std::to_string(Rows.size()) + ")");
+        Before.push_back(static_cast<int>(Number - 1));
+        i = j;
+    }
+    return true;
+}
+
+bool TCsvReader::Predecessors(const TRow& Row, std::vector<int>& Before) {
+    const std::string Cell = Trimmed(Row.Predecessors);
+    if (Cell.empty())
+        return true;
+    if (ByName.contains(Row.Predecessors) || ByName.contains(Cell))
+        return Predecessor(Row, ByName.contains(Row.Predecessors) ? Row.Predecessors : Cell,
+                           Before);
+    std::size_t Start = 0;
+    for (std::size_t i = 0; i <= Cell.size(); ++i)
+        if (i == Cell.size() || Cell[i] == ',' || Cell[i] == ';') {
+            if (!Predecessor(Row, Trimmed(std::string_view(Cell).substr(Start, i - Start)),
+                             Before))
+                return false;
+            Start = i + 1;
+        }
+    return true;
+}
+
+std::optional<TPlan> TCsvReader::Read(std::string_view Bytes, std::string& OutError) {
+    std::string Text;
+    if (Bytes.starts_with(Bom)) {
+        Bytes.remove_prefix(Bom.size());
+        if (!IsUtf8(Bytes)) {
+            OutError = Source + ": файл помечен как UTF-8, но содержит байты не UTF-8";
+            return std::nullopt;
+        }
+        Text = Bytes;
+    } else {
+        Text = IsUtf8(Bytes) ? std::string(Bytes) : Cp1251ToUtf8(Bytes);
+    }
+    std::vector<TRecord> Records;
+    int Row = 0;
+    if (!SplitRecords(Text, FindDelimiter(Text), Records, Row)) {
+        OutError = Source + ": строка " + std::to_string(Row) + ": кавычка не закрыта";
+        return std::nullopt;
+    }
+    if (Records.empty()) {
+        OutError = Source + ": файл пуст";
+        return std::nullopt;
+    }
+    if (!ReadHeader(Records.front())) {
+        OutError = Error;
+        return std::nullopt;
+    }
+    TTaskGraph Graph;
+    const auto Field = [](const TRecord& Record, int At) {
+        return static_cast<std::size_t>(At) < Record.Fields.size()
+                   ? Record.Fields[static_cast<std::size_t>(At)]
+                   : std::string();
+    };
+    for (std::size_t r = 1; r < Records.size(); ++r) {
+        const TRecord& Record = Records[r];
+        TRow Work{Record.Row, Field(Record, NameAt), 0, {}};
+        const std::string Duration = Trimmed(Field(Record, DurationAt));
+        if (Work.Name.empty()) {
+            bool Blank = true;
+            for (const std::string& f : Record.Fields)
+                Blank = Blank && Trimmed(f).empty();
+            if (!Blank)
+                Graph.Warn("строка " + std::to_string(Record.Row) + " без наименования пропущена");
+            continue;
+        }
+        const std::optional<TReal> Value =
+            ParseReal(Duration, Duration.find(',') != std::string::npos ? ',' : '.');
+        if (!Value || !DurationAllowed(*Value)) {
+            Fail(Record.Row, DurationAt,
+                 "«" + Duration + "» — не положительное число (или больше " +
+                     FormatReal(MaxDuration) + ")");
+            OutError = Error;
+            return std::nullopt;
+        }
+        Work.Duration = *Value;
+        if (PredecessorsAt >= 0)
+            Work.Predecessors = Field(Record, PredecessorsAt);
+        const auto [At, Fresh] = ByName.emplace(Work.Name, static_cast<int>(Rows.size()));
+        if (!Fresh)
+            At->second = -1;
+        Rows.push_back(std::move(Work));
+    }
+    for (const TRow& Work : Rows)
+        Graph.AddWork(Work.Name, Work.Duration,
+                      "строка " + std::to_string(Work.Row) + " («" + Work.Name + "»)");
+    for (std::size_t i = 0; i < Rows.size(); ++i) {
+        std::vector<int> Before;
+        if (!Predecessors(Rows[i], Before)) {
+            OutError = Error;
+            return std::nullopt;
+        }
+        for (int j : Before)
+            Graph.AddLink(j, static_cast<int>(i));
+    }
+    return Graph.Build(Source, OutError);
+}
+
+// A field as a spreadsheet reads it back: quoted when it holds the
+// separator, a quote or a line break.
+std::string Field(const std::string& Value) {
+    if (Value.find_first_of(";\"\r\n") == std::string::npos)
+        return Value;
+    std::string Quoted = "\"";
+    for (const char c : Value) {
+        if (c == '"')
+            Quoted += '"';
+        Quoted += c;
+    }
+    return Quoted + '"';
+}
+
+} // namespace
+
+std::optional<TPlan> ReadCsv(std::string_view Bytes, std::string_view Source, std::string& Error) {
+    TCsvReader Reader(Source);
+    return Reader.Read(Bytes, Error);
+}
+
+std::string WriteCsv(const TWorkList& List) {
+    std::string Out(Bom);
+    // The schedule's captions are the works-arcs window's.
+    Out += "№;Наименование;Длительность;Предшественники;Раннее начало;Раннее окончание;"
+           "Позднее начало;Позднее окончание;Полный резерв;Свободный резерв;Критическая\r\n";
+    const TSchedule Schedule = ComputeSchedule(List);
+    const auto Number = [](TReal Value) { return FormatReal(Value, ','); };
+    for (int i = 0; i < List.Count(); ++i) {
+        const TWorkData& Work = List.GetWork(i);
+        std::string Before;
+        for (int j = 0; j < List.Count() && static_cast<std::size_t>(j) < Work.Links.size(); ++j) {
+            const auto Cell = Work.Links[static_cast<std::size_t>(j)];
+            if (Cell == LinkDirect || Cell == LinkRedundant)
+                Before += (Before.empty() ? "" : "; ") + std::to_string(j + 1);
+        }
+        Out += std::to_string(i + 1) + ';' + Field(Work.Name) + ';' + Number(Work.Duration) + ';' +
+               Field(Before);
+        if (Schedule.Valid) {
+            const TWorkTimes& T = Schedule.Works[static_cast<std::size_t>(i)];
+            for (const TReal Value : {T.EarlyStart, T.EarlyFinish, T.LateStart, T.LateFinish,
+                                      T.TotalFloat, T.FreeFloat})
+                Out += ';' + Number(Value);
+            Out += T.Critical ? ";да" : ";нет";
+        } else {
+            Out += ";;;;;;;";
+        }
+        Out += "\r\n";
+    }
+    return Out;
+}

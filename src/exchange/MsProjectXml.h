@@ -1,0 +1,42 @@
+#pragma once
+// Microsoft Project's XML interchange format (MSPDI), as MS Project 2013 and
+// later, ProjectLibre and GanttProject read and write it.
+//
+// Reading keeps the tasks and their predecessor links and passes over every
+// other element (calendars, resources, assignments, extended attributes,
+// baselines). A task is a work unless it is the project's summary (UID 0), a
+// summary task, a null task, an inactive task or a milestone (Milestone 1 or
+// a zero duration). A link to or from a summary task stands for links to or
+// from every work under it (by OutlineLevel in file order); the works after a
+// milestone wait for the works before it. Durations are counted in days of
+// the project's MinutesPerDay (480 when absent); a D in a duration is one
+// such day.
+//
+// Writing gives one project on a standard calendar (Monday to Friday, 08:00
+// to 12:00 and 13:00 to 17:00, 480 minutes a day) starting on Monday
+// 2026-01-05 at 08:00. Every work is a task (UID and ID its position from 1)
+// with its duration, its entered dependencies as finish-to-start links
+// without lag, and the critical-path schedule: the early and late dates in
+// that calendar, rounded to the minute (a finish at the end of a day falls on
+// 17:00 of that day), the floats in tenths of a minute and the critical flag.
+// A scheme whose dependencies hold a contour, or whose schedule would end
+// past the year 9000, is written without dates, floats and flags.
+
+#include "exchange/Plan.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+// Source names the file in the error text.
+std::optional<TPlan> ReadMsProjectXml(std::string_view Bytes, std::string_view Source,
+                                      std::string& Error);
+
+// The file's bytes for an analysed list, or nothing (with Error) when a name
+// holds a character XML cannot carry.
+std::optional<std::string> WriteMsProjectXml(const TWorkList& List, std::string& Error);
+
+// A duration in days as MSPDI writes it: hours, minutes and seconds of
+// 480-minute days, the seconds with as many decimals as it takes to read the
+// same number of days back (1.5 days is "PT12H0M0S").
+std::string MsProjectDuration(TReal Days);

@@ -1,0 +1,29 @@
+#include "exchange/Plan.h"
+
+void FillWorkList(TWorkList& List, TPlan&& Plan) {
+    List.Updating = true;
+    List.Clear();
+    for (TWorkData& Work : Plan.Works)
+        List.AddWork(Work, false);
+    Plan.Works.clear();
+    List.Updating = false;
+    List.Changed(0, ckScheme);
+}
+
+TPlan PlanOfWorkList(const TWorkList& List) {
+    TPlan Plan;
+    const int n = List.Count();
+    Plan.Works.reserve(static_cast<std::size_t>(n));
+    for (int i = 0; i < n; ++i) {
+        const TWorkData& Work = List.GetWork(i);
+        TWorkData Copy{Work.Name, Work.Duration, TABs(static_cast<std::size_t>(n), LinkFree)};
+        for (int j = 0; j < n && static_cast<std::size_t>(j) < Work.Links.size(); ++j) {
+            const auto Cell = Work.Links[static_cast<std::size_t>(j)];
+            if (Cell == LinkDirect || Cell == LinkRedundant)
+                Copy.Links[static_cast<std::size_t>(j)] = LinkDirect;
+        }
+        Copy.Links[static_cast<std::size_t>(i)] = LinkForbidden;
+        Plan.Works.push_back(std::move(Copy));
+    }
+    return Plan;
+}

@@ -1,0 +1,24 @@
+#pragma once
+// A plan on its way between the work list and another program's file: the
+// works in order, each row of cells holding only LinkFree and LinkDirect (the
+// own cell -1), and what was changed on the way in.
+
+#include "model/WorkList.h"
+
+#include <string>
+#include <vector>
+
+struct TPlan {
+    std::vector<TWorkData> Works;
+    // One line per change the reader made: a task left out, a name made
+    // unique, a link taken as finish-to-start without its lag.
+    std::vector<std::string> Warnings;
+};
+
+// Replaces the list's works by the plan's without a word to the listeners,
+// then announces ckScheme once, as loading a scheme does; the analysis runs
+// then and the scheme counts as modified.
+void FillWorkList(TWorkList& List, TPlan&& Plan);
+
+// The works of the list with their entered dependencies (cells 1 and 3).
+TPlan PlanOfWorkList(const TWorkList& List);
