@@ -12,7 +12,7 @@ std::span<const std::string_view> All() {
         PiANotFound,        NodeNotFound,     RootNotFound,      TopSortFailed,
         WorkNotInPiA,       NoArcWeight,      UnreachedVertex,   NoOutArcDuration,
         PiARealInArc,       PiAFictiveOut,    NoInArcDuration,   NoWorksForTable,
-        NoWorksForDiagram,  NothingToSave,    UnknownWork,       SaveBeforeNew,
+        NoWorksForDiagram,  NothingToSave,    ImportChanges,     UnknownWork,       SaveBeforeNew,
         SaveBeforeExit,     FinishedEarlier,  NoWorksStart,      PathTime,
         NameNotStorable,
     };

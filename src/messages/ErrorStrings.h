@@ -65,6 +65,9 @@ inline constexpr std::string_view NoWorksForDiagram =
 inline constexpr std::string_view NothingToSave =
     "Нельзя сохранить то, чего нет\rОбъявите сначала хотя бы одну работу";
 
+// Import and export of plans in other programs' formats.
+inline constexpr std::string_view ImportChanges = "При импорте изменено:";
+
 // Labels and questions.
 inline constexpr std::string_view UnknownWork = "-- ?? --";
 inline constexpr std::string_view SaveBeforeNew = "Сохранить текущую схему перед созданием новой?";

@@ -1,5 +1,6 @@
 #include "ui/MainForm.h"
 
+#include "exchange/Exchange.h"
 #include "messages/ErrorStrings.h"
 #include "model/WorkList.h"
 #include "ui/Dialogs.h"
@@ -10,6 +11,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -101,6 +103,8 @@ void TMainForm::CreateMenus() {
     FileLoadMenu = Item(FileMenu, QStringLiteral("Загрузить"),
                         QKeySequence(QStringLiteral("Ctrl+L")), &TMainForm::FileLoadMenuClick);
     FileLoadMenu->setShortcuts({QKeySequence(QStringLiteral("Ctrl+L")), QKeySequence::Open});
+    ImportMenu = Item(FileMenu, QStringLiteral("Импорт…"), QKeySequence(), &TMainForm::ImportClick);
+    ExportMenu = Item(FileMenu, QStringLiteral("Экспорт…"), QKeySequence(), &TMainForm::ExportClick);
     ExitMenu = Item(FileMenu, QStringLiteral("Выход"), QKeySequence(QStringLiteral("Ctrl+E")),
                     &TMainForm::ExitMenuClick);
     ExitMenu->setShortcuts(
@@ -420,6 +424,73 @@ void TMainForm::LoadScheme(const std::string& FileName) {
     }
     SyncGrid();
     History.Reset();
+}
+
+namespace {
+
+constexpr std::string_view ImportFilters =
+    "Планы (*.xml *.csv *.sm *.kcrct);;MS Project XML (*.xml);;CSV (*.csv);;PSPLIB (*.sm);;"
+    "Схемы KORVANT (*.kcrct);;Все файлы (*)";
+constexpr std::string_view ExportFilters =
+    "MS Project XML (*.xml);;CSV (*.csv);;Схема KORVANT (*.kcrct)";
+
+// Path with its suffix, if any, replaced by Suffix (".kcrct").
+std::string WithSuffix(const std::string& Path, const char* Suffix) {
+    const QFileInfo Info(QString::fromStdString(Path));
+    return (Info.dir().filePath(Info.completeBaseName()) + QLatin1String(Suffix)).toStdString();
+}
+
+} // namespace
+
+void TMainForm::ImportClick() {
+    if (!FormCloseQuery(Msg::SaveBeforeExit))
+        return;
+    const std::optional<std::string> Chosen =
+        Dialogs.OpenOtherFileName("Импорт плана", ImportFilters);
+    if (!Chosen)
+        return;
+    // The plan is read whole before the scheme is touched: a file that fails
+    // leaves the scheme as it was.
+    std::string Error;
+    std::optional<TPlan> Plan = ReadPlan(*Chosen, PlanFormatOf(*Chosen), Error);
+    if (!Plan) {
+        Dialogs.FileError(std::string(Msg::ReadError) + "\r" + Error);
+        return;
+    }
+    const std::vector<std::string> Warnings = std::move(Plan->Warnings);
+    // Not a scheme file yet: saving proposes one beside the plan.
+    SaveName = WithSuffix(*Chosen, ".kcrct");
+    SchemeFile.clear();
+    try {
+        FillWorkList(List, std::move(*Plan));
+    } catch (...) {
+        SyncGrid();
+        History.Reset(false);
+        throw;
+    }
+    SyncGrid();
+    History.Reset(false);
+    if (!Warnings.empty()) {
+        std::string Text(Msg::ImportChanges);
+        for (const std::string& Line : Warnings)
+            Text += "\r" + Line;
+        Dialogs.Notice(Text);
+    }
+}
+
+void TMainForm::ExportClick() {
+    if (!HoldsWorks()) {
+        Dialogs.Notice(Msg::NothingToSave);
+        return;
+    }
+    const std::string Proposed = SaveName.empty() ? std::string() : WithSuffix(SaveName, ".xml");
+    const std::optional<std::string> Chosen =
+        Dialogs.SaveOtherFileName("Экспорт плана", ExportFilters, Proposed);
+    if (!Chosen)
+        return;
+    std::string Error;
+    if (!WritePlan(List, *Chosen, PlanFormatOf(*Chosen), Error))
+        Dialogs.FileError(std::string(Msg::WriteError) + "\r" + Error);
 }
 
 void TMainForm::ExitMenuClick() {

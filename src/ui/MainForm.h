@@ -54,6 +54,11 @@ public:
     bool FileSaveMenuClick();
     void FileLoadMenuClick();
     void ExitMenuClick();
+    // Reads a plan of another program into a new scheme, which replaces the
+    // current one only when the whole file was read; it stays unsaved.
+    void ImportClick();
+    // Writes the scheme in the format of the chosen suffix.
+    void ExportClick();
     void AddWorkBtnClick();
     void DependenceBtnClick();
     void N3Click();
@@ -87,6 +92,8 @@ public:
     QAction* N4;
     QAction* FileSaveMenu;
     QAction* FileLoadMenu;
+    QAction* ImportMenu;
+    QAction* ExportMenu;
     QAction* ExitMenu;
     QAction* UndoAction;
     QAction* RedoAction;

@@ -10,6 +10,7 @@
 #include "ui/WorksTableForm.h"
 
 #include <QAction>
+#include <QFile>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>
@@ -581,6 +582,46 @@ TEST_F(MainForm, EveryChangeIsUndoneAndRedoneAndTheModifiedMarkFollowsTheSavedSt
     Main().N4Click();
     EXPECT_FALSE(Main().UndoAction->isEnabled());
     EXPECT_EQ(Main().windowTitle(), QStringLiteral("Новая схема[*] — KORVANT"));
+}
+
+// Import reads the whole plan before the scheme is touched; what it brings
+// stays unsaved with nothing to undo, and export writes what import reads.
+TEST_F(MainForm, ImportReplacesTheSchemeOnlyWhenTheWholeFileIsReadAndExportReadsBack) {
+    AddWork(QStringLiteral("Старая"), QStringLiteral("1"));
+    const auto Write = [this](const char* Name, const QByteArray& Bytes) {
+        QFile Out(QString::fromStdString(File(Name)));
+        EXPECT_TRUE(Out.open(QIODevice::WriteOnly));
+        Out.write(Bytes);
+        return File(Name);
+    };
+    const std::string Bad = Write("bad.csv", "Name;Duration\nA;x\n");
+    const std::string Good =
+        Write("plan.csv", "Name;Duration;Predecessors\nA;2,5;\nA;1;1\n\"C;D\";3;1 2\n");
+    Dialogs.Answers = {false, false};
+    Dialogs.OpenNames = {Bad, Good};
+    Main().ImportClick();
+    EXPECT_EQ(Rows(), (TRows{{"Старая", "1"}}));
+    EXPECT_EQ(Dialogs.Texts(TShownKind::FileError).size(), 1u);
+    EXPECT_TRUE(List().Modified);
+
+    Main().ImportClick();
+    EXPECT_EQ(Rows(), (TRows{{"A", "2.5"}, {"A (2)", "1"}, {"C;D", "3"}}));
+    EXPECT_EQ(List().GetWork(2).Links, (TABs{LinkRedundant, LinkDirect, -1}));
+    EXPECT_TRUE(List().Modified) << "not saved as a scheme yet";
+    EXPECT_FALSE(Main().UndoAction->isEnabled());
+    ASSERT_EQ(Dialogs.Texts(TShownKind::Notice).size(), 1u) << "the name made unique";
+    EXPECT_EQ(Main().SaveDialogFileName(), File("plan.kcrct"));
+
+    for (const char* Name : {"out.csv", "out.xml"}) {
+        Dialogs.SaveNames = {File(Name)};
+        Main().ExportClick();
+        Dialogs.Answers = {false};
+        Dialogs.OpenNames = {File(Name)};
+        Main().ImportClick();
+        EXPECT_EQ(Rows(), (TRows{{"A", "2.5"}, {"A (2)", "1"}, {"C;D", "3"}})) << Name;
+        EXPECT_EQ(List().GetWork(2).Links, (TABs{LinkRedundant, LinkDirect, -1})) << Name;
+    }
+    EXPECT_EQ(Dialogs.Texts(TShownKind::FileError).size(), 1u);
 }
 
 } // namespace
