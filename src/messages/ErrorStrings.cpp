@@ -12,9 +12,9 @@ std::span<const std::string_view> All() {
         PiANotFound,        NodeNotFound,     RootNotFound,      TopSortFailed,
         WorkNotInPiA,       NoArcWeight,      UnreachedVertex,   NoOutArcDuration,
         PiARealInArc,       PiAFictiveOut,    NoInArcDuration,   NoWorksForTable,
-        NoWorksForDiagram,  NothingToSave,    ImportChanges,     UnknownWork,       SaveBeforeNew,
+        NoWorksForDiagram,  NothingToSave,    UnknownWork,       SaveBeforeNew,
         SaveBeforeExit,     FinishedEarlier,  NoWorksStart,      PathTime,
-        NameNotStorable,
+        NameNotStorable,    ImportChanges,
     };
     return texts;
 }

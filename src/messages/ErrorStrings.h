@@ -65,9 +65,6 @@ inline constexpr std::string_view NoWorksForDiagram =
 inline constexpr std::string_view NothingToSave =
     "Нельзя сохранить то, чего нет\rОбъявите сначала хотя бы одну работу";
 
-// Import and export of plans in other programs' formats.
-inline constexpr std::string_view ImportChanges = "При импорте изменено:";
-
 // Labels and questions.
 inline constexpr std::string_view UnknownWork = "-- ?? --";
 inline constexpr std::string_view SaveBeforeNew = "Сохранить текущую схему перед созданием новой?";
@@ -79,6 +76,9 @@ inline constexpr std::string_view PathTime = "-- Время КП: ";
 // Added for names that the scheme file's 8-bit code page cannot hold.
 inline constexpr std::string_view NameNotStorable =
     "Имя работы содержит символы, которые нельзя сохранить в файле схемы";
+
+// Added for plans imported from other programs' files.
+inline constexpr std::string_view ImportChanges = "При импорте изменено:";
 
 // Every text above in declaration order, for tests and tools that list them.
 std::span<const std::string_view> All();

@@ -7,10 +7,11 @@
 
 TEST(ErrorStrings, CatalogueHoldsItsTextsInDeclarationOrder) {
     const auto all = Msg::All();
-    ASSERT_EQ(all.size(), 33u); // 32 texts and the one for unstorable names
+    ASSERT_EQ(all.size(), 34u); // 32 texts, then unstorable names and import changes
     EXPECT_EQ(all.front(), "Имя работы не может быть пустым");
     EXPECT_EQ(all[31], "-- Время КП: ");
-    EXPECT_EQ(all.back(), Msg::NameNotStorable);
+    EXPECT_EQ(all[32], Msg::NameNotStorable);
+    EXPECT_EQ(all.back(), Msg::ImportChanges);
 }
 
 TEST(ErrorStrings, TextsKeepTheirOddSpellingsAndBlanks) {
