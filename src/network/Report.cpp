@@ -70,8 +70,12 @@ const char* Bool(bool Value) {
 
 std::string RowList(const std::vector<std::int32_t>& List) {
     std::string Text = "[";
-    for (std::size_t k = 0; k < List.size(); ++k)
-        Text += (k ? ", " : "") + std::to_string(List[k]);
+    // Piece by piece, as the cells below: see there.
+    for (std::size_t k = 0; k < List.size(); ++k) {
+        if (k)
+            Text += ", ";
+        Text += std::to_string(List[k]);
+    }
     return Text + ']';
 }
 
