@@ -187,6 +187,7 @@ private:
     }
     bool ReadHeader(const TRecord& Header);
     bool Predecessors(const TRow& Row, std::vector<int>& Before);
+    bool Numbers(const TRow& Row, const std::string& List, std::vector<int>& Before);
     bool Predecessor(const TRow& Row, const std::string& Part, std::vector<int>& Before);
 };
 
@@ -212,35 +213,27 @@ bool TCsvReader::ReadHeader(const TRecord& Header) {
     return true;
 }
 
-bool TCsvReader::Predecessor(const TRow& Row, const std::string& Part, std::vector<int>& Before) {
-    if (Part.empty())
-        return true;
-    const auto Found = ByName.find(Part);
-    if (Found != ByName.end()) {
-        if (Found->second < 0)
-            return Fail(Row.Row, PredecessorsAt, "имя «" + Part + "» носят несколько работ");
-        Before.push_back(Found->second);
-        return true;
-    }
-    // Otherwise numbers separated by blanks.
+// Text of digits and the separators of a list of numbers only.
+bool IsNumberList(std::string_view Text) {
+    return Text.find_first_not_of("0123456789 \t,;") == std::string_view::npos;
+}
+
+bool TCsvReader::Numbers(const TRow& Row, const std::string& List, std::vector<int>& Before) {
     std::size_t i = 0;
-    while (i < Part.size()) {
-        if (Part[i] == ' ' || Part[i] == '\t') {
+    while (i < List.size()) {
+        if (List[i] < '0' || List[i] > '9') {
             ++i;
             continue;
         }
         std::size_t j = i;
         long long Number = 0;
-        while (j < Part.size() && Part[j] >= '0' && Part[j] <= '9') {
-            Number = std::min<long long>(Number * 10 + (Part[j] - '0'), 1'000'000'000'000LL);
+        while (j < List.size() && List[j] >= '0' && List[j] <= '9') {
+            Number = std::min<long long>(Number * 10 + (List[j] - '0'), 1'000'000'000'000LL);
             ++j;
         }
-        if (j == i || (j < Part.size() && Part[j] != ' ' && Part[j] != '\t'))
-            return Fail(Row.Row, PredecessorsAt,
-                        "«" + Part + "» — не номер работы и не имя работы");
         if (Number < 1 || Number > static_cast<long long>(Rows.size()))
             return Fail(Row.Row, PredecessorsAt,
-                        "работы с номером " + Part.substr(i, j - i) + " нет (работ " +
+                        "работы с номером " + List.substr(i, j - i) + " нет (работ " +
                             std::to_string(Rows.size()) + ")");
         Before.push_back(static_cast<int>(Number - 1));
         i = j;
@@ -248,10 +241,29 @@ bool TCsvReader::Predecessor(const TRow& Row, const std::string& Part, std::vect
     return true;
 }
 
+bool TCsvReader::Predecessor(const TRow& Row, const std::string& Part, std::vector<int>& Before) {
+    if (Part.empty())
+        return true;
+    if (IsNumberList(Part))
+        return Numbers(Row, Part, Before);
+    const auto Found = ByName.find(Part);
+    if (Found == ByName.end())
+        return Fail(Row.Row, PredecessorsAt, "«" + Part + "» — не номер работы и не имя работы");
+    if (Found->second < 0)
+        return Fail(Row.Row, PredecessorsAt, "имя «" + Part + "» носят несколько работ");
+    Before.push_back(Found->second);
+    return true;
+}
+
+// Numbers come first: a cell of numbers is read as numbers even where a work
+// is named by one of them. Then the cell as one name, then its parts between
+// ',' and ';', each a name or numbers.
 bool TCsvReader::Predecessors(const TRow& Row, std::vector<int>& Before) {
     const std::string Cell = Trimmed(Row.Predecessors);
     if (Cell.empty())
         return true;
+    if (IsNumberList(Cell))
+        return Numbers(Row, Cell, Before);
     if (ByName.contains(Row.Predecessors) || ByName.contains(Cell))
         return Predecessor(Row, ByName.contains(Row.Predecessors) ? Row.Predecessors : Cell,
                            Before);

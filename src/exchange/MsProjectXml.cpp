@@ -40,6 +40,7 @@ struct TXmlTask {
     // Filled once the file has been read.
     int In = -1;  // the node a link to the task goes to
     int Out = -1; // the node a link from the task comes from
+    bool Empty = true; // no task under it
 };
 
 std::string Text(const QString& s) {
@@ -280,7 +281,6 @@ std::optional<TPlan> TXmlReader::MakePlan(std::string& Error) {
         if (ProjectSummary || Task.Summary) {
             Task.In = Graph.AddPassage();
             Task.Out = Graph.AddPassage();
-            Graph.AddLink(Task.In, Task.Out);
             if (!ProjectSummary)
                 Graph.Warn(Label(Task) + " — суммарная задача, не работа: её связи отнесены к "
                                          "работам внутри неё");
@@ -313,13 +313,18 @@ std::optional<TPlan> TXmlReader::MakePlan(std::string& Error) {
             }
         }
         if (!Enclosing.empty()) {
-            const TXmlTask& Parent = Tasks[Enclosing.back()];
+            TXmlTask& Parent = Tasks[Enclosing.back()];
             Graph.AddLink(Parent.In, Task.In);
             Graph.AddLink(Task.Out, Parent.Out);
+            Parent.Empty = false;
         }
         if (ProjectSummary || Task.Summary)
             Enclosing.push_back(k);
     }
+    // A summary task with nothing under it passes its links straight on.
+    for (const TXmlTask& Task : Tasks)
+        if (Task.Empty && Task.In >= 0 && Task.In != Task.Out)
+            Graph.AddLink(Task.In, Task.Out);
 
     for (const TXmlTask& Task : Tasks)
         for (const TXmlLink& Link : Task.Links) {
@@ -458,7 +463,17 @@ std::string MsProjectDuration(TReal Days) {
     // duration shows, and below the noise of the products above.
     const int Whole = Total > 0 ? static_cast<int>(std::floor(std::log10(Total))) + 1 : 0;
     const int Decimals = std::clamp(17 - Whole, 0, 4900);
-    return "PT" + Fixed(Hours, 0) + "H" + Fixed(Minutes, 0) + "M" + Fixed(Seconds, Decimals) + "S";
+    std::string SecondsText = Fixed(Seconds, Decimals);
+    // Seconds a hair below a whole minute print as 60: carry them.
+    if (ParseReal(SecondsText).value_or(0) >= 60) {
+        SecondsText = "0";
+        Minutes += 1;
+        if (Minutes >= 60) {
+            Minutes -= 60;
+            Hours += 1;
+        }
+    }
+    return "PT" + Fixed(Hours, 0) + "H" + Fixed(Minutes, 0) + "M" + SecondsText + "S";
 }
 
 std::optional<std::string> WriteMsProjectXml(const TWorkList& List, std::string& Error) {

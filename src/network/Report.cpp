@@ -70,8 +70,12 @@ const char* Bool(bool Value) {
 
 std::string RowList(const std::vector<std::int32_t>& List) {
     std::string Text = "[";
-    for (std::size_t k = 0; k < List.size(); ++k)
-        Text += (k ? ", " : "") + std::to_string(List[k]);
+    // Piece by piece, as the cells below: see there.
+    for (std::size_t k = 0; k < List.size(); ++k) {
+        if (k)
+            Text += ", ";
+        Text += std::to_string(List[k]);
+    }
     return Text + ']';
 }
 
@@ -106,8 +110,14 @@ std::string ReportJson(TWorkList& List, int PathSign, bool Detailed) {
     for (int i = 0; i < List.Count(); ++i) {
         J += i ? ", [" : "[";
         const TABs& Cells = List.GetWork(i).Links;
-        for (std::size_t j = 0; j < Cells.size(); ++j)
-            J += (j ? ", " : "") + std::to_string(Cells[j]);
+        // Appended piece by piece: GCC 12 sees "literal + temporary string"
+        // inlined into the caller under link-time optimisation as a copy of
+        // impossible length (-Wstringop-overflow).
+        for (std::size_t j = 0; j < Cells.size(); ++j) {
+            if (j)
+                J += ", ";
+            J += std::to_string(Cells[j]);
+        }
         J += ']';
     }
     J += "], \"contour\": ";

@@ -47,9 +47,13 @@ const std::string Example36 =
     Hex({0x24, 0, 0,    0, 0x01, 0, 0,    0,    0, 0, 0, 0, 0, 0, 0, 0,    0x18, 0,
          0,    0, 0x19, 0, 0,    0, 0x41, 0xFF, 0, 0, 0, 0, 0, 0, 0, 0x80, 0xFF, 0x3F});
 
+// Through replace: GCC 12's link-time view of byte stores into a copied
+// string takes them for writes past its end (-Wstringop-overflow).
 void Put32(std::string& Image, std::size_t At, std::uint32_t Value) {
+    char Bytes[4];
     for (int k = 0; k < 4; ++k)
-        Image[At + static_cast<std::size_t>(k)] = static_cast<char>((Value >> (8 * k)) & 0xFF);
+        Bytes[k] = static_cast<char>((Value >> (8 * k)) & 0xFF);
+    Image.replace(At, 4, Bytes, 4);
 }
 
 void PutDuration(std::string& Image, std::size_t At, const TX87Bytes& Bytes) {

@@ -1,5 +1,5 @@
-// korvant --report and --render as scripts use them: exit codes, stdout,
-// stderr and the files they write.
+// korvant --report, --render and --convert as scripts use them: exit codes,
+// stdout, stderr and the files they write.
 
 #include "model/WorkList.h"
 
@@ -41,11 +41,12 @@ protected:
         return S.str();
     }
 
-    TRun Run(const std::string& Arguments) {
+    // Environment goes before the command, e.g. "env -u XDG_RUNTIME_DIR".
+    TRun Run(const std::string& Arguments, const std::string& Environment = "") {
         const fs::path Out = Dir / "stdout";
         const fs::path Err = Dir / "stderr";
-        const std::string Command = std::string("QT_QPA_PLATFORM=offscreen ") + KORVANT_EXE + " " +
-                                    Arguments + " >" + Out.string() + " 2>" + Err.string();
+        const std::string Command = Environment + " QT_QPA_PLATFORM=offscreen " + KORVANT_EXE +
+                                    " " + Arguments + " >" + Out.string() + " 2>" + Err.string();
         const int Status = std::system(Command.c_str());
         TRun R;
         R.Exit = WIFEXITED(Status) ? WEXITSTATUS(Status) : -1;
@@ -129,26 +130,41 @@ TEST_F(CommandLine, AFileThatCannotBeLoadedExitsWithTwoAndItsMessage) {
         const TRun R = Run("--report " + File.string());
         EXPECT_EQ(R.Exit, 2) << File;
         EXPECT_TRUE(R.Out.empty()) << R.Out;
-        EXPECT_NE(R.Err.find("Ошибка при чтении файла"), std::string::npos) << R.Err;
+        EXPECT_NE(R.Err.find(File.string() + ": Ошибка при чтении файла"), std::string::npos)
+            << R.Err;
     }
+    EXPECT_NE(Run("--report " + (Dir / "missing.kcrct").string()).Err.find("(No such file or directory)"),
+              std::string::npos);
 }
 
 TEST_F(CommandLine, BadArgumentsExitWithSixtyFourAndAUsageLine) {
     for (const std::string& Arguments :
          {std::string("--report"), std::string("--report a b"), std::string("--frobnicate"),
-          std::string("--render only-one.kcrct"), std::string("--report a --render b c")}) {
+          std::string("--render only-one.kcrct"), std::string("--report a --render b c"),
+          std::string("--convert a.kcrct"), std::string("--convert a.kcrct b.txt"),
+          std::string("--convert a.doc b.xml"), std::string("--convert a.kcrct b.sm"),
+          std::string("--convert a.kcrct b.xml --shortest")}) {
         const TRun R = Run(Arguments);
         EXPECT_EQ(R.Exit, 64) << Arguments;
         EXPECT_NE(R.Err.find("usage: korvant"), std::string::npos) << Arguments;
     }
 }
 
+TEST_F(CommandLine, HelpPrintsTheUsageAndSucceeds) {
+    const TRun R = Run("--help");
+    EXPECT_EQ(R.Exit, 0);
+    EXPECT_EQ(R.Out.rfind("usage: korvant", 0), 0u) << R.Out;
+    EXPECT_NE(R.Out.find("--convert IN OUT"), std::string::npos) << R.Out;
+}
+
 TEST_F(CommandLine, RenderWritesThePictureOfTheDiagram) {
     // A chain of two works: three events in a row, 200 x 40 pixels.
     const fs::path File = Scheme({{3, {}}, {4, {0}}});
     const fs::path Png = Dir / "chain.png";
-    const TRun R = Run("--render " + File.string() + " " + Png.string());
+    // Without a runtime folder in the environment Qt would say so.
+    const TRun R = Run("--render " + File.string() + " " + Png.string(), "env -u XDG_RUNTIME_DIR");
     ASSERT_EQ(R.Exit, 0) << R.Err;
+    EXPECT_EQ(R.Err, "");
     const std::string Bytes = Slurp(Png);
     ASSERT_GT(Bytes.size(), 24u);
     EXPECT_EQ(Bytes.substr(1, 3), "PNG");
@@ -180,4 +196,63 @@ TEST_F(CommandLine, RenderOfAMissingFileWritesNothing) {
     const TRun R = Run("--render " + (Dir / "missing.kcrct").string() + " " + Png.string());
     EXPECT_EQ(R.Exit, 2);
     EXPECT_FALSE(fs::exists(Png));
+}
+
+TEST_F(CommandLine, ConvertTakesASchemeThroughXmlAndCsvAndBackUnchanged) {
+    const fs::path File = Scheme({{1.5, {}}, {0.125, {0}}, {2, {0, 1}}, {7.25, {}}});
+    for (const char* Suffix : {".xml", ".csv"}) {
+        const fs::path Other = Dir / (std::string("plan") + Suffix);
+        const fs::path Back = Dir / "back.kcrct";
+        const TRun There = Run("--convert " + File.string() + " " + Other.string());
+        ASSERT_EQ(There.Exit, 0) << There.Err;
+        const TRun Again = Run("--convert " + Other.string() + " " + Back.string());
+        ASSERT_EQ(Again.Exit, 0) << Again.Err;
+        EXPECT_EQ(Again.Err, "");
+        EXPECT_EQ(Slurp(Back), Slurp(File)) << Suffix;
+    }
+}
+
+TEST_F(CommandLine, ConvertTellsWhatItChangedAsWarnings) {
+    const fs::path Out = Dir / "house.kcrct";
+    const TRun R = Run("--convert " KORVANT_EXCHANGE_DATA "/project.xml " + Out.string());
+    ASSERT_EQ(R.Exit, 0) << R.Err;
+    EXPECT_NE(R.Err.find("korvant: warning: задача «Подготовка» (UID 1) — суммарная"),
+              std::string::npos)
+        << R.Err;
+    TWorkList List;
+    ASSERT_TRUE(List.LoadFromFile(Out.string()));
+    EXPECT_EQ(List.Count(), 7);
+}
+
+TEST_F(CommandLine, APsplibInstanceHasTheCriticalPathWorkedOutByHand) {
+    // Jobs 3 (5 days), the milestone 5 and 7 (6 days): 11 days.
+    const fs::path Out = Dir / "instance.kcrct";
+    ASSERT_EQ(Run("--convert " KORVANT_EXCHANGE_DATA "/instance.sm " + Out.string()).Exit, 0);
+    const TRun R = Run("--report " + Out.string());
+    ASSERT_EQ(R.Exit, 0) << R.Err;
+    EXPECT_NE(R.Out.find(R"("path_length": 11.0)"), std::string::npos) << R.Out;
+}
+
+TEST_F(CommandLine, AFailedConvertLeavesNothingAtTheOutputAndKeepsWhatWasThere) {
+    const fs::path Missing = Dir / "missing.xml";
+    const TRun NoInput = Run("--convert " + Missing.string() + " " + (Dir / "a.csv").string());
+    EXPECT_EQ(NoInput.Exit, 2);
+    EXPECT_NE(NoInput.Err.find(Missing.string() + ": No such file or directory"), std::string::npos)
+        << NoInput.Err;
+    EXPECT_FALSE(fs::exists(Dir / "a.csv"));
+
+    const fs::path Bad = Write("bad.csv", "Наименование;Длительность\nA;-1\n");
+    const fs::path Kept = Write("kept.xml", "what the user had");
+    const TRun Refused = Run("--convert " + Bad.string() + " " + Kept.string());
+    EXPECT_EQ(Refused.Exit, 2);
+    EXPECT_NE(Refused.Err.find("строка 2, столбец «Длительность»"), std::string::npos)
+        << Refused.Err;
+    EXPECT_EQ(Slurp(Kept), "what the user had");
+
+    const fs::path Nowhere = Dir / "no-such-folder" / "out.xml";
+    const TRun Unwritable = Run("--convert " + Scheme({{1, {}}}).string() + " " + Nowhere.string());
+    EXPECT_EQ(Unwritable.Exit, 2);
+    EXPECT_NE(Unwritable.Err.find(Nowhere.string()), std::string::npos) << Unwritable.Err;
+    EXPECT_EQ(std::distance(fs::directory_iterator(Dir), fs::directory_iterator()), 5)
+        << "no temporary file is left behind";
 }

@@ -1,0 +1,137 @@
+// MS Project XML as MS Project, ProjectLibre and GanttProject write it, and
+// the files the program writes for them.
+
+#include "ExchangeTestSupport.h"
+
+#include "exchange/MsProjectXml.h"
+#include "messages/ErrorStrings.h"
+
+#include <chrono>
+#include <regex>
+
+namespace {
+
+TEST(MsProjectXml, ASavedProjectComesInWithSummariesAndMilestonesResolved) {
+    std::string Error;
+    const auto Plan = ReadMsProjectXml(SampleBytes("project.xml"), "project.xml", Error);
+    ASSERT_TRUE(Plan) << Error;
+    // The milestone after "Подготовка" lets "Фундамент" wait for both of its
+    // works; the works of "Отделка" wait for what it waits for, and "Сдача"
+    // for both of them; the link from the inactive "Кровля" is gone.
+    EXPECT_EQ(Describe(*Plan), (std::vector<std::string>{
+                                   "Разметка 1 <-", "Расчистка 2 <- 1", "Фундамент 3.5 <- 1 2",
+                                   "Стены 2.5 <- 3", "Стены (2) 1 <- 4", "Полы 0.25 <- 4",
+                                   "Сдача 1 <- 5 6"}));
+    std::string Warnings;
+    for (const std::string& Line : Plan->Warnings)
+        Warnings += Line + "\n";
+    EXPECT_EQ(Plan->Warnings.size(), 7u) << Warnings;
+    for (const char* Expected : {"(UID 1) — суммарная", "(UID 4) — веха", "(тип 3, задержка 4800)",
+                                 "(UID 7) не перенесена: задача неактивна",
+                                 "(UID 8) не перенесена: пустая задача", "названа «Стены (2)»"})
+        EXPECT_NE(Warnings.find(Expected), std::string::npos) << Expected << "\n" << Warnings;
+}
+
+TEST(MsProjectXml, DurationsAreWrittenInHoursMinutesAndSecondsOfEightHourDays) {
+    EXPECT_EQ(MsProjectDuration(1.5L), "PT12H0M0S");
+    EXPECT_EQ(MsProjectDuration(0.1L), "PT0H48M0S");
+    EXPECT_EQ(MsProjectDuration(1.0L / 3), "PT2H40M0S");
+    EXPECT_EQ(MsProjectDuration(1e-5L), "PT0H0M0.288S");
+}
+
+TEST(MsProjectXml, WrittenTasksCarryTheScheduleInWorkingTimeInTheSchemasOrder) {
+    TWorkList List;
+    List.AddWork({"Стены", 5, {}}, true);
+    List.AddWork({"Крыша & водосток", 1.5L, {}}, true);
+    List.GetWork(1).Links[0] = LinkDirect;
+    List.Changed(0, ckScheme);
+    std::string Error;
+    const auto Xml = WriteMsProjectXml(List, Error);
+    ASSERT_TRUE(Xml) << Error;
+    const std::string Second = Xml->substr(Xml->rfind("<Task>"));
+    // Five days end on Friday at 17:00; the next work starts on Monday and,
+    // with a lunch hour, ends on Tuesday at 12:00.
+    for (const char* Expected :
+         {"<Name>Крыша &amp; водосток</Name>", "<Duration>PT12H0M0S</Duration>",
+          "<EarlyStart>2026-01-12T08:00:00</EarlyStart>",
+          "<EarlyFinish>2026-01-13T12:00:00</EarlyFinish>", "<Critical>1</Critical>",
+          "<TotalSlack>0</TotalSlack>", "<PredecessorUID>1</PredecessorUID>"})
+        EXPECT_NE(Second.find(Expected), std::string::npos) << Expected << "\n" << Second;
+    EXPECT_NE(Xml->find("<FinishDate>2026-01-13T12:00:00</FinishDate>"), std::string::npos);
+
+    // MS Project drops children out of the sequence of its schema.
+    const std::vector<std::string> Sequence = {
+        "UID", "ID", "Name", "OutlineNumber", "OutlineLevel", "Start", "Finish", "Duration",
+        "DurationFormat", "Milestone", "Summary", "Critical", "EarlyStart", "EarlyFinish",
+        "LateStart", "LateFinish", "FreeSlack", "TotalSlack", "ConstraintType",
+        "PredecessorLink"};
+    const std::regex Child(R"(\n   <(\w+)>)");
+    std::size_t At = 0;
+    for (std::sregex_iterator m(Second.begin(), Second.end(), Child), End; m != End; ++m) {
+        const auto Found = std::find(Sequence.begin() + static_cast<long>(At), Sequence.end(),
+                                     (*m)[1].str());
+        ASSERT_NE(Found, Sequence.end()) << (*m)[1].str() << " out of order";
+        At = static_cast<std::size_t>(Found - Sequence.begin());
+    }
+}
+
+std::string Project(const std::string& Tasks) {
+    return "<Project xmlns=\"http://schemas.microsoft.com/project\"><Tasks>" + Tasks +
+           "</Tasks></Project>";
+}
+
+std::string Task(int Uid, const std::string& Name, const std::string& Duration,
+                 const std::string& Rest = "") {
+    return "<Task><UID>" + std::to_string(Uid) + "</UID><Name>" + Name + "</Name><Duration>" +
+           Duration + "</Duration>" + Rest + "</Task>";
+}
+
+std::string Link(int Uid) {
+    return "<PredecessorLink><PredecessorUID>" + std::to_string(Uid) +
+           "</PredecessorUID></PredecessorLink>";
+}
+
+TEST(MsProjectXml, DamagedFilesAreRefusedSayingWhy) {
+    const struct {
+        std::string Bytes;
+        std::string Why;
+    } Cases[] = {
+        {"not xml at all", "ошибка XML"},
+        {"<Project xmlns=\"http://schemas.microsoft.com/project\"><Tasks><Task>", "ошибка XML"},
+        {"<Workbook/>", "нет элемента Project"},
+        {Project(Task(1, "A", "PT8H0M0S", Link(99))), "(UID 1): нет задачи-предшественника с UID «99»"},
+        {Project(Task(1, "A", "PT8H0M0S", Link(2)) + Task(2, "B", "PT8H0M0S", Link(1))),
+         "контур: задача «A» (UID 1) и задача «B» (UID 2)"},
+        {Project(Task(1, "A", "-PT8H0M0S")), "задача «A» (UID 1): длительность «-PT8H0M0S» не годится"},
+        {Project(Task(1, "A", "PT99999999999999999999H")), "не годится"},
+        {Project(Task(1, "A", "8 hours")), "длительность «8 hours» не прочитана"},
+        {Project(Task(1, "A", "PT8H") + Task(1, "B", "PT8H")), "UID 1 носят две задачи"},
+        {Project(Task(1, "", "PT8H")), std::string(Msg::EmptyWorkName)},
+        {Project(Task(3, "漢字", "PT8H")), "задача «漢字» (UID 3): " + std::string(Msg::NameNotStorable)},
+        {"<Project><MinutesPerDay>0</MinutesPerDay></Project>", "число минут в дне «0»"},
+    };
+    for (const auto& Case : Cases) {
+        const std::string Error = Refusal(ReadMsProjectXml, Case.Bytes);
+        EXPECT_NE(Error.find(Case.Why), std::string::npos) << Error;
+    }
+}
+
+TEST(MsProjectXml, EntitiesThatExpandWithoutBoundAreRefusedAtOnce) {
+    std::string Laughs = "<?xml version=\"1.0\"?>\n<!DOCTYPE Project [\n<!ENTITY l0 \"ha\">\n";
+    for (int k = 1; k <= 12; ++k)
+        Laughs += "<!ENTITY l" + std::to_string(k) + " \"" +
+                  [&] {
+                      std::string Ten;
+                      for (int r = 0; r < 10; ++r)
+                          Ten += "&l" + std::to_string(k - 1) + ";";
+                      return Ten;
+                  }() +
+                  "\">\n";
+    Laughs += "]>\n" + Project(Task(1, "&l12;", "PT8H"));
+    const auto Begin = std::chrono::steady_clock::now();
+    const std::string Error = Refusal(ReadMsProjectXml, Laughs);
+    EXPECT_LT(std::chrono::steady_clock::now() - Begin, std::chrono::seconds(1));
+    EXPECT_NE(Error.find("ошибка XML"), std::string::npos) << Error;
+}
+
+} // namespace
