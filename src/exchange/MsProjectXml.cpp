@@ -445,25 +445,22 @@ std::optional<TPlan> ReadMsProjectXml(std::string_view Bytes, std::string_view S
     return Reader.Read(Error);
 }
 
-std::string MsProjectDuration(TReal Days) {
-    const TReal Total = Days * DayMinutes * 60;
-    TReal Hours = std::floor(Total / 3600);
-    TReal Rest = Total - Hours * 3600;
+// The text of a span of Seconds (not negative) as hours, minutes and seconds
+// with Decimals decimals of the seconds.
+std::string SpanText(TReal Seconds, int Decimals) {
+    TReal Hours = std::floor(Seconds / 3600);
+    TReal Rest = Seconds - Hours * 3600;
     if (Rest < 0) {
         Hours -= 1;
         Rest += 3600;
     }
     TReal Minutes = std::floor(Rest / 60);
-    TReal Seconds = Rest - Minutes * 60;
-    if (Seconds < 0) {
+    TReal Left = Rest - Minutes * 60;
+    if (Left < 0) {
         Minutes -= 1;
-        Seconds += 60;
+        Left += 60;
     }
-    // Seventeen significant digits of the whole span: two more than a
-    // duration shows, and below the noise of the products above.
-    const int Whole = Total > 0 ? static_cast<int>(std::floor(std::log10(Total))) + 1 : 0;
-    const int Decimals = std::clamp(17 - Whole, 0, 4900);
-    std::string SecondsText = Fixed(Seconds, Decimals);
+    std::string SecondsText = Fixed(Left, Decimals);
     // Seconds a hair below a whole minute print as 60: carry them.
     if (ParseReal(SecondsText).value_or(0) >= 60) {
         SecondsText = "0";
@@ -474,6 +471,56 @@ std::string MsProjectDuration(TReal Days) {
         }
     }
     return "PT" + Fixed(Hours, 0) + "H" + Fixed(Minutes, 0) + "M" + SecondsText + "S";
+}
+
+// The days a span's text stands for, as the reader counts them.
+TReal SpanDays(const std::string& Text) {
+    const std::optional<TSpan> Span = ParseSpan(QString::fromStdString(Text));
+    return Span ? Span->Days + Span->Seconds / (60 * DayMinutes) : -1;
+}
+
+std::string MsProjectDuration(TReal Days) {
+    const TReal Total = Days * DayMinutes * 60;
+    // The shortest text that the reader takes back as exactly Days: from 15
+    // significant digits of the whole span up to 21, which tell every value
+    // of the 80-bit type apart. The reader's sum and division may still land
+    // a unit off; then the seconds are moved by what it would miss.
+    const int Whole = Total > 0 ? static_cast<int>(std::floor(std::log10(Total))) + 1 : 0;
+    for (int Digits = 15; Digits < 21; ++Digits) {
+        const std::string Text = SpanText(Total, std::clamp(Digits - Whole, 0, 4900));
+        if (SpanDays(Text) == Days)
+            return Text;
+    }
+    const int Decimals = std::clamp(21 - Whole, 0, 4900);
+    TReal Seconds = Total;
+    std::string Text = SpanText(Seconds, Decimals);
+    for (int Step = 0; Step < 8; ++Step) {
+        const TReal Back = SpanDays(Text);
+        if (Back == Days)
+            return Text;
+        Seconds += (Days - Back) * DayMinutes * 60;
+        if (Seconds < 0)
+            break;
+        Text = SpanText(Seconds, Decimals);
+    }
+    // Where a unit of the reader's seconds is more than a unit of the days
+    // (in about a quarter of the binades), some values cannot come back
+    // exactly: the neighbours of the last text are tried for one that comes
+    // back as the same number where a duration shows it.
+    const std::string Shown = FormatReal(Days);
+    if (FormatReal(SpanDays(Text)) == Shown)
+        return Text;
+    const TReal Unit = std::pow(10.0L, static_cast<TReal>(-Decimals));
+    for (int k = 1; k <= 64; ++k)
+        for (const int Sign : {-1, +1}) {
+            const TReal Near = Seconds + Sign * k * Unit;
+            if (Near < 0)
+                continue;
+            std::string Candidate = SpanText(Near, Decimals);
+            if (FormatReal(SpanDays(Candidate)) == Shown)
+                return Candidate;
+        }
+    return Text;
 }
 
 std::optional<std::string> WriteMsProjectXml(const TWorkList& List, std::string& Error) {

@@ -5,8 +5,11 @@
 
 #include "exchange/MsProjectXml.h"
 #include "messages/ErrorStrings.h"
+#include "model/RealText.h"
 
 #include <chrono>
+#include <cmath>
+#include <random>
 #include <regex>
 
 namespace {
@@ -37,6 +40,27 @@ TEST(MsProjectXml, DurationsAreWrittenInHoursMinutesAndSecondsOfEightHourDays) {
     EXPECT_EQ(MsProjectDuration(0.1L), "PT0H48M0S");
     EXPECT_EQ(MsProjectDuration(1.0L / 3), "PT2H40M0S");
     EXPECT_EQ(MsProjectDuration(1e-5L), "PT0H0M0.288S");
+}
+
+TEST(MsProjectXml, EveryWrittenDurationReadsBackAsTheSameNumberAsShown) {
+    std::mt19937_64 Random(17);
+    std::uniform_real_distribution<double> Exponent(-9, 15);
+    for (int i = 0; i < 3000; ++i) {
+        // Sums of ratios as other programs' days leave them, to the last bit.
+        const TReal Days = std::pow(10.0L, static_cast<TReal>(Exponent(Random))) *
+                           (1 + static_cast<TReal>(Random() % 1000) / 989);
+        if (!DurationAllowed(Days))
+            continue;
+        const std::string Xml = "<Project xmlns=\"http://schemas.microsoft.com/project\"><Tasks>"
+                                "<Task><UID>1</UID><Name>A</Name><Duration>" +
+                                MsProjectDuration(Days) + "</Duration></Task></Tasks></Project>";
+        std::string Error;
+        const auto Plan = ReadMsProjectXml(Xml, "x", Error);
+        ASSERT_TRUE(Plan) << Error;
+        // Exactly where the reader's seconds can hold it, else as a duration
+        // shows it.
+        ASSERT_EQ(FormatReal(Plan->Works[0].Duration), FormatReal(Days)) << MsProjectDuration(Days);
+    }
 }
 
 TEST(MsProjectXml, WrittenTasksCarryTheScheduleInWorkingTimeInTheSchemasOrder) {
