@@ -106,9 +106,14 @@ TSchedule ComputeSchedule(const TWorkList& List) {
         w.FreeFloat = NextStart - w.EarlyFinish;
         // Late times are sums taken backwards, early ones forwards: a float
         // that is zero within the tie tolerance is rounding, and shown as 0.
+        // A critical work's late times are then its early ones, so that no
+        // start shows as -2e-19 and the works before it count from there.
         w.Critical = std::fabs(w.TotalFloat) / Longest < RealTieTolerance;
-        if (w.Critical)
+        if (w.Critical) {
             w.TotalFloat = 0;
+            w.LateStart = w.EarlyStart;
+            w.LateFinish = w.EarlyFinish;
+        }
         if (std::fabs(w.FreeFloat) / Longest < RealTieTolerance)
             w.FreeFloat = 0;
     }
