@@ -8,7 +8,7 @@
 // allows also from a breadth-first and a depth-first walk from the start
 // event and from shuffled orders. Then a search on windows of a few levels:
 // the window is shuffled and swept again with the levels around it fixed,
-// and the new order kept when it crosses less. Last, a node of the critical
+// and the new order kept unless it crosses more. Last, a node of the critical
 // path moves into the row of its predecessor on the path when that adds no
 // crossing. Crossings between two levels are counted with the accumulator
 // tree of Barth, Jünger and Mutzel.
@@ -472,7 +472,7 @@ long long TLayered::Sweeps(int First, int Last, int Iterations, int Quit) {
 
 // Windows of a few levels, one after the other at random places, each
 // shuffled and swept anew with the levels around it fixed; the window keeps
-// the new order only when it crosses less. The sweeps from a shuffled window
+// the new order unless it crosses more. The sweeps from a shuffled window
 // find orders that sweeps over the whole never reach, and what a window
 // gains stays.
 void TLayered::Search(long long Fewest, TRandom& Random) {
@@ -486,8 +486,10 @@ void TLayered::Search(long long Fewest, TRandom& Random) {
         Saved.assign(Order.begin() + First, Order.begin() + Last + 1);
         const long long Before = RangeCrossings(First, Last);
         Shuffle(First, Last, Random);
+        // An order as good as the old one is kept too: the search moves
+        // on over plateaus.
         const long long After = Sweeps(First, Last, WindowIterations, WindowQuit);
-        if (After < Before) {
+        if (After <= Before) {
             Fewest -= Before - After;
             continue;
         }
