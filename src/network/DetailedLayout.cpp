@@ -31,44 +31,42 @@ namespace {
 constexpr int MaxIterations = 24;
 constexpr int MinQuit = 8;
 constexpr double Convergence = 0.995;
-// The windows of the search: their height in levels and their sweeps.
-constexpr int Window = 8;
+// The windows of the search: their height in levels (drawn anew for every
+// window) and their sweeps.
+constexpr int LowestWindow = 3;
+constexpr int HighestWindow = 8;
 constexpr int WindowIterations = 8;
 constexpr int WindowQuit = 4;
-// Node visits of all sweeps together (a visit costs some 10 ns): about 40 ms.
-// A fifth of it goes to more first orders, the rest to the windows.
-constexpr long long Effort = 3000000;
+// Node visits of all sweeps together (a visit costs some 10 ns): a base and
+// a share for every node, up to MostEffort (about 30 ms). A fifth of it goes
+// to more first orders, the rest to the windows.
+constexpr long long BaseEffort = 1000000;
+constexpr long long EffortPerNode = 2000;
+constexpr long long MostEffort = 3000000;
 
 // Inversions of a sequence of positions below Size, in O(n log Size): the
 // crossings of the edges (i, Seq[i]) when the sequence is ordered by the
-// edges' upper ends.
+// edges' upper ends. A Fenwick tree counts the edges already in at each
+// position and before.
 class TAccumulator {
 public:
     void Reset(int Size) {
-        First = 1;
-        while (First < Size)
-            First *= 2;
-        Tree.assign(static_cast<std::size_t>(2 * First - 1), 0);
-        --First;
+        Count.assign(static_cast<std::size_t>(Size) + 1, 0);
+        Inserted = 0;
     }
+    // The edges already in that end further right.
     long long Insert(int Position) {
-        auto Index = static_cast<std::size_t>(Position + First);
-        ++Tree[Index];
-        long long Crossed = 0;
-        while (Index > 0) {
-            // A left child counts the leaves of its right sibling: edges
-            // already in that end further right.
-            if (Index % 2 == 1)
-                Crossed += Tree[Index + 1];
-            Index = (Index - 1) / 2;
-            ++Tree[Index];
-        }
-        return Crossed;
+        long long NotRight = 0;
+        for (auto i = static_cast<std::size_t>(Position) + 1; i > 0; i &= i - 1)
+            NotRight += Count[i];
+        for (auto i = static_cast<std::size_t>(Position) + 1; i < Count.size(); i += i & (~i + 1))
+            ++Count[i];
+        return Inserted++ - NotRight;
     }
 
 private:
-    int First = 1;
-    std::vector<long long> Tree;
+    std::vector<int> Count;
+    long long Inserted = 0;
 };
 
 // Crossings of edges given as (upper position, lower position) pairs, the
@@ -123,12 +121,21 @@ private:
     std::vector<std::vector<int>> LinkNodes;
 
     TOrder Order; // by level
+    // The best order of the present sweeps, and the order before a window
+    // of the search, at the levels concerned.
+    TOrder Kept, Saved;
     std::vector<int> Pos;
     mutable long long Visits = 0;
+    long long Effort = 0; // visits allowed
     std::vector<char> Candidate;
     mutable std::vector<int> Scratch;
     mutable TAccumulator Tree;
-    std::vector<std::pair<double, int>> Movable;
+    struct TMovable {
+        double Key;
+        int Place; // ties in this order
+        int Node;
+    };
+    std::vector<TMovable> Movable;
     std::vector<std::size_t> Slots;
 
     const int* UpBegin(int v) const { return UpList.data() + UpFirst[static_cast<std::size_t>(v)]; }
@@ -220,6 +227,8 @@ TLayered::TLayered(const TNetworkView& View) {
     Single.assign(n, 0);
     for (std::size_t v = 0; v < n; ++v)
         Single[v] = UpFirst[v + 1] - UpFirst[v] == 1 && DownFirst[v + 1] - DownFirst[v] == 1;
+    Kept.resize(static_cast<std::size_t>(Levels) + 2);
+    Saved.resize(static_cast<std::size_t>(Levels) + 2);
     Pos.assign(n, 0);
     Candidate.assign(static_cast<std::size_t>(Levels) + 2, 0);
     SetOrder(PlainOrder());
@@ -357,16 +366,16 @@ void TLayered::Reorder(int Level, bool FromAbove, bool Reverse) {
     for (std::size_t i = 0; i < Nodes.size(); ++i) {
         const double Key = Median(Nodes[i], FromAbove);
         if (Key >= 0) {
-            Movable.emplace_back(Key, Nodes[i]);
+            const int Place = static_cast<int>(i);
+            Movable.push_back({Key, Reverse ? -Place : Place, Nodes[i]});
             Slots.push_back(i);
         }
     }
-    if (Reverse)
-        std::reverse(Movable.begin(), Movable.end());
-    std::stable_sort(Movable.begin(), Movable.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::sort(Movable.begin(), Movable.end(), [](const TMovable& a, const TMovable& b) {
+        return a.Key < b.Key || (a.Key == b.Key && a.Place < b.Place);
+    });
     for (std::size_t k = 0; k < Slots.size(); ++k)
-        Nodes[Slots[k]] = Movable[k].second;
+        Nodes[Slots[k]] = Movable[k].Node;
     Renumber(Level);
     Visits += static_cast<long long>(Nodes.size());
 }
@@ -441,9 +450,8 @@ void TLayered::Transpose(bool Reverse, int First, int Last) {
 // sweeps without a clear gain. Leaves the best order found there and
 // returns the crossings at those levels.
 long long TLayered::Sweeps(int First, int Last, int Iterations, int Quit) {
-    const auto Begin = Order.begin() + First;
-    const auto End = Order.begin() + Last + 1;
-    std::vector<std::vector<int>> Best(Begin, End);
+    for (int L = First; L <= Last; ++L)
+        Kept[static_cast<std::size_t>(L)] = Order[static_cast<std::size_t>(L)];
     long long Fewest = RangeCrossings(First, Last);
     long long Now = Fewest;
     int Trying = 0;
@@ -461,12 +469,14 @@ long long TLayered::Sweeps(int First, int Last, int Iterations, int Quit) {
             if (static_cast<double>(Now) < Convergence * static_cast<double>(Fewest))
                 Trying = 0;
             Fewest = Now;
-            std::copy(Begin, End, Best.begin());
+            for (int L = First; L <= Last; ++L)
+                Kept[static_cast<std::size_t>(L)] = Order[static_cast<std::size_t>(L)];
         }
     }
-    std::copy(Best.begin(), Best.end(), Begin);
-    for (int L = First; L <= Last; ++L)
+    for (int L = First; L <= Last; ++L) {
+        Order[static_cast<std::size_t>(L)] = Kept[static_cast<std::size_t>(L)];
         Renumber(L);
+    }
     return Fewest;
 }
 
@@ -476,14 +486,15 @@ long long TLayered::Sweeps(int First, int Last, int Iterations, int Quit) {
 // find orders that sweeps over the whole never reach, and what a window
 // gains stays.
 void TLayered::Search(long long Fewest, TRandom& Random) {
-    const int Height = std::min(Window, Levels - 1);
-    if (Height < 1)
+    if (Levels < 3)
         return;
-    std::vector<std::vector<int>> Saved;
     while (Visits < Effort && Fewest > 0) {
+        const int Height =
+            std::min(Levels - 1, LowestWindow + static_cast<int>(Random.Below(HighestWindow - LowestWindow + 1)));
         const int First = 2 + static_cast<int>(Random.Below(static_cast<unsigned>(Levels - Height)));
         const int Last = First + Height - 1;
-        Saved.assign(Order.begin() + First, Order.begin() + Last + 1);
+        for (int L = First; L <= Last; ++L)
+            Saved[static_cast<std::size_t>(L)] = Order[static_cast<std::size_t>(L)];
         const long long Before = RangeCrossings(First, Last);
         Shuffle(First, Last, Random);
         // An order as good as the old one is kept too: the search moves
@@ -493,9 +504,10 @@ void TLayered::Search(long long Fewest, TRandom& Random) {
             Fewest -= Before - After;
             continue;
         }
-        std::copy(Saved.begin(), Saved.end(), Order.begin() + First);
-        for (int L = First; L <= Last; ++L)
+        for (int L = First; L <= Last; ++L) {
+            Order[static_cast<std::size_t>(L)] = Saved[static_cast<std::size_t>(L)];
             Renumber(L);
+        }
     }
 }
 
@@ -543,6 +555,7 @@ void TLayered::Shuffle(int First, int Last, TRandom& Random) {
 void TLayered::Reduce() {
     if (Levels < 2)
         return;
+    Effort = std::min(MostEffort, BaseEffort + EffortPerNode * static_cast<long long>(LevelOf.size()));
     // dot's sweeps from the plain rows, then, while the effort allows, from
     // the walks and from shuffled orders; the best is searched further.
     Transpose(false, 1, Levels);
