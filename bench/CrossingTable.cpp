@@ -1,7 +1,9 @@
-// Crossings of the plain and the detailed layout of generated schemes, and
-// the time of the detailed one; with --dot DIR it also writes each network
-// for Graphviz (the same levels: rank=same per level, minlen = level span on
-// each arc), for bench/compare_crossings.sh to let dot lay it out.
+// Crossings of the plain and the detailed layout of generated schemes, the
+// time of the plain analysis and of the detailed layout; with --dot DIR it
+// also writes each network for Graphviz (the same levels: rank=same per
+// level, minlen = level span on each arc), for bench/compare_crossings.sh to
+// let dot lay it out. Sizes other than 50, 100, 200, 400 and 1,000 works may
+// follow: crossing_table [--dot DIR] [WORKS...]
 
 #include "ProjectScheme.h"
 
@@ -14,6 +16,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -42,21 +45,36 @@ void WriteDot(const TNetworkView& View, const std::string& FileName) {
 } // namespace
 
 int main(int argc, char** argv) {
-    const std::string DotDir = argc > 2 && std::string(argv[1]) == "--dot" ? argv[2] : "";
-    std::printf("works seed plain detailed detailed_ms\n");
-    for (const int n : {50, 100, 200, 400, 1000})
+    int First = 1;
+    std::string DotDir;
+    if (argc > 2 && std::string(argv[1]) == "--dot") {
+        DotDir = argv[2];
+        First = 3;
+    }
+    std::vector<int> Sizes;
+    for (int i = First; i < argc; ++i)
+        Sizes.push_back(std::stoi(argv[i]));
+    if (Sizes.empty())
+        Sizes = {50, 100, 200, 400, 1000};
+    using TClock = std::chrono::steady_clock;
+    auto Since = [](TClock::time_point Start) {
+        return std::chrono::duration<double, std::milli>(TClock::now() - Start).count();
+    };
+    std::printf("works seed plain detailed detailed_ms plain_ms\n");
+    for (const int n : Sizes)
         for (unsigned Seed = 0; Seed < 3; ++Seed) {
             TWorkList List;
             FillProjectScheme(List, n, Seed);
             TCircuitEngine Engine(List);
+            const auto Plain = TClock::now();
             Engine.GetCircuit();
             Engine.Analyse();
-            const auto Start = std::chrono::steady_clock::now();
+            const double PlainMs = Since(Plain);
+            const auto Detailed = TClock::now();
             const TDetailedRows Rows = DetailedLayout(Engine.Result());
-            const double Ms =
-                std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - Start).count();
-            std::printf("%d %u %lld %lld %.1f\n", n, Seed, CountPlainCrossings(Engine.Result()),
-                        CountCrossings(Engine.Result(), Rows.EventRow, Rows.ArcRows), Ms);
+            const double Ms = Since(Detailed);
+            std::printf("%d %u %lld %lld %.1f %.1f\n", n, Seed, CountPlainCrossings(Engine.Result()),
+                        CountCrossings(Engine.Result(), Rows.EventRow, Rows.ArcRows), Ms, PlainMs);
             if (!DotDir.empty())
                 WriteDot(Engine.Result(), DotDir + "/scheme-" + std::to_string(n) + "-" +
                                               std::to_string(Seed) + ".dot");

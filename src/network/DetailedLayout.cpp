@@ -1,55 +1,72 @@
 // The detailed view's rows. The result is read as a layered graph: every
 // event a node on its level, every link between two events that spans
-// several levels a chain of nodes, one on each level between (the chain
-// nodes of the plain layout, with their rows as the first order). Then, as in
-// dot (Gansner et al. 1993): sweeps down and up that order each level by the
-// weighted median of its neighbours on the level before, transposition of
-// neighbours while it removes crossings, and the best order kept. Last, a
-// node of the critical path moves into the row of its predecessor on the
-// path when that adds no crossing. Crossings between two levels are counted
-// with the accumulator tree of Barth, Jünger and Mutzel.
+// several levels a chain of nodes, one on each level between. The order of
+// every level is then searched for few crossings. First as in dot (Gansner
+// et al. 1993): sweeps down and up that sort each level by the weighted
+// median of its neighbours, each followed by transposition of neighbours,
+// the best order kept; from the plain rows, and as long as the effort
+// allows also from a breadth-first and a depth-first walk from the start
+// event and from shuffled orders. Then a search on windows of a few levels:
+// the window is shuffled and swept again with the levels around it fixed,
+// and the new order kept unless it crosses more. Last, a node of the critical
+// path moves into the row of its predecessor on the path when that adds no
+// crossing. Crossings between two levels are counted with the accumulator
+// tree of Barth, Jünger and Mutzel.
+//
+// The effort is a count of node visits, not the clock: the same result
+// always gives the same rows. A large network uses it up on the sweeps from
+// the plain rows, which are always made whole.
 
 #include "network/DetailedLayout.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <map>
 #include <utility>
 
 namespace {
 
-constexpr std::size_t MaxSifted = 64;
-constexpr int MaxIterations = 16;
-constexpr int MaxStalled = 4;
+// dot's sweeps: up to MaxIterations, ending after MinQuit without a gain of
+// more than Convergence.
+constexpr int MaxIterations = 24;
+constexpr int MinQuit = 8;
+constexpr double Convergence = 0.995;
+// The windows of the search: their height in levels (drawn anew for every
+// window) and their sweeps.
+constexpr int LowestWindow = 3;
+constexpr int HighestWindow = 8;
+constexpr int WindowIterations = 8;
+constexpr int WindowQuit = 4;
+// Node visits of all sweeps together (a visit costs some 10 ns): a base and
+// a share for every node, up to MostEffort (about 30 ms). A fifth of it goes
+// to more first orders, the rest to the windows.
+constexpr long long BaseEffort = 1000000;
+constexpr long long EffortPerNode = 2000;
+constexpr long long MostEffort = 3000000;
 
 // Inversions of a sequence of positions below Size, in O(n log Size): the
 // crossings of the edges (i, Seq[i]) when the sequence is ordered by the
-// edges' upper ends.
+// edges' upper ends. A Fenwick tree counts the edges already in at each
+// position and before.
 class TAccumulator {
 public:
-    explicit TAccumulator(int Size) {
-        while (First < Size)
-            First *= 2;
-        Tree.assign(static_cast<std::size_t>(2 * First - 1), 0);
-        --First;
+    void Reset(int Size) {
+        Count.assign(static_cast<std::size_t>(Size) + 1, 0);
+        Inserted = 0;
     }
+    // The edges already in that end further right.
     long long Insert(int Position) {
-        auto Index = static_cast<std::size_t>(Position + First);
-        ++Tree[Index];
-        long long Crossed = 0;
-        while (Index > 0) {
-            // A left child counts the leaves of its right sibling: edges
-            // already in that end further right.
-            if (Index % 2 == 1)
-                Crossed += Tree[Index + 1];
-            Index = (Index - 1) / 2;
-            ++Tree[Index];
-        }
-        return Crossed;
+        long long NotRight = 0;
+        for (auto i = static_cast<std::size_t>(Position) + 1; i > 0; i &= i - 1)
+            NotRight += Count[i];
+        for (auto i = static_cast<std::size_t>(Position) + 1; i < Count.size(); i += i & (~i + 1))
+            ++Count[i];
+        return Inserted++ - NotRight;
     }
 
 private:
-    int First = 1;
-    std::vector<long long> Tree;
+    std::vector<int> Count;
+    long long Inserted = 0;
 };
 
 // Crossings of edges given as (upper position, lower position) pairs, the
@@ -58,12 +75,29 @@ long long Crossings(std::vector<std::pair<int, int>>& Edges, int Size) {
     if (Edges.size() < 2)
         return 0;
     std::sort(Edges.begin(), Edges.end());
-    TAccumulator Tree(std::max(Size, 1));
+    TAccumulator Tree;
+    Tree.Reset(std::max(Size, 1));
     long long Total = 0;
     for (const auto& e : Edges)
         Total += Tree.Insert(e.second);
     return Total;
 }
+
+// A small generator of our own: the same numbers with every library.
+class TRandom {
+public:
+    unsigned Below(unsigned n) {
+        State ^= State << 13;
+        State ^= State >> 7;
+        State ^= State << 17;
+        return static_cast<unsigned>((State >> 11) % n);
+    }
+
+private:
+    std::uint64_t State = 0x9E3779B97F4A7C15ull;
+};
+
+using TOrder = std::vector<std::vector<int>>;
 
 class TLayered {
 public:
@@ -73,41 +107,74 @@ public:
 
 private:
     int Levels = 0;
+    int Start = -1;
     std::vector<int> LevelOf;
-    std::vector<std::vector<int>> Order; // by level
-    std::vector<int> Pos;
-    std::vector<std::vector<int>> Up, Down;
+    std::vector<int> PlainRow;
+    // The neighbours of v on the level above are UpList[UpFirst[v]] up to
+    // UpList[UpFirst[v + 1]], those below likewise.
+    std::vector<int> UpFirst, UpList, DownFirst, DownList;
+    // One neighbour above and one below: a chain node, or an event with one
+    // link in and one out.
+    std::vector<char> Single;
     std::vector<char> Critical;
     std::vector<int> LinkOfArc;
     std::vector<std::vector<int>> LinkNodes;
+
+    TOrder Order; // by level
+    // The best order of the present sweeps, and the order before a window
+    // of the search, at the levels concerned.
+    TOrder Kept, Saved;
+    std::vector<int> Pos;
+    mutable long long Visits = 0;
+    long long Effort = 0; // visits allowed
+    std::vector<char> Candidate;
     mutable std::vector<int> Scratch;
-    std::vector<std::pair<double, int>> Movable;
+    mutable TAccumulator Tree;
+    struct TMovable {
+        double Key;
+        int Place; // ties in this order
+        int Node;
+    };
+    std::vector<TMovable> Movable;
     std::vector<std::size_t> Slots;
 
-    long long LevelCrossings(int Level) const; // between Level and Level + 1
-    long long TotalCrossings() const;
-    double Median(int Node, bool FromAbove) const;
-    void Reorder(int Level, bool FromAbove);
-    long long PairCrossings(int a, int b) const;
-    bool Transpose();
-    void Sift(int Node);
-    void SiftAll();
-    void Straighten();
+    const int* UpBegin(int v) const { return UpList.data() + UpFirst[static_cast<std::size_t>(v)]; }
+    const int* UpEnd(int v) const { return UpList.data() + UpFirst[static_cast<std::size_t>(v) + 1]; }
+    const int* DownBegin(int v) const { return DownList.data() + DownFirst[static_cast<std::size_t>(v)]; }
+    const int* DownEnd(int v) const { return DownList.data() + DownFirst[static_cast<std::size_t>(v) + 1]; }
+    int At(int v) const { return Pos[static_cast<std::size_t>(v)]; }
+    void SetOrder(const TOrder& Next);
     void Renumber(int Level) {
         const std::vector<int>& Nodes = Order[static_cast<std::size_t>(Level)];
         for (std::size_t i = 0; i < Nodes.size(); ++i)
             Pos[static_cast<std::size_t>(Nodes[i])] = static_cast<int>(i);
     }
+    TOrder PlainOrder() const;
+    TOrder WalkOrder(bool DepthFirst) const;
+    long long LevelCrossings(int Level) const; // between Level and Level + 1
+    // Crossings of the edges with an end on a level from First to Last.
+    long long RangeCrossings(int First, int Last) const;
+    double Median(int Node, bool FromAbove) const;
+    void Reorder(int Level, bool FromAbove, bool Reverse);
+    std::pair<int, int> BothCrossings(int a, int b) const;
+    void Transpose(bool Reverse, int First, int Last);
+    long long Sweeps(int First, int Last, int Iterations, int Quit);
+    void Search(long long Fewest, TRandom& Random);
+    void Shuffle(int First, int Last, TRandom& Random);
+    void Straighten();
+    long long TotalCrossings() const { return RangeCrossings(1, Levels); }
 };
 
 TLayered::TLayered(const TNetworkView& View) {
     const int Events = static_cast<int>(View.Events.size());
-    std::vector<int> Row;
-    for (const TViewEvent& e : View.Events) {
-        LevelOf.push_back(e.Level);
-        Row.push_back(e.Row);
-        Critical.push_back(e.OnPath ? 1 : 0);
-        Levels = std::max(Levels, e.Level);
+    for (std::size_t e = 0; e < View.Events.size(); ++e) {
+        const TViewEvent& Event = View.Events[e];
+        LevelOf.push_back(Event.Level);
+        PlainRow.push_back(Event.Row);
+        Critical.push_back(Event.OnPath ? 1 : 0);
+        Levels = std::max(Levels, Event.Level);
+        if (Event.IsStart && Start < 0)
+            Start = static_cast<int>(e);
     }
     std::map<std::pair<int, int>, int> Links;
     LinkOfArc.assign(View.Arcs.size(), -1);
@@ -115,11 +182,11 @@ TLayered::TLayered(const TNetworkView& View) {
         const TViewArc& Arc = View.Arcs[a];
         if (Arc.From < 0 || Arc.To < 0 || Arc.From >= Events || Arc.To >= Events)
             continue;
-        const auto [At, New] = Links.emplace(std::pair(Arc.From, Arc.To), static_cast<int>(LinkNodes.size()));
-        LinkOfArc[a] = At->second;
+        const auto [Known, New] = Links.emplace(std::pair(Arc.From, Arc.To), static_cast<int>(LinkNodes.size()));
+        LinkOfArc[a] = Known->second;
         if (!New) {
             if (Arc.OnPath)
-                for (const int n : LinkNodes[static_cast<std::size_t>(At->second)])
+                for (const int n : LinkNodes[static_cast<std::size_t>(Known->second)])
                     Critical[static_cast<std::size_t>(n)] = 1;
             continue;
         }
@@ -129,44 +196,134 @@ TLayered::TLayered(const TNetworkView& View) {
         for (int k = 1; From + k < To; ++k) {
             Nodes.push_back(static_cast<int>(LevelOf.size()));
             LevelOf.push_back(From + k);
-            Row.push_back(static_cast<std::size_t>(k) < Arc.Rows.size() ? Arc.Rows[static_cast<std::size_t>(k)] : 0);
+            PlainRow.push_back(static_cast<std::size_t>(k) < Arc.Rows.size() ? Arc.Rows[static_cast<std::size_t>(k)]
+                                                                               : 0);
             Critical.push_back(Arc.OnPath ? 1 : 0);
         }
         Nodes.push_back(Arc.To);
         LinkNodes.push_back(std::move(Nodes));
     }
     const std::size_t n = LevelOf.size();
-    Up.resize(n);
-    Down.resize(n);
-    Pos.assign(n, 0);
+    UpFirst.assign(n + 1, 0);
+    DownFirst.assign(n + 1, 0);
     for (const std::vector<int>& Nodes : LinkNodes)
         for (std::size_t k = 0; k + 1 < Nodes.size(); ++k) {
-            Down[static_cast<std::size_t>(Nodes[k])].push_back(Nodes[k + 1]);
-            Up[static_cast<std::size_t>(Nodes[k + 1])].push_back(Nodes[k]);
+            ++DownFirst[static_cast<std::size_t>(Nodes[k]) + 1];
+            ++UpFirst[static_cast<std::size_t>(Nodes[k + 1]) + 1];
         }
-    Order.resize(static_cast<std::size_t>(Levels) + 2);
-    for (std::size_t v = 0; v < n; ++v)
-        Order[static_cast<std::size_t>(LevelOf[v])].push_back(static_cast<int>(v));
-    for (int L = 1; L <= Levels; ++L) {
-        std::vector<int>& Nodes = Order[static_cast<std::size_t>(L)];
-        std::stable_sort(Nodes.begin(), Nodes.end(), [&Row](int a, int b) {
-            return Row[static_cast<std::size_t>(a)] < Row[static_cast<std::size_t>(b)];
-        });
-        Renumber(L);
+    for (std::size_t v = 0; v < n; ++v) {
+        UpFirst[v + 1] += UpFirst[v];
+        DownFirst[v + 1] += DownFirst[v];
     }
+    UpList.resize(static_cast<std::size_t>(UpFirst[n]));
+    DownList.resize(static_cast<std::size_t>(DownFirst[n]));
+    std::vector<int> UpFill(UpFirst.begin(), UpFirst.end() - 1);
+    std::vector<int> DownFill(DownFirst.begin(), DownFirst.end() - 1);
+    for (const std::vector<int>& Nodes : LinkNodes)
+        for (std::size_t k = 0; k + 1 < Nodes.size(); ++k) {
+            DownList[static_cast<std::size_t>(DownFill[static_cast<std::size_t>(Nodes[k])]++)] = Nodes[k + 1];
+            UpList[static_cast<std::size_t>(UpFill[static_cast<std::size_t>(Nodes[k + 1])]++)] = Nodes[k];
+        }
+    Single.assign(n, 0);
+    for (std::size_t v = 0; v < n; ++v)
+        Single[v] = UpFirst[v + 1] - UpFirst[v] == 1 && DownFirst[v + 1] - DownFirst[v] == 1;
+    Kept.resize(static_cast<std::size_t>(Levels) + 2);
+    Saved.resize(static_cast<std::size_t>(Levels) + 2);
+    Pos.assign(n, 0);
+    Candidate.assign(static_cast<std::size_t>(Levels) + 2, 0);
+    SetOrder(PlainOrder());
+}
+
+void TLayered::SetOrder(const TOrder& Next) {
+    Order = Next;
+    for (int L = 0; L <= Levels; ++L)
+        Renumber(L);
+}
+
+// The plain view's rows.
+TOrder TLayered::PlainOrder() const {
+    TOrder Result(static_cast<std::size_t>(Levels) + 2);
+    for (std::size_t v = 0; v < LevelOf.size(); ++v)
+        Result[static_cast<std::size_t>(LevelOf[v])].push_back(static_cast<int>(v));
+    for (std::vector<int>& Nodes : Result)
+        std::stable_sort(Nodes.begin(), Nodes.end(), [this](int a, int b) {
+            return PlainRow[static_cast<std::size_t>(a)] < PlainRow[static_cast<std::size_t>(b)];
+        });
+    return Result;
+}
+
+// Every node placed after the others of its level in the order a walk down
+// the links reaches it from the start event, the higher plain row first:
+// breadth first (dot's first order) or depth first.
+TOrder TLayered::WalkOrder(bool DepthFirst) const {
+    TOrder Result(static_cast<std::size_t>(Levels) + 2);
+    std::vector<char> Seen(LevelOf.size(), 0);
+    std::vector<int> Pending;
+    auto Visit = [&](int Root) {
+        if (Seen[static_cast<std::size_t>(Root)])
+            return;
+        Seen[static_cast<std::size_t>(Root)] = 1;
+        Pending.assign(1, Root);
+        std::size_t Head = 0;
+        while (Head < Pending.size()) {
+            int v = 0;
+            if (DepthFirst) {
+                v = Pending.back();
+                Pending.pop_back();
+            } else {
+                v = Pending[Head++];
+            }
+            Result[static_cast<std::size_t>(LevelOf[static_cast<std::size_t>(v)])].push_back(v);
+            const std::size_t Before = Pending.size();
+            for (const int* w = DownBegin(v); w != DownEnd(v); ++w)
+                if (!Seen[static_cast<std::size_t>(*w)]) {
+                    Seen[static_cast<std::size_t>(*w)] = 1;
+                    Pending.push_back(*w);
+                }
+            // A stack takes the last first.
+            std::sort(Pending.begin() + static_cast<std::ptrdiff_t>(Before), Pending.end(),
+                      [this, DepthFirst](int a, int b) {
+                          return (PlainRow[static_cast<std::size_t>(a)] < PlainRow[static_cast<std::size_t>(b)]) !=
+                                 DepthFirst;
+                      });
+        }
+    };
+    if (Start >= 0)
+        Visit(Start);
+    for (const std::vector<int>& Nodes : PlainOrder())
+        for (const int v : Nodes)
+            Visit(v);
+    return Result;
 }
 
 long long TLayered::LevelCrossings(int Level) const {
-    std::vector<std::pair<int, int>> Edges;
-    for (const int u : Order[static_cast<std::size_t>(Level)])
-        for (const int v : Down[static_cast<std::size_t>(u)])
-            Edges.emplace_back(Pos[static_cast<std::size_t>(u)], Pos[static_cast<std::size_t>(v)]);
-    return Crossings(Edges, static_cast<int>(Order[static_cast<std::size_t>(Level) + 1].size()));
+    const std::vector<int>& Lower = Order[static_cast<std::size_t>(Level) + 1];
+    if (Lower.size() < 2)
+        return 0;
+    Tree.Reset(static_cast<int>(Lower.size()));
+    Visits += static_cast<long long>(Lower.size() + Order[static_cast<std::size_t>(Level)].size());
+    long long Total = 0;
+    for (const int u : Order[static_cast<std::size_t>(Level)]) {
+        const int* Begin = DownBegin(u);
+        const int* End = DownEnd(u);
+        if (End - Begin == 1) {
+            Total += Tree.Insert(At(*Begin));
+            continue;
+        }
+        std::vector<int>& Ends = Scratch;
+        Ends.clear();
+        for (const int* v = Begin; v != End; ++v)
+            Ends.push_back(At(*v));
+        std::sort(Ends.begin(), Ends.end());
+        for (const int p : Ends)
+            Total += Tree.Insert(p);
+    }
+    return Total;
 }
 
-long long TLayered::TotalCrossings() const {
+long long TLayered::RangeCrossings(int First, int Last) const {
     long long Total = 0;
-    for (int L = 1; L < Levels; ++L)
+    for (int L = std::max(1, First - 1); L <= std::min(Levels - 1, Last); ++L)
         Total += LevelCrossings(L);
     return Total;
 }
@@ -174,151 +331,183 @@ long long TLayered::TotalCrossings() const {
 // dot's weighted median of the neighbours' positions; -1 for a node without
 // neighbours on that side, which keeps its place.
 double TLayered::Median(int Node, bool FromAbove) const {
-    const std::vector<int>& Near = FromAbove ? Up[static_cast<std::size_t>(Node)] : Down[static_cast<std::size_t>(Node)];
-    if (Near.empty())
-        return -1;
+    const int* Begin = FromAbove ? UpBegin(Node) : DownBegin(Node);
+    const int* End = FromAbove ? UpEnd(Node) : DownEnd(Node);
+    const auto Size = static_cast<std::size_t>(End - Begin);
     // Most nodes are chain nodes with one neighbour on each side.
-    if (Near.size() == 1)
-        return Pos[static_cast<std::size_t>(Near[0])];
-    if (Near.size() == 2)
-        return (Pos[static_cast<std::size_t>(Near[0])] + Pos[static_cast<std::size_t>(Near[1])]) / 2.0;
+    if (Size == 0)
+        return -1;
+    if (Size == 1)
+        return At(Begin[0]);
+    if (Size == 2)
+        return (At(Begin[0]) + At(Begin[1])) / 2.0;
     std::vector<int>& P = Scratch;
     P.clear();
-    for (const int x : Near)
-        P.push_back(Pos[static_cast<std::size_t>(x)]);
+    for (const int* x = Begin; x != End; ++x)
+        P.push_back(At(*x));
     std::sort(P.begin(), P.end());
-    const std::size_t m = P.size() / 2;
-    if (P.size() % 2 == 1)
+    const std::size_t m = Size / 2;
+    if (Size % 2 == 1)
         return P[m];
-    if (P.size() == 2)
-        return (P[0] + P[1]) / 2.0;
     const double Left = P[m - 1] - P.front();
     const double Right = P.back() - P[m];
-    if (Left + Right == 0)
+    if (Left == Right)
         return (P[m - 1] + P[m]) / 2.0;
     return (P[m - 1] * Right + P[m] * Left) / (Left + Right);
 }
 
-void TLayered::Reorder(int Level, bool FromAbove) {
+// The nodes with neighbours on the given side sorted by their median, the
+// others kept in place; Reverse turns the order of equal medians around, so
+// that the sweeps try both.
+void TLayered::Reorder(int Level, bool FromAbove, bool Reverse) {
     std::vector<int>& Nodes = Order[static_cast<std::size_t>(Level)];
     Movable.clear();
     Slots.clear();
     for (std::size_t i = 0; i < Nodes.size(); ++i) {
         const double Key = Median(Nodes[i], FromAbove);
         if (Key >= 0) {
-            Movable.emplace_back(Key, Nodes[i]);
+            const int Place = static_cast<int>(i);
+            Movable.push_back({Key, Reverse ? -Place : Place, Nodes[i]});
             Slots.push_back(i);
         }
     }
-    std::stable_sort(Movable.begin(), Movable.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::sort(Movable.begin(), Movable.end(), [](const TMovable& a, const TMovable& b) {
+        return a.Key < b.Key || (a.Key == b.Key && a.Place < b.Place);
+    });
     for (std::size_t k = 0; k < Slots.size(); ++k)
-        Nodes[Slots[k]] = Movable[k].second;
+        Nodes[Slots[k]] = Movable[k].Node;
     Renumber(Level);
+    Visits += static_cast<long long>(Nodes.size());
 }
 
-// Crossings between the edges of a and those of b (both on one level) with a
-// before b: pairs of neighbours on the same side in the opposite order.
-long long TLayered::PairCrossings(int a, int b) const {
-    long long Total = 0;
-    for (const auto* Side : {&Up, &Down}) {
-        const std::vector<int>& A = (*Side)[static_cast<std::size_t>(a)];
-        const std::vector<int>& B = (*Side)[static_cast<std::size_t>(b)];
-        for (const int x : A)
-            for (const int y : B)
-                if (Pos[static_cast<std::size_t>(x)] > Pos[static_cast<std::size_t>(y)])
-                    ++Total;
+// The crossings between the edges of a and those of b with a before b, and
+// with b before a.
+std::pair<int, int> TLayered::BothCrossings(int a, int b) const {
+    const auto A = static_cast<std::size_t>(a);
+    const auto B = static_cast<std::size_t>(b);
+    if (Single[A] && Single[B]) {
+        const int Up = Pos[static_cast<std::size_t>(UpList[static_cast<std::size_t>(UpFirst[A])])] -
+                       Pos[static_cast<std::size_t>(UpList[static_cast<std::size_t>(UpFirst[B])])];
+        const int Down = Pos[static_cast<std::size_t>(DownList[static_cast<std::size_t>(DownFirst[A])])] -
+                         Pos[static_cast<std::size_t>(DownList[static_cast<std::size_t>(DownFirst[B])])];
+        return {(Up > 0) + (Down > 0), (Up < 0) + (Down < 0)};
     }
-    return Total;
+    int Before = 0;
+    int After = 0;
+    for (const int* x = UpBegin(a); x != UpEnd(a); ++x)
+        for (const int* y = UpBegin(b); y != UpEnd(b); ++y) {
+            Before += At(*x) > At(*y);
+            After += At(*x) < At(*y);
+        }
+    for (const int* x = DownBegin(a); x != DownEnd(a); ++x)
+        for (const int* y = DownBegin(b); y != DownEnd(b); ++y) {
+            Before += At(*x) > At(*y);
+            After += At(*x) < At(*y);
+        }
+    return {Before, After};
 }
 
-// Neighbours exchange places while that removes crossings. A level is
-// looked at again only when it or a level next to it changed in the round
-// before (dot's candidate flags).
-bool TLayered::Transpose() {
-    std::vector<char> Candidate(static_cast<std::size_t>(Levels) + 2, 1);
-    bool Any = false;
-    for (int Round = 0; Round < 16; ++Round) {
-        std::vector<char> Changed(static_cast<std::size_t>(Levels) + 2, 0);
-        bool Improved = false;
-        for (int L = 1; L <= Levels; ++L) {
+// Neighbours on the levels First to Last exchange places while that removes
+// crossings; with Reverse also when it keeps them (dot's way out of a
+// plateau). A level is looked at again only when it or a level next to it
+// changed.
+void TLayered::Transpose(bool Reverse, int First, int Last) {
+    std::fill(Candidate.begin() + First, Candidate.begin() + Last + 1, 1);
+    for (int Round = 0; Round < 64; ++Round) {
+        long long Removed = 0;
+        for (int L = First; L <= Last; ++L) {
             if (!Candidate[static_cast<std::size_t>(L)])
                 continue;
+            Candidate[static_cast<std::size_t>(L)] = 0;
             std::vector<int>& Nodes = Order[static_cast<std::size_t>(L)];
+            Visits += static_cast<long long>(Nodes.size());
             for (std::size_t i = 0; i + 1 < Nodes.size(); ++i) {
                 const int v = Nodes[i];
                 const int w = Nodes[i + 1];
-                if (PairCrossings(w, v) < PairCrossings(v, w)) {
-                    std::swap(Nodes[i], Nodes[i + 1]);
+                if (v == Start)
+                    continue;
+                const auto [Now, Swapped] = BothCrossings(v, w);
+                if (Swapped < Now || (Reverse && Now > 0 && Swapped == Now)) {
+                    Nodes[i] = w;
+                    Nodes[i + 1] = v;
                     Pos[static_cast<std::size_t>(v)] = static_cast<int>(i + 1);
                     Pos[static_cast<std::size_t>(w)] = static_cast<int>(i);
-                    Changed[static_cast<std::size_t>(L)] = 1;
-                    Improved = true;
+                    Removed += Now - Swapped;
+                    Candidate[static_cast<std::size_t>(L - 1)] = 1;
+                    Candidate[static_cast<std::size_t>(L)] = 1;
+                    Candidate[static_cast<std::size_t>(L + 1)] = 1;
                 }
             }
         }
-        if (!Improved)
+        if (Removed < 1)
             break;
-        Any = true;
-        for (int L = 1; L <= Levels; ++L)
-            Candidate[static_cast<std::size_t>(L)] = Changed[static_cast<std::size_t>(L - 1)] ||
-                                                    Changed[static_cast<std::size_t>(L)] ||
-                                                    Changed[static_cast<std::size_t>(L + 1)];
     }
-    return Any;
+    std::fill(Candidate.begin(), Candidate.end(), 0);
 }
 
-// Sifting (Matuszewski, Schönfeld and Molitor): the node leaves its level and
-// goes back in at the place where its edges cross the fewest edges of the
-// other nodes of the level, against both neighbouring levels at once. Moving
-// it past a node w changes the crossings by c(w, v) - c(v, w); the first of
-// the best places is taken, and its own place when that is among them.
-void TLayered::Sift(int Node) {
-    const int Level = LevelOf[static_cast<std::size_t>(Node)];
-    std::vector<int>& Nodes = Order[static_cast<std::size_t>(Level)];
-    const int Own = Pos[static_cast<std::size_t>(Node)];
-    std::vector<int> Others;
-    Others.reserve(Nodes.size());
-    for (const int w : Nodes)
-        if (w != Node)
-            Others.push_back(w);
-    long long Cost = 0;
-    long long Best = 0;
-    int BestPlace = 0;
-    long long OwnCost = 0;
-    for (int p = 0; p <= static_cast<int>(Others.size()); ++p) {
-        if (p == Own)
-            OwnCost = Cost;
-        if (Cost < Best) {
-            Best = Cost;
-            BestPlace = p;
-        }
-        if (p < static_cast<int>(Others.size())) {
-            const int w = Others[static_cast<std::size_t>(p)];
-            Cost += PairCrossings(w, Node) - PairCrossings(Node, w);
+// dot's sweeps on the levels First to Last, the levels around them fixed:
+// down and up in turn, each followed by transposition, ending after Quit
+// sweeps without a clear gain. Leaves the best order found there and
+// returns the crossings at those levels.
+long long TLayered::Sweeps(int First, int Last, int Iterations, int Quit) {
+    for (int L = First; L <= Last; ++L)
+        Kept[static_cast<std::size_t>(L)] = Order[static_cast<std::size_t>(L)];
+    long long Fewest = RangeCrossings(First, Last);
+    long long Now = Fewest;
+    int Trying = 0;
+    for (int Iteration = 0; Iteration < Iterations && Trying++ < Quit && Now > 0; ++Iteration) {
+        const bool Reverse = Iteration % 4 < 2;
+        if (Iteration % 2 == 0)
+            for (int L = First; L <= Last; ++L)
+                Reorder(L, true, Reverse);
+        else
+            for (int L = Last; L >= First; --L)
+                Reorder(L, false, Reverse);
+        Transpose(!Reverse, First, Last);
+        Now = RangeCrossings(First, Last);
+        if (Now <= Fewest) {
+            if (static_cast<double>(Now) < Convergence * static_cast<double>(Fewest))
+                Trying = 0;
+            Fewest = Now;
+            for (int L = First; L <= Last; ++L)
+                Kept[static_cast<std::size_t>(L)] = Order[static_cast<std::size_t>(L)];
         }
     }
-    const int Place = OwnCost <= Best ? Own : BestPlace;
-    Others.insert(Others.begin() + Place, Node);
-    Nodes = std::move(Others);
-    Renumber(Level);
+    for (int L = First; L <= Last; ++L) {
+        Order[static_cast<std::size_t>(L)] = Kept[static_cast<std::size_t>(L)];
+        Renumber(L);
+    }
+    return Fewest;
 }
 
-void TLayered::SiftAll() {
-    std::vector<int> Sequence(LevelOf.size());
-    for (std::size_t v = 0; v < Sequence.size(); ++v)
-        Sequence[v] = static_cast<int>(v);
-    // The nodes with the most edges first: they decide the most crossings.
-    std::stable_sort(Sequence.begin(), Sequence.end(), [this](int a, int b) {
-        return Up[static_cast<std::size_t>(a)].size() + Down[static_cast<std::size_t>(a)].size() >
-               Up[static_cast<std::size_t>(b)].size() + Down[static_cast<std::size_t>(b)].size();
-    });
-    // Sifting costs the square of a level's size: only the narrower levels,
-    // where it finds the most, are sifted.
-    for (const int v : Sequence) {
-        const std::size_t Size = Order[static_cast<std::size_t>(LevelOf[static_cast<std::size_t>(v)])].size();
-        if (Size > 1 && Size <= MaxSifted)
-            Sift(v);
+// Windows of a few levels, one after the other at random places, each
+// shuffled and swept anew with the levels around it fixed; the window keeps
+// the new order unless it crosses more. The sweeps from a shuffled window
+// find orders that sweeps over the whole never reach, and what a window
+// gains stays.
+void TLayered::Search(long long Fewest, TRandom& Random) {
+    if (Levels < 3)
+        return;
+    while (Visits < Effort && Fewest > 0) {
+        const int Height =
+            std::min(Levels - 1, LowestWindow + static_cast<int>(Random.Below(HighestWindow - LowestWindow + 1)));
+        const int First = 2 + static_cast<int>(Random.Below(static_cast<unsigned>(Levels - Height)));
+        const int Last = First + Height - 1;
+        for (int L = First; L <= Last; ++L)
+            Saved[static_cast<std::size_t>(L)] = Order[static_cast<std::size_t>(L)];
+        const long long Before = RangeCrossings(First, Last);
+        Shuffle(First, Last, Random);
+        // An order as good as the old one is kept too: the search moves
+        // on over plateaus.
+        const long long After = Sweeps(First, Last, WindowIterations, WindowQuit);
+        if (After <= Before) {
+            Fewest -= Before - After;
+            continue;
+        }
+        for (int L = First; L <= Last; ++L) {
+            Order[static_cast<std::size_t>(L)] = Saved[static_cast<std::size_t>(L)];
+            Renumber(L);
+        }
     }
 }
 
@@ -333,16 +522,16 @@ void TLayered::Straighten() {
             if (!Critical[static_cast<std::size_t>(v)])
                 continue;
             int Target = -1;
-            for (const int u : Up[static_cast<std::size_t>(v)])
-                if (Critical[static_cast<std::size_t>(u)])
-                    Target = Pos[static_cast<std::size_t>(u)];
-            if (Target < 0 || Target == static_cast<int>(i) || Target >= static_cast<int>(Nodes.size()))
+            for (const int* u = UpBegin(v); u != UpEnd(v); ++u)
+                if (Critical[static_cast<std::size_t>(*u)])
+                    Target = At(*u);
+            if (Target < 0 || Target == static_cast<int>(i) || Target >= static_cast<int>(Nodes.size()) ||
+                Nodes[static_cast<std::size_t>(Target)] == Start)
                 continue;
-            const long long Before = LevelCrossings(L - 1) + (L < Levels ? LevelCrossings(L) : 0);
+            const long long Before = RangeCrossings(L, L);
             std::swap(Nodes[i], Nodes[static_cast<std::size_t>(Target)]);
             Renumber(L);
-            const long long After = LevelCrossings(L - 1) + (L < Levels ? LevelCrossings(L) : 0);
-            if (After > Before) {
+            if (RangeCrossings(L, L) > Before) {
                 std::swap(Nodes[i], Nodes[static_cast<std::size_t>(Target)]);
                 Renumber(L);
             }
@@ -350,50 +539,43 @@ void TLayered::Straighten() {
     }
 }
 
+// Shuffles the levels First to Last, the start event staying on top.
+void TLayered::Shuffle(int First, int Last, TRandom& Random) {
+    for (int L = First; L <= Last; ++L) {
+        std::vector<int>& Nodes = Order[static_cast<std::size_t>(L)];
+        for (std::size_t i = Nodes.size(); i > 1; --i)
+            std::swap(Nodes[i - 1], Nodes[Random.Below(static_cast<unsigned>(i))]);
+        const auto Top = std::find(Nodes.begin(), Nodes.end(), Start);
+        if (Top != Nodes.end())
+            std::iter_swap(Top, Nodes.begin());
+        Renumber(L);
+    }
+}
+
 void TLayered::Reduce() {
     if (Levels < 2)
         return;
-    Transpose();
-    std::vector<std::vector<int>> Best = Order;
-    long long Fewest = TotalCrossings();
-    int Stalled = 0;
-    for (int Iteration = 0; Iteration < MaxIterations && Fewest > 0 && Stalled < MaxStalled; ++Iteration) {
-        const bool DownSweep = Iteration % 2 == 0;
-        if (DownSweep)
-            for (int L = 2; L <= Levels; ++L)
-                Reorder(L, true);
+    Effort = std::min(MostEffort, BaseEffort + EffortPerNode * static_cast<long long>(LevelOf.size()));
+    // dot's sweeps from the plain rows, then, while the effort allows, from
+    // the walks and from shuffled orders; the best is searched further.
+    Transpose(false, 1, Levels);
+    long long Fewest = Sweeps(1, Levels, MaxIterations, MinQuit);
+    TOrder Best = Order;
+    TRandom Random;
+    for (int Attempt = 0; Visits < Effort / 5 && Fewest > 0; ++Attempt) {
+        if (Attempt < 2)
+            SetOrder(WalkOrder(Attempt == 1));
         else
-            for (int L = Levels - 1; L >= 1; --L)
-                Reorder(L, false);
-        Transpose();
-        const long long Now = TotalCrossings();
+            Shuffle(1, Levels, Random);
+        Transpose(false, 1, Levels);
+        const long long Now = Sweeps(1, Levels, MaxIterations, MinQuit);
         if (Now < Fewest) {
             Fewest = Now;
             Best = Order;
-            Stalled = 0;
-        } else {
-            ++Stalled;
         }
     }
-    Order = std::move(Best);
-    for (int L = 1; L <= Levels; ++L)
-        Renumber(L);
-    // Sifting from the best order, round after round while it helps.
-    for (int Round = 0; Round < 1 && Fewest > 0; ++Round) {
-        SiftAll();
-        Transpose();
-        const long long Now = TotalCrossings();
-        if (Now >= Fewest) {
-            if (Now > Fewest) {
-                Order = Best;
-                for (int L = 1; L <= Levels; ++L)
-                    Renumber(L);
-            }
-            break;
-        }
-        Fewest = Now;
-        Best = Order;
-    }
+    SetOrder(Best);
+    Search(Fewest, Random);
     Straighten();
 }
 

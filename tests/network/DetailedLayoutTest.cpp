@@ -1,6 +1,7 @@
 // The detailed view's rows: a valid grid on the same levels, the start event
-// on top, the same rows every time, fewer crossings than the plain rows; and
-// the crossing count against a count pair by pair.
+// on top, the same rows every time, fewer crossings than the plain rows, none
+// where a drawing without crossings exists; and the crossing count against a
+// count pair by pair.
 
 #include "NetworkTestSupport.h"
 
@@ -84,6 +85,31 @@ TEST(DetailedLayout, IsAValidGridWithFewerCrossingsThanThePlainRowsAndCountedRig
         const long long Detailed = CountCrossings(View, Rows.EventRow, Rows.ArcRows);
         EXPECT_EQ(Detailed, CrossingsPairByPair(View, Rows));
         EXPECT_LE(Detailed, CountPlainCrossings(View)) << Describe(Scheme);
+    }
+}
+
+// Works that each follow at most one work make a tree of events whose leaves
+// meet at the end: drawn in the order of a walk, nothing crosses. The search
+// must keep such an order however it shuffles.
+TEST(DetailedLayout, FindsADrawingWithoutCrossingsWhereThereIsOne) {
+    std::mt19937 Random(77);
+    for (int Case = 0; Case < 12; ++Case) {
+        TScheme Scheme;
+        const int n = 20 + Case * 3;
+        for (int i = 0; i < n; ++i) {
+            Scheme.Durations.push_back(static_cast<TReal>(1 + Random() % 9));
+            Scheme.Deps.emplace_back();
+            if (i >= 2)
+                Scheme.Deps.back().push_back(static_cast<int>(Random() % static_cast<unsigned>(i)));
+        }
+        auto List = MakeList(Scheme);
+        TCircuitEngine Engine(*List);
+        Engine.GetCircuit();
+        Engine.Analyse();
+        const TNetworkView& View = Engine.Result();
+        ASSERT_TRUE(View.HasNetwork);
+        const TDetailedRows Rows = DetailedLayout(View);
+        EXPECT_EQ(CountCrossings(View, Rows.EventRow, Rows.ArcRows), 0) << Describe(Scheme);
     }
 }
 
