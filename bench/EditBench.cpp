@@ -128,6 +128,15 @@ void EditEndToEnd(benchmark::State& State) {
     PeakMemoryCounter(State);
 }
 
+// The same click with the diagram in its detailed view, whose own rows are
+// laid out on every rebuild.
+void EditEndToEndDetailed(benchmark::State& State) {
+    TProgram& P = ProgramOf(static_cast<int>(State.range(0)));
+    P.StartUp.CircuitForm->SetDetailed(true);
+    EditEndToEnd(State);
+    P.StartUp.CircuitForm->SetDetailed(false);
+}
+
 // The cell is entered without a notification, so that the stage alone runs
 // on the matrix the edit leaves.
 void StageRecalcLinks(benchmark::State& State) {
@@ -248,6 +257,7 @@ void Register() {
             B->Repetitions(n >= 3000 ? 3 : 5)->ReportAggregatesOnly(true);
         };
         Add("EditEndToEnd", EditEndToEnd);
+        Add("EditEndToEndDetailed", EditEndToEndDetailed);
         Add("StageRecalcLinks", StageRecalcLinks);
         Add("StageMatrixRedraw", StageMatrixRedraw);
         Add("StageMatrixPaint", StageMatrixPaint);
