@@ -41,15 +41,23 @@ long long CrossingsPairByPair(const TNetworkView& View, const TDetailedRows& Row
     return Count;
 }
 
+// The scheme analysed in the critical mode, its list kept alive beside the
+// engine that reads it.
+struct TAnalysed {
+    explicit TAnalysed(const TScheme& Scheme) : List(MakeList(Scheme)), Engine(*List) {
+        Engine.GetCircuit();
+        Engine.Analyse();
+    }
+    std::unique_ptr<TWorkList> List;
+    TCircuitEngine Engine;
+};
+
 TEST(DetailedLayout, IsAValidGridWithFewerCrossingsThanThePlainRowsAndCountedRight) {
     std::mt19937 Random(2020);
     for (int Case = 0; Case < 30; ++Case) {
         const TScheme Scheme = RandomScheme(Random, 45, Case % 2 ? 0.08 : 0.2, Case % 3 == 0);
-        auto List = MakeList(Scheme);
-        TCircuitEngine Engine(*List);
-        Engine.GetCircuit();
-        Engine.Analyse();
-        const TNetworkView& View = Engine.Result();
+        const TAnalysed Analysed(Scheme);
+        const TNetworkView& View = Analysed.Engine.Result();
         ASSERT_TRUE(View.HasNetwork);
         const TDetailedRows Rows = DetailedLayout(View);
         const TDetailedRows Again = DetailedLayout(View);
@@ -102,11 +110,8 @@ TEST(DetailedLayout, FindsADrawingWithoutCrossingsWhereThereIsOne) {
             if (i >= 2)
                 Scheme.Deps.back().push_back(static_cast<int>(Random() % static_cast<unsigned>(i)));
         }
-        auto List = MakeList(Scheme);
-        TCircuitEngine Engine(*List);
-        Engine.GetCircuit();
-        Engine.Analyse();
-        const TNetworkView& View = Engine.Result();
+        const TAnalysed Analysed(Scheme);
+        const TNetworkView& View = Analysed.Engine.Result();
         ASSERT_TRUE(View.HasNetwork);
         const TDetailedRows Rows = DetailedLayout(View);
         EXPECT_EQ(CountCrossings(View, Rows.EventRow, Rows.ArcRows), 0) << Describe(Scheme);
