@@ -8,14 +8,17 @@
 // allows also from a breadth-first and a depth-first walk from the start
 // event and from shuffled orders. Then a search on windows of a few levels:
 // the window is shuffled and swept again with the levels around it fixed,
-// and the new order kept unless it crosses more. Last, a node of the critical
-// path moves into the row of its predecessor on the path when that adds no
-// crossing. Crossings between two levels are counted with the accumulator
-// tree of Barth, Jünger and Mutzel.
+// and the new order kept unless it crosses more. Then every long link is
+// rerouted: its chain nodes taken out and put back where the link crosses
+// fewest, a shortest path through the gaps of the levels it spans, which no
+// exchange of neighbours finds. Last, a node of the critical path moves into
+// the row of its predecessor on the path when that adds no crossing.
+// Crossings between two levels are counted with the accumulator tree of
+// Barth, Jünger and Mutzel.
 //
 // The effort is a count of node visits, not the clock: the same result
 // always gives the same rows. A large network uses it up on the sweeps from
-// the plain rows, which are always made whole.
+// the plain rows and one round of rerouting, which are always made whole.
 
 #include "network/DetailedLayout.h"
 
@@ -29,14 +32,18 @@ namespace {
 // dot's sweeps: up to MaxIterations, ending after MinQuit without a gain of
 // more than Convergence.
 constexpr int MaxIterations = 24;
-constexpr int MinQuit = 8;
+constexpr int MinQuit = 3;
 constexpr double Convergence = 0.995;
 // The windows of the search: their height in levels (drawn anew for every
 // window) and their sweeps.
 constexpr int LowestWindow = 3;
 constexpr int HighestWindow = 8;
-constexpr int WindowIterations = 8;
-constexpr int WindowQuit = 4;
+constexpr int WindowIterations = 4;
+constexpr int WindowQuit = 2;
+// How far a chain node of a rerouted link may move (gaps either side), and
+// the rounds of rerouting beyond the first while the effort allows.
+constexpr int Band = 8;
+constexpr int RerouteRounds = 2;
 // Node visits of all sweeps together (a visit costs some 10 ns): a base and
 // a share for every node, up to MostEffort (about 30 ms). A fifth of it goes
 // to more first orders, the rest to the windows.
@@ -136,6 +143,12 @@ private:
         int Node;
     };
     std::vector<TMovable> Movable;
+    // Reroute's buffers.
+    std::vector<std::vector<std::pair<int, int>>> Segments;
+    std::vector<int> Low;
+    std::vector<long long> Dist, Next;
+    std::vector<std::vector<int>> From;
+    std::vector<int> LeftCount, RightCount, Above;
     std::vector<std::size_t> Slots;
 
     const int* UpBegin(int v) const { return UpList.data() + UpFirst[static_cast<std::size_t>(v)]; }
@@ -158,6 +171,8 @@ private:
     void Reorder(int Level, bool FromAbove, bool Reverse);
     std::pair<int, int> BothCrossings(int a, int b) const;
     void Transpose(bool Reverse, int First, int Last);
+    long long Reroute(const std::vector<int>& Chain);
+    long long RerouteAll();
     long long Sweeps(int First, int Last, int Iterations, int Quit);
     void Search(long long Fewest, TRandom& Random);
     void Shuffle(int First, int Last, TRandom& Random);
@@ -445,6 +460,155 @@ void TLayered::Transpose(bool Reverse, int First, int Last) {
     std::fill(Candidate.begin(), Candidate.end(), 0);
 }
 
+// The chain nodes of one long link taken out of their levels and put back
+// where the link crosses the fewest other segments, its two events fixed:
+// a shortest path through the gaps of the levels between, over crossing
+// counts. Returns the crossings removed.
+long long TLayered::Reroute(const std::vector<int>& Chain) {
+    const std::size_t k = Chain.size() - 2; // chain nodes
+    if (k == 0)
+        return 0;
+    const int Top = LevelOf[static_cast<std::size_t>(Chain[0])];
+    // Places on a level without the chain's own node: the node at index r,
+    // and gap g just before the node at index g. The events stay where they
+    // are.
+    auto Place = [&](int Node, std::size_t i) {
+        const int p = At(Node);
+        return i == 0 || i == k + 1 || p < At(Chain[i]) ? p : p - 1;
+    };
+    // The other segments between the levels of Chain[i] and Chain[i + 1],
+    // in the order of their upper ends, and the link's present crossings.
+    // A segment from gap or node a to gap or node b crosses (x, y) when x
+    // lies left of a and y right of b or the other way round; from a gap, x
+    // lies left when x < a, right when x >= a; from a node, left when x < a,
+    // right when x > a.
+    Segments.resize(std::max(Segments.size(), k + 1));
+    long long Present = 0;
+    for (std::size_t i = 0; i <= k; ++i) {
+        std::vector<std::pair<int, int>>& Edges = Segments[i];
+        Edges.clear();
+        const int X = At(Chain[i]);
+        const int Y = At(Chain[i + 1]);
+        const bool NodeAbove = i == 0;
+        const bool NodeBelow = i == k;
+        for (const int u : Order[static_cast<std::size_t>(Top) + i]) {
+            if (u == Chain[i])
+                continue;
+            const int x = Place(u, i);
+            const bool StartsLeft = x < X;
+            const bool StartsRight = NodeAbove ? x > X : x >= X;
+            for (const int* w = DownBegin(u); w != DownEnd(u); ++w) {
+                const int y = Place(*w, i + 1);
+                Edges.emplace_back(x, y);
+                const bool EndsRight = NodeBelow ? y > Y : y >= Y;
+                Present += (StartsLeft && EndsRight) || (StartsRight && y < Y);
+            }
+        }
+        Visits += static_cast<long long>(Edges.size());
+    }
+    if (Present == 0)
+        return 0;
+    // The gaps a chain node may take: Band either side of its place.
+    Low.assign(k + 2, 0);
+    for (std::size_t i = 1; i <= k; ++i)
+        Low[i] = std::max(0, At(Chain[i]) - Band);
+    auto High = [&](std::size_t i) {
+        return std::min(static_cast<int>(Order[static_cast<std::size_t>(Top) + i].size()) - 1, At(Chain[i]) + Band);
+    };
+    // Dist[j]: the fewest crossings down to option Low + j of the level
+    // reached.
+    Dist.assign(1, 0);
+    From.resize(std::max(From.size(), k + 2));
+    for (std::size_t i = 0; i <= k; ++i) {
+        const std::vector<std::pair<int, int>>& Edges = Segments[i];
+        const bool NodeAbove = i == 0;
+        const bool NodeBelow = i == k;
+        const int ALow = NodeAbove ? At(Chain[0]) : Low[i];
+        const int AHigh = NodeAbove ? ALow : High(i);
+        const int BLow = NodeBelow ? At(Chain[k + 1]) : Low[i + 1];
+        const int BHigh = NodeBelow ? BLow : High(i + 1);
+        const std::size_t Lower = Order[static_cast<std::size_t>(Top) + i + 1].size();
+        Next.assign(static_cast<std::size_t>(BHigh - BLow + 1), -1);
+        std::vector<int>& Back = From[i + 1];
+        Back.assign(Next.size(), 0);
+        LeftCount.assign(Lower + 1, 0);
+        RightCount.assign(Lower + 1, 0);
+        // Left: the edges with x < a; right: x >= a from a gap, x > a from
+        // the event. Counted below BLow, above the event, and per y.
+        long long LeftTotal = 0;
+        long long LeftUnder = 0;
+        long long RightUnder = 0;
+        long long LeftOver = 0;
+        for (const auto& e : Edges) {
+            ++RightCount[static_cast<std::size_t>(e.second)];
+            RightUnder += e.second < BLow;
+        }
+        std::size_t Passed = 0;
+        std::size_t Reached = 0;
+        for (int a = ALow; a <= AHigh; ++a) {
+            const int Limit = NodeAbove ? a : a - 1;
+            for (; Reached < Edges.size() && Edges[Reached].first <= Limit; ++Reached) {
+                --RightCount[static_cast<std::size_t>(Edges[Reached].second)];
+                RightUnder -= Edges[Reached].second < BLow;
+            }
+            for (; Passed < Edges.size() && Edges[Passed].first < a; ++Passed) {
+                const int y = Edges[Passed].second;
+                ++LeftCount[static_cast<std::size_t>(y)];
+                ++LeftTotal;
+                LeftUnder += y < BLow;
+                LeftOver += y > BLow;
+            }
+            const long long Here = Dist[static_cast<std::size_t>(a - ALow)];
+            if (NodeBelow) {
+                // The event at BLow: left edges ending right of it, right
+                // edges ending left of it.
+                const long long Total = Here + LeftOver + RightUnder;
+                if (Next[0] < 0 || Total < Next[0]) {
+                    Next[0] = Total;
+                    Back[0] = a - ALow;
+                }
+                continue;
+            }
+            // Gap b: the left edges with y >= b and the right ones with
+            // y < b.
+            long long LeftBelow = LeftUnder;
+            long long RightBelow = RightUnder;
+            for (int b = BLow; b <= BHigh; ++b) {
+                const long long Total = Here + LeftTotal - LeftBelow + RightBelow;
+                auto& Slot = Next[static_cast<std::size_t>(b - BLow)];
+                if (Slot < 0 || Total < Slot) {
+                    Slot = Total;
+                    Back[static_cast<std::size_t>(b - BLow)] = a - ALow;
+                }
+                LeftBelow += LeftCount[static_cast<std::size_t>(b)];
+                RightBelow += RightCount[static_cast<std::size_t>(b)];
+            }
+            Visits += BHigh - BLow + 1;
+        }
+        Dist.swap(Next);
+    }
+    const long long Best = Dist[0];
+    if (Best >= Present)
+        return 0;
+    // Back along the path: the gap at every chain node's level.
+    int Choice = 0;
+    for (std::size_t i = k + 1; i > 1; --i) {
+        Choice = From[i][static_cast<std::size_t>(Choice)];
+        std::vector<int>& Nodes = Order[static_cast<std::size_t>(Top) + i - 1];
+        Nodes.erase(Nodes.begin() + At(Chain[i - 1]));
+        Nodes.insert(Nodes.begin() + Low[i - 1] + Choice, Chain[i - 1]);
+        Renumber(Top + static_cast<int>(i) - 1);
+    }
+    return Present - Best;
+}
+
+long long TLayered::RerouteAll() {
+    long long Removed = 0;
+    for (const std::vector<int>& Chain : LinkNodes)
+        Removed += Reroute(Chain);
+    return Removed;
+}
+
 // dot's sweeps on the levels First to Last, the levels around them fixed:
 // down and up in turn, each followed by transposition, ending after Quit
 // sweeps without a clear gain. Leaves the best order found there and
@@ -576,6 +740,10 @@ void TLayered::Reduce() {
     }
     SetOrder(Best);
     Search(Fewest, Random);
+    // The long links rerouted one by one, the whole network at least once.
+    for (int Round = 0; Round <= RerouteRounds && (Round == 0 || Visits < Effort); ++Round)
+        if (RerouteAll() == 0)
+            break;
     Straighten();
 }
 

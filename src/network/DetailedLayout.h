@@ -5,9 +5,10 @@
 // by layer sweeps (weighted median) with transposition of neighbours, keeping
 // the best order found, as Graphviz's dot does, from more first orders while
 // the effort allows, then by sweeping shuffled windows of a few levels again,
-// and last straightens the critical path where that costs no crossing. The
-// effort is counted in node visits (about 30 ms at most), so the layout is
-// deterministic: the same result always gives the same rows.
+// then by rerouting every long link along its best path through the levels
+// it spans, and last straightens the critical path where that costs no
+// crossing. The effort is counted in node visits, not time, so the layout
+// is deterministic: the same result always gives the same rows.
 
 #include "network/NetworkView.h"
 
