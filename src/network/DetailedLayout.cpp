@@ -143,13 +143,13 @@ private:
         int Node;
     };
     std::vector<TMovable> Movable;
+    std::vector<std::size_t> Slots;
     // Reroute's buffers.
     std::vector<std::vector<std::pair<int, int>>> Segments;
     std::vector<int> Low;
     std::vector<long long> Dist, Next;
     std::vector<std::vector<int>> From;
-    std::vector<int> LeftCount, RightCount, Above;
-    std::vector<std::size_t> Slots;
+    std::vector<int> LeftCount, RightCount;
 
     const int* UpBegin(int v) const { return UpList.data() + UpFirst[static_cast<std::size_t>(v)]; }
     const int* UpEnd(int v) const { return UpList.data() + UpFirst[static_cast<std::size_t>(v) + 1]; }
