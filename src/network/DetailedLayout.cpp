@@ -476,38 +476,6 @@ long long TLayered::Reroute(const std::vector<int>& Chain) {
         const int p = At(Node);
         return i == 0 || i == k + 1 || p < At(Chain[i]) ? p : p - 1;
     };
-    // The other segments between the levels of Chain[i] and Chain[i + 1],
-    // in the order of their upper ends, and the link's present crossings.
-    // A segment from gap or node a to gap or node b crosses (x, y) when x
-    // lies left of a and y right of b or the other way round; from a gap, x
-    // lies left when x < a, right when x >= a; from a node, left when x < a,
-    // right when x > a.
-    Segments.resize(std::max(Segments.size(), k + 1));
-    long long Present = 0;
-    for (std::size_t i = 0; i <= k; ++i) {
-        std::vector<std::pair<int, int>>& Edges = Segments[i];
-        Edges.clear();
-        const int X = At(Chain[i]);
-        const int Y = At(Chain[i + 1]);
-        const bool NodeAbove = i == 0;
-        const bool NodeBelow = i == k;
-        for (const int u : Order[static_cast<std::size_t>(Top) + i]) {
-            if (u == Chain[i])
-                continue;
-            const int x = Place(u, i);
-            const bool StartsLeft = x < X;
-            const bool StartsRight = NodeAbove ? x > X : x >= X;
-            for (const int* w = DownBegin(u); w != DownEnd(u); ++w) {
-                const int y = Place(*w, i + 1);
-                Edges.emplace_back(x, y);
-                const bool EndsRight = NodeBelow ? y > Y : y >= Y;
-                Present += (StartsLeft && EndsRight) || (StartsRight && y < Y);
-            }
-        }
-        Visits += static_cast<long long>(Edges.size());
-    }
-    if (Present == 0)
-        return 0;
     // The gaps a chain node may take: Band either side of its place.
     Low.assign(k + 2, 0);
     for (std::size_t i = 1; i <= k; ++i)
@@ -515,6 +483,64 @@ long long TLayered::Reroute(const std::vector<int>& Chain) {
     auto High = [&](std::size_t i) {
         return std::min(static_cast<int>(Order[static_cast<std::size_t>(Top) + i].size()) - 1, At(Chain[i]) + Band);
     };
+    // The options of the upper and the lower end of the link's segment
+    // between the levels of Chain[i] and Chain[i + 1]: the events' places,
+    // the chain nodes' gaps.
+    auto Options = [&](std::size_t i) {
+        return i == 0 || i == k + 1 ? std::pair(At(Chain[i]), At(Chain[i])) : std::pair(Low[i], High(i));
+    };
+    // The other segments there that cross the link for some options but not
+    // for others, in the order of their upper ends, and the link's present
+    // crossings with them. A segment from gap or node a to gap or node b
+    // crosses (x, y) when x lies left of a and y right of b or the other way
+    // round; from a gap, x lies left when x < a, right when x >= a; from a
+    // node, left when x < a, right when x > a. A segment with both ends more
+    // than one place away from the options crosses for all or for none: it
+    // changes nothing.
+    Segments.resize(std::max(Segments.size(), k + 1));
+    long long Present = 0;
+    for (std::size_t i = 0; i <= k; ++i) {
+        std::vector<std::pair<int, int>>& Edges = Segments[i];
+        Edges.clear();
+        const auto [ALow, AHigh] = Options(i);
+        const auto [BLow, BHigh] = Options(i + 1);
+        const std::vector<int>& Upper = Order[static_cast<std::size_t>(Top) + i];
+        const std::vector<int>& Lower = Order[static_cast<std::size_t>(Top) + i + 1];
+        auto Near = [](int p, int First, int Last) { return p >= First - 1 && p <= Last + 1; };
+        for (int p = std::max(0, ALow - 1); p <= std::min(static_cast<int>(Upper.size()) - 1, AHigh + 2); ++p) {
+            const int u = Upper[static_cast<std::size_t>(p)];
+            const int x = Place(u, i);
+            if (u == Chain[i] || !Near(x, ALow, AHigh))
+                continue;
+            for (const int* w = DownBegin(u); w != DownEnd(u); ++w)
+                Edges.emplace_back(x, Place(*w, i + 1));
+        }
+        for (int p = std::max(0, BLow - 1); p <= std::min(static_cast<int>(Lower.size()) - 1, BHigh + 2); ++p) {
+            const int w = Lower[static_cast<std::size_t>(p)];
+            const int y = Place(w, i + 1);
+            if (w == Chain[i + 1] || !Near(y, BLow, BHigh))
+                continue;
+            for (const int* u = UpBegin(w); u != UpEnd(w); ++u) {
+                const int x = Place(*u, i);
+                if (*u != Chain[i] && !Near(x, ALow, AHigh))
+                    Edges.emplace_back(x, y);
+            }
+        }
+        std::sort(Edges.begin(), Edges.end());
+        const int X = At(Chain[i]);
+        const int Y = At(Chain[i + 1]);
+        const bool NodeAbove = i == 0;
+        const bool NodeBelow = i == k;
+        for (const auto& [x, y] : Edges) {
+            const bool StartsLeft = x < X;
+            const bool StartsRight = NodeAbove ? x > X : x >= X;
+            const bool EndsRight = NodeBelow ? y > Y : y >= Y;
+            Present += (StartsLeft && EndsRight) || (StartsRight && y < Y);
+        }
+        Visits += static_cast<long long>(Edges.size()) + AHigh - ALow + BHigh - BLow + 2;
+    }
+    if (Present == 0)
+        return 0;
     // Dist[j]: the fewest crossings down to option Low + j of the level
     // reached.
     Dist.assign(1, 0);
@@ -523,24 +549,25 @@ long long TLayered::Reroute(const std::vector<int>& Chain) {
         const std::vector<std::pair<int, int>>& Edges = Segments[i];
         const bool NodeAbove = i == 0;
         const bool NodeBelow = i == k;
-        const int ALow = NodeAbove ? At(Chain[0]) : Low[i];
-        const int AHigh = NodeAbove ? ALow : High(i);
-        const int BLow = NodeBelow ? At(Chain[k + 1]) : Low[i + 1];
-        const int BHigh = NodeBelow ? BLow : High(i + 1);
-        const std::size_t Lower = Order[static_cast<std::size_t>(Top) + i + 1].size();
-        Next.assign(static_cast<std::size_t>(BHigh - BLow + 1), -1);
+        const auto [ALow, AHigh] = Options(i);
+        const auto [BLow, BHigh] = Options(i + 1);
+        const auto Span = static_cast<std::size_t>(BHigh - BLow + 1);
+        Next.assign(Span, -1);
         std::vector<int>& Back = From[i + 1];
-        Back.assign(Next.size(), 0);
-        LeftCount.assign(Lower + 1, 0);
-        RightCount.assign(Lower + 1, 0);
+        Back.assign(Span, 0);
         // Left: the edges with x < a; right: x >= a from a gap, x > a from
-        // the event. Counted below BLow, above the event, and per y.
+        // the event. Counted below BLow, above it, and per y from BLow to
+        // BHigh.
+        LeftCount.assign(Span, 0);
+        RightCount.assign(Span, 0);
+        auto Within = [&](int y) { return y >= BLow && y <= BHigh; };
         long long LeftTotal = 0;
         long long LeftUnder = 0;
         long long RightUnder = 0;
         long long LeftOver = 0;
         for (const auto& e : Edges) {
-            ++RightCount[static_cast<std::size_t>(e.second)];
+            if (Within(e.second))
+                ++RightCount[static_cast<std::size_t>(e.second - BLow)];
             RightUnder += e.second < BLow;
         }
         std::size_t Passed = 0;
@@ -548,12 +575,15 @@ long long TLayered::Reroute(const std::vector<int>& Chain) {
         for (int a = ALow; a <= AHigh; ++a) {
             const int Limit = NodeAbove ? a : a - 1;
             for (; Reached < Edges.size() && Edges[Reached].first <= Limit; ++Reached) {
-                --RightCount[static_cast<std::size_t>(Edges[Reached].second)];
-                RightUnder -= Edges[Reached].second < BLow;
+                const int y = Edges[Reached].second;
+                if (Within(y))
+                    --RightCount[static_cast<std::size_t>(y - BLow)];
+                RightUnder -= y < BLow;
             }
             for (; Passed < Edges.size() && Edges[Passed].first < a; ++Passed) {
                 const int y = Edges[Passed].second;
-                ++LeftCount[static_cast<std::size_t>(y)];
+                if (Within(y))
+                    ++LeftCount[static_cast<std::size_t>(y - BLow)];
                 ++LeftTotal;
                 LeftUnder += y < BLow;
                 LeftOver += y > BLow;
@@ -580,8 +610,8 @@ long long TLayered::Reroute(const std::vector<int>& Chain) {
                     Slot = Total;
                     Back[static_cast<std::size_t>(b - BLow)] = a - ALow;
                 }
-                LeftBelow += LeftCount[static_cast<std::size_t>(b)];
-                RightBelow += RightCount[static_cast<std::size_t>(b)];
+                LeftBelow += LeftCount[static_cast<std::size_t>(b - BLow)];
+                RightBelow += RightCount[static_cast<std::size_t>(b - BLow)];
             }
             Visits += BHigh - BLow + 1;
         }
