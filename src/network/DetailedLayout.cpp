@@ -144,17 +144,26 @@ private:
     };
     std::vector<TMovable> Movable;
     std::vector<std::size_t> Slots;
-    // Reroute's buffers.
+    // The link being rerouted: its nodes, the level of its first, the
+    // count of its chain nodes; and Reroute's buffers.
+    const std::vector<int>* RouteLink = nullptr;
+    int RouteTop = 0;
+    std::size_t RouteInner = 0;
     std::vector<std::vector<std::pair<int, int>>> Segments;
-    std::vector<int> Low;
     std::vector<long long> Dist, Next;
     std::vector<std::vector<int>> From;
     std::vector<int> LeftCount, RightCount;
 
     const int* UpBegin(int v) const { return UpList.data() + UpFirst[static_cast<std::size_t>(v)]; }
-    const int* UpEnd(int v) const { return UpList.data() + UpFirst[static_cast<std::size_t>(v) + 1]; }
-    const int* DownBegin(int v) const { return DownList.data() + DownFirst[static_cast<std::size_t>(v)]; }
-    const int* DownEnd(int v) const { return DownList.data() + DownFirst[static_cast<std::size_t>(v) + 1]; }
+    const int* UpEnd(int v) const {
+        return UpList.data() + UpFirst[static_cast<std::size_t>(v) + 1];
+    }
+    const int* DownBegin(int v) const {
+        return DownList.data() + DownFirst[static_cast<std::size_t>(v)];
+    }
+    const int* DownEnd(int v) const {
+        return DownList.data() + DownFirst[static_cast<std::size_t>(v) + 1];
+    }
     int At(int v) const { return Pos[static_cast<std::size_t>(v)]; }
     void SetOrder(const TOrder& Next);
     void Renumber(int Level) {
@@ -171,6 +180,10 @@ private:
     void Reorder(int Level, bool FromAbove, bool Reverse);
     std::pair<int, int> BothCrossings(int a, int b) const;
     void Transpose(bool Reverse, int First, int Last);
+    int Place(int Node, std::size_t i) const;
+    std::pair<int, int> Options(std::size_t i) const;
+    long long GatherSegments(std::size_t i);
+    void PathStep(std::size_t i);
     long long Reroute(const std::vector<int>& Chain);
     long long RerouteAll();
     long long Sweeps(int First, int Last, int Iterations, int Quit);
@@ -197,7 +210,8 @@ TLayered::TLayered(const TNetworkView& View) {
         const TViewArc& Arc = View.Arcs[a];
         if (Arc.From < 0 || Arc.To < 0 || Arc.From >= Events || Arc.To >= Events)
             continue;
-        const auto [Known, New] = Links.emplace(std::pair(Arc.From, Arc.To), static_cast<int>(LinkNodes.size()));
+        const auto [Known, New] =
+            Links.emplace(std::pair(Arc.From, Arc.To), static_cast<int>(LinkNodes.size()));
         LinkOfArc[a] = Known->second;
         if (!New) {
             if (Arc.OnPath)
@@ -211,8 +225,9 @@ TLayered::TLayered(const TNetworkView& View) {
         for (int k = 1; From + k < To; ++k) {
             Nodes.push_back(static_cast<int>(LevelOf.size()));
             LevelOf.push_back(From + k);
-            PlainRow.push_back(static_cast<std::size_t>(k) < Arc.Rows.size() ? Arc.Rows[static_cast<std::size_t>(k)]
-                                                                               : 0);
+            PlainRow.push_back(static_cast<std::size_t>(k) < Arc.Rows.size()
+                                   ? Arc.Rows[static_cast<std::size_t>(k)]
+                                   : 0);
             Critical.push_back(Arc.OnPath ? 1 : 0);
         }
         Nodes.push_back(Arc.To);
@@ -236,8 +251,10 @@ TLayered::TLayered(const TNetworkView& View) {
     std::vector<int> DownFill(DownFirst.begin(), DownFirst.end() - 1);
     for (const std::vector<int>& Nodes : LinkNodes)
         for (std::size_t k = 0; k + 1 < Nodes.size(); ++k) {
-            DownList[static_cast<std::size_t>(DownFill[static_cast<std::size_t>(Nodes[k])]++)] = Nodes[k + 1];
-            UpList[static_cast<std::size_t>(UpFill[static_cast<std::size_t>(Nodes[k + 1])]++)] = Nodes[k];
+            DownList[static_cast<std::size_t>(DownFill[static_cast<std::size_t>(Nodes[k])]++)] =
+                Nodes[k + 1];
+            UpList[static_cast<std::size_t>(UpFill[static_cast<std::size_t>(Nodes[k + 1])]++)] =
+                Nodes[k];
         }
     Single.assign(n, 0);
     for (std::size_t v = 0; v < n; ++v)
@@ -298,8 +315,8 @@ TOrder TLayered::WalkOrder(bool DepthFirst) const {
             // A stack takes the last first.
             std::sort(Pending.begin() + static_cast<std::ptrdiff_t>(Before), Pending.end(),
                       [this, DepthFirst](int a, int b) {
-                          return (PlainRow[static_cast<std::size_t>(a)] < PlainRow[static_cast<std::size_t>(b)]) !=
-                                 DepthFirst;
+                          return (PlainRow[static_cast<std::size_t>(a)] <
+                                  PlainRow[static_cast<std::size_t>(b)]) != DepthFirst;
                       });
         }
     };
@@ -403,8 +420,9 @@ std::pair<int, int> TLayered::BothCrossings(int a, int b) const {
     if (Single[A] && Single[B]) {
         const int Up = Pos[static_cast<std::size_t>(UpList[static_cast<std::size_t>(UpFirst[A])])] -
                        Pos[static_cast<std::size_t>(UpList[static_cast<std::size_t>(UpFirst[B])])];
-        const int Down = Pos[static_cast<std::size_t>(DownList[static_cast<std::size_t>(DownFirst[A])])] -
-                         Pos[static_cast<std::size_t>(DownList[static_cast<std::size_t>(DownFirst[B])])];
+        const int Down =
+            Pos[static_cast<std::size_t>(DownList[static_cast<std::size_t>(DownFirst[A])])] -
+            Pos[static_cast<std::size_t>(DownList[static_cast<std::size_t>(DownFirst[B])])];
         return {(Up > 0) + (Down > 0), (Up < 0) + (Down < 0)};
     }
     int Before = 0;
@@ -460,6 +478,156 @@ void TLayered::Transpose(bool Reverse, int First, int Last) {
     std::fill(Candidate.begin(), Candidate.end(), 0);
 }
 
+// Places on level RouteTop + i of the link being rerouted, without its own node
+// there: the node at index r, and gap g just before the node at index g.
+// The events stay where they are.
+int TLayered::Place(int Node, std::size_t i) const {
+    const int p = At(Node);
+    return i == 0 || i == RouteInner + 1 || p < At((*RouteLink)[i]) ? p : p - 1;
+}
+
+// The options of the link's node on level RouteTop + i: an event's place, the
+// gaps Band either side of a chain node's place.
+std::pair<int, int> TLayered::Options(std::size_t i) const {
+    const int p = At((*RouteLink)[i]);
+    if (i == 0 || i == RouteInner + 1)
+        return {p, p};
+    return {std::max(0, p - Band),
+            std::min(static_cast<int>(Order[static_cast<std::size_t>(RouteTop) + i].size()) - 1,
+                     p + Band)};
+}
+
+// The other segments between the link's levels RouteTop + i and RouteTop + i + 1
+// that cross it for some options but not for others, in the order of their
+// upper ends, and the link's present crossings with them. A segment from gap or node a to gap or
+// node b crosses (x, y) when x lies left of a and y right of b or the other way round; from a gap,
+// x lies left when x < a, right when x >= a; from a node, left when x < a, right when x > a. A
+// segment with both ends more than one place away from the options crosses for all or for none: it
+// changes nothing.
+long long TLayered::GatherSegments(std::size_t i) {
+    const std::vector<int>& Chain = *RouteLink;
+    const std::size_t k = RouteInner;
+    long long Present = 0;
+    std::vector<std::pair<int, int>>& Edges = Segments[i];
+    Edges.clear();
+    const auto [ALow, AHigh] = Options(i);
+    const auto [BLow, BHigh] = Options(i + 1);
+    const std::vector<int>& Upper = Order[static_cast<std::size_t>(RouteTop) + i];
+    const std::vector<int>& Lower = Order[static_cast<std::size_t>(RouteTop) + i + 1];
+    auto Near = [](int p, int First, int Last) { return p >= First - 1 && p <= Last + 1; };
+    for (int p = std::max(0, ALow - 1);
+         p <= std::min(static_cast<int>(Upper.size()) - 1, AHigh + 2); ++p) {
+        const int u = Upper[static_cast<std::size_t>(p)];
+        const int x = Place(u, i);
+        if (u == Chain[i] || !Near(x, ALow, AHigh))
+            continue;
+        for (const int* w = DownBegin(u); w != DownEnd(u); ++w)
+            Edges.emplace_back(x, Place(*w, i + 1));
+    }
+    for (int p = std::max(0, BLow - 1);
+         p <= std::min(static_cast<int>(Lower.size()) - 1, BHigh + 2); ++p) {
+        const int w = Lower[static_cast<std::size_t>(p)];
+        const int y = Place(w, i + 1);
+        if (w == Chain[i + 1] || !Near(y, BLow, BHigh))
+            continue;
+        for (const int* u = UpBegin(w); u != UpEnd(w); ++u) {
+            const int x = Place(*u, i);
+            if (*u != Chain[i] && !Near(x, ALow, AHigh))
+                Edges.emplace_back(x, y);
+        }
+    }
+    std::sort(Edges.begin(), Edges.end());
+    const int X = At(Chain[i]);
+    const int Y = At(Chain[i + 1]);
+    const bool NodeAbove = i == 0;
+    const bool NodeBelow = i == k;
+    for (const auto& [x, y] : Edges) {
+        const bool StartsLeft = x < X;
+        const bool StartsRight = NodeAbove ? x > X : x >= X;
+        const bool EndsRight = NodeBelow ? y > Y : y >= Y;
+        Present += (StartsLeft && EndsRight) || (StartsRight && y < Y);
+    }
+    Visits += static_cast<long long>(Edges.size()) + AHigh - ALow + BHigh - BLow + 2;
+    return Present;
+}
+
+// One step of the shortest path: Dist over the options on level RouteTop + i to
+// Next over those on the level below, with From[i + 1] the option each came
+// from.
+void TLayered::PathStep(std::size_t i) {
+    const std::size_t k = RouteInner;
+    const std::vector<std::pair<int, int>>& Edges = Segments[i];
+    const bool NodeAbove = i == 0;
+    const bool NodeBelow = i == k;
+    const auto [ALow, AHigh] = Options(i);
+    const auto [BLow, BHigh] = Options(i + 1);
+    const auto Span = static_cast<std::size_t>(BHigh - BLow + 1);
+    Next.assign(Span, -1);
+    std::vector<int>& Back = From[i + 1];
+    Back.assign(Span, 0);
+    // Left: the edges with x < a; right: x >= a from a gap, x > a from
+    // the event. Counted below BLow, above it, and per y from BLow to
+    // BHigh.
+    LeftCount.assign(Span, 0);
+    RightCount.assign(Span, 0);
+    auto Within = [&](int y) { return y >= BLow && y <= BHigh; };
+    long long LeftTotal = 0;
+    long long LeftUnder = 0;
+    long long RightUnder = 0;
+    long long LeftOver = 0;
+    for (const auto& e : Edges) {
+        if (Within(e.second))
+            ++RightCount[static_cast<std::size_t>(e.second - BLow)];
+        RightUnder += e.second < BLow;
+    }
+    std::size_t Passed = 0;
+    std::size_t Reached = 0;
+    for (int a = ALow; a <= AHigh; ++a) {
+        const int Limit = NodeAbove ? a : a - 1;
+        for (; Reached < Edges.size() && Edges[Reached].first <= Limit; ++Reached) {
+            const int y = Edges[Reached].second;
+            if (Within(y))
+                --RightCount[static_cast<std::size_t>(y - BLow)];
+            RightUnder -= y < BLow;
+        }
+        for (; Passed < Edges.size() && Edges[Passed].first < a; ++Passed) {
+            const int y = Edges[Passed].second;
+            if (Within(y))
+                ++LeftCount[static_cast<std::size_t>(y - BLow)];
+            ++LeftTotal;
+            LeftUnder += y < BLow;
+            LeftOver += y > BLow;
+        }
+        const long long Here = Dist[static_cast<std::size_t>(a - ALow)];
+        if (NodeBelow) {
+            // The event at BLow: left edges ending right of it, right
+            // edges ending left of it.
+            const long long Total = Here + LeftOver + RightUnder;
+            if (Next[0] < 0 || Total < Next[0]) {
+                Next[0] = Total;
+                Back[0] = a - ALow;
+            }
+            continue;
+        }
+        // Gap b: the left edges with y >= b and the right ones with
+        // y < b.
+        long long LeftBelow = LeftUnder;
+        long long RightBelow = RightUnder;
+        for (int b = BLow; b <= BHigh; ++b) {
+            const long long Total = Here + LeftTotal - LeftBelow + RightBelow;
+            auto& Slot = Next[static_cast<std::size_t>(b - BLow)];
+            if (Slot < 0 || Total < Slot) {
+                Slot = Total;
+                Back[static_cast<std::size_t>(b - BLow)] = a - ALow;
+            }
+            LeftBelow += LeftCount[static_cast<std::size_t>(b - BLow)];
+            RightBelow += RightCount[static_cast<std::size_t>(b - BLow)];
+        }
+        Visits += BHigh - BLow + 1;
+    }
+    Dist.swap(Next);
+}
+
 // The chain nodes of one long link taken out of their levels and put back
 // where the link crosses the fewest other segments, its two events fixed:
 // a shortest path through the gaps of the levels between, over crossing
@@ -468,155 +636,21 @@ long long TLayered::Reroute(const std::vector<int>& Chain) {
     const std::size_t k = Chain.size() - 2; // chain nodes
     if (k == 0)
         return 0;
-    const int Top = LevelOf[static_cast<std::size_t>(Chain[0])];
-    // Places on a level without the chain's own node: the node at index r,
-    // and gap g just before the node at index g. The events stay where they
-    // are.
-    auto Place = [&](int Node, std::size_t i) {
-        const int p = At(Node);
-        return i == 0 || i == k + 1 || p < At(Chain[i]) ? p : p - 1;
-    };
-    // The gaps a chain node may take: Band either side of its place.
-    Low.assign(k + 2, 0);
-    for (std::size_t i = 1; i <= k; ++i)
-        Low[i] = std::max(0, At(Chain[i]) - Band);
-    auto High = [&](std::size_t i) {
-        return std::min(static_cast<int>(Order[static_cast<std::size_t>(Top) + i].size()) - 1, At(Chain[i]) + Band);
-    };
-    // The options of the upper and the lower end of the link's segment
-    // between the levels of Chain[i] and Chain[i + 1]: the events' places,
-    // the chain nodes' gaps.
-    auto Options = [&](std::size_t i) {
-        return i == 0 || i == k + 1 ? std::pair(At(Chain[i]), At(Chain[i])) : std::pair(Low[i], High(i));
-    };
-    // The other segments there that cross the link for some options but not
-    // for others, in the order of their upper ends, and the link's present
-    // crossings with them. A segment from gap or node a to gap or node b
-    // crosses (x, y) when x lies left of a and y right of b or the other way
-    // round; from a gap, x lies left when x < a, right when x >= a; from a
-    // node, left when x < a, right when x > a. A segment with both ends more
-    // than one place away from the options crosses for all or for none: it
-    // changes nothing.
+    RouteLink = &Chain;
+    RouteInner = k;
+    RouteTop = LevelOf[static_cast<std::size_t>(Chain[0])];
     Segments.resize(std::max(Segments.size(), k + 1));
     long long Present = 0;
-    for (std::size_t i = 0; i <= k; ++i) {
-        std::vector<std::pair<int, int>>& Edges = Segments[i];
-        Edges.clear();
-        const auto [ALow, AHigh] = Options(i);
-        const auto [BLow, BHigh] = Options(i + 1);
-        const std::vector<int>& Upper = Order[static_cast<std::size_t>(Top) + i];
-        const std::vector<int>& Lower = Order[static_cast<std::size_t>(Top) + i + 1];
-        auto Near = [](int p, int First, int Last) { return p >= First - 1 && p <= Last + 1; };
-        for (int p = std::max(0, ALow - 1); p <= std::min(static_cast<int>(Upper.size()) - 1, AHigh + 2); ++p) {
-            const int u = Upper[static_cast<std::size_t>(p)];
-            const int x = Place(u, i);
-            if (u == Chain[i] || !Near(x, ALow, AHigh))
-                continue;
-            for (const int* w = DownBegin(u); w != DownEnd(u); ++w)
-                Edges.emplace_back(x, Place(*w, i + 1));
-        }
-        for (int p = std::max(0, BLow - 1); p <= std::min(static_cast<int>(Lower.size()) - 1, BHigh + 2); ++p) {
-            const int w = Lower[static_cast<std::size_t>(p)];
-            const int y = Place(w, i + 1);
-            if (w == Chain[i + 1] || !Near(y, BLow, BHigh))
-                continue;
-            for (const int* u = UpBegin(w); u != UpEnd(w); ++u) {
-                const int x = Place(*u, i);
-                if (*u != Chain[i] && !Near(x, ALow, AHigh))
-                    Edges.emplace_back(x, y);
-            }
-        }
-        std::sort(Edges.begin(), Edges.end());
-        const int X = At(Chain[i]);
-        const int Y = At(Chain[i + 1]);
-        const bool NodeAbove = i == 0;
-        const bool NodeBelow = i == k;
-        for (const auto& [x, y] : Edges) {
-            const bool StartsLeft = x < X;
-            const bool StartsRight = NodeAbove ? x > X : x >= X;
-            const bool EndsRight = NodeBelow ? y > Y : y >= Y;
-            Present += (StartsLeft && EndsRight) || (StartsRight && y < Y);
-        }
-        Visits += static_cast<long long>(Edges.size()) + AHigh - ALow + BHigh - BLow + 2;
-    }
+    for (std::size_t i = 0; i <= k; ++i)
+        Present += GatherSegments(i);
     if (Present == 0)
         return 0;
-    // Dist[j]: the fewest crossings down to option Low + j of the level
+    // Dist[j]: the fewest crossings down to the j-th option of the level
     // reached.
     Dist.assign(1, 0);
     From.resize(std::max(From.size(), k + 2));
-    for (std::size_t i = 0; i <= k; ++i) {
-        const std::vector<std::pair<int, int>>& Edges = Segments[i];
-        const bool NodeAbove = i == 0;
-        const bool NodeBelow = i == k;
-        const auto [ALow, AHigh] = Options(i);
-        const auto [BLow, BHigh] = Options(i + 1);
-        const auto Span = static_cast<std::size_t>(BHigh - BLow + 1);
-        Next.assign(Span, -1);
-        std::vector<int>& Back = From[i + 1];
-        Back.assign(Span, 0);
-        // Left: the edges with x < a; right: x >= a from a gap, x > a from
-        // the event. Counted below BLow, above it, and per y from BLow to
-        // BHigh.
-        LeftCount.assign(Span, 0);
-        RightCount.assign(Span, 0);
-        auto Within = [&](int y) { return y >= BLow && y <= BHigh; };
-        long long LeftTotal = 0;
-        long long LeftUnder = 0;
-        long long RightUnder = 0;
-        long long LeftOver = 0;
-        for (const auto& e : Edges) {
-            if (Within(e.second))
-                ++RightCount[static_cast<std::size_t>(e.second - BLow)];
-            RightUnder += e.second < BLow;
-        }
-        std::size_t Passed = 0;
-        std::size_t Reached = 0;
-        for (int a = ALow; a <= AHigh; ++a) {
-            const int Limit = NodeAbove ? a : a - 1;
-            for (; Reached < Edges.size() && Edges[Reached].first <= Limit; ++Reached) {
-                const int y = Edges[Reached].second;
-                if (Within(y))
-                    --RightCount[static_cast<std::size_t>(y - BLow)];
-                RightUnder -= y < BLow;
-            }
-            for (; Passed < Edges.size() && Edges[Passed].first < a; ++Passed) {
-                const int y = Edges[Passed].second;
-                if (Within(y))
-                    ++LeftCount[static_cast<std::size_t>(y - BLow)];
-                ++LeftTotal;
-                LeftUnder += y < BLow;
-                LeftOver += y > BLow;
-            }
-            const long long Here = Dist[static_cast<std::size_t>(a - ALow)];
-            if (NodeBelow) {
-                // The event at BLow: left edges ending right of it, right
-                // edges ending left of it.
-                const long long Total = Here + LeftOver + RightUnder;
-                if (Next[0] < 0 || Total < Next[0]) {
-                    Next[0] = Total;
-                    Back[0] = a - ALow;
-                }
-                continue;
-            }
-            // Gap b: the left edges with y >= b and the right ones with
-            // y < b.
-            long long LeftBelow = LeftUnder;
-            long long RightBelow = RightUnder;
-            for (int b = BLow; b <= BHigh; ++b) {
-                const long long Total = Here + LeftTotal - LeftBelow + RightBelow;
-                auto& Slot = Next[static_cast<std::size_t>(b - BLow)];
-                if (Slot < 0 || Total < Slot) {
-                    Slot = Total;
-                    Back[static_cast<std::size_t>(b - BLow)] = a - ALow;
-                }
-                LeftBelow += LeftCount[static_cast<std::size_t>(b - BLow)];
-                RightBelow += RightCount[static_cast<std::size_t>(b - BLow)];
-            }
-            Visits += BHigh - BLow + 1;
-        }
-        Dist.swap(Next);
-    }
+    for (std::size_t i = 0; i <= k; ++i)
+        PathStep(i);
     const long long Best = Dist[0];
     if (Best >= Present)
         return 0;
@@ -624,10 +658,11 @@ long long TLayered::Reroute(const std::vector<int>& Chain) {
     int Choice = 0;
     for (std::size_t i = k + 1; i > 1; --i) {
         Choice = From[i][static_cast<std::size_t>(Choice)];
-        std::vector<int>& Nodes = Order[static_cast<std::size_t>(Top) + i - 1];
+        std::vector<int>& Nodes = Order[static_cast<std::size_t>(RouteTop) + i - 1];
+        const int First = Options(i - 1).first;
         Nodes.erase(Nodes.begin() + At(Chain[i - 1]));
-        Nodes.insert(Nodes.begin() + Low[i - 1] + Choice, Chain[i - 1]);
-        Renumber(Top + static_cast<int>(i) - 1);
+        Nodes.insert(Nodes.begin() + First + Choice, Chain[i - 1]);
+        Renumber(RouteTop + static_cast<int>(i) - 1);
     }
     return Present - Best;
 }
@@ -683,9 +718,11 @@ void TLayered::Search(long long Fewest, TRandom& Random) {
     if (Levels < 3)
         return;
     while (Visits < Effort && Fewest > 0) {
-        const int Height =
-            std::min(Levels - 1, LowestWindow + static_cast<int>(Random.Below(HighestWindow - LowestWindow + 1)));
-        const int First = 2 + static_cast<int>(Random.Below(static_cast<unsigned>(Levels - Height)));
+        const int Height = std::min(
+            Levels - 1,
+            LowestWindow + static_cast<int>(Random.Below(HighestWindow - LowestWindow + 1)));
+        const int First =
+            2 + static_cast<int>(Random.Below(static_cast<unsigned>(Levels - Height)));
         const int Last = First + Height - 1;
         for (int L = First; L <= Last; ++L)
             Saved[static_cast<std::size_t>(L)] = Order[static_cast<std::size_t>(L)];
@@ -719,7 +756,8 @@ void TLayered::Straighten() {
             for (const int* u = UpBegin(v); u != UpEnd(v); ++u)
                 if (Critical[static_cast<std::size_t>(*u)])
                     Target = At(*u);
-            if (Target < 0 || Target == static_cast<int>(i) || Target >= static_cast<int>(Nodes.size()) ||
+            if (Target < 0 || Target == static_cast<int>(i) ||
+                Target >= static_cast<int>(Nodes.size()) ||
                 Nodes[static_cast<std::size_t>(Target)] == Start)
                 continue;
             const long long Before = RangeCrossings(L, L);
@@ -749,7 +787,8 @@ void TLayered::Shuffle(int First, int Last, TRandom& Random) {
 void TLayered::Reduce() {
     if (Levels < 2)
         return;
-    Effort = std::min(MostEffort, BaseEffort + EffortPerNode * static_cast<long long>(LevelOf.size()));
+    Effort =
+        std::min(MostEffort, BaseEffort + EffortPerNode * static_cast<long long>(LevelOf.size()));
     // dot's sweeps from the plain rows, then, while the effort allows, from
     // the walks and from shuffled orders; the best is searched further.
     Transpose(false, 1, Levels);
