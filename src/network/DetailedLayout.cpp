@@ -6,9 +6,11 @@
 // median of its neighbours, each followed by transposition of neighbours,
 // the best order kept; from the plain rows, and as long as the effort
 // allows also from a breadth-first and a depth-first walk from the start
-// event and from shuffled orders. Then a search on windows of a few levels:
-// the window is shuffled and swept again with the levels around it fixed,
-// and the new order kept unless it crosses more. Then every long link is
+// event and from shuffled orders, every second of these sorting by the
+// neighbours' mean place (the barycenter) instead. Then a search on windows
+// of a few levels: the window is shuffled and swept again with the levels
+// around it fixed, by either key, and the new order kept unless it crosses
+// more. Then every long link is
 // rerouted: its chain nodes taken out and put back where the link crosses
 // fewest, a shortest path through the gaps of the levels it spans, which no
 // exchange of neighbours finds. Last, a node of the critical path moves into
@@ -134,6 +136,8 @@ private:
     std::vector<int> Pos;
     mutable long long Visits = 0;
     long long Effort = 0; // visits allowed
+    // The sweeps sort by the neighbours' mean place instead of their median.
+    bool Barycentre = false;
     std::vector<char> Candidate;
     mutable std::vector<int> Scratch;
     mutable TAccumulator Tree;
@@ -176,7 +180,7 @@ private:
     long long LevelCrossings(int Level) const; // between Level and Level + 1
     // Crossings of the edges with an end on a level from First to Last.
     long long RangeCrossings(int First, int Last) const;
-    double Median(int Node, bool FromAbove) const;
+    double SortKey(int Node, bool FromAbove) const;
     void Reorder(int Level, bool FromAbove, bool Reverse);
     std::pair<int, int> BothCrossings(int a, int b) const;
     void Transpose(bool Reverse, int First, int Last);
@@ -360,9 +364,10 @@ long long TLayered::RangeCrossings(int First, int Last) const {
     return Total;
 }
 
-// dot's weighted median of the neighbours' positions; -1 for a node without
-// neighbours on that side, which keeps its place.
-double TLayered::Median(int Node, bool FromAbove) const {
+// The place a node is sorted to from its neighbours on one side: dot's
+// weighted median of their places, or with Barycentre their mean; -1 for a
+// node without neighbours on that side, which keeps its place.
+double TLayered::SortKey(int Node, bool FromAbove) const {
     const int* Begin = FromAbove ? UpBegin(Node) : DownBegin(Node);
     const int* End = FromAbove ? UpEnd(Node) : DownEnd(Node);
     const auto Size = static_cast<std::size_t>(End - Begin);
@@ -373,6 +378,12 @@ double TLayered::Median(int Node, bool FromAbove) const {
         return At(Begin[0]);
     if (Size == 2)
         return (At(Begin[0]) + At(Begin[1])) / 2.0;
+    if (Barycentre) {
+        double Sum = 0;
+        for (const int* x = Begin; x != End; ++x)
+            Sum += At(*x);
+        return Sum / static_cast<double>(Size);
+    }
     std::vector<int>& P = Scratch;
     P.clear();
     for (const int* x = Begin; x != End; ++x)
@@ -396,7 +407,7 @@ void TLayered::Reorder(int Level, bool FromAbove, bool Reverse) {
     Movable.clear();
     Slots.clear();
     for (std::size_t i = 0; i < Nodes.size(); ++i) {
-        const double Key = Median(Nodes[i], FromAbove);
+        const double Key = SortKey(Nodes[i], FromAbove);
         if (Key >= 0) {
             const int Place = static_cast<int>(i);
             Movable.push_back({Key, Reverse ? -Place : Place, Nodes[i]});
@@ -710,10 +721,11 @@ long long TLayered::Sweeps(int First, int Last, int Iterations, int Quit) {
 }
 
 // Windows of a few levels, one after the other at random places, each
-// shuffled and swept anew with the levels around it fixed; the window keeps
+// shuffled and swept anew with the levels around it fixed, sorting by the
+// neighbours' medians or, chosen at random, their means; the window keeps
 // the new order unless it crosses more. The sweeps from a shuffled window
 // find orders that sweeps over the whole never reach, and what a window
-// gains stays.
+// gains stays; the two sorting keys reach different ones.
 void TLayered::Search(long long Fewest, TRandom& Random) {
     if (Levels < 3)
         return;
@@ -728,6 +740,7 @@ void TLayered::Search(long long Fewest, TRandom& Random) {
             Saved[static_cast<std::size_t>(L)] = Order[static_cast<std::size_t>(L)];
         const long long Before = RangeCrossings(First, Last);
         Shuffle(First, Last, Random);
+        Barycentre = Random.Below(2) == 0;
         // An order as good as the old one is kept too: the search moves
         // on over plateaus.
         const long long After = Sweeps(First, Last, WindowIterations, WindowQuit);
@@ -801,7 +814,9 @@ void TLayered::Reduce() {
         else
             Shuffle(1, Levels, Random);
         Transpose(false, 1, Levels);
+        Barycentre = Attempt % 2 == 1;
         const long long Now = Sweeps(1, Levels, MaxIterations, MinQuit);
+        Barycentre = false;
         if (Now < Fewest) {
             Fewest = Now;
             Best = Order;
@@ -809,6 +824,7 @@ void TLayered::Reduce() {
     }
     SetOrder(Best);
     Search(Fewest, Random);
+    Barycentre = false;
     // The long links rerouted one by one, the whole network at least once.
     for (int Round = 0; Round <= RerouteRounds && (Round == 0 || Visits < Effort); ++Round)
         if (RerouteAll() == 0)
