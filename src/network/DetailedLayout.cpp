@@ -5,16 +5,16 @@
 // et al. 1993): sweeps down and up that sort each level by the weighted
 // median of its neighbours, each followed by transposition of neighbours,
 // the best order kept; from the plain rows, and as long as the effort
-// allows also from a breadth-first and a depth-first walk from the start
-// event and from shuffled orders, every second of these sorting by the
-// neighbours' mean place (the barycenter) instead. Then a search on windows
-// of a few levels: the window is shuffled and swept again with the levels
-// around it fixed, by either key, and the new order kept unless it crosses
-// more. Then every long link is
-// rerouted: its chain nodes taken out and put back where the link crosses
-// fewest, a shortest path through the gaps of the levels it spans, which no
-// exchange of neighbours finds. Last, a node of the critical path moves into
-// the row of its predecessor on the path when that adds no crossing.
+// allows again from the plain rows, from a breadth-first and a depth-first
+// walk from the start event and from shuffled orders, every second of these
+// sorting by the neighbours' mean place (the barycenter) instead. Then a
+// search on windows of a few levels: the window is shuffled and swept again
+// with the levels around it fixed, by either key, and the new order kept
+// unless it crosses more. Then every long link is rerouted: its chain nodes
+// taken out and put back where the link crosses fewest, a shortest path
+// through the gaps of the levels it spans, which no exchange of neighbours
+// finds. Last, a node of the critical path moves into the row of its
+// predecessor on the path when that adds no crossing.
 // Crossings between two levels are counted with the accumulator tree of
 // Barth, Jünger and Mutzel.
 //
@@ -802,19 +802,22 @@ void TLayered::Reduce() {
         return;
     Effort =
         std::min(MostEffort, BaseEffort + EffortPerNode * static_cast<long long>(LevelOf.size()));
-    // dot's sweeps from the plain rows, then, while the effort allows, from
-    // the walks and from shuffled orders; the best is searched further.
+    // dot's sweeps from the plain rows, then, while the effort allows, the
+    // same by means from the plain rows, and from the walks and from
+    // shuffled orders by either key in turn; the best is searched further.
     Transpose(false, 1, Levels);
     long long Fewest = Sweeps(1, Levels, MaxIterations, MinQuit);
     TOrder Best = Order;
     TRandom Random;
     for (int Attempt = 0; Visits < Effort / 5 && Fewest > 0; ++Attempt) {
-        if (Attempt < 2)
-            SetOrder(WalkOrder(Attempt == 1));
+        if (Attempt == 0)
+            SetOrder(PlainOrder());
+        else if (Attempt < 3)
+            SetOrder(WalkOrder(Attempt == 2));
         else
             Shuffle(1, Levels, Random);
         Transpose(false, 1, Levels);
-        Barycentre = Attempt % 2 == 1;
+        Barycentre = Attempt % 2 == 0;
         const long long Now = Sweeps(1, Levels, MaxIterations, MinQuit);
         Barycentre = false;
         if (Now < Fewest) {
