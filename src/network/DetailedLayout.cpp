@@ -154,6 +154,7 @@ private:
     int RouteTop = 0;
     std::size_t RouteInner = 0;
     std::vector<std::vector<std::pair<int, int>>> Segments;
+    std::vector<std::pair<int, int>> Beyond;
     std::vector<long long> Dist, Next;
     std::vector<std::vector<int>> From;
     std::vector<int> LeftCount, RightCount;
@@ -508,12 +509,13 @@ std::pair<int, int> TLayered::Options(std::size_t i) const {
                      p + Band)};
 }
 
-// The other segments between the link's levels RouteTop + i and RouteTop + i + 1
-// that cross it for some options but not for others, in the order of their
-// upper ends, and the link's present crossings with them. A segment from gap or node a to gap or
-// node b crosses (x, y) when x lies left of a and y right of b or the other way round; from a gap,
-// x lies left when x < a, right when x >= a; from a node, left when x < a, right when x > a. A
-// segment with both ends more than one place away from the options crosses for all or for none: it
+// The other segments between the link's levels RouteTop + i and
+// RouteTop + i + 1 that cross it for some options but not for others, and
+// the link's present crossings with them. A segment from gap or node a to
+// gap or node b crosses (x, y) when x lies left of a and y right of b or the
+// other way round; from a gap, x lies left when x < a, right when x >= a;
+// from a node, left when x < a, right when x > a. A segment with both ends
+// more than one place away from the options crosses for all or for none: it
 // changes nothing.
 long long TLayered::GatherSegments(std::size_t i) {
     const std::vector<int>& Chain = *RouteLink;
@@ -526,15 +528,10 @@ long long TLayered::GatherSegments(std::size_t i) {
     const std::vector<int>& Upper = Order[static_cast<std::size_t>(RouteTop) + i];
     const std::vector<int>& Lower = Order[static_cast<std::size_t>(RouteTop) + i + 1];
     auto Near = [](int p, int First, int Last) { return p >= First - 1 && p <= Last + 1; };
-    for (int p = std::max(0, ALow - 1);
-         p <= std::min(static_cast<int>(Upper.size()) - 1, AHigh + 2); ++p) {
-        const int u = Upper[static_cast<std::size_t>(p)];
-        const int x = Place(u, i);
-        if (u == Chain[i] || !Near(x, ALow, AHigh))
-            continue;
-        for (const int* w = DownBegin(u); w != DownEnd(u); ++w)
-            Edges.emplace_back(x, Place(*w, i + 1));
-    }
+    // The segments from further left than the options first, then those
+    // from near them by their upper ends, then those from further right:
+    // the path step takes all of the first in at once and none of the last.
+    Beyond.clear();
     for (int p = std::max(0, BLow - 1);
          p <= std::min(static_cast<int>(Lower.size()) - 1, BHigh + 2); ++p) {
         const int w = Lower[static_cast<std::size_t>(p)];
@@ -544,10 +541,19 @@ long long TLayered::GatherSegments(std::size_t i) {
         for (const int* u = UpBegin(w); u != UpEnd(w); ++u) {
             const int x = Place(*u, i);
             if (*u != Chain[i] && !Near(x, ALow, AHigh))
-                Edges.emplace_back(x, y);
+                (x < ALow ? Edges : Beyond).emplace_back(x, y);
         }
     }
-    std::sort(Edges.begin(), Edges.end());
+    for (int p = std::max(0, ALow - 1);
+         p <= std::min(static_cast<int>(Upper.size()) - 1, AHigh + 2); ++p) {
+        const int u = Upper[static_cast<std::size_t>(p)];
+        const int x = Place(u, i);
+        if (u == Chain[i] || !Near(x, ALow, AHigh))
+            continue;
+        for (const int* w = DownBegin(u); w != DownEnd(u); ++w)
+            Edges.emplace_back(x, Place(*w, i + 1));
+    }
+    Edges.insert(Edges.end(), Beyond.begin(), Beyond.end());
     const int X = At(Chain[i]);
     const int Y = At(Chain[i + 1]);
     const bool NodeAbove = i == 0;
