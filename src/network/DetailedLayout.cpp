@@ -195,7 +195,6 @@ private:
     void Search(long long Fewest, TRandom& Random);
     void Shuffle(int First, int Last, TRandom& Random);
     void Straighten();
-    long long TotalCrossings() const { return RangeCrossings(1, Levels); }
 };
 
 TLayered::TLayered(const TNetworkView& View) {
