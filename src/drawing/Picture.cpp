@@ -102,13 +102,14 @@ struct TPicture::TDetailed {
     std::vector<TArc> Arcs;
     double LineHeight = 0;
 
-    TDetailed(const TNetworkView& AView, const TWorkList& List, char ASeparator)
-        : View(AView), Layout(DetailedLayout(AView)), Separator(ASeparator) {
+    TDetailed(const TNetworkView& AView, const std::vector<std::string>& WorkNames, char ASeparator,
+              const TDetailedRows* Rows)
+        : View(AView), Layout(Rows ? *Rows : DetailedLayout(AView)), Separator(ASeparator) {
         const QFontMetricsF Metrics(LabelFont());
         LineHeight = Metrics.height();
         double Widest = 0;
-        for (int i = 0; i < List.Count(); ++i) {
-            Names.push_back(QString::fromStdString(List.GetWork(i).Name));
+        for (const std::string& Name : WorkNames) {
+            Names.push_back(QString::fromStdString(Name));
             Widest = std::max(Widest, Metrics.horizontalAdvance(Names.back()));
         }
         ColumnStep = std::clamp(Widest + 2 * R + 30, MinColumn, MaxColumn);
@@ -313,10 +314,26 @@ struct TPicture::TDetailed {
     }
 };
 
+namespace {
+
+std::vector<std::string> NamesOf(const TWorkList& List) {
+    std::vector<std::string> Names;
+    Names.reserve(static_cast<std::size_t>(List.Count()));
+    for (int i = 0; i < List.Count(); ++i)
+        Names.push_back(List.GetWork(i).Name);
+    return Names;
+}
+
+} // namespace
+
 TPicture::TPicture(const TNetworkView& AView, const TWorkList& List, TDiagramKind Kind, char Separator)
+    : TPicture(AView, NamesOf(List), Kind, Separator) {}
+
+TPicture::TPicture(const TNetworkView& AView, const std::vector<std::string>& Names, TDiagramKind Kind,
+                   char Separator, const TDetailedRows* Rows)
     : View(AView), DiagramKind(Kind) {
     if (Kind == TDiagramKind::Detailed && View.HasNetwork)
-        Detailed = std::make_unique<TDetailed>(View, List, Separator);
+        Detailed = std::make_unique<TDetailed>(View, Names, Separator, Rows);
 }
 
 TPicture::~TPicture() = default;

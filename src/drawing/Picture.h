@@ -16,11 +16,13 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 class QPainter;
 class QRectF;
 class TWorkList;
+struct TDetailedRows;
 
 enum class TDiagramKind { Plain, Detailed };
 
@@ -31,6 +33,11 @@ public:
     // separator of the times written in the detailed view.
     TPicture(const TNetworkView& View, const TWorkList& List, TDiagramKind Kind,
              char Separator = '.');
+    // The same with the names of the works the result was made from, and
+    // the detailed view's rows when they are already laid out (they are laid
+    // out here otherwise).
+    TPicture(const TNetworkView& View, const std::vector<std::string>& Names, TDiagramKind Kind,
+             char Separator, const TDetailedRows* Rows = nullptr);
     ~TPicture();
     TPicture(const TPicture&) = delete;
     TPicture& operator=(const TPicture&) = delete;

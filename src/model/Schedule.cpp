@@ -11,28 +11,16 @@
 #include <cmath>
 #include <cstdint>
 
-namespace {
-
-// Successor lists in one array: work j's successors are
-// Succ[Start[j] .. Start[j + 1]).
-struct TSuccessors {
-    std::vector<std::int32_t> Start;
-    std::vector<std::int32_t> Succ;
-};
-
-TSuccessors EssentialSuccessors(const TWorkList& List, std::vector<std::int32_t>& InDegree) {
+TSuccessors EssentialSuccessors(const TWorkList& List) {
     const int n = List.Count();
     TSuccessors S;
     S.Start.assign(static_cast<std::size_t>(n) + 1, 0);
-    InDegree.assign(static_cast<std::size_t>(n), 0);
     for (int i = 0; i < n; ++i) {
         const TABs& Row = List.GetWork(i).Links;
         const int m = std::min(n, static_cast<int>(Row.size()));
         for (int j = 0; j < m; ++j)
-            if (Row[static_cast<std::size_t>(j)] == LinkDirect) {
+            if (Row[static_cast<std::size_t>(j)] == LinkDirect)
                 ++S.Start[static_cast<std::size_t>(j) + 1];
-                ++InDegree[static_cast<std::size_t>(i)];
-            }
     }
     for (int j = 0; j < n; ++j)
         S.Start[static_cast<std::size_t>(j) + 1] += S.Start[static_cast<std::size_t>(j)];
@@ -48,15 +36,23 @@ TSuccessors EssentialSuccessors(const TWorkList& List, std::vector<std::int32_t>
     return S;
 }
 
-} // namespace
-
 TSchedule ComputeSchedule(const TWorkList& List) {
+    std::vector<TReal> Durations(static_cast<std::size_t>(List.Count()));
+    for (int i = 0; i < List.Count(); ++i)
+        Durations[static_cast<std::size_t>(i)] = List.GetWork(i).Duration;
+    if (Durations.empty() || List.HasContour)
+        return {};
+    return ComputeSchedule(Durations, EssentialSuccessors(List), false);
+}
+
+TSchedule ComputeSchedule(std::span<const TReal> Durations, const TSuccessors& S, bool Contour) {
     TSchedule Result;
-    const int n = List.Count();
-    if (n == 0 || List.HasContour)
+    const int n = static_cast<int>(Durations.size());
+    if (n == 0 || Contour || S.Start.size() != Durations.size() + 1)
         return Result;
-    std::vector<std::int32_t> InDegree;
-    const TSuccessors S = EssentialSuccessors(List, InDegree);
+    std::vector<std::int32_t> InDegree(Durations.size(), 0);
+    for (const std::int32_t i : S.Succ)
+        ++InDegree[static_cast<std::size_t>(i)];
 
     // Kahn's order; every work's predecessors come before it.
     std::vector<std::int32_t> Order;
@@ -80,7 +76,7 @@ TSchedule ComputeSchedule(const TWorkList& List) {
     TReal Longest = 0;
     for (const std::int32_t j : Order) {
         TWorkTimes& w = W[static_cast<std::size_t>(j)];
-        const TReal d = List.GetWork(j).Duration;
+        const TReal d = Durations[static_cast<std::size_t>(j)];
         w.EarlyFinish = w.EarlyStart + d;
         T = std::max(T, w.EarlyFinish);
         Longest = std::max(Longest, d);
@@ -93,7 +89,7 @@ TSchedule ComputeSchedule(const TWorkList& List) {
     for (auto k = Order.rbegin(); k != Order.rend(); ++k) {
         const auto j = static_cast<std::size_t>(*k);
         TWorkTimes& w = W[j];
-        const TReal d = List.GetWork(*k).Duration;
+        const TReal d = Durations[j];
         w.LateFinish = T;
         TReal NextStart = T;
         for (std::int32_t p = S.Start[j]; p < S.Start[j + 1]; ++p) {

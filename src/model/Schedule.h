@@ -6,6 +6,8 @@
 
 #include "core/Real.h"
 
+#include <cstdint>
+#include <span>
 #include <vector>
 
 class TWorkList;
@@ -32,7 +34,20 @@ struct TSchedule {
     std::vector<TWorkTimes> Works;
 };
 
+// The essential dependencies (cells holding LinkDirect) as successor lists in
+// one array: work j's successors are Succ[Start[j] .. Start[j + 1]).
+struct TSuccessors {
+    std::vector<std::int32_t> Start;
+    std::vector<std::int32_t> Succ;
+};
+
+// One pass over the matrix.
+TSuccessors EssentialSuccessors(const TWorkList& List);
+
 // The schedule of the list's analysed cells (entered and essential
 // dependencies, as RecalcLinks left them). Linear in the dependencies after
 // one pass over the matrix.
 TSchedule ComputeSchedule(const TWorkList& List);
+// The same from the durations and the essential dependencies alone; Contour
+// says that the cells hold one (then there is no schedule).
+TSchedule ComputeSchedule(std::span<const TReal> Durations, const TSuccessors& S, bool Contour);

@@ -5,9 +5,32 @@
 
 #include "messages/ErrorStrings.h"
 #include "messages/InternalFault.h"
+#include "model/SchemeSnapshot.h"
 #include "model/WorkList.h"
 
 #include <algorithm>
+
+TCircuitEngine::TCircuitEngine(std::shared_ptr<const TSchemeSnapshot> AScheme) : Scheme(std::move(AScheme)) {}
+
+TCircuitEngine::~TCircuitEngine() = default;
+
+const TGraph& TCircuitEngine::WorkGraph() const {
+    return WorkList ? WorkList->Graph : *Scheme->Graph;
+}
+
+const TBitRows* TCircuitEngine::WorkClosure() const {
+    if (WorkList)
+        return WorkList->Closure();
+    return Scheme->Closure ? &*Scheme->Closure : nullptr;
+}
+
+TReal TCircuitEngine::WorkDuration(std::int32_t Work) const {
+    if (WorkList)
+        return WorkList->GetWork(Work).Duration;
+    if (Work < 0 || Work >= Scheme->Count())
+        RaiseFault(Msg::NodeNotFound);
+    return Scheme->Durations[static_cast<std::size_t>(Work)];
+}
 
 void TCircuitEngine::FreeCircuit() {
     Circuit.reset();
@@ -23,6 +46,31 @@ void TCircuitEngine::Analyse() {
         SplitLongArcs();
         PlaceVertices();
     }
+    MakeView();
+}
+
+void TCircuitEngine::AnalyseWithoutLayout() {
+    if (Circuit) {
+        Checkpoint();
+        TopSort();
+        Checkpoint();
+        FoundCriticalPath();
+        // Numbers follow the levels' lists, which the layout only adds chain
+        // nodes to: Layout gives every event the same number again.
+        NumberEvents();
+    }
+    Checkpoint();
+    MakeView(false);
+}
+
+void TCircuitEngine::Layout() {
+    if (Circuit) {
+        Checkpoint();
+        SplitLongArcs();
+        Checkpoint();
+        PlaceVertices();
+    }
+    Checkpoint();
     MakeView();
 }
 

@@ -17,14 +17,25 @@
 #include "core/Real.h"
 #include "network/NetworkView.h"
 
+#include <atomic>
 #include <cstdint>
+#include <exception>
 #include <memory>
 #include <span>
 #include <unordered_map>
 #include <vector>
 
+class TBitRows;
 class TGraph;
 class TWorkList;
+struct TSchemeSnapshot;
+
+// Thrown at a checkpoint of an analysis whose cancel flag is set: a newer
+// scheme has superseded it, and nothing it made is kept.
+class TAnalysisCancelled : public std::exception {
+public:
+    const char* what() const noexcept override { return "analysis cancelled"; }
+};
 
 // Kinds of link objects (TypeID).
 inline constexpr std::int32_t TypeAllRoot = 100;     // hAll: every event and chain node
@@ -55,7 +66,11 @@ public:
     // owner before a rebuild.
     int PathSign = -1;
 
-    explicit TCircuitEngine(TWorkList& AWorkList) : WorkList(AWorkList) {}
+    // Reads the list as it stands at every step (on the list's own thread).
+    explicit TCircuitEngine(const TWorkList& AWorkList) : WorkList(&AWorkList) {}
+    // Reads a snapshot, which it keeps; any thread.
+    explicit TCircuitEngine(std::shared_ptr<const TSchemeSnapshot> AScheme);
+    ~TCircuitEngine();
     TCircuitEngine(const TCircuitEngine&) = delete;
     TCircuitEngine& operator=(const TCircuitEngine&) = delete;
 
@@ -69,11 +84,28 @@ public:
     // every reader uses. Without a network the result says so (and still
     // holds the works' schedule).
     void Analyse();
+    // The analysis without the layout: levels, the path, the event numbers
+    // and the result, whose events and arcs are then those Analyse gives,
+    // without rows, chain nodes or segments (HasLayout false). Analyse or
+    // Layout may follow on the same network.
+    void AnalyseWithoutLayout();
+    // The layout after AnalyseWithoutLayout: chain nodes, rows and the
+    // result again, now as Analyse makes it.
+    void Layout();
+    // The flag that cancels the analysis: every step checks it and throws
+    // TAnalysisCancelled once it is set. None: never cancelled.
+    void SetCancel(const std::atomic<bool>* Flag) { Cancel = Flag; }
+    // Throws TAnalysisCancelled when the flag is set.
+    void Checkpoint() const {
+        if (Cancel && Cancel->load(std::memory_order_relaxed))
+            throw TAnalysisCancelled();
+    }
     // What the last Analyse found; no network after GetCircuit until the
     // next Analyse.
     const TNetworkView& Result() const { return View; }
-    // Reads the analysed store into the result (Analyse ends with it).
-    void MakeView();
+    // Reads the analysed store into the result (Analyse ends with it);
+    // without the layout, no rows, segments or size.
+    void MakeView(bool WithLayout = true);
     // Handle of the first object of that kind in table order; a fault when
     // there is none (or no network).
     THandle GethALL(std::int32_t TypeID) const;
@@ -156,8 +188,15 @@ private:
     // ReduceCrossings' steps read the store as the engine does.
     friend class TCrossingReduction;
 
-    TWorkList& WorkList;
+    // Exactly one of the two is the source of the works.
+    const TWorkList* WorkList = nullptr;
+    std::shared_ptr<const TSchemeSnapshot> Scheme;
+    const std::atomic<bool>* Cancel = nullptr;
     TNetworkView View;
+    // What the construction reads of the works.
+    const TGraph& WorkGraph() const;
+    const TBitRows* WorkClosure() const;
+    TReal WorkDuration(std::int32_t Work) const;
     // Roots of the build under way.
     THandle hAll = 0;
     THandle hPiA = 0;
@@ -197,7 +236,7 @@ private:
     // the result (-1 for anything else).
     using TArcRows = std::unordered_map<std::uint64_t, std::vector<std::int32_t>>;
     void MakeViewEvents(const THandleArray& Members, std::vector<std::int32_t>& Index);
-    void MakeViewArcs(const std::vector<std::int32_t>& Index);
+    void MakeViewArcs(const std::vector<std::int32_t>& Index, bool WithRows);
     TArcRows ChainRows() const;
     std::vector<std::int32_t> ArcRows(const TArcRows& Chains, THandle From, THandle To) const;
     void MakeViewSegments(const THandleArray& Members);

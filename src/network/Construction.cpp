@@ -98,7 +98,7 @@ std::unique_ptr<TGraph> SortedClosure(const TMultitude& Rows, const TBitRows& Bi
 
 void TCircuitEngine::GetCircuit() {
     FreeCircuit();
-    if (WorkList.Graph.Rows.Count() < 2)
+    if (WorkGraph().Rows.Count() < 2)
         return;
     auto Closure = PredecessorSets();
     // A contour (only a damaged file brings one) gives no predecessor sets,
@@ -106,11 +106,15 @@ void TCircuitEngine::GetCircuit() {
     if (!Closure)
         return;
     try {
+        Checkpoint();
         CreateRoots();
         CreatePiA(*Closure);
         Closure.reset();
+        Checkpoint();
         WaCreate();
+        Checkpoint();
         LinkEndEvents();
+        Checkpoint();
         ReduceFictive();
     } catch (...) {
         // Nothing later may read half a network.
@@ -122,13 +126,14 @@ void TCircuitEngine::GetCircuit() {
 std::unique_ptr<TGraph> TCircuitEngine::PredecessorSets() const {
     // Equal sets become neighbours, the empty set first. The closure the
     // work list's analysis computed serves when it is there.
-    const TBitRows* Known = WorkList.Closure();
-    if (Known && Known->RowCount() == WorkList.Graph.Rows.Count())
-        return SortedClosure(WorkList.Graph.Rows, *Known);
-    const auto Result = WorkList.Graph.CloseAndReduceBits();
+    const TGraph& Graph = WorkGraph();
+    const TBitRows* Known = WorkClosure();
+    if (Known && Known->RowCount() == Graph.Rows.Count())
+        return SortedClosure(Graph.Rows, *Known);
+    const auto Result = Graph.CloseAndReduceBits();
     if (!Result)
         return nullptr;
-    return SortedClosure(WorkList.Graph.Rows, Result->Closure);
+    return SortedClosure(Graph.Rows, Result->Closure);
 }
 
 void TCircuitEngine::CreateRoots() {
@@ -158,7 +163,7 @@ void TCircuitEngine::CreatePiA(const TGraph& SortedClosure) {
         Previous = &Row;
         TLinkData& D = Data(Current);
         D.Mul2->AppendKey(Row.Key);
-        D.Arcs->Add(TMultitudeElement(Row.Key, 0, WorkList.GetWork(Row.Key).Duration));
+        D.Arcs->Add(TMultitudeElement(Row.Key, 0, WorkDuration(Row.Key)));
     }
 }
 

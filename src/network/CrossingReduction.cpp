@@ -259,6 +259,10 @@ void TCrossingReduction::Init() {
 void TCrossingReduction::Run(int Passes) {
     for (int Pass = 0; Pass < Passes; ++Pass)
         for (std::size_t l = 0; l < LevelList.size(); ++l) {
+            // A superseded analysis stops here; the store it leaves is
+            // thrown away with it.
+            if (l % 64 == 0)
+                Engine.Checkpoint();
             if (LevelBegin[l + 1] - LevelBegin[l] < 2)
                 continue;
             BeginLevel(l);

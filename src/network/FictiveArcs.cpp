@@ -18,9 +18,10 @@
 using namespace SetEdits;
 
 void TCircuitEngine::ReduceFictive() {
-    do
+    do {
         PruneFictive();
-    while (GlueFictive());
+        Checkpoint();
+    } while (GlueFictive());
 }
 
 // The walk over hW and each vertex's out-links removes a fictive arc a -> t

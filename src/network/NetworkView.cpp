@@ -5,6 +5,7 @@
 
 #include "network/NetworkView.h"
 
+#include "model/SchemeSnapshot.h"
 #include "model/WorkList.h"
 #include "network/CircuitEngine.h"
 
@@ -67,19 +68,25 @@ const TViewArc* TNetworkView::ArcOfWork(std::int32_t Work) const {
     return nullptr;
 }
 
-void TCircuitEngine::MakeView() {
+void TCircuitEngine::MakeView(bool WithLayout) {
     View = TNetworkView{};
-    View.Schedule = ComputeSchedule(WorkList);
+    View.Schedule = WorkList ? ComputeSchedule(*WorkList)
+                             : ComputeSchedule(Scheme->Durations, Scheme->Essential, Scheme->HasContour);
     if (!Circuit)
         return;
     const TMemoryLinkObject& Store = *Circuit;
     const THandleArray& Members = Store.Get(GethALL(TypeAllRoot)).OutLinks;
     std::vector<std::int32_t> EventIndex(static_cast<std::size_t>(Store.LastHandle) + 1, -1);
     MakeViewEvents(Members, EventIndex);
-    MakeViewArcs(EventIndex);
-    MakeViewSegments(Members);
+    if (!WithLayout)
+        for (TViewEvent& e : View.Events)
+            e.Row = 0;
+    MakeViewArcs(EventIndex, WithLayout);
+    if (WithLayout)
+        MakeViewSegments(Members);
     MakeViewSchedule(EventIndex);
     View.HasNetwork = true;
+    View.HasLayout = WithLayout;
 }
 
 void TCircuitEngine::MakeViewEvents(const THandleArray& Members, std::vector<std::int32_t>& Index) {
@@ -128,8 +135,8 @@ void TCircuitEngine::MakeViewEvents(const THandleArray& Members, std::vector<std
 
 // The real arcs in the order of the works-arcs table: the levels in order,
 // the first level object of each level number, its events in order.
-void TCircuitEngine::MakeViewArcs(const std::vector<std::int32_t>& Index) {
-    const TArcRows Chains = ChainRows();
+void TCircuitEngine::MakeViewArcs(const std::vector<std::int32_t>& Index, bool WithRows) {
+    const TArcRows Chains = WithRows ? ChainRows() : TArcRows();
     const TLinkNode& Levels = Node(GethALL(TypeLevelsRoot));
     std::vector<THandle> FirstOfLevel;
     for (const THandle h : Levels.OutLinks) {
@@ -156,7 +163,8 @@ void TCircuitEngine::MakeViewArcs(const std::vector<std::int32_t>& Index) {
                 a.Duration = x.Weight;
                 a.LinkOnPath = HasKey(e.Data->CritOut, x.Value);
                 a.OnPath = a.LinkOnPath && x.Weight == LinkWeight(*e.Data, To);
-                a.Rows = ArcRows(Chains, eh, To);
+                if (WithRows)
+                    a.Rows = ArcRows(Chains, eh, To);
             }
         }
     View.RealArcCount = View.Arcs.size();
@@ -172,7 +180,8 @@ void TCircuitEngine::MakeViewArcs(const std::vector<std::int32_t>& Index) {
             a.From = Index[e.Handle];
             a.To = To < Index.size() ? Index[To] : -1;
             a.OnPath = a.LinkOnPath = HasKey(D.CritOut, f.Key);
-            a.Rows = ArcRows(Chains, e.Handle, To);
+            if (WithRows)
+                a.Rows = ArcRows(Chains, e.Handle, To);
         }
     }
     const auto Number = [this](std::int32_t i) { return i < 0 ? -1 : View.Events[static_cast<std::size_t>(i)].Number; };

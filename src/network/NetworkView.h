@@ -79,6 +79,9 @@ struct TNetworkView {
     // False with fewer than two works, with a contour, or before an analysis:
     // then every list below is empty and the sizes are 0.
     bool HasNetwork = false;
+    // The rows, the arcs' rows, the segments and the size are made: an
+    // analysis without the layout leaves them empty (and the rows 0).
+    bool HasLayout = false;
     // Events in the store's order (the order of the hit test and of the
     // drawing).
     std::vector<TViewEvent> Events;

@@ -81,11 +81,14 @@ std::string RowList(const std::vector<std::int32_t>& List) {
 
 } // namespace
 
-std::string ReportJson(TWorkList& List, int PathSign, bool Detailed) {
+std::string ReportJson(TWorkList& List, int PathSign, bool Detailed, bool Layout) {
     TCircuitEngine Engine(List);
     Engine.PathSign = PathSign;
     Engine.GetCircuit();
-    Engine.Analyse();
+    if (Layout || Detailed)
+        Engine.Analyse();
+    else
+        Engine.AnalyseWithoutLayout();
 
     std::string J = "{\"mode\": \"";
     J += PathSign > 0 ? "shortest" : "critical";
@@ -151,7 +154,8 @@ std::string ReportJson(TWorkList& List, int PathSign, bool Detailed) {
             Events += Events.empty() ? "" : ", ";
             Events += "{\"number\": " + std::to_string(e->Number) +
                       ", \"level\": " + std::to_string(e->Level) +
-                      ", \"row\": " + std::to_string(RowOf(e)) + ", \"time\": " +
+                      (View.HasLayout ? ", \"row\": " + std::to_string(RowOf(e)) : std::string()) +
+                      ", \"time\": " +
                       (std::isinf(e->Time) ? std::string("null") : Real(e->Time)) +
                       ", \"on_path\": " + Bool(e->OnPath) + ", \"early\": " + Real(e->Early) +
                       ", \"late\": " + Real(e->Late) + ", \"slack\": " + Real(e->Slack) + '}';
@@ -168,14 +172,15 @@ std::string ReportJson(TWorkList& List, int PathSign, bool Detailed) {
             if (a)
                 Arcs += (Arcs.empty() ? "" : ", ") + std::string("{\"from\": ") + Number(a->From) +
                         ", \"to\": " + Number(a->To) + ", \"work\": " + std::to_string(a->Work) +
-                        ", \"duration\": " + ::Real(a->Duration) + ", \"on_path\": " + Bool(a->OnPath) + ", \"rows\": " + RowList(RowsOf(a)) + '}';
+                        ", \"duration\": " + ::Real(a->Duration) + ", \"on_path\": " + Bool(a->OnPath) +
+                        (View.HasLayout ? ", \"rows\": " + RowList(RowsOf(a)) : std::string()) + '}';
         for (std::size_t a = View.RealArcCount; a < View.Arcs.size(); ++a) {
             const TViewArc& f = View.Arcs[a];
             const std::vector<std::int32_t>& FictiveRows = RowsOf(&f);
             Arcs += std::string(Arcs.empty() ? "" : ", ") + "{\"from\": " + Number(f.From) +
                     ", \"to\": " + Number(f.To) +
                     ", \"work\": null, \"duration\": null, \"on_path\": " + Bool(f.OnPath) +
-                    ", \"rows\": " + RowList(FictiveRows) + '}';
+                    (View.HasLayout ? ", \"rows\": " + RowList(FictiveRows) : std::string()) + '}';
         }
     }
     const std::string PathLength = View.PathFound ? Real(View.PathLength) : std::string("null");

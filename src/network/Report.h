@@ -10,5 +10,6 @@ class TWorkList;
 // Builds and analyses the network of the list with that path sign (-1
 // critical, +1 shortest). The list's cells are read as its last analysis left
 // them. Detailed: the events' rows and the arcs' rows are those of the
-// detailed view.
-std::string ReportJson(TWorkList& List, int PathSign, bool Detailed = false);
+// detailed view. Without Layout (and not Detailed) the network is analysed
+// without a layout, and the events' "row" and the arcs' "rows" are left out.
+std::string ReportJson(TWorkList& List, int PathSign, bool Detailed = false, bool Layout = true);

@@ -1,6 +1,8 @@
 #include "ui/CircuitForm.h"
 
+#include "model/SchemeSnapshot.h"
 #include "model/WorkList.h"
+#include "ui/Analyser.h"
 #include "ui/Dialogs.h"
 #include "ui/FrameCircuit.h"
 #include "ui/LocaleText.h"
@@ -92,11 +94,9 @@ void TCircuitImage::wheelEvent(QWheelEvent* Event) {
     Event->accept();
 }
 
-TCircuitForm::TCircuitForm(TWorkList& List, TDialogs& Dialogs, const std::int32_t& PathSign,
-                           QWidget* MainForm)
-    : QWidget(nullptr, Qt::Window), Engine(List), List(List), Dialogs(Dialogs), PathSign(PathSign),
-      MainForm(MainForm) {
-    setWindowTitle(QStringLiteral("График"));
+TCircuitForm::TCircuitForm(TWorkList& List, TAnalyser& Analyser, TDialogs& Dialogs, QWidget* MainForm)
+    : QWidget(nullptr, Qt::Window), List(List), Analyser(Analyser), Dialogs(Dialogs), MainForm(MainForm) {
+    UpdateTitle();
     QFont Font(QStringLiteral("MS Sans Serif"));
     Font.setPixelSize(11);
     setFont(Font);
@@ -137,7 +137,41 @@ TCircuitForm::~TCircuitForm() {
 void TCircuitForm::FormCreate() {
     Im->setFont(QFont(QStringLiteral("Courier New"), 10));
     CreateActions();
-    List.AddListener([this](TWorkList&, std::int32_t, std::int32_t Kind) { CircuitChanged(Kind); });
+    connect(&Analyser, &TAnalyser::Ready, this, [this] { Rebuild(); });
+    connect(&Analyser, &TAnalyser::BusyChanged, this, [this] { UpdateTitle(); });
+}
+
+const std::vector<std::string>& TCircuitForm::Names() const {
+    static const std::vector<std::string> None;
+    return Result ? Result->Scheme->Names : None;
+}
+
+const TCircuitEngine& TCircuitForm::Engine() const {
+    static const TCircuitEngine None(std::make_shared<const TSchemeSnapshot>());
+    return Result ? *Result->Engine : None;
+}
+
+void TCircuitForm::UpdateTitle() {
+    // The picture shown is of an earlier scheme until the analysis of the
+    // list as it stands is handed over.
+    setWindowTitle(Analyser.Busy() && isVisible() ? QStringLiteral("График (обновляется…)")
+                                                  : QStringLiteral("График"));
+}
+
+void TCircuitForm::AskForLayout() {
+    const bool Shown = isVisible();
+    Analyser.Want(this, Shown, Shown && Kind == TDiagramKind::Detailed);
+}
+
+void TCircuitForm::showEvent(QShowEvent* Event) {
+    QWidget::showEvent(Event);
+    AskForLayout();
+    UpdateTitle();
+}
+
+void TCircuitForm::hideEvent(QHideEvent* Event) {
+    QWidget::hideEvent(Event);
+    AskForLayout();
 }
 
 void TCircuitForm::CreateActions() {
@@ -161,7 +195,12 @@ void TCircuitForm::CreateActions() {
 }
 
 void TCircuitForm::MakePicture() {
-    Picture = std::make_unique<TPicture>(Engine.Result(), List, Kind, DecimalSeparator());
+    if (!Result) {
+        Picture.reset();
+        return;
+    }
+    const TDetailedRows* Rows = Result->DetailedRows ? &*Result->DetailedRows : nullptr;
+    Picture = std::make_unique<TPicture>(Result->View(), Result->Scheme->Names, Kind, DecimalSeparator(), Rows);
 }
 
 void TCircuitForm::SizeImage() {
@@ -175,6 +214,11 @@ void TCircuitForm::SetDetailed(bool Detailed) {
     Kind = Detailed ? TDiagramKind::Detailed : TDiagramKind::Plain;
     DetailedAction->setChecked(Detailed);
     Frame1->HideList();
+    AskForLayout();
+    // A shown window waits for the rows the analyser lays out off this
+    // thread; a hidden one has nobody waiting for it.
+    if (isVisible() && Detailed && Result && Result->View().HasNetwork && !Result->DetailedRows)
+        return;
     MakePicture();
     // The window grows to the new picture as after a rebuild.
     if (PictureDrawn)
@@ -258,39 +302,27 @@ void TCircuitForm::ShowMenu(QPoint Global) {
 }
 
 void TCircuitForm::FormDestroy() {
-    Engine.FreeCircuit();
-}
-
-void TCircuitForm::CircuitChanged(std::int32_t Kind) {
-    if (Kind != ckQuietAdd)
-        Rebuild();
+    disconnect(&Analyser, nullptr, this, nullptr);
+    Analyser.Want(this, false, false);
 }
 
 void TCircuitForm::Rebuild() {
-    QPointer<QWidget> Foreground = QApplication::activeWindow();
-    const bool WasVisible = isVisible();
-    // Also when the build raises a fault: the window comes back as it was,
-    // white, and the fault travels on to the box that shows it.
-    const auto Restore = qScopeGuard([this, Foreground, WasVisible] {
-        if (WasVisible && !isVisible()) {
-            // Showing must not take the foreground; it goes back below.
-            setAttribute(Qt::WA_ShowWithoutActivating, true);
-            show();
-            setAttribute(Qt::WA_ShowWithoutActivating, false);
-        }
-        // Activation raises the window as well.
-        if (Foreground)
-            Foreground->activateWindow();
-    });
-    hide();
+    const std::shared_ptr<const TAnalysis>& Made = Analyser.Current();
+    UpdateTitle();
+    if (!Made || Made == Result)
+        return;
+    // An analysis without the layout (made while the window was hidden) has
+    // nothing to draw: the one with the layout follows.
+    if (Made->View().HasNetwork && !Made->View().HasLayout)
+        return;
+    if (Kind == TDiagramKind::Detailed && isVisible() && Made->View().HasNetwork && !Made->DetailedRows)
+        return;
+    Result = Made;
     ClearImage();
-    Engine.PathSign = PathSign;
-    Engine.GetCircuit();
-    Engine.Analyse();
     MakePicture();
     // Without a network (fewer than two works, a contour) the picture stays
     // white at its last size.
-    PictureDrawn = Engine.Result().HasNetwork;
+    PictureDrawn = Result->View().HasNetwork;
     if (PictureDrawn)
         ResizeCanvas();
 }
@@ -305,6 +337,9 @@ void TCircuitForm::ClearImage() {
 void TCircuitForm::ResizeCanvas() {
     SizeImage();
     ResizeClient(Im->size());
+    // The scroll bars of a shown window are laid out again for its new size.
+    UpdateSheet();
+    QCoreApplication::sendPostedEvents(Scroller, QEvent::LayoutRequest);
     Im->update();
 }
 
@@ -328,6 +363,9 @@ void TCircuitForm::ResizeClient(QSize Client) {
     if (!Across && Client.width() > Largest.width())
         Client.rheight() += Bar;
     resize(Client.boundedTo(Largest));
+    // A shown window hears of its new size from the window system later;
+    // the scroll bars follow the size it has now.
+    Scroller->setGeometry(rect());
 
     // The grown window stays on the screen.
     KeepOnScreen(*this);
@@ -381,7 +419,8 @@ void TCircuitForm::ImMouseDown(Qt::MouseButton Button, int X, int Y) {
 QString TCircuitForm::ToolTipAt(QPoint At) const {
     if (!PictureDrawn || !Picture)
         return {};
-    const TNetworkView& View = Engine.Result();
+    const TNetworkView& View = Result->View();
+    const std::vector<std::string>& WorkNames = Result->Scheme->Names;
     const QPointF Point = QPointF(At) / Scale;
     if (const TViewEvent* e = Picture->EventAt(Point))
         return QStringLiteral("Событие %1\nРаннее время: %2\nПозднее время: %3\nРезерв: %4")
@@ -390,14 +429,15 @@ QString TCircuitForm::ToolTipAt(QPoint At) const {
     QStringList Parts;
     for (const std::size_t a : Picture->ArcsAt(Point)) {
         const TViewArc& Arc = View.Arcs[a];
-        if (Arc.Work < 0 || Arc.Work >= List.Count()) {
+        if (Arc.Work < 0 || Arc.Work >= static_cast<int>(WorkNames.size())) {
             Parts << QStringLiteral("Фиктивная работа %1 – %2")
                          .arg(View.Events[static_cast<std::size_t>(Arc.From)].Number)
                          .arg(Arc.To < 0 ? 0 : View.Events[static_cast<std::size_t>(Arc.To)].Number);
             continue;
         }
         QString Text = QStringLiteral("«%1»\nДлительность: %2")
-                           .arg(QString::fromStdString(List.GetWork(Arc.Work).Name), DurationText(Arc.Duration));
+                           .arg(QString::fromStdString(WorkNames[static_cast<std::size_t>(Arc.Work)]),
+                                DurationText(Arc.Duration));
         if (View.Schedule.Valid) {
             const TWorkTimes& t = View.Schedule.Works[static_cast<std::size_t>(Arc.Work)];
             Text += QStringLiteral("\nПолный резерв: %1\nСвободный резерв: %2")

@@ -1,14 +1,16 @@
 #pragma once
-// The diagram window "График": it owns the network engine, rebuilds the
-// network and its picture on every change of the work list, hidden or not,
-// and shows the picture at its own size. A picture larger than the screen
+// The diagram window "График": it shows the picture of the analysis the
+// analyser hands over, laid out only while the window is shown (a hidden
+// window asks for no layout), and shows the picture at its own size. While a
+// newer scheme is being analysed it keeps the previous picture and says so in
+// its title. A picture larger than the screen
 // scrolls; only the part in view is painted, when it is needed. A right click
 // on an event opens the pop-up list of the event's works; elsewhere it opens
 // the window's menu: the detailed view, zoom, saving and printing the
 // picture.
 
 #include "drawing/Picture.h"
-#include "network/CircuitEngine.h"
+#include "network/Analysis.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -18,6 +20,7 @@
 
 class QAction;
 class QScrollArea;
+class TAnalyser;
 class TCircuitForm;
 class TDialogs;
 class TFrame1;
@@ -45,18 +48,16 @@ class TCircuitForm : public QWidget {
     Q_OBJECT
 
 public:
-    // Registers the window's listener with List. PathSign is the program's
-    // path mode, read before every rebuild; MainForm is the window F2
-    // returns to.
-    TCircuitForm(TWorkList& List, TDialogs& Dialogs, const std::int32_t& PathSign,
-                 QWidget* MainForm);
+    // Shows what Analyser hands over; List is the scheme being edited.
+    // MainForm is the window F2 returns to.
+    TCircuitForm(TWorkList& List, TAnalyser& Analyser, TDialogs& Dialogs, QWidget* MainForm);
     ~TCircuitForm() override;
 
     // The window F5 shows, set by start-up once it exists.
     void SetArcWorkForm(QWidget* Window) { ArcWorkForm = Window; }
 
-    // Throws the old network away, builds and draws the new one, and gives
-    // the window back its visibility and the foreground window its place.
+    // Takes the analyser's current analysis and draws it: at once when it
+    // has the layout the view needs, otherwise once the analyser brings it.
     void Rebuild();
     // Hides the list and whitens the picture.
     void ClearImage();
@@ -110,11 +111,15 @@ public:
     QAction* FitAction;
     QAction* SaveAction;
     QAction* PrintAction;
-    const TWorkList& Works() const { return List; }
+    // The names of the works of the analysis shown.
+    const std::vector<std::string>& Names() const;
+    // The analysis shown (its engine, network and result); an empty one
+    // before the first.
+    const TCircuitEngine& Engine() const;
+    const std::shared_ptr<const TAnalysis>& Analysis() const { return Result; }
     // The largest client area the screen leaves for the window.
     QSize LargestClient() const;
 
-    TCircuitEngine Engine;
     QScrollArea* Scroller;
     QWidget* Sheet;
     TCircuitImage* Im;
@@ -125,6 +130,8 @@ protected:
     void keyReleaseEvent(QKeyEvent* Event) override;
     // Escape hides the event's list of works.
     void keyPressEvent(QKeyEvent* Event) override;
+    void showEvent(QShowEvent* Event) override;
+    void hideEvent(QHideEvent* Event) override;
 
 private:
     void FormCreate();
@@ -134,14 +141,17 @@ private:
     void MakePicture();
     // The control's size for the picture at the current zoom.
     void SizeImage();
-    void CircuitChanged(std::int32_t Kind);
+    // Tells the analyser what the window needs now.
+    void AskForLayout();
+    void UpdateTitle();
     // The scrolled sheet covers the picture and, while it is shown, the list.
     void UpdateSheet();
     void ResizeClient(QSize Client);
 
     TWorkList& List;
+    TAnalyser& Analyser;
     TDialogs& Dialogs;
-    const std::int32_t& PathSign;
+    std::shared_ptr<const TAnalysis> Result;
     QPointer<QWidget> MainForm;
     QPointer<QWidget> ArcWorkForm;
     bool PictureDrawn = false;

@@ -28,7 +28,7 @@ constexpr int ExitInternal = 70;
 
 constexpr std::string_view Usage =
     "usage: korvant [FILE.kcrct]\n"
-    "       korvant --report FILE.kcrct [--shortest] [--detailed]\n"
+    "       korvant --report FILE.kcrct [--shortest] [--detailed | --no-layout]\n"
     "       korvant --render FILE.kcrct OUT.png|.jpg|.svg|.pdf [--shortest] [--detailed]\n"
     "       korvant --convert IN OUT   (.kcrct scheme, .xml MS Project XML, .csv, .sm PSPLIB to read)\n"
     "       korvant --help\n";
@@ -62,6 +62,7 @@ struct TArguments {
     std::vector<std::string> Files;
     bool Shortest = false;
     bool Detailed = false;
+    bool NoLayout = false;
 };
 
 // The catalogue's text of a failed load, after the file's name and, where the
@@ -108,11 +109,13 @@ private:
 int Report(const TArguments& Args) {
     if (Args.Files.size() != 1)
         return UsageError("--report takes one scheme file");
+    if (Args.NoLayout && Args.Detailed)
+        return UsageError("--no-layout and --detailed exclude each other");
     TWorkList List;
     TConsoleMessenger Messenger;
     if (!Load(List, Messenger, Args.Files[0]))
         return ExitFile;
-    const std::string Json = ReportJson(List, Args.Shortest ? +1 : -1, Args.Detailed);
+    const std::string Json = ReportJson(List, Args.Shortest ? +1 : -1, Args.Detailed, !Args.NoLayout);
     std::fwrite(Json.data(), 1, Json.size(), stdout);
     std::fputc('\n', stdout);
     return std::fflush(stdout) == 0 ? ExitOk : ExitFile;
@@ -204,12 +207,16 @@ std::optional<int> RunCommandLine(int argc, char** argv) {
             Args.Shortest = true;
         } else if (Arg == "--detailed") {
             Args.Detailed = true;
+        } else if (Arg == "--no-layout") {
+            Args.NoLayout = true;
         } else if (Arg.starts_with("--")) {
             return UsageError("unknown option " + std::string(Arg));
         } else {
             Args.Files.emplace_back(Arg);
         }
     }
+    if (Args.NoLayout && Args.Mode != "--report")
+        return UsageError("--no-layout belongs to --report");
     if (Args.Mode.empty()) {
         if (Args.Shortest || Args.Detailed || Args.Files.size() > 1)
             return UsageError("a window opens one scheme file");

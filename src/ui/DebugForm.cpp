@@ -1,6 +1,7 @@
 #include "ui/DebugForm.h"
 
 #include "network/CircuitEngine.h"
+#include "ui/Analyser.h"
 #include "ui/WindowFrame.h"
 
 #include <QCheckBox>
@@ -41,8 +42,8 @@ QStringList SetKeys(const std::unique_ptr<TMultitude>& Set) {
 
 } // namespace
 
-TDebugForm::TDebugForm(const TCircuitEngine& Engine, QWidget* Parent)
-    : QWidget(Parent, Qt::Window), Engine(Engine) {
+TDebugForm::TDebugForm(const TAnalyser& Analyser, QWidget* Parent)
+    : QWidget(Parent, Qt::Window), Analyser(Analyser) {
     setWindowTitle(QStringLiteral("Debug"));
     setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
     QPalette Face = palette();
@@ -136,9 +137,10 @@ void TDebugForm::IndexEditChange() {
 void TDebugForm::ShowLinkObject(const QString& Status) {
     for (QTableWidget* Grid : {sgOutLinks, sgMul1, sgMul2, sgMul3, sgMul4})
         Clear(*Grid);
-    if (NoDebug->isChecked() || !Engine.Circuit)
+    const std::shared_ptr<const TAnalysis>& Made = Analyser.Current();
+    if (NoDebug->isChecked() || !Made || !Made->Engine->Circuit)
         return;
-    const TMemoryLinkObject& Store = *Engine.Circuit;
+    const TMemoryLinkObject& Store = *Made->Engine->Circuit;
     const std::int64_t Last = static_cast<std::int64_t>(Store.Count()) - 1;
     MaxIndexView->setText(QString::number(Last));
 

@@ -1,8 +1,8 @@
 #pragma once
 // The debug window "Debug": one link object of the current network at a
 // time, chosen by its position in the store's table: its kind, handle,
-// out-links, the sets Mul1 to Mul4, level and row. It only reads the diagram
-// window's store and is not refreshed when the network is rebuilt.
+// out-links, the sets Mul1 to Mul4, level and row. It only reads the store of
+// the analyser's current analysis and is not refreshed when a new one comes.
 
 #include <QWidget>
 
@@ -12,14 +12,13 @@ class QLineEdit;
 class QSpinBox;
 class QStatusBar;
 class QTableWidget;
-class TCircuitEngine;
+class TAnalyser;
 
 class TDebugForm : public QWidget {
     Q_OBJECT
 
 public:
-    // Engine is the diagram window's.
-    explicit TDebugForm(const TCircuitEngine& Engine, QWidget* Parent = nullptr);
+    explicit TDebugForm(const TAnalyser& Analyser, QWidget* Parent = nullptr);
 
     void IndexEditChange();
     // Shows the object IndexEdit chooses and puts Status into the status bar.
@@ -61,5 +60,5 @@ private:
     QLabel* Caption(const QString& Text, int X, int Y);
     QLineEdit* View(int X, int Y, int Width, int Height, const QString& Text = {});
 
-    const TCircuitEngine& Engine;
+    const TAnalyser& Analyser;
 };

@@ -17,7 +17,7 @@
 
 std::string LastTimeText;
 
-std::vector<std::string> EventWorkRows(const TNetworkView& View, const TWorkList& List,
+std::vector<std::string> EventWorkRows(const TNetworkView& View, const std::vector<std::string>& Names,
                                        THandle Event, std::string& TimeText) {
     TimeText.clear();
     const TViewEvent* e = View.FindEvent(Event);
@@ -45,14 +45,14 @@ std::vector<std::string> EventWorkRows(const TNetworkView& View, const TWorkList
     for (int i = 0; i < static_cast<int>(e->Works.size()); ++i) {
         const TViewEventWork& m = e->Works[static_cast<std::size_t>(i)];
         const std::int32_t k = m.Work;
-        if (k < 0 || k >= List.Count()) {
+        if (k < 0 || k >= static_cast<std::int32_t>(Names.size())) {
             Put(i + 1 + Shift, std::string(Msg::UnknownWork));
         } else if (Shift == 0 && m.FinishedEarlier) {
             Put(i + 1, std::string(Msg::FinishedEarlier));
-            Put(i + 2, List.GetWork(k).Name);
+            Put(i + 2, Names[static_cast<std::size_t>(k)]);
             Shift = 1;
         } else {
-            Put(i + 1 + Shift, List.GetWork(k).Name);
+            Put(i + 1 + Shift, Names[static_cast<std::size_t>(k)]);
         }
     }
     return Rows;
@@ -84,7 +84,7 @@ void TFrame1::ShowEventWorks(int Top, QWidget* Window, THandle Event) {
     Form->GrowClientFor(QRect(Left, Top, width(), height()));
 
     std::string Time;
-    const std::vector<std::string> Texts = EventWorkRows(Form->Engine.Result(), Form->Works(), Event, Time);
+    const std::vector<std::string> Texts = EventWorkRows(Form->Engine().Result(), Form->Names(), Event, Time);
     LastTimeText = Time;
     sg1->clearContents();
     sg1->setRowCount(static_cast<int>(Texts.size()));

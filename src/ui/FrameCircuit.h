@@ -23,7 +23,7 @@ extern std::string LastTimeText;
 // event lists the works that end at it first and, after a line of its own,
 // the works finished earlier. A work the list does not hold is shown as
 // "-- ?? --". TimeText receives the time, without sign in either path mode.
-std::vector<std::string> EventWorkRows(const TNetworkView& View, const TWorkList& List,
+std::vector<std::string> EventWorkRows(const TNetworkView& View, const std::vector<std::string>& Names,
                                        THandle Event, std::string& TimeText);
 
 class TFrame1 : public QFrame {

@@ -1,5 +1,7 @@
 #include "ui/StartUp.h"
 
+#include "ui/Analyser.h"
+#include "ui/AnalysisStatus.h"
 #include "ui/CircuitForm.h"
 #include "ui/DebugForm.h"
 #include "ui/Dialogs.h"
@@ -18,9 +20,11 @@ TStartUp::TStartUp(TDialogs& Dialogs, std::int32_t& Sign) : Dialogs(Dialogs) {
     WorkEditForm = std::make_unique<TWorkEditForm>(Dialogs, MainForm.get());
     WorksTableForm = std::make_unique<TWorksTableForm>(WorkList, MainForm.get());
     WorksTableForm->SetDialogs(&Dialogs);
-    CircuitForm = std::make_unique<TCircuitForm>(WorkList, Dialogs, Sign, MainForm.get());
-    DebugForm = std::make_unique<TDebugForm>(CircuitForm->Engine);
-    ArcWorkForm = std::make_unique<TArcWorkForm>(WorkList, CircuitForm->Engine, MainForm.get());
+    Analyser = std::make_unique<TAnalyser>(WorkList, Sign, Dialogs);
+    CircuitForm = std::make_unique<TCircuitForm>(WorkList, *Analyser, Dialogs, MainForm.get());
+    DebugForm = std::make_unique<TDebugForm>(*Analyser);
+    ArcWorkForm = std::make_unique<TArcWorkForm>(*Analyser, MainForm.get());
+    new TAnalysisStatus(*Analyser, *MainForm);
 
     MainForm->SetWorkEditor(WorkEditForm.get());
     MainForm->SetWorksTable(WorksTableForm.get());

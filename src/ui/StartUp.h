@@ -1,9 +1,11 @@
 #pragma once
 // How the program starts and ends: the one work list first, then the windows
-// in their fixed order, each registering its listener with the list as it is
-// created, so that on every change the dependency table redraws first, then
-// the diagram window rebuilds the network, then the works-arcs table reads
-// it. Only the main window is shown. The work list outlives every window.
+// in their fixed order and the analyser between them, each registering its
+// listener with the list as it is created, so that on every change the
+// dependency table redraws first, then the analyser starts the analysis,
+// whose result the diagram and works-arcs windows show when it is handed
+// over. Only the main window is shown. The work list outlives every window,
+// and the analyser every window that reads it.
 
 #include "model/WorkList.h"
 
@@ -11,6 +13,7 @@
 #include <memory>
 #include <string>
 
+class TAnalyser;
 class TArcWorkForm;
 class TCircuitForm;
 class TDebugForm;
@@ -40,9 +43,10 @@ public:
     std::unique_ptr<TMainForm> MainForm;
     std::unique_ptr<TWorkEditForm> WorkEditForm;
     std::unique_ptr<TWorksTableForm> WorksTableForm; // listener first
-    std::unique_ptr<TCircuitForm> CircuitForm;       // listener second
+    std::unique_ptr<TAnalyser> Analyser;             // listener second
+    std::unique_ptr<TCircuitForm> CircuitForm;
     std::unique_ptr<TDebugForm> DebugForm;
-    std::unique_ptr<TArcWorkForm> ArcWorkForm; // listener third
+    std::unique_ptr<TArcWorkForm> ArcWorkForm;
 
 private:
     TDialogs& Dialogs;

@@ -1,9 +1,9 @@
 #include "ui/WorksArcsForm.h"
 
 #include "model/RealText.h"
-#include "model/WorkList.h"
-#include "network/CircuitEngine.h"
-#include "network/NetworkView.h"
+#include "model/SchemeSnapshot.h"
+#include "network/Analysis.h"
+#include "ui/Analyser.h"
 #include "ui/LocaleText.h"
 #include "ui/WindowFrame.h"
 
@@ -36,15 +36,15 @@ constexpr int FirstWidths[] = {54, 198, 78};
 // thousands of arcs costs no more than the rows on the screen.
 class TArcTableModel : public QAbstractTableModel {
 public:
-    TArcTableModel(const TWorkList& List, const TCircuitEngine& Engine, QObject* Parent)
-        : QAbstractTableModel(Parent), List(List), Engine(Engine), Header(HeaderTexts()) {}
+    explicit TArcTableModel(QObject* Parent) : QAbstractTableModel(Parent), Header(HeaderTexts()) {}
 
     // Row 0 holds the captions once the table has been filled.
     // The decimal separator is the one in force at the refill, as the
     // texts of a filled table would have it.
-    void Reset(int NewRows) {
+    void Reset(int NewRows, std::shared_ptr<const TAnalysis> Made) {
         beginResetModel();
         Rows = NewRows;
+        Shown = std::move(Made);
         Separator = DecimalSeparator();
         endResetModel();
     }
@@ -68,12 +68,15 @@ public:
         const int Column = Index.column();
         if (Row == 0)
             return Role == Qt::DisplayRole ? QVariant(Header[Column]) : QVariant();
-        const TNetworkView& View = Engine.Result();
+        if (!Shown)
+            return {};
+        const TNetworkView& View = Shown->View();
+        const std::vector<std::string>& Names = Shown->Scheme->Names;
         const auto a = static_cast<std::size_t>(Row - 1);
         if (a >= View.RealArcCount)
             return {};
         const TViewArc& Arc = View.Arcs[a];
-        if (Arc.Work < 0 || Arc.Work >= List.Count())
+        if (Arc.Work < 0 || Arc.Work >= static_cast<std::int32_t>(Names.size()))
             return {};
         const TWorkTimes* Times =
             View.Schedule.Valid ? &View.Schedule.Works[static_cast<std::size_t>(Arc.Work)] : nullptr;
@@ -86,7 +89,7 @@ public:
         case 0:
             return QString::number(Number(Arc.From)) + QStringLiteral(" - ") + QString::number(Number(Arc.To));
         case 1:
-            return QString::fromStdString(List.GetWork(Arc.Work).Name);
+            return QString::fromStdString(Names[static_cast<std::size_t>(Arc.Work)]);
         case 2:
             return Text(Arc.Duration);
         default:
@@ -102,19 +105,18 @@ public:
     QString Text(TReal Value) const { return QString::fromStdString(FormatReal(Value, Separator)); }
 
 private:
-    const TWorkList& List;
-    const TCircuitEngine& Engine;
+    std::shared_ptr<const TAnalysis> Shown;
     const QStringList Header;
     int Rows = 0;
     char Separator = '.';
 };
 
-TArcWorkForm::TArcWorkForm(TWorkList& List, const TCircuitEngine& Engine, QWidget* Parent)
-    : QWidget(Parent, Qt::Tool | Qt::WindowStaysOnTopHint), List(List), Engine(Engine) {
-    setWindowTitle(QStringLiteral("Работы-Дуги"));
+TArcWorkForm::TArcWorkForm(TAnalyser& Analyser, QWidget* Parent)
+    : QWidget(Parent, Qt::Tool | Qt::WindowStaysOnTopHint), Analyser(Analyser) {
+    UpdateTitle();
     setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
 
-    Model = new TArcTableModel(List, Engine, this);
+    Model = new TArcTableModel(this);
     SG = new QTableView(this);
     SG->setModel(Model);
     SG->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
@@ -142,10 +144,13 @@ TArcWorkForm::TArcWorkForm(TWorkList& List, const TCircuitEngine& Engine, QWidge
 }
 
 void TArcWorkForm::FormCreate() {
-    List.AddListener([this](TWorkList&, std::int32_t, std::int32_t Kind) {
-        if (Kind != ckQuietAdd)
-            RefreshTable();
-    });
+    connect(&Analyser, &TAnalyser::Ready, this, [this] { RefreshTable(); });
+    connect(&Analyser, &TAnalyser::BusyChanged, this, [this] { UpdateTitle(); });
+}
+
+void TArcWorkForm::UpdateTitle() {
+    setWindowTitle(Analyser.Busy() ? QStringLiteral("Работы-Дуги (обновляется…)")
+                                   : QStringLiteral("Работы-Дуги"));
 }
 
 bool TArcWorkForm::HeaderFixed() const {
@@ -176,13 +181,15 @@ void TArcWorkForm::RefreshTable() {
     // ordinary row that scrolls with the arcs. Without a network (a contour,
     // fewer than two works) there are no arcs to list.
     SG->horizontalHeader()->hide();
-    Model->Reset(1);
-    if (Engine.Result().HasNetwork)
+    const std::shared_ptr<const TAnalysis>& Made = Analyser.Current();
+    Model->Reset(1, Made);
+    if (Made && Made->View().HasNetwork)
         FillTable();
 }
 
 void TArcWorkForm::FillTable() {
-    Model->Reset(static_cast<int>(Engine.Result().RealArcCount) + 1);
+    const std::shared_ptr<const TAnalysis>& Made = Analyser.Current();
+    Model->Reset(Made ? static_cast<int>(Made->View().RealArcCount) + 1 : 1, Made);
     FitToRows();
 }
 

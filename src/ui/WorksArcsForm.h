@@ -3,16 +3,15 @@
 // the diagram joins, which work it stands for and how long that work takes,
 // then the work's schedule: early and late start and finish, total and free
 // float. The rows of critical works are red.
-// It stays above the program's other windows and refills its table on every
-// change of the work list from the network the diagram window has just
-// rebuilt (its listener comes after the diagram window's).
+// It stays above the program's other windows and refills its table from
+// every analysis the analyser hands over (no layout is needed for it); while
+// a newer scheme is analysed its title says so.
 
 #include <QWidget>
 
 class QTableView;
+class TAnalyser;
 class TArcTableModel;
-class TCircuitEngine;
-class TWorkList;
 
 class TArcWorkForm : public QWidget {
     Q_OBJECT
@@ -20,9 +19,7 @@ class TArcWorkForm : public QWidget {
 public:
     static constexpr int RowHeight = 16;
 
-    // Registers the window's listener with List; Engine is the diagram
-    // window's, whose network the table reads.
-    TArcWorkForm(TWorkList& List, const TCircuitEngine& Engine, QWidget* Parent = nullptr);
+    explicit TArcWorkForm(TAnalyser& Analyser, QWidget* Parent = nullptr);
 
     // The header row alone, then the arcs when there are at least two works.
     void RefreshTable();
@@ -47,8 +44,8 @@ private:
     // Grows a window not yet shown to hold every column and row, as far as
     // the screen allows.
     void FitToRows();
+    void UpdateTitle();
     TArcTableModel* Model;
 
-    TWorkList& List;
-    const TCircuitEngine& Engine;
+    TAnalyser& Analyser;
 };

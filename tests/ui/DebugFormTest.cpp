@@ -2,7 +2,8 @@
 #include "ScriptedDialogs.h"
 #include "UiTestSupport.h"
 
-#include "ui/CircuitForm.h"
+#include "network/CircuitEngine.h"
+#include "ui/Analyser.h"
 #include "ui/DebugForm.h"
 
 #include <QCheckBox>
@@ -21,16 +22,18 @@ const std::vector<TPlannedWork> TwoThenOne = {{"A", 2, {}}, {"B", 3, {}}, {"K", 
 class DebugForm : public TUiTest {
 protected:
     void SetUp() override {
-        Circuit = std::make_unique<TCircuitForm>(List, Dialogs, Sign, nullptr);
-        Form = std::make_unique<TDebugForm>(Circuit->Engine);
+        Analyser = std::make_unique<TAnalyser>(List, Sign, Dialogs);
+        // The store as a shown diagram window has it: laid out.
+        Analyser->Want(this, true, false);
+        Form = std::make_unique<TDebugForm>(*Analyser);
     }
     void TearDown() override {
         Form.reset();
-        Circuit.reset();
+        Analyser.reset();
         TUiTest::TearDown();
     }
 
-    const TMemoryLinkObject& Store() const { return *Circuit->Engine.Circuit; }
+    const TMemoryLinkObject& Store() const { return *Analyser->Current()->Engine->Circuit; }
     static QStringList Texts(const QTableWidget* Grid) { return TDebugForm::GridTexts(*Grid); }
     static QStringList Keys(const std::unique_ptr<TMultitude>& Set) {
         QStringList Result;
@@ -46,7 +49,7 @@ protected:
     TWorkList List;
     TScriptedDialogs Dialogs;
     std::int32_t Sign = -1;
-    std::unique_ptr<TCircuitForm> Circuit;
+    std::unique_ptr<TAnalyser> Analyser;
     std::unique_ptr<TDebugForm> Form;
 };
 
@@ -98,11 +101,11 @@ TEST_F(DebugForm, ARootShowsItsLinksWithEmptyLevelRowAndSets) {
 
 TEST_F(DebugForm, AnEventShowsItsLevelRowAndSets) {
     EnterScheme(List, TwoThenOne);
-    const THandle Final = FinalEvent(Circuit->Engine);
+    const THandle Final = FinalEvent(*Analyser->Current()->Engine);
     const std::int32_t Position = Store().FindNodeOnHandle(Final);
     Form->StatusBar1->showMessage(QStringLiteral("узел"));
     Show(Position);
-    const TLinkData& Data = DataOf(Circuit->Engine, Final);
+    const TLinkData& Data = DataOf(*Analyser->Current()->Engine, Final);
     EXPECT_EQ(Form->TypeIDView->text(), QString::number(TypeW));
     EXPECT_EQ(Form->HandleView->text(), QString::number(Final));
     EXPECT_EQ(Form->TopNView->text(), QString::number(Data.TopN));

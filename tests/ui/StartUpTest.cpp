@@ -10,6 +10,7 @@
 #include "ui/KorvantApplication.h"
 #include "ui/MainForm.h"
 #include "ui/QtDialogs.h"
+#include "ui/Analyser.h"
 #include "ui/StartUp.h"
 #include "ui/WorkEditForm.h"
 #include "ui/WorksArcsForm.h"
@@ -215,11 +216,11 @@ TEST_F(StartUp, TheDiagramFollowsAClickInTheDependencyTable) {
 TEST_F(StartUp, ThePathSwitchRebuildsTheDiagramInTheOtherMode) {
     TStartUp Program(Dialogs, Sign);
     EnterScheme(Program.WorkList, {{"A", 5, {}}, {"B", 4, {}}, {"C", 5, {1}}, {"D", 1, {0, 2}}});
-    const TCircuitEngine& Engine = Program.CircuitForm->Engine;
-    EXPECT_EQ(DataOf(Engine, FinalEvent(Engine)).Duration, -10);
+    const auto Engine = [&Program]() -> const TCircuitEngine& { return *Program.Analyser->Current()->Engine; };
+    EXPECT_EQ(DataOf(Engine(), FinalEvent(Engine())).Duration, -10);
     Program.MainForm->CrtFastPathMenu->trigger();
-    EXPECT_EQ(Engine.PathSign, +1);
-    EXPECT_EQ(DataOf(Engine, FinalEvent(Engine)).Duration, 6);
+    EXPECT_EQ(Engine().PathSign, +1);
+    EXPECT_EQ(DataOf(Engine(), FinalEvent(Engine())).Duration, 6);
 }
 
 TEST_F(StartUp, F5InTheDiagramShowsTheWorksArcsWindowAndCtrlDTheDebugWindow) {

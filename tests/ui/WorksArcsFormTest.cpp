@@ -4,6 +4,7 @@
 #include "UiTestSupport.h"
 
 #include "ui/CircuitForm.h"
+#include "ui/Analyser.h"
 #include "ui/WorksArcsForm.h"
 
 #include <QHeaderView>
@@ -29,13 +30,12 @@ const TRow Header = {"Дуга", "Название работы", "Длител�
 class WorksArcs : public TUiTest {
 protected:
     void SetUp() override {
-        // In the program's order: the diagram window's listener first.
-        Circuit = std::make_unique<TCircuitForm>(List, Dialogs, Sign, nullptr);
-        Form = std::make_unique<TArcWorkForm>(List, Circuit->Engine);
+        Analyser = std::make_unique<TAnalyser>(List, Sign, Dialogs);
+        Form = std::make_unique<TArcWorkForm>(*Analyser);
     }
     void TearDown() override {
         Form.reset();
-        Circuit.reset();
+        Analyser.reset();
         TUiTest::TearDown();
     }
 
@@ -48,7 +48,7 @@ protected:
     }
     // The number of the event an arc of work Work leaves and enters.
     std::string LabelOfWork(int Work) const {
-        const TCircuitEngine& Engine = Circuit->Engine;
+        const TCircuitEngine& Engine = *Analyser->Current()->Engine;
         for (const THandle h : EventsOf(Engine))
             for (const TMultitudeElement& Arc : *DataOf(Engine, h).Arcs)
                 if (Arc.Key == Work)
@@ -60,7 +60,7 @@ protected:
     TWorkList List;
     TScriptedDialogs Dialogs;
     std::int32_t Sign = -1;
-    std::unique_ptr<TCircuitForm> Circuit;
+    std::unique_ptr<TAnalyser> Analyser;
     std::unique_ptr<TArcWorkForm> Form;
 };
 
@@ -184,7 +184,7 @@ TEST_F(WorksArcs, AContourLeavesTheHeaderAloneAndRaisesNothing) {
     List.GetWork(1).Links[0] = LinkDirect;
     EXPECT_NO_THROW(List.Changed(0, ckScheme));
     ASSERT_TRUE(List.HasContour);
-    EXPECT_EQ(Circuit->Engine.Circuit, nullptr);
+    EXPECT_EQ(Analyser->Current()->Engine->Circuit, nullptr);
     EXPECT_EQ(Table(), TTable{Header});
 }
 

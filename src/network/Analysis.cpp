@@ -1,0 +1,66 @@
+// The analysis as the windows and the command line ask for it: the network,
+// then only the parts of the layout that a view shows.
+
+#include "network/Analysis.h"
+
+#include "model/SchemeSnapshot.h"
+
+namespace {
+
+void AddDetailedRows(TAnalysis& Analysis, const std::atomic<bool>* Cancel) {
+    const TNetworkView& View = Analysis.View();
+    if (!View.HasNetwork || !View.HasLayout)
+        return;
+    Analysis.DetailedRows = DetailedLayout(View);
+    if (Cancel && Cancel->load(std::memory_order_relaxed))
+        throw TAnalysisCancelled();
+}
+
+} // namespace
+
+bool TAnalysis::Serves(const TAnalysisRequest& Request) const {
+    if (Request.PathSign != PathSign)
+        return false;
+    const TNetworkView& Result = View();
+    // Without a network there is nothing to lay out.
+    if (!Result.HasNetwork)
+        return true;
+    if ((Request.Layout || Request.Detailed) && !Result.HasLayout)
+        return false;
+    return !Request.Detailed || DetailedRows.has_value();
+}
+
+std::shared_ptr<const TAnalysis> Analyse(std::shared_ptr<const TSchemeSnapshot> Scheme,
+                                         const TAnalysisRequest& Request,
+                                         const std::atomic<bool>* Cancel) {
+    auto Result = std::make_shared<TAnalysis>();
+    Result->Scheme = Scheme;
+    Result->PathSign = Request.PathSign;
+    auto Engine = std::make_shared<TCircuitEngine>(std::move(Scheme));
+    Engine->PathSign = Request.PathSign;
+    Engine->SetCancel(Cancel);
+    Engine->GetCircuit();
+    if (Request.Layout || Request.Detailed)
+        Engine->Analyse();
+    else
+        Engine->AnalyseWithoutLayout();
+    Engine->Checkpoint();
+    // The flag dies with the request; the published engine no longer needs it.
+    Engine->SetCancel(nullptr);
+    Result->Engine = std::move(Engine);
+    if (Request.Detailed)
+        AddDetailedRows(*Result, Cancel);
+    return Result;
+}
+
+std::shared_ptr<const TAnalysis> Complete(const std::shared_ptr<const TAnalysis>& Done,
+                                          const TAnalysisRequest& Request,
+                                          const std::atomic<bool>* Cancel) {
+    if (Done->Serves(Request))
+        return Done;
+    if (Request.PathSign != Done->PathSign || ((Request.Layout || Request.Detailed) && !Done->View().HasLayout))
+        return Analyse(Done->Scheme, Request, Cancel);
+    auto Result = std::make_shared<TAnalysis>(*Done);
+    AddDetailedRows(*Result, Cancel);
+    return Result;
+}

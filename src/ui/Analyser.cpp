@@ -1,0 +1,188 @@
+#include "ui/Analyser.h"
+
+#include "model/SchemeSnapshot.h"
+#include "model/WorkList.h"
+#include "ui/Dialogs.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QPointer>
+
+#include <exception>
+
+bool TAnalyser::RunInlineByDefault = false;
+
+namespace {
+
+// A run longer than this shows that it is under way.
+constexpr int LongRunMs = 500;
+
+} // namespace
+
+TAnalyser::TAnalyser(TWorkList& List, const std::int32_t& PathSign, TDialogs& Dialogs)
+    : List(List), PathSign(PathSign), Dialogs(Dialogs), RunInline(RunInlineByDefault) {
+    // One run at a time: a superseded run stops at its next checkpoint, and
+    // the next one starts after it, so that two never share the cores.
+    Pool.setMaxThreadCount(1);
+    LongTimer.setSingleShot(true);
+    LongTimer.setInterval(LongRunMs);
+    connect(&LongTimer, &QTimer::timeout, this, [this] {
+        if (Busy())
+            emit LongRun(true);
+    });
+    List.AddListener([this](TWorkList&, std::int32_t, std::int32_t Kind) {
+        if (Kind != ckQuietAdd)
+            Refresh();
+    });
+}
+
+TAnalyser::~TAnalyser() {
+    if (CancelRunning)
+        CancelRunning->store(true);
+    Pool.waitForDone();
+}
+
+TAnalysisRequest TAnalyser::Request() const {
+    TAnalysisRequest Asked;
+    Asked.PathSign = PathSign;
+    for (const auto& [Viewer, Want] : Wants) {
+        Asked.Layout = Asked.Layout || Want.Layout || Want.Detailed;
+        Asked.Detailed = Asked.Detailed || Want.Detailed;
+    }
+    return Asked;
+}
+
+bool TAnalyser::Satisfied() const {
+    return Generation == 0 || FailedAt == Generation || (Result && Published == Generation && Result->Serves(Request()));
+}
+
+void TAnalyser::Want(const void* Viewer, bool Layout, bool Detailed) {
+    if (Layout || Detailed)
+        Wants[Viewer] = TAnalysisRequest{PathSign, Layout, Detailed};
+    else
+        Wants.erase(Viewer);
+    if (!Satisfied())
+        PostStart();
+}
+
+void TAnalyser::Refresh() {
+    ++Generation;
+    // The run in progress analyses a scheme that is no longer the list's.
+    if (CancelRunning)
+        CancelRunning->store(true);
+    if (RunInline) {
+        Start();
+        return;
+    }
+    PostStart();
+}
+
+void TAnalyser::PostStart() {
+    SetBusy();
+    if (RunInline) {
+        Start();
+        return;
+    }
+    // Several changes in one event make one run.
+    if (StartPosted)
+        return;
+    StartPosted = true;
+    QMetaObject::invokeMethod(this, [this] { Start(); }, Qt::QueuedConnection);
+}
+
+void TAnalyser::Start() {
+    StartPosted = false;
+    if (Satisfied()) {
+        SetBusy();
+        return;
+    }
+    // The run in progress (cancelled when it is outdated) comes back first.
+    if (Running)
+        return;
+    const TAnalysisRequest Asked = Request();
+    const std::uint64_t Of = Generation;
+    // The snapshot is taken here, on the list's thread; the run reads only it.
+    std::shared_ptr<const TAnalysis> Done = Published == Generation ? Result : nullptr;
+    std::shared_ptr<const TSchemeSnapshot> Scheme = Done ? nullptr : TakeSnapshot(List);
+    if (RunInline) {
+        // A fault travels on to the handler of the action that changed the
+        // list, as any fault of the action does.
+        FailedAt = Of;
+        Publish(Done ? Complete(Done, Asked) : Analyse(std::move(Scheme), Asked), Of);
+        FailedAt = 0;
+        return;
+    }
+    Running = true;
+    CancelRunning = std::make_shared<std::atomic<bool>>(false);
+    LongTimer.start();
+    SetBusy();
+    QPointer<TAnalyser> Self(this);
+    Pool.start([Self, Cancel = CancelRunning, Done, Scheme, Asked, Of] {
+        std::shared_ptr<const TAnalysis> Made;
+        std::string Fault;
+        try {
+            Made = Done ? Complete(Done, Asked, Cancel.get()) : Analyse(Scheme, Asked, Cancel.get());
+        } catch (const TAnalysisCancelled&) {
+        } catch (const std::exception& Error) {
+            Fault = Error.what();
+        }
+        // Delivered on the analyser's thread; dropped when it is gone.
+        QMetaObject::invokeMethod(
+            Self.data(),
+            [Self, Made = std::move(Made), Fault, Of] {
+                if (Self)
+                    Self->Finished(Of, Made, Fault);
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void TAnalyser::Finished(std::uint64_t Of, std::shared_ptr<const TAnalysis> Made, const std::string& Fault) {
+    Running = false;
+    CancelRunning.reset();
+    if (Of == Generation) {
+        if (Made)
+            Publish(std::move(Made), Of);
+        else if (!Fault.empty()) {
+            // The views keep the last result; the next change tries again.
+            FailedAt = Generation;
+            SetBusy();
+            Dialogs.Error(Fault);
+            return;
+        }
+    }
+    if (!Satisfied())
+        Start();
+    SetBusy();
+}
+
+void TAnalyser::Publish(std::shared_ptr<const TAnalysis> Made, std::uint64_t Of) {
+    Result = std::move(Made);
+    Published = Of;
+    SetBusy();
+    emit Ready();
+}
+
+void TAnalyser::SetBusy() {
+    const bool Now = !RunInline && Busy();
+    if (!Now)
+        LongTimer.stop();
+    if (Now == WasBusy)
+        return;
+    WasBusy = Now;
+    if (!Now)
+        emit LongRun(false);
+    emit BusyChanged(Now);
+}
+
+void TAnalyser::Settle() {
+    QElapsedTimer Clock;
+    Clock.start();
+    // Bounded, so that a test that waits for a run that never comes fails
+    // instead of hanging.
+    while (Busy() && Clock.elapsed() < 600000) {
+        if (!Running && !StartPosted)
+            PostStart();
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
+    }
+}
