@@ -288,3 +288,17 @@ TEST_F(CommandLine, WritingOntoAFullDiskFailsInEveryFormatAndKeepsTheOldFile) {
     }
     EXPECT_EQ(Disk.Entries(), Names) << "no temporary file is left behind";
 }
+
+TEST_F(CommandLine, OutputThatCannotBeWrittenFailsWithTheReason) {
+    if (!fs::exists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full here";
+    for (const std::string& Arguments :
+         {"--report " + TwoWorks().string(), std::string("--help")}) {
+        const std::string Command = "LC_ALL=C QT_QPA_PLATFORM=offscreen " KORVANT_EXE " " +
+                                    Arguments + " >/dev/full 2>" + (Dir / "stderr").string();
+        const int Status = std::system(Command.c_str());
+        EXPECT_EQ(WIFEXITED(Status) ? WEXITSTATUS(Status) : -1, 2) << Arguments;
+        EXPECT_EQ(Slurp(Dir / "stderr"),
+                  "korvant: cannot write the standard output: No space left on device\n");
+    }
+}
