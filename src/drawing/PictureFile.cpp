@@ -1,26 +1,27 @@
 // Pictures in files: PNG and JPEG as images, SVG and PDF as vector drawings
 // whose text stays text, all painted by the same code as the window. Every
-// file is written aside and put in place only when it is complete.
+// file is made whole in memory and handed to the one file writer, which puts
+// it in place only when it is on the disk.
 
 #include "drawing/Picture.h"
 
 #include "drawing/Diagram.h"
+#include "model/AtomicFile.h"
 
+#include <QBuffer>
+#include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QImageWriter>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 #include <QSvgGenerator>
 
 namespace {
 
 // Pictures are drawn at the resolution of an ordinary screen.
 constexpr int ScreenDpi = 96;
-
-
 
 void PaintWhole(QPainter& Painter, QSize Size, const TPaintPart& Paint) {
     const QRectF Whole(QPointF(0, 0), Size);
@@ -44,6 +45,57 @@ QImage RasterImage(const TPicture& Picture, QSize Size) {
     if (Picture.Kind() == TDiagramKind::Plain && Picture.Result().HasNetwork)
         return CircuitImage(Picture.Result());
     return RasterOf(Size, [&Picture](QPainter& Painter, const QRectF& Part) { Picture.Paint(Painter, Part); });
+}
+
+// The file's whole content in memory, so that it reaches the disk in one
+// checked write: a device that fails halfway cannot leave half a picture.
+// Image is the raster picture for PNG and JPEG.
+bool Encode(TPictureFormat Format, QSize Size, const TPaintPart& Paint, const QImage& Image,
+            QByteArray& Bytes, QString& Error) {
+    QBuffer Buffer(&Bytes);
+    Buffer.open(QIODevice::WriteOnly);
+    switch (Format) {
+    case TPictureFormat::Png:
+    case TPictureFormat::Jpeg: {
+        QImageWriter Writer(&Buffer, Format == TPictureFormat::Png ? "png" : "jpeg");
+        if (Format == TPictureFormat::Jpeg)
+            Writer.setQuality(92);
+        if (Writer.write(Image))
+            return true;
+        Error = Writer.errorString();
+        return false;
+    }
+    case TPictureFormat::Svg: {
+        QSvgGenerator Generator;
+        Generator.setOutputDevice(&Buffer);
+        Generator.setSize(Size);
+        Generator.setViewBox(QRect(QPoint(0, 0), Size));
+        Generator.setResolution(ScreenDpi);
+        Generator.setTitle(QStringLiteral("KORVANT"));
+        QPainter Painter;
+        if (!Painter.begin(&Generator))
+            return false;
+        PaintWhole(Painter, Size, Paint);
+        // The generator writes the document as the painter ends.
+        return Painter.end();
+    }
+    case TPictureFormat::Pdf: {
+        QPdfWriter Writer(&Buffer);
+        Writer.setCreator(QStringLiteral("KORVANT"));
+        Writer.setResolution(ScreenDpi);
+        Writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+        Writer.setPageSize(QPageSize(QSizeF(Size) * 72.0 / ScreenDpi, QPageSize::Point, QString(),
+                                     QPageSize::ExactMatch));
+        QPainter Painter;
+        if (!Painter.begin(&Writer))
+            return false;
+        PaintWhole(Painter, Size, Paint);
+        return Painter.end();
+    }
+    case TPictureFormat::None:
+        break;
+    }
+    return false;
 }
 
 } // namespace
@@ -97,60 +149,17 @@ bool SavePainting(QSize Size, const TPaintPart& Paint, const QString& FileName, 
             return false;
         }
     }
-    QSaveFile File(FileName);
-    if (!File.open(QIODevice::WriteOnly)) {
-        Error = File.errorString();
-        return false;
-    }
-    bool Written = true;
-    switch (Format) {
-    case TPictureFormat::Png:
-    case TPictureFormat::Jpeg: {
-        QImageWriter Writer(&File, Format == TPictureFormat::Png ? "png" : "jpeg");
-        if (Format == TPictureFormat::Jpeg)
-            Writer.setQuality(92);
-        Written = Writer.write(Image);
-        if (!Written)
-            Error = Writer.errorString();
-        break;
-    }
-    case TPictureFormat::Svg: {
-        QSvgGenerator Generator;
-        Generator.setOutputDevice(&File);
-        Generator.setSize(Size);
-        Generator.setViewBox(QRect(QPoint(0, 0), Size));
-        Generator.setResolution(ScreenDpi);
-        Generator.setTitle(QStringLiteral("KORVANT"));
-        QPainter Painter;
-        Written = Painter.begin(&Generator);
-        if (Written)
-            PaintWhole(Painter, Size, Paint);
-        break;
-    }
-    case TPictureFormat::Pdf: {
-        QPdfWriter Writer(&File);
-        Writer.setCreator(QStringLiteral("KORVANT"));
-        Writer.setResolution(ScreenDpi);
-        Writer.setPageMargins(QMarginsF(0, 0, 0, 0));
-        Writer.setPageSize(QPageSize(QSizeF(Size) * 72.0 / ScreenDpi, QPageSize::Point,
-                                     QString(), QPageSize::ExactMatch));
-        QPainter Painter;
-        Written = Painter.begin(&Writer);
-        if (Written)
-            PaintWhole(Painter, Size, Paint);
-        break;
-    }
-    case TPictureFormat::None:
-        break;
-    }
-    if (!Written) {
+    QByteArray Bytes;
+    if (!Encode(Format, Size, Paint, Image, Bytes, Error)) {
         if (Error.isEmpty())
             Error = QStringLiteral("the picture could not be drawn");
-        File.cancelWriting();
         return false;
     }
-    if (!File.commit()) {
-        Error = File.errorString();
+    std::string Reason;
+    if (!ReplaceFileWith(
+            QFile::encodeName(FileName).toStdString(),
+            std::string_view(Bytes.constData(), static_cast<std::size_t>(Bytes.size())), Reason)) {
+        Error = QString::fromLocal8Bit(Reason);
         return false;
     }
     return true;

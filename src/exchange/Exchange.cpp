@@ -3,11 +3,11 @@
 #include "exchange/CsvFile.h"
 #include "exchange/MsProjectXml.h"
 #include "exchange/Psplib.h"
+#include "model/AtomicFile.h"
 #include "model/Messenger.h"
 #include "model/SchemeFile.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <QString>
 
 #include <cerrno>
@@ -153,15 +153,9 @@ bool WritePlan(const TWorkList& List, const std::string& Path, TPlanFormat Forma
     }
     if (!Bytes)
         return false;
-    // The bytes go to a fresh file beside the target, which takes the
-    // target's name only once they are all written.
-    QSaveFile File(QString::fromStdString(Path));
-    if (!File.open(QIODevice::WriteOnly) ||
-        File.write(Bytes->data(), static_cast<qint64>(Bytes->size())) !=
-            static_cast<qint64>(Bytes->size()) ||
-        !File.commit()) {
-        Error = Path + ": " + File.errorString().toStdString();
-        File.cancelWriting();
+    std::string Reason;
+    if (!ReplaceFileWith(Path, *Bytes, Reason)) {
+        Error = Path + ": " + Reason;
         return false;
     }
     return true;

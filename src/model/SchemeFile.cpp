@@ -1,11 +1,13 @@
 // Writing and reading scheme files. The writer builds the whole image first
-// and replaces the target only once the image is safely on disk; the reader
+// and hands it to the one file writer, which replaces the target only once
+// the image is safely on disk; the reader
 // trusts nothing in the file: every count and offset is checked against the
 // bytes actually read before it is used.
 
 #include "model/SchemeFile.h"
 
 #include "messages/ErrorStrings.h"
+#include "model/AtomicFile.h"
 #include "model/Cp1251.h"
 #include "model/RealText.h"
 #include "model/WorkList.h"
@@ -14,10 +16,8 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
-#include <filesystem>
 #include <limits>
 #include <new>
-#include <random>
 #include <span>
 #include <vector>
 
@@ -214,87 +214,6 @@ int OpenRegularFile(const std::string& FileName, std::int64_t& Size) {
     return Handle;
 }
 
-bool WriteAll(int Descriptor, std::string_view Bytes) {
-    while (!Bytes.empty()) {
-        const ssize_t Written = ::write(Descriptor, Bytes.data(), Bytes.size());
-        if (Written < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        if (Written == 0)
-            return false;
-        Bytes.remove_prefix(static_cast<std::size_t>(Written));
-    }
-    return true;
-}
-
-// The image goes to a fresh file beside the target, is flushed to the disk,
-// and only then takes the target's name. Whatever fails, the file that was
-// there before is untouched and the fresh file is removed.
-bool ReplaceFile(const std::string& FileName, std::string_view Image) {
-    namespace fs = std::filesystem;
-    if (FileName.empty())
-        return false;
-    fs::path Target(FileName);
-    std::error_code Error;
-    // Write through a symbolic link rather than replace the link itself.
-    if (fs::is_symlink(fs::symlink_status(Target, Error))) {
-        const fs::path Resolved = fs::weakly_canonical(Target, Error);
-        if (!Error)
-            Target = Resolved;
-    }
-    mode_t Mode = 0;
-    struct stat Old {};
-    const bool Exists = ::stat(Target.c_str(), &Old) == 0;
-    if (Exists) {
-        // A file the user may not write is not replaced behind his back.
-        if (!S_ISREG(Old.st_mode) || ::access(Target.c_str(), W_OK) != 0)
-            return false;
-        Mode = Old.st_mode & 07777;
-    }
-    const fs::path Folder = Target.has_parent_path() ? Target.parent_path() : fs::path(".");
-
-    std::random_device Seed;
-    std::mt19937 Random(Seed());
-    fs::path Temporary;
-    int Descriptor = -1;
-    for (int Attempt = 0; Attempt < 16 && Descriptor < 0; ++Attempt) {
-        std::string Name = ".";
-        Name += Target.filename().string();
-        Name += '.';
-        Name += std::to_string(Random() % 1000000000u);
-        Name += ".tmp";
-        Temporary = Folder / Name;
-        Descriptor = ::open(Temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
-                            Exists ? 0600 : 0666);
-        if (Descriptor < 0 && errno != EEXIST)
-            return false;
-    }
-    if (Descriptor < 0)
-        return false;
-
-    bool Ok = WriteAll(Descriptor, Image);
-    // A replaced file keeps its mode; a new one got the usual one from open.
-    if (Ok && Exists)
-        Ok = ::fchmod(Descriptor, Mode) == 0;
-    Ok = Ok && ::fsync(Descriptor) == 0;
-    Ok = (::close(Descriptor) == 0) && Ok;
-    Ok = Ok && ::rename(Temporary.c_str(), Target.c_str()) == 0;
-    if (!Ok) {
-        ::unlink(Temporary.c_str());
-        return false;
-    }
-    // The new name itself should survive a crash as well; a folder that
-    // cannot be synchronised does not make the write a failure.
-    const int FolderDescriptor = ::open(Folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (FolderDescriptor >= 0) {
-        ::fsync(FolderDescriptor);
-        ::close(FolderDescriptor);
-    }
-    return true;
-}
-
 } // namespace
 
 std::optional<std::string> BuildSchemeImage(const TWorkList& List) {
@@ -371,7 +290,8 @@ bool TWorkList::SaveToFile(const std::string& FileName) {
     bool Written = false;
     try {
         const std::optional<std::string> Image = BuildSchemeImage(*this);
-        Written = Image && ReplaceFile(FileName, *Image);
+        std::string Reason;
+        Written = Image && ReplaceFileWith(FileName, *Image, Reason);
     } catch (const std::bad_alloc&) {
         FileError(Msg::NoMemoryToSave);
         return false;

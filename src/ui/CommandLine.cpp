@@ -9,8 +9,10 @@
 
 #include <QGuiApplication>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <exception>
 #include <filesystem>
 #include <string>
@@ -55,6 +57,15 @@ int UsageError(std::string_view Why) {
     std::fprintf(stderr, "korvant: %.*s\n%.*s", static_cast<int>(Why.size()), Why.data(),
                  static_cast<int>(Usage.size()), Usage.data());
     return ExitUsage;
+}
+
+// What went to stdout must have arrived: a report cut short on a full disk
+// or a closed pipe is a failed write like any other.
+int FinishOutput() {
+    if (std::fflush(stdout) == 0 && !std::ferror(stdout))
+        return ExitOk;
+    PrintError(std::string("cannot write the standard output: ") + std::strerror(errno));
+    return ExitFile;
 }
 
 struct TArguments {
@@ -118,7 +129,7 @@ int Report(const TArguments& Args) {
     const std::string Json = ReportJson(List, Args.Shortest ? +1 : -1, Args.Detailed, !Args.NoLayout);
     std::fwrite(Json.data(), 1, Json.size(), stdout);
     std::fputc('\n', stdout);
-    return std::fflush(stdout) == 0 ? ExitOk : ExitFile;
+    return FinishOutput();
 }
 
 int Render(const TArguments& Args, int argc, char** argv) {
@@ -197,7 +208,7 @@ std::optional<int> RunCommandLine(int argc, char** argv) {
         const std::string_view Arg = argv[i];
         if (Arg == "--help") {
             std::fwrite(Usage.data(), 1, Usage.size(), stdout);
-            return std::fflush(stdout) == 0 ? ExitOk : ExitFile;
+            return FinishOutput();
         }
         if (Arg == "--report" || Arg == "--render" || Arg == "--convert") {
             if (!Args.Mode.empty())

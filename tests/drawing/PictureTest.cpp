@@ -5,6 +5,7 @@
 #include "ConstructionExample.h"
 
 #include "drawing/Picture.h"
+#include "model/AtomicFile.h"
 #include "model/WorkList.h"
 #include "network/CircuitEngine.h"
 
@@ -17,6 +18,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
 #include <set>
 
 namespace {
@@ -108,6 +111,27 @@ TEST_F(DetailedPicture, EachFormatIsWrittenWholeAndAFailureLeavesNothing) {
     EXPECT_FALSE(SavePicture(Picture, Dir.filePath(QStringLiteral("d.gif")), Error));
     EXPECT_FALSE(QFile::exists(Dir.filePath(QStringLiteral("d.gif"))));
     EXPECT_EQ(QDir(Dir.path()).entryList(QDir::Files).size(), 4);
+}
+
+TEST_F(DetailedPicture, AWriteTheDeviceRefusesLeavesTheOldPictureInEveryFormat) {
+    const TPicture Picture(Engine.Result(), List, TDiagramKind::Plain);
+    QTemporaryDir Dir;
+    for (const char* Name : {"d.png", "d.jpg", "d.svg", "d.pdf"}) {
+        const QString Path = Dir.filePath(QString::fromUtf8(Name));
+        QFile Old(Path);
+        ASSERT_TRUE(Old.open(QIODevice::WriteOnly));
+        Old.write("old");
+        Old.close();
+        QString Error;
+        {
+            const TFileFault Fault(TFileStep::Write, 1, ENOSPC);
+            EXPECT_FALSE(SavePicture(Picture, Path, Error)) << Name;
+        }
+        EXPECT_EQ(Error.toStdString(), std::strerror(ENOSPC)) << Name;
+        ASSERT_TRUE(Old.open(QIODevice::ReadOnly));
+        EXPECT_EQ(Old.readAll(), QByteArray("old")) << Name;
+    }
+    EXPECT_EQ(QDir(Dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 4);
 }
 
 } // namespace

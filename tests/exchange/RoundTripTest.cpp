@@ -1,12 +1,19 @@
 // A scheme written to another program's format and read back is the same
-// scheme: names, durations as they are shown, and every cell.
+// scheme: names, durations as they are shown, and every cell. A write that
+// fails on the device leaves the file that was there.
 
 #include "ExchangeTestSupport.h"
 
 #include "exchange/CsvFile.h"
+#include "exchange/Exchange.h"
 #include "exchange/MsProjectXml.h"
+#include "model/AtomicFile.h"
 #include "model/Cp1251.h"
 
+#include <QTemporaryDir>
+
+#include <cstring>
+#include <filesystem>
 #include <functional>
 #include <random>
 
@@ -113,6 +120,30 @@ TEST(FillWorkList, ReplacesTheWorksAndAnnouncesTheSchemeOnce) {
     EXPECT_FALSE(List.Updating);
     ASSERT_EQ(List.Count(), 2);
     EXPECT_EQ(List.GetWork(1).Links, (TABs{LinkDirect, LinkForbidden}));
+}
+
+// The data are on the disk before the file takes the target's name, so a
+// device that fails to flush them fails the write, in every format.
+TEST(WritePlan, AFailedFlushLeavesTheOldFileAndNamesTheFileAndTheReason) {
+    TWorkList List;
+    std::mt19937 Random(7);
+    RandomScheme(List, Random);
+    const QTemporaryDir Dir;
+    const std::filesystem::path Folder = Dir.path().toStdString();
+    for (const char* Name : {"plan.kcrct", "plan.xml", "plan.csv"}) {
+        const std::string Path = (Folder / Name).string();
+        std::ofstream(Path, std::ios::binary) << "old";
+        std::string Error;
+        {
+            const TFileFault Fault(TFileStep::Sync, 1, EIO);
+            EXPECT_FALSE(WritePlan(List, Path, PlanFormatOf(Path), Error)) << Name;
+        }
+        EXPECT_EQ(Error, Path + ": " + std::strerror(EIO));
+        std::ifstream In(Path, std::ios::binary);
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(In), {}), "old") << Name;
+        std::filesystem::remove(Path);
+        EXPECT_TRUE(std::filesystem::is_empty(Folder)) << Name << ": litter left";
+    }
 }
 
 } // namespace

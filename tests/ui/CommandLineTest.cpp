@@ -1,16 +1,20 @@
 // korvant --report, --render and --convert as scripts use them: exit codes,
 // stdout, stderr and the files they write.
 
+#include "FullDisk.h"
+
 #include "model/WorkList.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -255,4 +259,46 @@ TEST_F(CommandLine, AFailedConvertLeavesNothingAtTheOutputAndKeepsWhatWasThere) 
     EXPECT_NE(Unwritable.Err.find(Nowhere.string()), std::string::npos) << Unwritable.Err;
     EXPECT_EQ(std::distance(fs::directory_iterator(Dir), fs::directory_iterator()), 5)
         << "no temporary file is left behind";
+}
+
+// Onto a file system with no room left, every format fails (2) with the file
+// and the reason on stderr, and what was at the output stays byte for byte.
+TEST_F(CommandLine, WritingOntoAFullDiskFailsInEveryFormatAndKeepsTheOldFile) {
+    TFullDisk Disk;
+    if (!Disk.Ready())
+        GTEST_SKIP() << Disk.Why;
+    const std::vector<std::pair<std::string, std::string>> Cases = {
+        {"--convert", "out.kcrct"}, {"--convert", "out.xml"}, {"--convert", "out.csv"},
+        {"--render", "out.png"},    {"--render", "out.jpg"},  {"--render", "out.svg"},
+        {"--render", "out.pdf"}};
+    std::vector<std::string> Names;
+    for (const auto& [Mode, Name] : Cases) {
+        Disk.Put(Name, "the old " + Name);
+        Names.push_back(Name);
+    }
+    std::sort(Names.begin(), Names.end());
+    ASSERT_TRUE(Disk.Fill());
+    const std::string In = TwoWorks().string();
+    for (const auto& [Mode, Name] : Cases) {
+        const std::string Out = Disk.File(Name);
+        const TRun R = Run(Mode + " " + In + " " + Out, "LC_ALL=C");
+        EXPECT_EQ(R.Exit, 2) << Name;
+        EXPECT_NE(R.Err.find(Out + ": No space left on device"), std::string::npos) << R.Err;
+        EXPECT_EQ(Slurp(Out), "the old " + Name);
+    }
+    EXPECT_EQ(Disk.Entries(), Names) << "no temporary file is left behind";
+}
+
+TEST_F(CommandLine, OutputThatCannotBeWrittenFailsWithTheReason) {
+    if (!fs::exists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full here";
+    for (const std::string& Arguments :
+         {"--report " + TwoWorks().string(), std::string("--help")}) {
+        const std::string Command = "LC_ALL=C QT_QPA_PLATFORM=offscreen " KORVANT_EXE " " +
+                                    Arguments + " >/dev/full 2>" + (Dir / "stderr").string();
+        const int Status = std::system(Command.c_str());
+        EXPECT_EQ(WIFEXITED(Status) ? WEXITSTATUS(Status) : -1, 2) << Arguments;
+        EXPECT_EQ(Slurp(Dir / "stderr"),
+                  "korvant: cannot write the standard output: No space left on device\n");
+    }
 }

@@ -1,8 +1,10 @@
+#include "FullDisk.h"
 #include "ScriptedDialogs.h"
 #include "UiTestSupport.h"
 
 #include "messages/ErrorStrings.h"
 #include "model/WorkList.h"
+#include "ui/CircuitForm.h"
 #include "ui/LocaleText.h"
 #include "ui/MainForm.h"
 #include "ui/StartUp.h"
@@ -20,6 +22,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cstring>
 #include <limits>
 #include <memory>
 #include <string>
@@ -622,6 +625,40 @@ TEST_F(MainForm, ImportReplacesTheSchemeOnlyWhenTheWholeFileIsReadAndExportReads
         EXPECT_EQ(List().GetWork(2).Links, (TABs{LinkRedundant, LinkDirect, -1})) << Name;
     }
     EXPECT_EQ(Dialogs.Texts(TShownKind::FileError).size(), 1u);
+}
+
+// On a file system with no room left, export and both picture saves say
+// which file was not written and why, and the files that were there stay.
+TEST_F(MainForm, OnAFullDiskExportAndPictureSavesNameTheFileAndTheReason) {
+    TFullDisk Disk;
+    if (!Disk.Ready())
+        GTEST_SKIP() << Disk.Why;
+    Program->Start(KORVANT_EXAMPLE_FILE);
+    const std::vector<std::string> Names = {"plan.csv", "plan.xml", "diagram.png", "table.svg"};
+    for (const std::string& Name : Names)
+        Disk.Put(Name, "old " + Name);
+    ASSERT_TRUE(Disk.Fill());
+    const std::string Reason = std::strerror(ENOSPC);
+    std::vector<std::string> Expected;
+    for (const char* Name : {"plan.csv", "plan.xml"}) {
+        Dialogs.SaveNames = {Disk.File(Name)};
+        Main().ExportClick();
+        Expected.push_back(std::string(Msg::WriteError) + "\r" + Disk.File(Name) + ": " + Reason);
+    }
+    Dialogs.SaveNames = {Disk.File("diagram.png"), Disk.File("table.svg")};
+    Program->CircuitForm->SavePictureClick();
+    Program->WorksTableForm->SavePictureClick();
+    for (const char* Name : {"diagram.png", "table.svg"})
+        Expected.push_back("Рисунок не сохранён в файл «" + Disk.File(Name) + "»: " + Reason);
+    EXPECT_EQ(Dialogs.Texts(TShownKind::FileError), Expected);
+    for (const std::string& Name : Names) {
+        QFile File(QString::fromStdString(Disk.File(Name)));
+        ASSERT_TRUE(File.open(QIODevice::ReadOnly)) << Name;
+        EXPECT_EQ(File.readAll().toStdString(), "old " + Name);
+    }
+    std::vector<std::string> Sorted = Names;
+    std::sort(Sorted.begin(), Sorted.end());
+    EXPECT_EQ(Disk.Entries(), Sorted) << "no temporary file is left behind";
 }
 
 } // namespace
