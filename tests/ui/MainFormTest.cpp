@@ -646,6 +646,8 @@ TEST_F(MainForm, OnAFullDiskExportAndPictureSavesNameTheFileAndTheReason) {
         Expected.push_back(std::string(Msg::WriteError) + "\r" + Disk.File(Name) + ": " + Reason);
     }
     Dialogs.SaveNames = {Disk.File("diagram.png"), Disk.File("table.svg")};
+    // The diagram is laid out while its window is shown.
+    Program->CircuitForm->show();
     Program->CircuitForm->SavePictureClick();
     Program->WorksTableForm->SavePictureClick();
     for (const char* Name : {"diagram.png", "table.svg"})
