@@ -1,8 +1,14 @@
-// One edit as the user makes it, timed end to end inside the program's real
-// start-up: a left click on a free cell of the dependency table, which enters
-// a dependency, goes through Changed, RecalcLinks and the three listeners
-// (matrix redraw; diagram rebuild, analysis and drawing; works-arcs refill).
-// Each stage is timed on its own as well, at 200, 1000 and 3000 works.
+// One edit as the user makes it, timed inside the program's real start-up: a
+// left click on a free cell of the dependency table, which enters a
+// dependency, goes through Changed, RecalcLinks and the listeners (matrix
+// redraw; the analyser's snapshot, whose analysis runs on its own thread).
+// EditAnswer times what the window's thread spends before it answers again;
+// EditEndToEnd waits until the analysis is handed over and the views have
+// taken it, with the diagram laid out as for its shown window (and in the
+// detailed view for EditEndToEndDetailed); EditToSchedule the same with only
+// the main window open, so that no layout is made. Each stage is timed on its
+// own as well, at 200, 1000, 3000 and (for the answer, the schedule and the
+// load) 10,000 works.
 //
 // The schemes: n works with whole durations from 1 to 20; the first three
 // depend on nothing, every later work depends on one to three works chosen
@@ -22,6 +28,7 @@
 
 #include "ProjectScheme.h"
 #include "model/WorkList.h"
+#include "ui/Analyser.h"
 #include "ui/CircuitForm.h"
 #include "ui/Dialogs.h"
 #include "ui/EditHistory.h"
@@ -33,6 +40,8 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QPainter>
 
@@ -90,6 +99,14 @@ struct TProgram {
     std::int8_t& Cell() {
         return StartUp.WorkList.GetWork(Row).Links[static_cast<std::size_t>(Column)];
     }
+    // What the views get once the analysis is handed over: Layout as for a
+    // shown diagram window, Detailed in its detailed view.
+    void Show(bool Layout, bool Detailed) {
+        StartUp.Analyser->Want(this, Layout, Detailed);
+        StartUp.CircuitForm->SetDetailed(Detailed);
+        Settle();
+    }
+    void Settle() { StartUp.Analyser->Settle(); }
 
     int Size;
     TSilentDialogs Dialogs;
@@ -115,26 +132,65 @@ void PeakMemoryCounter(benchmark::State& State) {
     State.counters["peak_MB"] = static_cast<double>(Usage.ru_maxrss) / 1024.0;
 }
 
-void EditEndToEnd(benchmark::State& State) {
+// The click, and the analysis it starts handed over when Settled.
+void Edit(benchmark::State& State, bool Settled) {
     TProgram& P = ProgramOf(static_cast<int>(State.range(0)));
     for (auto _ : State) {
         P.Click(Qt::LeftButton);
+        if (Settled)
+            P.Settle();
         State.PauseTiming();
+        P.Settle();
         if (P.Cell() != LinkDirect)
             State.SkipWithError("the click entered no dependency");
         P.Click(Qt::RightButton);
+        P.Settle();
         State.ResumeTiming();
     }
     PeakMemoryCounter(State);
 }
 
-// The same click with the diagram in its detailed view, whose own rows are
-// laid out on every rebuild.
+void EditAnswer(benchmark::State& State) {
+    ProgramOf(static_cast<int>(State.range(0))).Show(false, false);
+    Edit(State, false);
+}
+
+void EditToSchedule(benchmark::State& State) {
+    ProgramOf(static_cast<int>(State.range(0))).Show(false, false);
+    Edit(State, true);
+}
+
+void EditEndToEnd(benchmark::State& State) {
+    ProgramOf(static_cast<int>(State.range(0))).Show(true, false);
+    Edit(State, true);
+}
+
 void EditEndToEndDetailed(benchmark::State& State) {
     TProgram& P = ProgramOf(static_cast<int>(State.range(0)));
-    P.StartUp.CircuitForm->SetDetailed(true);
-    EditEndToEnd(State);
-    P.StartUp.CircuitForm->SetDetailed(false);
+    P.Show(true, true);
+    Edit(State, true);
+    P.Show(false, false);
+}
+
+// Loading a scheme file of n works through the main window until its
+// schedule is handed over (the works-arcs table filled), only the main
+// window open.
+void LoadToSchedule(benchmark::State& State) {
+    const int n = static_cast<int>(State.range(0));
+    const std::string File = QDir::temp().filePath(QStringLiteral("korvant-load-bench.kcrct")).toStdString();
+    {
+        TWorkList List;
+        FillProjectScheme(List, n);
+        List.SaveToFile(File);
+    }
+    TProgram& P = ProgramOf(n);
+    P.Show(false, false);
+    for (auto _ : State) {
+        P.StartUp.MainForm->LoadScheme(File);
+        P.Settle();
+    }
+    QFile::remove(QString::fromStdString(File));
+    PeakMemoryCounter(State);
 }
 
 // The cell is entered without a notification, so that the stage alone runs
@@ -175,10 +231,14 @@ void StageMatrixPaint(benchmark::State& State) {
     State.counters["view_h"] = View.height();
 }
 
-void StageDiagramRebuild(benchmark::State& State) {
+// The analysis with the plain layout, on the analyser's thread.
+void StageAnalysis(benchmark::State& State) {
     TProgram& P = ProgramOf(static_cast<int>(State.range(0)));
-    for (auto _ : State)
-        P.StartUp.CircuitForm->Rebuild();
+    P.Show(true, false);
+    for (auto _ : State) {
+        P.StartUp.Analyser->Refresh();
+        P.Settle();
+    }
 }
 
 void StageWorksArcsRefill(benchmark::State& State) {
@@ -197,11 +257,15 @@ void HistoryStep(benchmark::State& State, TStep Prepare, TStep Timed, TStep Unti
     TProgram& P = ProgramOf(static_cast<int>(State.range(0)));
     TEditHistory& History = P.StartUp.MainForm->History;
     const int Middle = P.Size / 2;
+    P.Show(true, false);
     Prepare(History, Middle);
+    P.Settle();
     for (auto _ : State) {
         Timed(History, Middle);
+        P.Settle();
         State.PauseTiming();
         Untimed(History, Middle);
+        P.Settle();
         State.ResumeTiming();
     }
     History.Reset();
@@ -238,13 +302,15 @@ void RedoDelete(benchmark::State& State) {
 
 void PeakMemory(benchmark::State& State) {
     TProgram& P = ProgramOf(static_cast<int>(State.range(0)));
+    // The diagram laid out as its shown window has it, up to 3,000 works.
+    P.Show(P.Size <= 3000, false);
     for (auto _ : State)
         benchmark::DoNotOptimize(P.StartUp.WorkList.Count());
     PeakMemoryCounter(State);
 }
 
 void Register() {
-    for (int n : {200, 1000, 3000}) {
+    for (int n : {200, 1000, 3000, 10000}) {
         // The largest sizes take seconds an edit: a few iterations suffice.
         const int Iterations = n >= 3000 ? 3 : (n >= 1000 ? 10 : 0);
         const auto Add = [&](const std::string& Name, void (*Function)(benchmark::State&)) {
@@ -256,12 +322,18 @@ void Register() {
                 B->Iterations(Iterations);
             B->Repetitions(n >= 3000 ? 3 : 5)->ReportAggregatesOnly(true);
         };
+        Add("EditAnswer", EditAnswer);
+        Add("EditToSchedule", EditToSchedule);
+        if (n == 10000) {
+            Add("LoadToSchedule", LoadToSchedule);
+            continue;
+        }
         Add("EditEndToEnd", EditEndToEnd);
         Add("EditEndToEndDetailed", EditEndToEndDetailed);
         Add("StageRecalcLinks", StageRecalcLinks);
         Add("StageMatrixRedraw", StageMatrixRedraw);
         Add("StageMatrixPaint", StageMatrixPaint);
-        Add("StageDiagramRebuild", StageDiagramRebuild);
+        Add("StageAnalysis", StageAnalysis);
         Add("StageWorksArcsRefill", StageWorksArcsRefill);
         if (n == 1000) {
             Add("DeleteWork", DeleteWork);
@@ -271,7 +343,7 @@ void Register() {
             Add("RedoDelete", RedoDelete);
         }
     }
-    benchmark::RegisterBenchmark("PeakMemory", PeakMemory)->Arg(3000)->Iterations(1);
+    benchmark::RegisterBenchmark("PeakMemory", PeakMemory)->Arg(3000)->Arg(10000)->Iterations(1);
 }
 
 } // namespace

@@ -6,7 +6,6 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QPointer>
 
 #include <exception>
 
@@ -21,9 +20,6 @@ constexpr int LongRunMs = 500;
 
 TAnalyser::TAnalyser(TWorkList& List, const std::int32_t& PathSign, TDialogs& Dialogs)
     : List(List), PathSign(PathSign), Dialogs(Dialogs), RunInline(RunInlineByDefault) {
-    // One run at a time: a superseded run stops at its next checkpoint, and
-    // the next one starts after it, so that two never share the cores.
-    Pool.setMaxThreadCount(1);
     LongTimer.setSingleShot(true);
     LongTimer.setInterval(LongRunMs);
     connect(&LongTimer, &QTimer::timeout, this, [this] {
@@ -37,9 +33,57 @@ TAnalyser::TAnalyser(TWorkList& List, const std::int32_t& PathSign, TDialogs& Di
 }
 
 TAnalyser::~TAnalyser() {
-    if (CancelRunning)
-        CancelRunning->store(true);
-    Pool.waitForDone();
+    {
+        const std::lock_guard Guard(Lock);
+        Stopping = true;
+        if (CancelRunning)
+            CancelRunning->store(true);
+    }
+    Wake.notify_all();
+    if (Worker.joinable())
+        Worker.join();
+}
+
+void TAnalyser::Work() {
+    for (;;) {
+        TJob Job;
+        {
+            std::unique_lock Guard(Lock);
+            Wake.wait(Guard, [this] { return Stopping || Pending; });
+            if (Stopping)
+                return;
+            Job = std::move(*Pending);
+            Pending.reset();
+        }
+        TOutcome Done;
+        Done.Of = Job.Of;
+        try {
+            Done.Made = Job.Done ? Complete(Job.Done, Job.Asked, Job.Cancel.get())
+                                 : Analyse(std::move(Job.Scheme), Job.Asked, Job.Cancel.get());
+        } catch (const TAnalysisCancelled&) {
+        } catch (const std::exception& Error) {
+            Done.Fault = Error.what();
+        }
+        {
+            const std::lock_guard Guard(Lock);
+            if (Stopping)
+                return;
+            Outcome = std::move(Done);
+        }
+        // The destructor joins this thread before the analyser goes, so the
+        // analyser is there to post to.
+        QMetaObject::invokeMethod(this, [this] { TakeOutcome(); }, Qt::QueuedConnection);
+    }
+}
+
+void TAnalyser::TakeOutcome() {
+    std::optional<TOutcome> Done;
+    {
+        const std::lock_guard Guard(Lock);
+        Done.swap(Outcome);
+    }
+    if (Done)
+        Finished(Done->Of, std::move(Done->Made), Done->Fault);
 }
 
 TAnalysisRequest TAnalyser::Request() const {
@@ -68,8 +112,11 @@ void TAnalyser::Want(const void* Viewer, bool Layout, bool Detailed) {
 void TAnalyser::Refresh() {
     ++Generation;
     // The run in progress analyses a scheme that is no longer the list's.
-    if (CancelRunning)
-        CancelRunning->store(true);
+    {
+        const std::lock_guard Guard(Lock);
+        if (CancelRunning)
+            CancelRunning->store(true);
+    }
     if (RunInline) {
         Start();
         return;
@@ -113,33 +160,24 @@ void TAnalyser::Start() {
         return;
     }
     Running = true;
-    CancelRunning = std::make_shared<std::atomic<bool>>(false);
     LongTimer.start();
     SetBusy();
-    QPointer<TAnalyser> Self(this);
-    Pool.start([Self, Cancel = CancelRunning, Done, Scheme, Asked, Of] {
-        std::shared_ptr<const TAnalysis> Made;
-        std::string Fault;
-        try {
-            Made = Done ? Complete(Done, Asked, Cancel.get()) : Analyse(Scheme, Asked, Cancel.get());
-        } catch (const TAnalysisCancelled&) {
-        } catch (const std::exception& Error) {
-            Fault = Error.what();
-        }
-        // Delivered on the analyser's thread; dropped when it is gone.
-        QMetaObject::invokeMethod(
-            Self.data(),
-            [Self, Made = std::move(Made), Fault, Of] {
-                if (Self)
-                    Self->Finished(Of, Made, Fault);
-            },
-            Qt::QueuedConnection);
-    });
+    {
+        const std::lock_guard Guard(Lock);
+        CancelRunning = std::make_shared<std::atomic<bool>>(false);
+        Pending = TJob{std::move(Done), std::move(Scheme), Asked, Of, CancelRunning};
+    }
+    if (!Worker.joinable())
+        Worker = std::thread([this] { Work(); });
+    Wake.notify_one();
 }
 
 void TAnalyser::Finished(std::uint64_t Of, std::shared_ptr<const TAnalysis> Made, const std::string& Fault) {
     Running = false;
-    CancelRunning.reset();
+    {
+        const std::lock_guard Guard(Lock);
+        CancelRunning.reset();
+    }
     if (Of == Generation) {
         if (Made)
             Publish(std::move(Made), Of);

@@ -15,14 +15,17 @@
 #include "network/Analysis.h"
 
 #include <QObject>
-#include <QThreadPool>
 #include <QTimer>
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <mutex>
+#include <optional>
 #include <string>
+#include <thread>
 
 class TDialogs;
 class TWorkList;
@@ -74,6 +77,10 @@ private:
     bool Satisfied() const;
     void PostStart();
     void Start();
+    // The worker's loop, on its own thread.
+    void Work();
+    // Takes what the worker left, on the window's thread.
+    void TakeOutcome();
     void Finished(std::uint64_t Of, std::shared_ptr<const TAnalysis> Made, const std::string& Fault);
     void Publish(std::shared_ptr<const TAnalysis> Made, std::uint64_t Of);
     void SetBusy();
@@ -95,6 +102,26 @@ private:
     std::shared_ptr<const TAnalysis> Result;
     std::map<const void*, TAnalysisRequest> Wants;
     QTimer LongTimer;
-    // Last: destroyed first, so that no run outlives what it reports to.
-    QThreadPool Pool;
+
+    // One run at a time on one thread of the analyser's own, which is
+    // started with the first run and joined by the destructor. Everything
+    // the two threads share passes under Lock.
+    struct TJob {
+        std::shared_ptr<const TAnalysis> Done;
+        std::shared_ptr<const TSchemeSnapshot> Scheme;
+        TAnalysisRequest Asked;
+        std::uint64_t Of = 0;
+        std::shared_ptr<std::atomic<bool>> Cancel;
+    };
+    struct TOutcome {
+        std::uint64_t Of = 0;
+        std::shared_ptr<const TAnalysis> Made;
+        std::string Fault;
+    };
+    std::mutex Lock;
+    std::condition_variable Wake;
+    std::optional<TJob> Pending;
+    std::optional<TOutcome> Outcome;
+    bool Stopping = false;
+    std::thread Worker;
 };
