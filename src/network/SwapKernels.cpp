@@ -15,8 +15,9 @@
 namespace SwapKernels {
 
 // The hot loops get a second, AVX2 build where the processor has it; the
-// choice is made once, when the program starts.
-#if defined(__GNUC__) && defined(__x86_64__) && !defined(__clang__)
+// choice is made once, when the program starts. Not under ThreadSanitizer,
+// whose instrumented resolver would run before the sanitizer is set up.
+#if defined(__GNUC__) && defined(__x86_64__) && !defined(__clang__) && !defined(__SANITIZE_THREAD__)
 #define KORVANT_WIDE_VECTORS __attribute__((target_clones("avx2", "default")))
 #else
 #define KORVANT_WIDE_VECTORS

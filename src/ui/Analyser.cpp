@@ -71,8 +71,9 @@ void TAnalyser::Work() {
             Outcome = std::move(Done);
         }
         // The destructor joins this thread before the analyser goes, so the
-        // analyser is there to post to.
-        QMetaObject::invokeMethod(this, [this] { TakeOutcome(); }, Qt::QueuedConnection);
+        // analyser is there to post to. Called by name, so that nothing this
+        // thread makes is read by the other but under Lock.
+        QMetaObject::invokeMethod(this, "TakeOutcome", Qt::QueuedConnection);
     }
 }
 

@@ -80,7 +80,7 @@ private:
     // The worker's loop, on its own thread.
     void Work();
     // Takes what the worker left, on the window's thread.
-    void TakeOutcome();
+    Q_INVOKABLE void TakeOutcome();
     void Finished(std::uint64_t Of, std::shared_ptr<const TAnalysis> Made, const std::string& Fault);
     void Publish(std::shared_ptr<const TAnalysis> Made, std::uint64_t Of);
     void SetBusy();

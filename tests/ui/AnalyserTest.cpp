@@ -59,16 +59,16 @@ TEST_F(Analyser, TheEventLoopRunsWhileALargeSchemeIsAnalysedAndTheLastChangeWins
     Subject->Want(this, true, false);
     int TicksWhileBusy = 0;
     QTimer Tick;
-    Tick.setInterval(2);
+    Tick.setInterval(1);
     QObject::connect(&Tick, &QTimer::timeout, [&] { TicksWhileBusy += Subject->Busy() ? 1 : 0; });
     Tick.start();
 
-    Load(Project(1500));
+    Load(Project(800));
     EXPECT_TRUE(Subject->Busy());
     EXPECT_EQ(Subject->Current(), nullptr) << "nothing is handed over from inside the change";
     // Let the run get going, then change the scheme under it.
     QTest::qWait(20);
-    ASSERT_TRUE(List.SetDependency(1400, 3, true));
+    ASSERT_TRUE(List.SetDependency(700, 3, true));
     Subject->Settle();
     EXPECT_FALSE(Subject->Busy());
     EXPECT_GT(TicksWhileBusy, 3) << "the window's thread was held";
@@ -111,7 +111,7 @@ TEST_F(Analyser, OnlyWhatAViewShowsIsLaidOutAndAViewThatOpensGetsItsLayout) {
 
 TEST_F(Analyser, ClosingDuringARunCancelsItAndWaitsForNothingElse) {
     Subject->Want(this, true, true);
-    Load(Project(1500));
+    Load(Project(800));
     QTest::qWait(10);
     Subject.reset();
     EXPECT_EQ(Handed, 0);
