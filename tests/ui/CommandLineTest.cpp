@@ -147,7 +147,9 @@ TEST_F(CommandLine, BadArgumentsExitWithSixtyFourAndAUsageLine) {
           std::string("--render only-one.kcrct"), std::string("--report a --render b c"),
           std::string("--convert a.kcrct"), std::string("--convert a.kcrct b.txt"),
           std::string("--convert a.doc b.xml"), std::string("--convert a.kcrct b.sm"),
-          std::string("--convert a.kcrct b.xml --shortest")}) {
+          std::string("--convert a.kcrct b.xml --shortest"),
+          std::string("--report a.kcrct --detailed --no-layout"),
+          std::string("--render a.kcrct b.png --no-layout")}) {
         const TRun R = Run(Arguments);
         EXPECT_EQ(R.Exit, 64) << Arguments;
         EXPECT_NE(R.Err.find("usage: korvant"), std::string::npos) << Arguments;
