@@ -279,8 +279,8 @@ std::optional<TPlan> TXmlReader::MakePlan(std::string& Error) {
         while (!Enclosing.empty() && Tasks[Enclosing.back()].OutlineLevel >= Task.OutlineLevel)
             Enclosing.pop_back();
         if (ProjectSummary || Task.Summary) {
-            Task.In = Graph.AddPassage();
-            Task.Out = Graph.AddPassage();
+            Task.In = Graph.AddPassage(Label(Task));
+            Task.Out = Graph.AddPassage(Label(Task));
             if (!ProjectSummary)
                 Graph.Warn(Label(Task) + " — суммарная задача, не работа: её связи отнесены к "
                                          "работам внутри неё");
@@ -300,7 +300,7 @@ std::optional<TPlan> TXmlReader::MakePlan(std::string& Error) {
             }
             const TReal Days = Span.Days + Span.Seconds / (60 * DayMinutes);
             if (Task.Milestone || (Days == 0 && std::isfinite(Days))) {
-                Task.In = Task.Out = Graph.AddPassage();
+                Task.In = Task.Out = Graph.AddPassage(Label(Task));
                 Graph.Warn(Label(Task) + " — веха, не работа: работы после неё ждут работ "
                                          "до неё");
             } else if (!DurationAllowed(Days)) {

@@ -181,15 +181,16 @@ std::optional<TPlan> TPsplibReader::Read(std::string& Error) {
     for (long long Job = 1; Job <= Jobs; ++Job) {
         const long long Duration = Durations[static_cast<std::size_t>(Job - 1)];
         const std::string Name = "Работа " + std::to_string(Job);
+        const std::string Label = "работа " + std::to_string(Job);
         int& At = Node[static_cast<std::size_t>(Job - 1)];
         if (Job == 1 || Job == Jobs) {
-            At = Graph.AddPassage();
+            At = Graph.AddPassage(Label);
         } else if (Duration == 0) {
-            At = Graph.AddPassage();
+            At = Graph.AddPassage(Label);
             Graph.Warn("работа " + std::to_string(Job) +
                        " нулевой длительности — веха: работы после неё ждут работ до неё");
         } else {
-            At = Graph.AddWork(Name, static_cast<TReal>(Duration), "работа " + std::to_string(Job));
+            At = Graph.AddWork(Name, static_cast<TReal>(Duration), Label);
         }
     }
     for (long long Job = 1; Job <= Jobs; ++Job)
