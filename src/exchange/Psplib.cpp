@@ -2,13 +2,16 @@
 
 #include "exchange/TaskGraph.h"
 #include "model/RealText.h"
+#include "model/SchemeFile.h"
 
+#include <algorithm>
 #include <charconv>
 
 namespace {
 
 // Upper bound on the jobs of an instance: the largest PSPLIB sets have 120
-// jobs, generated ones a few thousand.
+// jobs, generated ones a few thousand. The jobs that take time become works
+// and must not pass MaxWorks; the others are milestones.
 constexpr long long MaxJobs = 100000;
 
 std::vector<std::string_view> Lines(std::string_view Text) {
@@ -125,11 +128,12 @@ bool TPsplibReader::ReadPrecedence() {
     // The column captions (jobnr. #modes #successors successors).
     if (At < Text.size() && Text[At].find("jobnr") != std::string_view::npos)
         ++At;
-    Successors.resize(static_cast<std::size_t>(Jobs));
+    // Rows are kept as they are read: the count alone allocates nothing.
     std::vector<long long> Row;
     for (long long Job = 1; Job <= Jobs; ++Job) {
         if (!TableLine(At, Section, Job, Row))
             return false;
+        Successors.emplace_back();
         if (Row[1] != 1)
             return Fail("у работы " + std::to_string(Job) +
                         " несколько режимов: это не файл с одним режимом (.sm)");
@@ -155,7 +159,6 @@ bool TPsplibReader::ReadDurations() {
     while (At < Text.size() && (Text[At].find("jobnr") != std::string_view::npos ||
                                 Text[At].starts_with("-")))
         ++At;
-    Durations.resize(static_cast<std::size_t>(Jobs));
     std::vector<long long> Row;
     for (long long Job = 1; Job <= Jobs; ++Job) {
         if (!TableLine(At, Section, Job, Row))
@@ -166,7 +169,7 @@ bool TPsplibReader::ReadDurations() {
         if (Row[2] < 0 || !(Row[2] == 0 || DurationAllowed(static_cast<TReal>(Row[2]))))
             return Fail("раздел «" + std::string(Section) + "», работа " + std::to_string(Job) +
                         ": длительность " + std::to_string(Row[2]) + " не годится");
-        Durations[static_cast<std::size_t>(Job - 1)] = Row[2];
+        Durations.push_back(Row[2]);
     }
     return true;
 }
@@ -174,6 +177,13 @@ bool TPsplibReader::ReadDurations() {
 std::optional<TPlan> TPsplibReader::Read(std::string& Error) {
     if (!ReadJobCount() || !ReadPrecedence() || !ReadDurations()) {
         Error = Source + ": " + Why;
+        return std::nullopt;
+    }
+    // The dummy source and sink are never works.
+    const long long Works = static_cast<long long>(
+        std::count_if(Durations.begin() + 1, Durations.end() - 1, [](long long d) { return d > 0; }));
+    if (Works > MaxWorks) {
+        Error = Source + ": " + TTaskGraph::TooManyWorks(Works);
         return std::nullopt;
     }
     TTaskGraph Graph;
