@@ -30,7 +30,7 @@ public:
     // with Source) when a name cannot be taken or the works form a contour.
     std::optional<TPlan> Build(std::string_view Source, std::string& Error);
 
-    // "работ N, а схема вмещает не больше 20000": the refusal of a plan of
+    // "работ N, а схема вмещает не больше 12000": the refusal of a plan of
     // Count works, for readers that see the count before the graph is built.
     static std::string TooManyWorks(long long Count);
 

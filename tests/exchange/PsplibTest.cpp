@@ -60,7 +60,7 @@ TEST(Psplib, MoreJobsThatTakeTimeThanASchemeTakesAreRefusedWithTheCount) {
         return s;
     };
     EXPECT_EQ(Refusal(ReadPsplib, Chain(MaxWorks + 3, 1)),
-              "bad: работ 20001, а схема вмещает не больше 20000");
+              "bad: " + TooMany);
     std::string Error;
     const auto Milestones = ReadPsplib(Chain(MaxWorks + 3, 0), "m", Error);
     ASSERT_TRUE(Milestones) << Error;

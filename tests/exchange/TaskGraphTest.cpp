@@ -146,7 +146,7 @@ TEST(TaskGraph, APlanOfMoreWorksThanASchemeTakesIsRefusedWithTheCount) {
         Graph.AddWork("W" + std::to_string(k), 1, "W");
     std::string Error;
     EXPECT_FALSE(Graph.Build("big", Error));
-    EXPECT_EQ(Error, "big: работ 20001, а схема вмещает не больше 20000");
+    EXPECT_EQ(Error, "big: " + TooMany);
 }
 
 } // namespace

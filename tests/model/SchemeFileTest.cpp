@@ -424,7 +424,9 @@ TEST_F(SchemeFile, ACountPastTheLargestSchemeIsRefusedBeforeAnyWorkIsMade) {
     std::string Image(16 + 4 * (MaxWorks + 2), '\0');
     Put32(Image, 0, static_cast<std::uint32_t>(Image.size()));
     Put32(Image, 4, MaxWorks + 1);
-    EXPECT_FALSE(Load(Image, std::string(Msg::TooManyWorks) + ": 20001 (не больше 20000)"));
+    EXPECT_FALSE(Load(Image, std::string(Msg::TooManyWorks) + ": " +
+                                 std::to_string(MaxWorks + 1) + " (не больше " +
+                                 std::to_string(MaxWorks) + ")"));
     EXPECT_EQ(List.Count(), 0);
 }
 
