@@ -52,6 +52,8 @@ write("xml-attributes-40000.xml",
       project("<Extra " + " ".join(f'a{k}="1"' for k in range(40000)) + "/>\n"))
 crowded = "<Extra " + " ".join(f'a{k}="1"' for k in range(128)) + "/>\n"
 write("xml-attributes-128x10MB.xml", project(crowded * (10_000_000 // len(crowded))))
+# Elements nested a million deep (7 MB).
+write("xml-depth-1000000.xml", project("<a>" * 1_000_000 + "</a>" * 1_000_000))
 # Not one well-formed root; durations MS Project never writes; a contour of
 # two milestones.
 write("xml-second-root.xml", project(task(1, "A", "PT8H")) + f"<Project {NS}/>")
@@ -79,6 +81,7 @@ write(f"xml-works-{MAX + 1}.xml",
 # limit; the largest plan, 10 MB of it; one row more; 10,000 works in a chain.
 write("csv-semicolons-2MB.csv", ";" * 2_000_000)
 write("csv-semicolons-10MB.csv", ";" * 10_000_000)
+write("csv-newlines-10MB.csv", "Name;Duration\n" + "\n" * 10_000_000)
 write("csv-names-5000.csv", "Name;Duration\n" + "A;1\n" * 5000)
 write("csv-field-1MB.csv", "Name;Duration\n" + "x" * (1 << 20) + "x;1\n")
 write(f"csv-works-{MAX}-10MB.csv", "Name;Duration;Predecessors;Notes\n" +
@@ -99,6 +102,7 @@ def instance(jobs):
             for j in range(1, jobs + 1)]
     return "".join(out)
 write("sm-jobs-100000.sm", instance(100_000))
+write("sm-newlines-10MB.sm", "\n" * 10_000_000)
 write(f"sm-jobs-{MAX + 2}.sm", instance(MAX + 2))
 
 # A scheme file whose Count passes the largest plan.

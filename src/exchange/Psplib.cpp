@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdint>
 
 namespace {
 
@@ -14,20 +15,33 @@ namespace {
 // and must not pass MaxWorks; the others are milestones.
 constexpr long long MaxJobs = 100000;
 
-std::vector<std::string_view> Lines(std::string_view Text) {
-    std::vector<std::string_view> Out;
-    while (!Text.empty()) {
-        const std::size_t End = Text.find('\n');
-        std::string_view Line = Text.substr(0, End);
+// The lines of a text, without their breaks. Only where each begins is
+// kept (a file read is below 4 GB), so that a file of blank lines costs four
+// bytes a line.
+class TLines {
+public:
+    explicit TLines(std::string_view AText) : Text(AText) {
+        Starts.reserve(static_cast<std::size_t>(std::count(Text.begin(), Text.end(), '\n')) + 2);
+        Starts.push_back(0);
+        for (std::size_t i = Text.find('\n'); i != std::string_view::npos;
+             i = Text.find('\n', i + 1))
+            Starts.push_back(static_cast<std::uint32_t>(i + 1));
+        // A last line without a break ends as if it had one.
+        if (!Text.empty() && Text.back() != '\n')
+            Starts.push_back(static_cast<std::uint32_t>(Text.size() + 1));
+    }
+    std::size_t size() const { return Starts.size() - 1; }
+    std::string_view operator[](std::size_t k) const {
+        std::string_view Line = Text.substr(Starts[k], Starts[k + 1] - 1 - Starts[k]);
         if (!Line.empty() && Line.back() == '\r')
             Line.remove_suffix(1);
-        Out.push_back(Line);
-        if (End == std::string_view::npos)
-            break;
-        Text.remove_prefix(End + 1);
+        return Line;
     }
-    return Out;
-}
+
+private:
+    std::string_view Text;
+    std::vector<std::uint32_t> Starts;
+};
 
 // The whole numbers of a line, or nothing when it holds anything else.
 std::optional<std::vector<long long>> Numbers(std::string_view Line) {
@@ -52,11 +66,11 @@ std::optional<std::vector<long long>> Numbers(std::string_view Line) {
 class TPsplibReader {
 public:
     TPsplibReader(std::string_view Bytes, std::string_view ASource)
-        : Text(Lines(Bytes)), Source(ASource) {}
+        : Text(Bytes), Source(ASource) {}
     std::optional<TPlan> Read(std::string& Error);
 
 private:
-    std::vector<std::string_view> Text;
+    TLines Text;
     std::string Source;
     std::string Why;
     long long Jobs = 0;
@@ -89,8 +103,8 @@ std::size_t TPsplibReader::After(std::string_view Heading) const {
 }
 
 bool TPsplibReader::ReadJobCount() {
-    for (const std::string_view Line : Text)
-        if (Line.starts_with("jobs (incl. supersource/sink")) {
+    for (std::size_t k = 0; k < Text.size(); ++k)
+        if (const std::string_view Line = Text[k]; Line.starts_with("jobs (incl. supersource/sink")) {
             const std::size_t Colon = Line.find(':');
             const auto Values =
                 Colon == std::string_view::npos ? std::nullopt : Numbers(Line.substr(Colon + 1));

@@ -4,6 +4,8 @@
 #include <QStringConverter>
 #include <QXmlStreamReader>
 
+#include <algorithm>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -22,21 +24,50 @@ std::string AtLine(long long Line, const std::string& Why) {
     return "строка " + std::to_string(Line) + ": ошибка XML: " + Why;
 }
 
-// The line of the first start tag with more than MaxXmlAttributes
-// attributes, or 0. A start tag runs from '<' and a name to the first '>'
-// outside quotes; it ends at any '<' as well, since none can stand inside a
-// tag of a well-formed document, so a stray quote in a comment or in text
-// cannot hide the tags after it.
-long long CrowdedElement(std::string_view Text) {
+// Why the markup is refused, or nothing: a start tag of more than
+// MaxXmlAttributes attributes, or elements nested deeper than MaxXmlDepth.
+// Comments, CDATA sections and processing instructions are passed over. A
+// start tag runs from '<' and a name to the first '>' outside quotes; it
+// ends at any '<' as well, since none can stand inside a tag of a
+// well-formed document, so a stray quote cannot hide the tags after it.
+std::optional<std::string> MarkupRefusal(std::string_view Text) {
     long long Line = 1;
+    int Depth = 0;
+    const auto Skip = [&](std::size_t& i, std::string_view End) {
+        const std::size_t e = Text.find(End, i);
+        const std::size_t Stop = e == std::string_view::npos ? Text.size() : e + End.size();
+        Line += std::count(Text.begin() + static_cast<std::ptrdiff_t>(i),
+                           Text.begin() + static_cast<std::ptrdiff_t>(Stop), '\n');
+        i = Stop - 1;
+    };
     for (std::size_t i = 0; i < Text.size(); ++i) {
         if (Text[i] == '\n')
             ++Line;
-        if (Text[i] != '<' || i + 1 >= Text.size() || !NameStart(Text[i + 1]))
+        if (Text[i] != '<' || i + 1 >= Text.size())
+            continue;
+        const std::string_view Rest = Text.substr(i);
+        if (Rest.starts_with("<!--")) {
+            Skip(i, "-->");
+            continue;
+        }
+        if (Rest.starts_with("<![CDATA[")) {
+            Skip(i, "]]>");
+            continue;
+        }
+        if (Rest.starts_with("<?")) {
+            Skip(i, "?>");
+            continue;
+        }
+        if (Text[i + 1] == '/') {
+            --Depth;
+            continue;
+        }
+        if (!NameStart(Text[i + 1]))
             continue;
         const long long TagLine = Line;
         int Attributes = 0;
         char Quote = 0;
+        bool Empty = false; // ends with "/>"
         for (++i; i < Text.size() && Text[i] != '<'; ++i) {
             const char c = Text[i];
             if (c == '\n')
@@ -48,38 +79,47 @@ long long CrowdedElement(std::string_view Text) {
                 Quote = c;
             } else if (c == '=') {
                 if (++Attributes > MaxXmlAttributes)
-                    return TagLine;
+                    return AtLine(TagLine, "у элемента больше " +
+                                               std::to_string(MaxXmlAttributes) + " атрибутов");
             } else if (c == '>') {
+                Empty = Text[i - 1] == '/';
                 break;
             }
         }
+        if (!Empty && ++Depth > MaxXmlDepth)
+            return AtLine(TagLine, "элементы вложены глубже " + std::to_string(MaxXmlDepth) +
+                                       " уровней");
         if (i < Text.size() && Text[i] == '<')
             --i; // the next tag begins here
     }
-    return 0;
+    return std::nullopt;
 }
 
-// Calls Found(name, line) for every "&name;" in Text.
-template <class TFound> void ForEachReference(std::string_view Text, TFound Found) {
-    long long Line = 1;
-    for (std::size_t i = 0; i < Text.size(); ++i) {
-        if (Text[i] == '\n')
-            ++Line;
-        if (Text[i] != '&')
-            continue;
+// The name of the next "&name;" in Text from At on, with At moved past it;
+// nothing when there is none.
+std::optional<std::string_view> NextReference(std::string_view Text, std::size_t& At) {
+    for (;;) {
+        const std::size_t i = Text.find('&', At);
+        if (i == std::string_view::npos) {
+            At = Text.size();
+            return std::nullopt;
+        }
         std::size_t j = i + 1;
         while (j < Text.size() && NameChar(Text[j]))
             ++j;
-        if (j < Text.size() && Text[j] == ';' && j > i + 1 && NameStart(Text[i + 1]))
-            if (!Found(Text.substr(i + 1, j - i - 1), Line))
-                return;
+        At = i + 1;
+        if (j < Text.size() && Text[j] == ';' && j > i + 1 && NameStart(Text[i + 1])) {
+            At = j + 1;
+            return Text.substr(i + 1, j - i - 1);
+        }
     }
 }
 
-// The text each declared entity expands to, in characters (its value with
-// every reference to a declared entity counted as that entity's text),
-// capped just past MaxExpandedText; an entity that refers to itself, however
-// deep, counts as past the cap.
+// The text each declared entity expands to, in characters (its value, and
+// for every reference in it to a declared entity that entity's text), capped
+// just past MaxExpandedText; an entity that refers to itself, however deep,
+// counts as past the cap. The walk keeps its own stack, since a chain of
+// entities can be as long as the file, and reads each value once.
 std::unordered_map<std::string, long long>
 ExpandedLengths(const QXmlStreamEntityDeclarations& Declarations) {
     constexpr long long Past = MaxExpandedText + 1;
@@ -87,36 +127,41 @@ ExpandedLengths(const QXmlStreamEntityDeclarations& Declarations) {
     for (const QXmlStreamEntityDeclaration& Entity : Declarations)
         Values.try_emplace(Entity.name().toString().toStdString(),
                            Entity.value().toString().toStdString());
-    std::unordered_map<std::string, long long> Length; // -1 while being counted
-    // An explicit stack: a chain of entities can be as long as the file.
+    constexpr long long Open = -1; // being counted
+    std::unordered_map<std::string, long long> Length;
+    struct TFrame {
+        const std::string* Name;
+        std::size_t At;
+        long long Total;
+    };
     for (const auto& Root : Values) {
-        std::vector<const std::string*> Stack{&Root.first};
+        if (Length.contains(Root.first))
+            continue;
+        Length[Root.first] = Open;
+        std::vector<TFrame> Stack{{&Root.first, 0, static_cast<long long>(Root.second.size())}};
         while (!Stack.empty()) {
-            const std::string& Name = *Stack.back();
-            const auto [At, Fresh] = Length.try_emplace(Name, -1);
-            bool Waits = false;
-            long long Total = 0;
-            const std::string& Value = Values.at(Name);
-            Total = static_cast<long long>(Value.size());
-            ForEachReference(Value, [&](std::string_view Ref, long long) {
-                const auto Declared = Values.find(std::string(Ref));
-                if (Declared == Values.end())
-                    return true;
-                const auto Known = Length.find(Declared->first);
-                if (Known == Length.end()) {
-                    Stack.push_back(&Declared->first);
-                    Waits = true;
-                    return true;
-                }
-                // A reference back to an entity still being counted: a cycle.
-                const long long Part = Known->second < 0 ? Past : Known->second;
-                Total = std::min(Past, Total + Part);
-                return true;
-            });
-            if (Waits && Fresh)
+            TFrame& Top = Stack.back();
+            const std::string& Value = Values.at(*Top.Name);
+            const auto Ref = NextReference(Value, Top.At);
+            if (!Ref) {
+                const long long Total = std::min(Past, Top.Total);
+                Length[*Top.Name] = Total;
+                Stack.pop_back();
+                if (!Stack.empty())
+                    Stack.back().Total = std::min(Past, Stack.back().Total + Total);
                 continue;
-            At->second = Waits ? Past : Total;
-            Stack.pop_back();
+            }
+            const auto Declared = Values.find(std::string(*Ref));
+            if (Declared == Values.end())
+                continue;
+            const auto Known = Length.find(Declared->first);
+            if (Known == Length.end()) {
+                Length[Declared->first] = Open;
+                Stack.push_back(
+                    {&Declared->first, 0, static_cast<long long>(Declared->second.size())});
+            } else {
+                Top.Total = std::min(Past, Top.Total + (Known->second == Open ? Past : Known->second));
+            }
         }
     }
     return Length;
@@ -150,8 +195,8 @@ std::optional<std::string> XmlRefusal(std::string_view Bytes) {
         Decoded = QString(Decoder(View)).toStdString();
         Bytes = Decoded;
     }
-    if (const long long Line = CrowdedElement(Bytes))
-        return AtLine(Line, "у элемента больше " + std::to_string(MaxXmlAttributes) + " атрибутов");
+    if (auto Why = MarkupRefusal(Bytes))
+        return Why;
     if (Bytes.find("<!ENTITY") == std::string_view::npos)
         return std::nullopt;
     const auto Lengths = ExpandedLengths(DeclaredEntities(Bytes));
@@ -159,14 +204,18 @@ std::optional<std::string> XmlRefusal(std::string_view Bytes) {
         return std::nullopt;
     // References are counted wherever they stand, in comments and in the DTD
     // too: a few more than the reader expands, never fewer.
-    long long Total = 0, Line = 0;
-    ForEachReference(Bytes, [&](std::string_view Ref, long long At) {
-        const auto Known = Lengths.find(std::string(Ref));
-        if (Known != Lengths.end())
+    long long Total = 0, Line = 1;
+    std::size_t At = 0, Counted = 0;
+    while (Total <= MaxExpandedText) {
+        const auto Ref = NextReference(Bytes, At);
+        if (!Ref)
+            break;
+        Line += std::count(Bytes.begin() + static_cast<std::ptrdiff_t>(Counted),
+                           Bytes.begin() + static_cast<std::ptrdiff_t>(At), '\n');
+        Counted = At;
+        if (const auto Known = Lengths.find(std::string(*Ref)); Known != Lengths.end())
             Total += Known->second;
-        Line = At;
-        return Total <= MaxExpandedText;
-    });
+    }
     if (Total > MaxExpandedText)
         return AtLine(Line, "ссылки на сущности разворачиваются больше чем в " +
                                 std::to_string(MaxExpandedText) + " символов");

@@ -172,6 +172,11 @@ TEST(MsProjectXml, CrowdedElementsAndEntitiesPastTheCapAreRefusedBeforeParsing) 
     EXPECT_NE(
         Refusal(ReadMsProjectXml, Crowded).find("строка 2: ошибка XML: у элемента больше 128"),
         std::string::npos);
+    std::string Deep = "<Project xmlns=\"http://schemas.microsoft.com/project\">\n<!-- <a> -->";
+    for (int k = 0; k < 1000; ++k)
+        Deep += "<a><b/>\n";
+    EXPECT_NE(Refusal(ReadMsProjectXml, Deep).find("строка 257: ошибка XML: элементы вложены глубже 256"),
+              std::string::npos);
     // The same in UTF-16, which the scan reads decoded.
     const QString Wide = QString::fromStdString(Crowded);
     const std::string Utf16(reinterpret_cast<const char*>(Wide.utf16()),
@@ -188,6 +193,14 @@ TEST(MsProjectXml, CrowdedElementsAndEntitiesPastTheCapAreRefusedBeforeParsing) 
     EXPECT_NE(
         Refusal(ReadMsProjectXml, WithEntity(1000)).find("разворачиваются больше чем в 1048576"),
         std::string::npos);
+    // Twenty thousand entities, each twice the one before: counted without
+    // recursion and reading each value once.
+    std::string Chain = "<!DOCTYPE Project [<!ENTITY e0 \"x\">";
+    for (int k = 1; k < 20000; ++k)
+        Chain += "<!ENTITY e" + std::to_string(k) + " \"&e" + std::to_string(k - 1) + ";&e" +
+                std::to_string(k - 1) + ";\">";
+    Chain += "]>" + Project(Task(1, "&e19999;", "PT8H"));
+    EXPECT_NE(Refusal(ReadMsProjectXml, Chain).find("разворачиваются"), std::string::npos);
     std::string Error;
     const auto Plan = ReadMsProjectXml(WithEntity(2), "x", Error);
     ASSERT_TRUE(Plan) << Error;
