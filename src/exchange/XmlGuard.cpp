@@ -186,6 +186,7 @@ QXmlStreamEntityDeclarations DeclaredEntities(std::string_view Text) {
 std::optional<std::string> XmlRefusal(std::string_view Bytes) {
     // A document in UTF-16 or UTF-32 is scanned as UTF-8: the markup the
     // scans look for is ASCII, which every other encoding Qt reads keeps.
+    const std::string_view Document = Bytes;
     std::string Decoded;
     const QByteArrayView View(Bytes.data(), static_cast<qsizetype>(Bytes.size()));
     if (const auto Encoding = QStringConverter::encodingForData(View, u'<');
@@ -199,7 +200,9 @@ std::optional<std::string> XmlRefusal(std::string_view Bytes) {
         return Why;
     if (Bytes.find("<!ENTITY") == std::string_view::npos)
         return std::nullopt;
-    const auto Lengths = ExpandedLengths(DeclaredEntities(Bytes));
+    // Qt reads the declarations from the document as it is, in its own
+    // encoding.
+    const auto Lengths = ExpandedLengths(DeclaredEntities(Document));
     if (Lengths.empty())
         return std::nullopt;
     // References are counted wherever they stand, in comments and in the DTD

@@ -164,25 +164,30 @@ TEST(MsProjectXml, OnlyWellFormedDurationsAreTaken) {
     EXPECT_EQ(Describe(*Plan), (std::vector<std::string>{"A 1.25 <-", "B 1 <-", "C 0.0005 <-"}));
 }
 
-TEST(MsProjectXml, CrowdedElementsAndEntitiesPastTheCapAreRefusedBeforeParsing) {
+// A document as UTF-16 with a byte order mark.
+std::string Utf16(const std::string& Utf8) {
+    const QString Wide = QString::fromStdString(Utf8);
+    return "\xFF\xFE" + std::string(reinterpret_cast<const char*>(Wide.utf16()),
+                                    static_cast<std::size_t>(Wide.size()) * 2);
+}
+
+TEST(MsProjectXml, CrowdedAndDeepElementsAreRefusedBeforeParsing) {
     std::string Crowded = "<Project xmlns=\"http://schemas.microsoft.com/project\">\n<Tasks ";
     for (int k = 0; k < 40000; ++k)
         Crowded += "a" + std::to_string(k) + "='>' ";
     Crowded += "/></Project>";
-    EXPECT_NE(
-        Refusal(ReadMsProjectXml, Crowded).find("строка 2: ошибка XML: у элемента больше 128"),
-        std::string::npos);
+    for (const std::string& Bytes : {Crowded, Utf16(Crowded)})
+        EXPECT_NE(Refusal(ReadMsProjectXml, Bytes).find("строка 2: ошибка XML: у элемента больше 128"),
+                  std::string::npos);
+    // A tag in a comment opens nothing.
     std::string Deep = "<Project xmlns=\"http://schemas.microsoft.com/project\">\n<!-- <a> -->";
     for (int k = 0; k < 1000; ++k)
         Deep += "<a><b/>\n";
     EXPECT_NE(Refusal(ReadMsProjectXml, Deep).find("строка 257: ошибка XML: элементы вложены глубже 256"),
               std::string::npos);
-    // The same in UTF-16, which the scan reads decoded.
-    const QString Wide = QString::fromStdString(Crowded);
-    const std::string Utf16(reinterpret_cast<const char*>(Wide.utf16()),
-                            static_cast<std::size_t>(Wide.size()) * 2);
-    EXPECT_NE(Refusal(ReadMsProjectXml, "\xFF\xFE" + Utf16).find("больше 128"), std::string::npos);
+}
 
+TEST(MsProjectXml, EntityTextPastTheCapIsRefusedInAnyEncoding) {
     const auto WithEntity = [](int References) {
         std::string Name;
         for (int k = 0; k < References; ++k)
@@ -190,19 +195,21 @@ TEST(MsProjectXml, CrowdedElementsAndEntitiesPastTheCapAreRefusedBeforeParsing) 
         return "<!DOCTYPE Project [<!ENTITY a \"" + std::string(4000, 'x') + "\">]>\n" +
                Project(Task(1, Name, "PT8H"));
     };
-    EXPECT_NE(
-        Refusal(ReadMsProjectXml, WithEntity(1000)).find("разворачиваются больше чем в 1048576"),
-        std::string::npos);
+    const std::string Utf16Declared = "<?xml version=\"1.0\" encoding=\"UTF-16\"?>\n";
+    for (const std::string& Bytes : {WithEntity(1000), Utf16(Utf16Declared + WithEntity(1000))})
+        EXPECT_NE(Refusal(ReadMsProjectXml, Bytes)
+                      .find("ошибка XML: ссылки на сущности разворачиваются больше чем в 1048576"),
+                  std::string::npos);
     // Twenty thousand entities, each twice the one before: counted without
-    // recursion and reading each value once.
+    // recursion, reading each value once.
     std::string Chain = "<!DOCTYPE Project [<!ENTITY e0 \"x\">";
     for (int k = 1; k < 20000; ++k)
         Chain += "<!ENTITY e" + std::to_string(k) + " \"&e" + std::to_string(k - 1) + ";&e" +
-                std::to_string(k - 1) + ";\">";
+                 std::to_string(k - 1) + ";\">";
     Chain += "]>" + Project(Task(1, "&e19999;", "PT8H"));
     EXPECT_NE(Refusal(ReadMsProjectXml, Chain).find("разворачиваются"), std::string::npos);
     std::string Error;
-    const auto Plan = ReadMsProjectXml(WithEntity(2), "x", Error);
+    const auto Plan = ReadMsProjectXml(Utf16(Utf16Declared + WithEntity(2)), "x", Error);
     ASSERT_TRUE(Plan) << Error;
     EXPECT_EQ(Plan->Works[0].Name, std::string(8000, 'x'));
 }
