@@ -43,10 +43,13 @@ def project(tasks, head=""):
     return f"{head}<Project {NS}><Tasks>\n{tasks}</Tasks></Project>\n"
 
 # Entities: 8,000 references to a 4,000-character entity (a 32-million
-# character name), and 1,000 of them (a 4 MB name).
+# character name), and 1,000 of them (a 4 MB name), in UTF-8 and UTF-16.
 entity = f'<!DOCTYPE Project [<!ENTITY a "{"x" * 4000}">]>\n'
 write("xml-entities-8000.xml", project(task(1, "&a;" * 8000, "PT8H"), entity))
 write("xml-entities-1000.xml", project(task(1, "&a;" * 1000, "PT8H"), entity))
+write("xml-entities-1000-utf16.xml",
+      ('<?xml version="1.0" encoding="UTF-16"?>\n' +
+       project(task(1, "&a;" * 1000, "PT8H"), entity)).encode("utf-16"))
 # 40,000 attributes on one element; then 10 MB of elements of 128 each.
 write("xml-attributes-40000.xml",
       project("<Extra " + " ".join(f'a{k}="1"' for k in range(40000)) + "/>\n"))
