@@ -26,7 +26,8 @@ std::string AtLine(long long Line, const std::string& Why) {
 
 // Why the markup is refused, or nothing: a start tag of more than
 // MaxXmlAttributes attributes, or elements nested deeper than MaxXmlDepth.
-// Comments, CDATA sections and processing instructions are passed over. A
+// Comments, CDATA sections and processing instructions in the root element
+// are passed over, so that markup written inside them counts for nothing. A
 // start tag runs from '<' and a name to the first '>' outside quotes; it
 // ends at any '<' as well, since none can stand inside a tag of a
 // well-formed document, so a stray quote cannot hide the tags after it.
@@ -45,16 +46,19 @@ std::optional<std::string> MarkupRefusal(std::string_view Text) {
             ++Line;
         if (Text[i] != '<' || i + 1 >= Text.size())
             continue;
+        // Only inside the root: before it a DTD's quoted literal may hold
+        // "<!--" that opens nothing, and skipping from there would hide the
+        // tags after it.
         const std::string_view Rest = Text.substr(i);
-        if (Rest.starts_with("<!--")) {
+        if (Depth > 0 && Rest.starts_with("<!--")) {
             Skip(i, "-->");
             continue;
         }
-        if (Rest.starts_with("<![CDATA[")) {
+        if (Depth > 0 && Rest.starts_with("<![CDATA[")) {
             Skip(i, "]]>");
             continue;
         }
-        if (Rest.starts_with("<?")) {
+        if (Depth > 0 && Rest.starts_with("<?")) {
             Skip(i, "?>");
             continue;
         }

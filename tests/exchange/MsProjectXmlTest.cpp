@@ -179,8 +179,11 @@ TEST(MsProjectXml, CrowdedAndDeepElementsAreRefusedBeforeParsing) {
     for (const std::string& Bytes : {Crowded, Utf16(Crowded)})
         EXPECT_NE(Refusal(ReadMsProjectXml, Bytes).find("строка 2: ошибка XML: у элемента больше 128"),
                   std::string::npos);
-    // A tag in a comment opens nothing.
-    std::string Deep = "<Project xmlns=\"http://schemas.microsoft.com/project\">\n<!-- <a> -->";
+    // Tags in a comment or a CDATA section open nothing; "<!--" in a DTD's
+    // literal hides nothing.
+    std::string Deep = "<!DOCTYPE Project [<!ENTITY c \"<!--\">]>"
+                       "<Project xmlns=\"http://schemas.microsoft.com/project\">\n"
+                       "<!-- <a> --><![CDATA[<br><br>]]>";
     for (int k = 0; k < 1000; ++k)
         Deep += "<a><b/>\n";
     EXPECT_NE(Refusal(ReadMsProjectXml, Deep).find("строка 257: ошибка XML: элементы вложены глубже 256"),
