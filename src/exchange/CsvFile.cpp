@@ -4,10 +4,12 @@
 #include "model/Cp1251.h"
 #include "model/RealText.h"
 #include "model/Schedule.h"
+#include "model/SchemeFile.h"
 
 #include <QString>
 
 #include <array>
+#include <map>
 #include <unordered_map>
 
 namespace {
@@ -53,11 +55,6 @@ bool IsUtf8(std::string_view s) {
     return true;
 }
 
-struct TRecord {
-    int Row = 0; // from 1, the header included
-    std::vector<std::string> Fields;
-};
-
 bool IsBreak(char c) {
     return c == '\n' || c == '\r';
 }
@@ -83,56 +80,78 @@ char FindDelimiter(std::string_view Text) {
     return Candidates[Best];
 }
 
-// Splits the text into records. A quote that opens a field closes it at the
-// next single quote; a doubled quote inside stands for one. False when a
-// quoted field runs to the end of the text (Row then names its record).
-bool SplitRecords(std::string_view Text, char Delimiter, std::vector<TRecord>& Records,
-                  int& Row) {
+// The text one record at a time, each field handed on as it is read, so
+// that a table takes no more memory than the fields its reader keeps. A
+// quote that opens a field closes it at the next single quote; a doubled
+// quote inside stands for one.
+class TRecordReader {
+public:
+    enum class TResult { Record, End, OpenQuote, LongRow, LongField };
+
+    TRecordReader(std::string_view AText, char ADelimiter) : Text(AText), Delimiter(ADelimiter) {}
+    // Row of the record read last, from 1.
+    int Row() const { return Rows; }
+    // Calls Field(k, text) for the fields of the next record, k from 0.
+    template <class TField>
+    TResult Next(TField Field);
+
+private:
+    std::string_view Text;
+    char Delimiter;
     std::size_t i = 0;
-    Row = 0;
-    while (i < Text.size()) {
-        TRecord Record;
-        Record.Row = ++Row;
-        std::string Field;
-        bool Done = false;
-        while (!Done) {
-            if (i < Text.size() && Text[i] == '"') {
-                ++i;
-                for (;;) {
-                    if (i >= Text.size())
-                        return false;
-                    if (Text[i] == '"') {
-                        if (i + 1 < Text.size() && Text[i + 1] == '"') {
-                            Field += '"';
-                            i += 2;
-                            continue;
-                        }
-                        ++i;
-                        break;
+    int Rows = 0;
+    std::string Buffer;
+};
+
+template <class TField>
+TRecordReader::TResult TRecordReader::Next(TField Field) {
+    if (i >= Text.size())
+        return TResult::End;
+    ++Rows;
+    const std::size_t Start = i;
+    for (std::size_t k = 0;; ++k) {
+        Buffer.clear();
+        if (i < Text.size() && Text[i] == '"') {
+            ++i;
+            for (;;) {
+                if (i >= Text.size())
+                    return TResult::OpenQuote;
+                if (Text[i] == '"') {
+                    if (i + 1 < Text.size() && Text[i + 1] == '"') {
+                        Buffer += '"';
+                        i += 2;
+                        continue;
                     }
-                    Field += Text[i++];
-                }
-            }
-            while (i < Text.size() && Text[i] != Delimiter && !IsBreak(Text[i]))
-                Field += Text[i++];
-            Record.Fields.push_back(std::move(Field));
-            Field.clear();
-            if (i < Text.size() && Text[i] == Delimiter) {
-                ++i;
-                continue;
-            }
-            if (i < Text.size() && Text[i] == '\r') {
-                ++i;
-                if (i < Text.size() && Text[i] == '\n')
                     ++i;
-            } else if (i < Text.size() && Text[i] == '\n') {
-                ++i;
+                    break;
+                }
+                Buffer += Text[i++];
+                if (Buffer.size() > MaxCsvField)
+                    return TResult::LongField;
             }
-            Done = true;
         }
-        Records.push_back(std::move(Record));
+        const std::size_t Plain = i;
+        while (i < Text.size() && Text[i] != Delimiter && !IsBreak(Text[i]))
+            ++i;
+        if (i - Plain + Buffer.size() > MaxCsvField)
+            return TResult::LongField;
+        if (i - Start > MaxCsvRow)
+            return TResult::LongRow;
+        Buffer.append(Text.substr(Plain, i - Plain));
+        Field(k, std::string_view(Buffer));
+        if (i < Text.size() && Text[i] == Delimiter) {
+            ++i;
+            continue;
+        }
+        if (i < Text.size() && Text[i] == '\r') {
+            ++i;
+            if (i < Text.size() && Text[i] == '\n')
+                ++i;
+        } else if (i < Text.size() && Text[i] == '\n') {
+            ++i;
+        }
+        return TResult::Record;
     }
-    return true;
 }
 
 std::string Trimmed(std::string_view s) {
@@ -146,7 +165,10 @@ std::string Trimmed(std::string_view s) {
 
 enum class TColumn { Name, Duration, Predecessors, Other };
 
-TColumn ColumnOf(const std::string& Caption) {
+TColumn ColumnOf(std::string_view Caption) {
+    // No caption sought is longer; a header of a million fields stays fast.
+    if (Caption.size() > 64)
+        return TColumn::Other;
     const QString c = QString::fromStdString(Trimmed(Caption)).toLower();
     if (c == QStringLiteral("наименование") || c == QLatin1String("name"))
         return TColumn::Name;
@@ -166,7 +188,8 @@ private:
     std::string Source;
     std::string Error;
     int NameAt = -1, DurationAt = -1, PredecessorsAt = -1;
-    std::vector<std::string> Captions;
+    // The captions of those columns.
+    std::map<int, std::string> Captions;
 
     struct TRow {
         int Row = 0;
@@ -181,33 +204,104 @@ private:
     bool Fail(int Row, int Column, const std::string& Why) {
         Error = Source + ": строка " + std::to_string(Row);
         if (Column >= 0)
-            Error += ", столбец «" + Trimmed(Captions[static_cast<std::size_t>(Column)]) + "»";
+            Error += ", столбец «" + Trimmed(Captions[Column]) + "»";
         Error += ": " + Why;
         return false;
     }
-    bool ReadHeader(const TRecord& Header);
+    bool ReadHeader(TRecordReader& Records);
+    bool ReadRows(TRecordReader& Records, TTaskGraph& Graph);
+    // The refusal of a record the reader could not take.
+    bool Refuse(TRecordReader::TResult Result, int Row);
     bool Predecessors(const TRow& Row, std::vector<int>& Before);
     bool Numbers(const TRow& Row, const std::string& List, std::vector<int>& Before);
     bool Predecessor(const TRow& Row, const std::string& Part, std::vector<int>& Before);
 };
 
-bool TCsvReader::ReadHeader(const TRecord& Header) {
-    Captions = Header.Fields;
-    for (std::size_t k = 0; k < Captions.size(); ++k) {
+bool TCsvReader::Refuse(TRecordReader::TResult Result, int Row) {
+    Error = Source + ": строка " + std::to_string(Row) + ": ";
+    switch (Result) {
+    case TRecordReader::TResult::OpenQuote: Error += "кавычка не закрыта"; break;
+    case TRecordReader::TResult::LongRow:
+        Error += "строка длиннее " + std::to_string(MaxCsvRow) + " байт";
+        break;
+    case TRecordReader::TResult::LongField:
+        Error += "поле длиннее " + std::to_string(MaxCsvField) + " байт";
+        break;
+    case TRecordReader::TResult::End: Error = Source + ": файл пуст"; break;
+    case TRecordReader::TResult::Record: break;
+    }
+    return false;
+}
+
+bool TCsvReader::ReadHeader(TRecordReader& Records) {
+    const auto Result = Records.Next([&](std::size_t k, std::string_view Caption) {
         int* At = nullptr;
-        switch (ColumnOf(Captions[k])) {
+        switch (ColumnOf(Caption)) {
         case TColumn::Name: At = &NameAt; break;
         case TColumn::Duration: At = &DurationAt; break;
         case TColumn::Predecessors: At = &PredecessorsAt; break;
         case TColumn::Other: break;
         }
-        if (At && *At < 0)
+        if (At && *At < 0) {
             *At = static_cast<int>(k);
-    }
+            Captions[*At] = Caption;
+        }
+    });
+    if (Result != TRecordReader::TResult::Record)
+        return Refuse(Result, Records.Row());
     if (NameAt < 0 || DurationAt < 0) {
         Error = Source + ": в первой строке нет заголовка столбца «" +
                 (NameAt < 0 ? "Наименование" : "Длительность") + "» (или «" +
                 (NameAt < 0 ? "Name" : "Duration") + "»)";
+        return false;
+    }
+    return true;
+}
+
+// The works row by row. Past the largest plan the rows are only counted, so
+// that the refusal can say how many there are.
+bool TCsvReader::ReadRows(TRecordReader& Records, TTaskGraph& Graph) {
+    long long Named = 0;
+    for (;;) {
+        TRow Work;
+        std::string Duration;
+        bool Blank = true;
+        const auto Result = Records.Next([&](std::size_t k, std::string_view Field) {
+            const auto At = static_cast<int>(k);
+            if (At == NameAt)
+                Work.Name = Field;
+            if (At == DurationAt)
+                Duration = Trimmed(Field);
+            if (At == PredecessorsAt)
+                Work.Predecessors = Field;
+            Blank = Blank && Trimmed(Field).empty();
+        });
+        if (Result == TRecordReader::TResult::End)
+            break;
+        if (Result != TRecordReader::TResult::Record)
+            return Refuse(Result, Records.Row());
+        Work.Row = Records.Row();
+        if (Work.Name.empty()) {
+            if (!Blank)
+                Graph.Warn("строка " + std::to_string(Work.Row) + " без наименования пропущена");
+            continue;
+        }
+        if (++Named > MaxWorks)
+            continue;
+        const std::optional<TReal> Value =
+            ParseReal(Duration, Duration.find(',') != std::string::npos ? ',' : '.');
+        if (!Value || !DurationAllowed(*Value))
+            return Fail(Work.Row, DurationAt,
+                        "«" + Duration + "» — не положительное число (или больше " +
+                            FormatReal(MaxDuration) + ")");
+        Work.Duration = *Value;
+        const auto [At, Fresh] = ByName.emplace(Work.Name, static_cast<int>(Rows.size()));
+        if (!Fresh)
+            At->second = -1;
+        Rows.push_back(std::move(Work));
+    }
+    if (Named > MaxWorks) {
+        Error = Source + ": " + TTaskGraph::TooManyWorks(Named);
         return false;
     }
     return true;
@@ -279,65 +373,23 @@ bool TCsvReader::Predecessors(const TRow& Row, std::vector<int>& Before) {
 }
 
 std::optional<TPlan> TCsvReader::Read(std::string_view Bytes, std::string& OutError) {
-    std::string Text;
+    std::string Converted;
+    std::string_view Text = Bytes;
     if (Bytes.starts_with(Bom)) {
-        Bytes.remove_prefix(Bom.size());
-        if (!IsUtf8(Bytes)) {
+        Text.remove_prefix(Bom.size());
+        if (!IsUtf8(Text)) {
             OutError = Source + ": файл помечен как UTF-8, но содержит байты не UTF-8";
             return std::nullopt;
         }
-        Text = Bytes;
-    } else {
-        Text = IsUtf8(Bytes) ? std::string(Bytes) : Cp1251ToUtf8(Bytes);
+    } else if (!IsUtf8(Bytes)) {
+        Converted = Cp1251ToUtf8(Bytes);
+        Text = Converted;
     }
-    std::vector<TRecord> Records;
-    int Row = 0;
-    if (!SplitRecords(Text, FindDelimiter(Text), Records, Row)) {
-        OutError = Source + ": строка " + std::to_string(Row) + ": кавычка не закрыта";
-        return std::nullopt;
-    }
-    if (Records.empty()) {
-        OutError = Source + ": файл пуст";
-        return std::nullopt;
-    }
-    if (!ReadHeader(Records.front())) {
+    TRecordReader Records(Text, FindDelimiter(Text));
+    TTaskGraph Graph;
+    if (!ReadHeader(Records) || !ReadRows(Records, Graph)) {
         OutError = Error;
         return std::nullopt;
-    }
-    TTaskGraph Graph;
-    const auto Field = [](const TRecord& Record, int At) {
-        return static_cast<std::size_t>(At) < Record.Fields.size()
-                   ? Record.Fields[static_cast<std::size_t>(At)]
-                   : std::string();
-    };
-    for (std::size_t r = 1; r < Records.size(); ++r) {
-        const TRecord& Record = Records[r];
-        TRow Work{Record.Row, Field(Record, NameAt), 0, {}};
-        const std::string Duration = Trimmed(Field(Record, DurationAt));
-        if (Work.Name.empty()) {
-            bool Blank = true;
-            for (const std::string& f : Record.Fields)
-                Blank = Blank && Trimmed(f).empty();
-            if (!Blank)
-                Graph.Warn("строка " + std::to_string(Record.Row) + " без наименования пропущена");
-            continue;
-        }
-        const std::optional<TReal> Value =
-            ParseReal(Duration, Duration.find(',') != std::string::npos ? ',' : '.');
-        if (!Value || !DurationAllowed(*Value)) {
-            Fail(Record.Row, DurationAt,
-                 "«" + Duration + "» — не положительное число (или больше " +
-                     FormatReal(MaxDuration) + ")");
-            OutError = Error;
-            return std::nullopt;
-        }
-        Work.Duration = *Value;
-        if (PredecessorsAt >= 0)
-            Work.Predecessors = Field(Record, PredecessorsAt);
-        const auto [At, Fresh] = ByName.emplace(Work.Name, static_cast<int>(Rows.size()));
-        if (!Fresh)
-            At->second = -1;
-        Rows.push_back(std::move(Work));
     }
     for (const TRow& Work : Rows)
         Graph.AddWork(Work.Name, Work.Duration,

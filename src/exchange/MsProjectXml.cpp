@@ -1,6 +1,8 @@
 #include "exchange/MsProjectXml.h"
 
+#include "exchange/IsoDuration.h"
 #include "exchange/TaskGraph.h"
+#include "exchange/XmlGuard.h"
 #include "model/RealText.h"
 #include "model/Schedule.h"
 
@@ -56,64 +58,8 @@ std::string Label(const TXmlTask& Task) {
     return "задача «" + Text(Task.Name) + "» (UID " + std::to_string(Task.Uid) + ")";
 }
 
-// An xsd:duration of the kinds project files hold: PnDTnHnMnS with any of
-// the parts left out and decimals anywhere, or a minus before it. Days and
-// seconds are returned apart, since what a day is becomes known only at the
-// end of the file.
-struct TSpan {
-    TReal Days = 0;
-    TReal Seconds = 0;
-};
-
 std::optional<TSpan> ParseSpan(const QString& Value) {
-    const std::string s = Value.trimmed().toStdString();
-    std::size_t i = 0;
-    bool Negative = false;
-    if (i < s.size() && s[i] == '-') {
-        Negative = true;
-        ++i;
-    }
-    if (i >= s.size() || s[i] != 'P')
-        return std::nullopt;
-    ++i;
-    TSpan Span;
-    bool InTime = false;
-    bool Any = false;
-    while (i < s.size()) {
-        if (s[i] == 'T' && !InTime) {
-            InTime = true;
-            ++i;
-            continue;
-        }
-        std::size_t j = i;
-        while (j < s.size() && ((s[j] >= '0' && s[j] <= '9') || s[j] == '.'))
-            ++j;
-        if (j == i || j == s.size())
-            return std::nullopt;
-        const std::optional<TReal> Number = ParseReal(std::string_view(s).substr(i, j - i));
-        if (!Number)
-            return std::nullopt;
-        const char Unit = s[j];
-        if (!InTime && Unit == 'D')
-            Span.Days += *Number;
-        else if (InTime && Unit == 'H')
-            Span.Seconds += *Number * 3600;
-        else if (InTime && Unit == 'M')
-            Span.Seconds += *Number * 60;
-        else if (InTime && Unit == 'S')
-            Span.Seconds += *Number;
-        else
-            return std::nullopt;
-        Any = true;
-        i = j + 1;
-    }
-    if (!Any)
-        return std::nullopt;
-    if (Negative) {
-        Span.Days = -Span.Days;
-        Span.Seconds = -Span.Seconds;
-    }
-    return Span;
+    return ParseIsoDuration(Value.toStdString());
 }
 
 class TXmlReader {
@@ -141,8 +87,9 @@ private:
 
 // QXmlStreamReader expands the entities a document declares up to its
 // entityExpansionLimit (4096 characters per entity by default) and fails
-// the document beyond it, so a file whose entities grow without bound is
-// refused at once. External entities are never fetched.
+// the document beyond it; XmlRefusal has bounded their sum before. External
+// entities are never fetched. The document is read to its end, so that
+// anything after the project (a second root, junk) refuses it.
 std::optional<TPlan> TXmlReader::Read(std::string& Error) {
     if (Xml.readNextStartElement()) {
         if (Xml.name() != QLatin1String("Project") ||
@@ -153,6 +100,8 @@ std::optional<TPlan> TXmlReader::Read(std::string& Error) {
     } else if (!Xml.hasError()) {
         Fail("это не файл проекта MS Project XML (нет элемента Project)");
     }
+    while (!Xml.atEnd())
+        Xml.readNext();
     if (Xml.hasError()) {
         Error = Source + ": ";
         if (Xml.error() != QXmlStreamReader::CustomError)
@@ -279,8 +228,8 @@ std::optional<TPlan> TXmlReader::MakePlan(std::string& Error) {
         while (!Enclosing.empty() && Tasks[Enclosing.back()].OutlineLevel >= Task.OutlineLevel)
             Enclosing.pop_back();
         if (ProjectSummary || Task.Summary) {
-            Task.In = Graph.AddPassage();
-            Task.Out = Graph.AddPassage();
+            Task.In = Graph.AddPassage(Label(Task));
+            Task.Out = Graph.AddPassage(Label(Task));
             if (!ProjectSummary)
                 Graph.Warn(Label(Task) + " — суммарная задача, не работа: её связи отнесены к "
                                          "работам внутри неё");
@@ -300,7 +249,7 @@ std::optional<TPlan> TXmlReader::MakePlan(std::string& Error) {
             }
             const TReal Days = Span.Days + Span.Seconds / (60 * DayMinutes);
             if (Task.Milestone || (Days == 0 && std::isfinite(Days))) {
-                Task.In = Task.Out = Graph.AddPassage();
+                Task.In = Task.Out = Graph.AddPassage(Label(Task));
                 Graph.Warn(Label(Task) + " — веха, не работа: работы после неё ждут работ "
                                          "до неё");
             } else if (!DurationAllowed(Days)) {
@@ -441,6 +390,10 @@ void WriteCalendar(QXmlStreamWriter& Xml) {
 
 std::optional<TPlan> ReadMsProjectXml(std::string_view Bytes, std::string_view Source,
                                       std::string& Error) {
+    if (const auto Why = XmlRefusal(Bytes)) {
+        Error = std::string(Source) + ": " + *Why;
+        return std::nullopt;
+    }
     TXmlReader Reader(Bytes, Source);
     return Reader.Read(Error);
 }

@@ -3,8 +3,12 @@
 void FillWorkList(TWorkList& List, TPlan&& Plan) {
     List.Updating = true;
     List.Clear();
-    for (TWorkData& Work : Plan.Works)
+    for (TWorkData& Work : Plan.Works) {
         List.AddWork(Work, false);
+        // The list holds its own copy of the row; this one goes at once, so
+        // that a large plan is never held twice.
+        TABs().swap(Work.Links);
+    }
     Plan.Works.clear();
     List.Updating = false;
     List.Changed(0, ckScheme);

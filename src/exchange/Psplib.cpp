@@ -2,29 +2,46 @@
 
 #include "exchange/TaskGraph.h"
 #include "model/RealText.h"
+#include "model/SchemeFile.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cstdint>
 
 namespace {
 
 // Upper bound on the jobs of an instance: the largest PSPLIB sets have 120
-// jobs, generated ones a few thousand.
+// jobs, generated ones a few thousand. The jobs that take time become works
+// and must not pass MaxWorks; the others are milestones.
 constexpr long long MaxJobs = 100000;
 
-std::vector<std::string_view> Lines(std::string_view Text) {
-    std::vector<std::string_view> Out;
-    while (!Text.empty()) {
-        const std::size_t End = Text.find('\n');
-        std::string_view Line = Text.substr(0, End);
+// The lines of a text, without their breaks. Only where each begins is
+// kept (a file read is below 4 GB), so that a file of blank lines costs four
+// bytes a line.
+class TLines {
+public:
+    explicit TLines(std::string_view AText) : Text(AText) {
+        Starts.reserve(static_cast<std::size_t>(std::count(Text.begin(), Text.end(), '\n')) + 2);
+        Starts.push_back(0);
+        for (std::size_t i = Text.find('\n'); i != std::string_view::npos;
+             i = Text.find('\n', i + 1))
+            Starts.push_back(static_cast<std::uint32_t>(i + 1));
+        // A last line without a break ends as if it had one.
+        if (!Text.empty() && Text.back() != '\n')
+            Starts.push_back(static_cast<std::uint32_t>(Text.size() + 1));
+    }
+    std::size_t size() const { return Starts.size() - 1; }
+    std::string_view operator[](std::size_t k) const {
+        std::string_view Line = Text.substr(Starts[k], Starts[k + 1] - 1 - Starts[k]);
         if (!Line.empty() && Line.back() == '\r')
             Line.remove_suffix(1);
-        Out.push_back(Line);
-        if (End == std::string_view::npos)
-            break;
-        Text.remove_prefix(End + 1);
+        return Line;
     }
-    return Out;
-}
+
+private:
+    std::string_view Text;
+    std::vector<std::uint32_t> Starts;
+};
 
 // The whole numbers of a line, or nothing when it holds anything else.
 std::optional<std::vector<long long>> Numbers(std::string_view Line) {
@@ -49,11 +66,11 @@ std::optional<std::vector<long long>> Numbers(std::string_view Line) {
 class TPsplibReader {
 public:
     TPsplibReader(std::string_view Bytes, std::string_view ASource)
-        : Text(Lines(Bytes)), Source(ASource) {}
+        : Text(Bytes), Source(ASource) {}
     std::optional<TPlan> Read(std::string& Error);
 
 private:
-    std::vector<std::string_view> Text;
+    TLines Text;
     std::string Source;
     std::string Why;
     long long Jobs = 0;
@@ -86,8 +103,8 @@ std::size_t TPsplibReader::After(std::string_view Heading) const {
 }
 
 bool TPsplibReader::ReadJobCount() {
-    for (const std::string_view Line : Text)
-        if (Line.starts_with("jobs (incl. supersource/sink")) {
+    for (std::size_t k = 0; k < Text.size(); ++k)
+        if (const std::string_view Line = Text[k]; Line.starts_with("jobs (incl. supersource/sink")) {
             const std::size_t Colon = Line.find(':');
             const auto Values =
                 Colon == std::string_view::npos ? std::nullopt : Numbers(Line.substr(Colon + 1));
@@ -125,11 +142,12 @@ bool TPsplibReader::ReadPrecedence() {
     // The column captions (jobnr. #modes #successors successors).
     if (At < Text.size() && Text[At].find("jobnr") != std::string_view::npos)
         ++At;
-    Successors.resize(static_cast<std::size_t>(Jobs));
+    // Rows are kept as they are read: the count alone allocates nothing.
     std::vector<long long> Row;
     for (long long Job = 1; Job <= Jobs; ++Job) {
         if (!TableLine(At, Section, Job, Row))
             return false;
+        Successors.emplace_back();
         if (Row[1] != 1)
             return Fail("у работы " + std::to_string(Job) +
                         " несколько режимов: это не файл с одним режимом (.sm)");
@@ -155,7 +173,6 @@ bool TPsplibReader::ReadDurations() {
     while (At < Text.size() && (Text[At].find("jobnr") != std::string_view::npos ||
                                 Text[At].starts_with("-")))
         ++At;
-    Durations.resize(static_cast<std::size_t>(Jobs));
     std::vector<long long> Row;
     for (long long Job = 1; Job <= Jobs; ++Job) {
         if (!TableLine(At, Section, Job, Row))
@@ -166,7 +183,7 @@ bool TPsplibReader::ReadDurations() {
         if (Row[2] < 0 || !(Row[2] == 0 || DurationAllowed(static_cast<TReal>(Row[2]))))
             return Fail("раздел «" + std::string(Section) + "», работа " + std::to_string(Job) +
                         ": длительность " + std::to_string(Row[2]) + " не годится");
-        Durations[static_cast<std::size_t>(Job - 1)] = Row[2];
+        Durations.push_back(Row[2]);
     }
     return true;
 }
@@ -176,20 +193,28 @@ std::optional<TPlan> TPsplibReader::Read(std::string& Error) {
         Error = Source + ": " + Why;
         return std::nullopt;
     }
+    // The dummy source and sink are never works.
+    const long long Works = static_cast<long long>(
+        std::count_if(Durations.begin() + 1, Durations.end() - 1, [](long long d) { return d > 0; }));
+    if (Works > MaxWorks) {
+        Error = Source + ": " + TTaskGraph::TooManyWorks(Works);
+        return std::nullopt;
+    }
     TTaskGraph Graph;
     std::vector<int> Node(static_cast<std::size_t>(Jobs));
     for (long long Job = 1; Job <= Jobs; ++Job) {
         const long long Duration = Durations[static_cast<std::size_t>(Job - 1)];
         const std::string Name = "Работа " + std::to_string(Job);
+        const std::string Label = "работа " + std::to_string(Job);
         int& At = Node[static_cast<std::size_t>(Job - 1)];
         if (Job == 1 || Job == Jobs) {
-            At = Graph.AddPassage();
+            At = Graph.AddPassage(Label);
         } else if (Duration == 0) {
-            At = Graph.AddPassage();
+            At = Graph.AddPassage(Label);
             Graph.Warn("работа " + std::to_string(Job) +
                        " нулевой длительности — веха: работы после неё ждут работ до неё");
         } else {
-            At = Graph.AddWork(Name, static_cast<TReal>(Duration), "работа " + std::to_string(Job));
+            At = Graph.AddWork(Name, static_cast<TReal>(Duration), Label);
         }
     }
     for (long long Job = 1; Job <= Jobs; ++Job)

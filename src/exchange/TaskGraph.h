@@ -5,7 +5,8 @@
 // work after such a passage waits for every work before it, through any chain
 // of passages. Build checks what the editor would check of every work (a name
 // that is not empty and that the scheme file can hold), makes names unique,
-// and refuses dependencies that form a contour.
+// and refuses dependencies that form a contour, through works or through
+// passages alone, and plans of more works than a scheme takes.
 
 #include "core/Real.h"
 #include "exchange/Plan.h"
@@ -19,7 +20,8 @@ class TTaskGraph {
 public:
     // Label names the task in messages, e.g. "«Фундамент» (UID 7)".
     int AddWork(std::string Name, TReal Duration, std::string Label);
-    int AddPassage();
+    // Label names the passage should it lie on a contour of passages alone.
+    int AddPassage(std::string Label);
     // After waits for Before.
     void AddLink(int Before, int After);
     void Warn(std::string Text) { Warnings.push_back(std::move(Text)); }
@@ -28,11 +30,16 @@ public:
     // with Source) when a name cannot be taken or the works form a contour.
     std::optional<TPlan> Build(std::string_view Source, std::string& Error);
 
+    // "работ N, а схема вмещает не больше 12000": the refusal of a plan of
+    // Count works, for readers that see the count before the graph is built.
+    static std::string TooManyWorks(long long Count);
+
 private:
     struct TNode {
         bool Work = false;
         int WorkIndex = -1;
         std::vector<int> Before;
+        std::string Label; // of a passage
     };
     struct TWork {
         std::string Name;
@@ -44,7 +51,13 @@ private:
     std::vector<TWork> Works;
     std::vector<std::string> Warnings;
 
-    void CollapsePassages();
+    // Passages in an order where each comes after the passages it waits
+    // for; shorter than the passages when some of them form a contour.
+    std::vector<int> PassageOrder() const;
+    // Two passages on a contour of passages alone; call when the order
+    // above came out short.
+    std::pair<int, int> PassageContour() const;
+    void CollapsePassages(const std::vector<int>& Order);
     // Two works on a contour, or nothing.
     std::optional<std::pair<int, int>> FindContour() const;
     void MakeNamesUnique();

@@ -80,6 +80,11 @@ inline constexpr std::string_view NameNotStorable =
 // Added for plans imported from other programs' files.
 inline constexpr std::string_view ImportChanges = "При импорте изменено:";
 
+// Added for files of more works than a scheme takes; the count and the limit
+// follow it.
+inline constexpr std::string_view TooManyWorks =
+    "В файле больше работ, чем может принять программа";
+
 // Every text above in declaration order, for tests and tools that list them.
 std::span<const std::string_view> All();
 

@@ -79,6 +79,10 @@ bool ReadScheme(TWorkList& List, std::string_view Data) {
     const std::int64_t NamesStart = HeaderSize + 4 * (n + 1);
     if (n < 0 || NamesStart > TotalSize)
         return Finish(List, false, Msg::ReadError);
+    if (n > MaxWorks)
+        return Finish(List, false,
+                      std::string(Msg::TooManyWorks) + ": " + std::to_string(n) + " (не больше " +
+                          std::to_string(MaxWorks) + ")");
 
     // Every offset lies in the names' area of the bytes read, and none runs
     // backwards (a negative name length). Checked before any work is made.

@@ -14,6 +14,16 @@
 
 class TWorkList;
 
+// The largest scheme the program takes. The scheme file and the list hold an
+// n x n table of cells: 12,000 works are a 144 MB file and as much in
+// memory, with the analysis's bit rows (18 MB) beside them, and a plan read
+// from another program's file is analysed and written as a scheme in about
+// a second. The cost grows with the square: 20,000 works would be 400 MB
+// and take about 3 s; the file's 32-bit size would end the format
+// itself near 46,000. The windows are made to handle 10,000 works. Readers
+// refuse a larger count before they allocate anything for it.
+inline constexpr int MaxWorks = 12000;
+
 // The file image of List. Nothing when a name has no code page 1251 form or
 // the scheme is too large for the 32-bit TotalSize. Throws std::bad_alloc when
 // the image cannot be had.

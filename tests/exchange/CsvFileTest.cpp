@@ -3,6 +3,7 @@
 #include "ExchangeTestSupport.h"
 
 #include "exchange/CsvFile.h"
+#include "model/SchemeFile.h"
 
 namespace {
 
@@ -60,6 +61,30 @@ TEST(Csv, DamagedTablesAreRefusedNamingTheRowAndTheField) {
     for (const auto& Case : Cases) {
         const std::string Error = Refusal(ReadCsv, Case.Bytes);
         EXPECT_NE(Error.find(Case.Why), std::string::npos) << Error;
+    }
+}
+
+TEST(Csv, OversizedFieldsRowsAndPlansAreRefusedNamingTheRow) {
+    const std::string Field(MaxCsvField + 1, 'x');
+    const std::string Quarter(MaxCsvRow / 4, 'x');
+    std::string Many = "Name;Duration\n";
+    for (int k = 0; k <= MaxWorks; ++k)
+        Many += "W" + std::to_string(k) + ";1\n";
+    const struct {
+        std::string Bytes;
+        std::string Why;
+    } Cases[] = {
+        {"Name;Duration\nA;1\n\"" + Field + "\";1\n", "строка 3: поле длиннее 1048576 байт"},
+        {"Name;Duration\n" + Field + ";1\n", "строка 2: поле длиннее 1048576 байт"},
+        {"Name;Duration\n" + Quarter + ";" + Quarter + ";" + Quarter + ";" + Quarter + ";1\n",
+         "строка 2: строка длиннее 4194304 байт"},
+        {Many, "bad: " + TooMany},
+        // Two million separators make as many empty captions, none kept.
+        {std::string(2'000'000, ';'), "нет заголовка столбца «Наименование»"},
+    };
+    for (const auto& Case : Cases) {
+        const std::string Error = Refusal(ReadCsv, Case.Bytes);
+        EXPECT_NE(Error.find(Case.Why), std::string::npos) << Error.substr(0, 200);
     }
 }
 

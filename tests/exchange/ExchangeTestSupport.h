@@ -4,6 +4,7 @@
 
 #include "exchange/Plan.h"
 #include "model/RealText.h"
+#include "model/SchemeFile.h"
 
 #include <gtest/gtest.h>
 
@@ -18,6 +19,10 @@ inline std::string SampleBytes(const std::string& Name) {
     S << In.rdbuf();
     return S.str();
 }
+
+// How a reader refuses a plan of one work more than a scheme takes.
+inline const std::string TooMany = "работ " + std::to_string(MaxWorks + 1) +
+                                   ", а схема вмещает не больше " + std::to_string(MaxWorks);
 
 // One work as "name duration <- 1 3" (predecessors counted from 1).
 inline std::vector<std::string> Describe(const TPlan& Plan) {

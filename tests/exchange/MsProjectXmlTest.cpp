@@ -7,6 +7,8 @@
 #include "messages/ErrorStrings.h"
 #include "model/RealText.h"
 
+#include <QString>
+
 #include <chrono>
 #include <cmath>
 #include <random>
@@ -123,21 +125,96 @@ TEST(MsProjectXml, DamagedFilesAreRefusedSayingWhy) {
         {"not xml at all", "ошибка XML"},
         {"<Project xmlns=\"http://schemas.microsoft.com/project\"><Tasks><Task>", "ошибка XML"},
         {"<Workbook/>", "нет элемента Project"},
-        {Project(Task(1, "A", "PT8H0M0S", Link(99))), "(UID 1): нет задачи-предшественника с UID «99»"},
+        {Project(Task(1, "A", "PT8H0M0S", Link(99))),
+         "(UID 1): нет задачи-предшественника с UID «99»"},
         {Project(Task(1, "A", "PT8H0M0S", Link(2)) + Task(2, "B", "PT8H0M0S", Link(1))),
          "контур: задача «A» (UID 1) и задача «B» (UID 2)"},
-        {Project(Task(1, "A", "-PT8H0M0S")), "задача «A» (UID 1): длительность «-PT8H0M0S» не годится"},
+        {Project(Task(1, "A", "-PT8H0M0S")),
+         "задача «A» (UID 1): длительность «-PT8H0M0S» не годится"},
         {Project(Task(1, "A", "PT99999999999999999999H")), "не годится"},
         {Project(Task(1, "A", "8 hours")), "длительность «8 hours» не прочитана"},
         {Project(Task(1, "A", "PT8H") + Task(1, "B", "PT8H")), "UID 1 носят две задачи"},
         {Project(Task(1, "", "PT8H")), std::string(Msg::EmptyWorkName)},
-        {Project(Task(3, "漢字", "PT8H")), "задача «漢字» (UID 3): " + std::string(Msg::NameNotStorable)},
+        {Project(Task(3, "漢字", "PT8H")),
+         "задача «漢字» (UID 3): " + std::string(Msg::NameNotStorable)},
         {"<Project><MinutesPerDay>0</MinutesPerDay></Project>", "число минут в дне «0»"},
+        {Project(Task(1, "M1", "PT0H", Link(2)) + Task(2, "M2", "PT0H", Link(1)) +
+                 Task(3, "A", "PT8H", Link(2))),
+         "контур: задача «M1» (UID 1) и задача «M2» (UID 2) ждут окончания друг друга"},
+        {Project(Task(1, "A", "PT8H")) + "<Project/>", "строка 1: ошибка XML"},
+        {Project(Task(1, "A", "PT8H")) + "junk", "строка 1: ошибка XML"},
     };
     for (const auto& Case : Cases) {
         const std::string Error = Refusal(ReadMsProjectXml, Case.Bytes);
         EXPECT_NE(Error.find(Case.Why), std::string::npos) << Error;
     }
+}
+
+TEST(MsProjectXml, OnlyWellFormedDurationsAreTaken) {
+    for (const char* Duration : {"PT1H1H1H", "P1DT", "PT", "P", "PT1M1H", "P1H", "PT1D", "PT.5H",
+                                 "PT1.H", "P1D1D", "PT8H0M0S junk"}) {
+        const std::string Error = Refusal(ReadMsProjectXml, Project(Task(1, "A", Duration)));
+        EXPECT_NE(Error.find("не прочитана"), std::string::npos) << Duration << ": " << Error;
+    }
+    std::string Error;
+    const auto Plan = ReadMsProjectXml(
+        Project(Task(1, "A", " P1DT2H ") + Task(2, "B", "PT8H0M0S") + Task(3, "C", "PT0H0M14.4S")),
+        "x", Error);
+    ASSERT_TRUE(Plan) << Error;
+    EXPECT_EQ(Describe(*Plan), (std::vector<std::string>{"A 1.25 <-", "B 1 <-", "C 0.0005 <-"}));
+}
+
+// A document as UTF-16 with a byte order mark.
+std::string Utf16(const std::string& Utf8) {
+    const QString Wide = QString::fromStdString(Utf8);
+    return "\xFF\xFE" + std::string(reinterpret_cast<const char*>(Wide.utf16()),
+                                    static_cast<std::size_t>(Wide.size()) * 2);
+}
+
+TEST(MsProjectXml, CrowdedAndDeepElementsAreRefusedBeforeParsing) {
+    std::string Crowded = "<Project xmlns=\"http://schemas.microsoft.com/project\">\n<Tasks ";
+    for (int k = 0; k < 40000; ++k)
+        Crowded += "a" + std::to_string(k) + "='>' ";
+    Crowded += "/></Project>";
+    for (const std::string& Bytes : {Crowded, Utf16(Crowded)})
+        EXPECT_NE(Refusal(ReadMsProjectXml, Bytes).find("строка 2: ошибка XML: у элемента больше 128"),
+                  std::string::npos);
+    // Tags in a comment or a CDATA section open nothing; "<!--" in a DTD's
+    // literal hides nothing.
+    std::string Deep = "<!DOCTYPE Project [<!ENTITY c \"<!--\">]>"
+                       "<Project xmlns=\"http://schemas.microsoft.com/project\">\n"
+                       "<!-- <a> --><![CDATA[<br><br>]]>";
+    for (int k = 0; k < 1000; ++k)
+        Deep += "<a><b/>\n";
+    EXPECT_NE(Refusal(ReadMsProjectXml, Deep).find("строка 257: ошибка XML: элементы вложены глубже 256"),
+              std::string::npos);
+}
+
+TEST(MsProjectXml, EntityTextPastTheCapIsRefusedInAnyEncoding) {
+    const auto WithEntity = [](int References) {
+        std::string Name;
+        for (int k = 0; k < References; ++k)
+            Name += "&a;";
+        return "<!DOCTYPE Project [<!ENTITY a \"" + std::string(4000, 'x') + "\">]>\n" +
+               Project(Task(1, Name, "PT8H"));
+    };
+    const std::string Utf16Declared = "<?xml version=\"1.0\" encoding=\"UTF-16\"?>\n";
+    for (const std::string& Bytes : {WithEntity(1000), Utf16(Utf16Declared + WithEntity(1000))})
+        EXPECT_NE(Refusal(ReadMsProjectXml, Bytes)
+                      .find("ошибка XML: ссылки на сущности разворачиваются больше чем в 1048576"),
+                  std::string::npos);
+    // Twenty thousand entities, each twice the one before: counted without
+    // recursion, reading each value once.
+    std::string Chain = "<!DOCTYPE Project [<!ENTITY e0 \"x\">";
+    for (int k = 1; k < 20000; ++k)
+        Chain += "<!ENTITY e" + std::to_string(k) + " \"&e" + std::to_string(k - 1) + ";&e" +
+                 std::to_string(k - 1) + ";\">";
+    Chain += "]>" + Project(Task(1, "&e19999;", "PT8H"));
+    EXPECT_NE(Refusal(ReadMsProjectXml, Chain).find("разворачиваются"), std::string::npos);
+    std::string Error;
+    const auto Plan = ReadMsProjectXml(Utf16(Utf16Declared + WithEntity(2)), "x", Error);
+    ASSERT_TRUE(Plan) << Error;
+    EXPECT_EQ(Plan->Works[0].Name, std::string(8000, 'x'));
 }
 
 TEST(MsProjectXml, EntitiesThatExpandWithoutBoundAreRefusedAtOnce) {

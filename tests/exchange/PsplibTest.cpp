@@ -3,6 +3,7 @@
 #include "ExchangeTestSupport.h"
 
 #include "exchange/Psplib.h"
+#include "model/SchemeFile.h"
 
 namespace {
 
@@ -43,6 +44,27 @@ TEST(Psplib, InstancesMissingASectionOrCutShortAreRefused) {
     std::string Far = Sound;
     Far.replace(Far.find("           5   6"), 16, "           5  66");
     EXPECT_NE(Refusal(ReadPsplib, Far).find("работа 3: нет работы 66"), std::string::npos);
+}
+
+TEST(Psplib, MoreJobsThatTakeTimeThanASchemeTakesAreRefusedWithTheCount) {
+    // A chain of jobs; with zero durations they are milestones, not works.
+    const auto Chain = [](int Jobs, int Duration) {
+        std::string s = "jobs (incl. supersource/sink ):  " + std::to_string(Jobs) +
+                        "\nPRECEDENCE RELATIONS:\n";
+        for (int j = 1; j <= Jobs; ++j)
+            s += std::to_string(j) + " 1 " + (j < Jobs ? "1 " + std::to_string(j + 1) : "0") + "\n";
+        s += "REQUESTS/DURATIONS:\n";
+        for (int j = 1; j <= Jobs; ++j)
+            s += std::to_string(j) + " 1 " + std::to_string(j == 1 || j == Jobs ? 0 : Duration) +
+                 "\n";
+        return s;
+    };
+    EXPECT_EQ(Refusal(ReadPsplib, Chain(MaxWorks + 3, 1)),
+              "bad: " + TooMany);
+    std::string Error;
+    const auto Milestones = ReadPsplib(Chain(MaxWorks + 3, 0), "m", Error);
+    ASSERT_TRUE(Milestones) << Error;
+    EXPECT_TRUE(Milestones->Works.empty());
 }
 
 } // namespace

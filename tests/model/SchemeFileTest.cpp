@@ -419,6 +419,17 @@ TEST_P(DamagedSchemeFile, EndsOnTheFailurePathWithItsMessage) {
 INSTANTIATE_TEST_SUITE_P(Cases, DamagedSchemeFile, ::testing::ValuesIn(DamagedFiles()),
                          [](const auto& Info) { return std::string(Info.param.What); });
 
+TEST_F(SchemeFile, ACountPastTheLargestSchemeIsRefusedBeforeAnyWorkIsMade) {
+    // Room for the offset table, so that only the count itself is wrong.
+    std::string Image(16 + 4 * (MaxWorks + 2), '\0');
+    Put32(Image, 0, static_cast<std::uint32_t>(Image.size()));
+    Put32(Image, 4, MaxWorks + 1);
+    EXPECT_FALSE(Load(Image, std::string(Msg::TooManyWorks) + ": " +
+                                 std::to_string(MaxWorks + 1) + " (не больше " +
+                                 std::to_string(MaxWorks) + ")"));
+    EXPECT_EQ(List.Count(), 0);
+}
+
 TEST_F(SchemeFile, TheUnreadRecordsColumnsAreCutFromTheWorksThatCame) {
     // Three works declared, records for one: its row loses the two columns of
     // works that never came, so that a new work finds a free cell there.
