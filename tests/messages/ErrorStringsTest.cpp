@@ -7,11 +7,13 @@
 
 TEST(ErrorStrings, CatalogueHoldsItsTextsInDeclarationOrder) {
     const auto all = Msg::All();
-    ASSERT_EQ(all.size(), 34u); // 32 texts, then unstorable names and import changes
+    // 32 texts, then unstorable names, import changes and the calendar's texts
+    ASSERT_EQ(all.size(), 43u);
     EXPECT_EQ(all.front(), "Имя работы не может быть пустым");
     EXPECT_EQ(all[31], "-- Время КП: ");
     EXPECT_EQ(all[32], Msg::NameNotStorable);
-    EXPECT_EQ(all.back(), Msg::ImportChanges);
+    EXPECT_EQ(all[33], Msg::ImportChanges);
+    EXPECT_EQ(all.back(), Msg::ExtensionTooNew);
 }
 
 TEST(ErrorStrings, TextsKeepTheirOddSpellingsAndBlanks) {
