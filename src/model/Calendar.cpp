@@ -90,6 +90,7 @@ TCalendarClock::TCalendarClock(const TCalendar& c)
     for (const TCivilDate d : c.Workdays)
         if (!c.WeekdayWorks(d.IsoWeekday()))
             Workdays.push_back(d.Days);
+    DaysBeforeStart = WorkingDaysBefore(StartDay);
     if (c.StartTime && IsWorkingDay(c.Start))
         for (const TWorkPeriod& p : Periods)
             StartOffset += std::clamp(*c.StartTime, p.Start, p.End) - p.Start;
@@ -99,6 +100,16 @@ std::int64_t TCalendarClock::WeekdaysBefore(std::int64_t x) const {
     const std::int64_t Weeks = FloorDiv(x - FirstMonday, 7);
     const auto Rest = static_cast<int>(x - FirstMonday - 7 * Weeks);
     return Weeks * PerWeek + std::popcount(static_cast<unsigned>(Weekdays & ((1u << Rest) - 1)));
+}
+
+std::int64_t TCalendarClock::NthWeekday(std::int64_t n) const {
+    const std::int64_t Weeks = FloorDiv(n - 1, PerWeek);
+    auto Rest = static_cast<int>(n - 1 - Weeks * PerWeek);
+    int Day = 0;
+    for (;; ++Day)
+        if (((Weekdays >> Day) & 1) && Rest-- == 0)
+            break;
+    return FirstMonday + 7 * Weeks + Day;
 }
 
 std::int64_t TCalendarClock::WorkingDaysBefore(std::int64_t x) const {
@@ -128,11 +139,18 @@ std::optional<TMoment> TCalendarClock::Locate(std::int64_t Minutes, bool Finish)
     const std::int64_t Index = (Minutes - Shift) / DayLength; // working day, from 0
     std::int64_t Rest = Minutes - Index * DayLength;
     // The Index-th working day on or after the start: the first day d after
-    // which Index + 1 of them have passed.
-    const std::int64_t Wanted = WorkingDaysBefore(StartDay) + Index + 1;
-    std::int64_t Low = StartDay, High = LastMappedDay;
-    if (WorkingDaysBefore(High + 1) < Wanted)
-        return std::nullopt;
+    // which Index + 1 of them have passed. The exceptions move it at most by
+    // their number of working days either way from where the weekdays alone
+    // would put it, so the search runs over that window only.
+    const std::int64_t Wanted = DaysBeforeStart + Index + 1;
+    std::int64_t Low = std::max<std::int64_t>(
+        StartDay, NthWeekday(Wanted - static_cast<std::int64_t>(Workdays.size())));
+    std::int64_t High = NthWeekday(Wanted + static_cast<std::int64_t>(Holidays.size()));
+    if (High > LastMappedDay) {
+        High = LastMappedDay;
+        if (WorkingDaysBefore(High + 1) < Wanted)
+            return std::nullopt;
+    }
     while (Low < High) {
         const std::int64_t Middle = Low + (High - Low) / 2;
         if (WorkingDaysBefore(Middle + 1) >= Wanted)

@@ -88,6 +88,9 @@ private:
     // with the exceptions; both grow by one at each working day.
     std::int64_t WeekdaysBefore(std::int64_t x) const;
     std::int64_t WorkingDaysBefore(std::int64_t x) const;
+    // The day that is the n-th of the working weekdays from that Monday on
+    // (n from 1; before it for n <= 0), so WeekdaysBefore(day + 1) == n.
+    std::int64_t NthWeekday(std::int64_t n) const;
     // The moment Minutes working minutes after the start of the start day.
     std::optional<TMoment> Locate(std::int64_t Minutes, bool Finish) const;
     std::optional<std::int64_t> WorkingMinutes(TReal Day) const;
@@ -97,7 +100,8 @@ private:
     int PerWeek = 0;
     std::int64_t DayLength = 0; // minutes of the periods
     int MinutesPerDay = 0;
-    std::int64_t StartOffset = 0; // working minutes of the start day before the start
+    std::int64_t StartOffset = 0;     // working minutes of the start day before the start
+    std::int64_t DaysBeforeStart = 0; // WorkingDaysBefore(StartDay)
     std::vector<TWorkPeriod> Periods;
     // The exceptions that change something: holidays on working weekdays,
     // workdays on free ones.
