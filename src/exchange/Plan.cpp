@@ -6,6 +6,7 @@ void FillWorkList(TWorkList& List, TPlan&& Plan) {
     for (TWorkData& Work : Plan.Works)
         List.AddWork(Work, false);
     Plan.Works.clear();
+    List.SetCalendar(std::move(Plan.Calendar));
     List.Updating = false;
     List.Changed(0, ckScheme);
 }
@@ -25,5 +26,6 @@ TPlan PlanOfWorkList(const TWorkList& List) {
         Copy.Links[static_cast<std::size_t>(i)] = LinkForbidden;
         Plan.Works.push_back(std::move(Copy));
     }
+    Plan.Calendar = List.Calendar();
     return Plan;
 }

@@ -188,6 +188,10 @@ int Convert(const TArguments& Args) {
     TConsoleMessenger Messenger;
     List.Messenger = &Messenger;
     FillWorkList(List, std::move(*Plan));
+    // Only a scheme file keeps the calendar yet; the others get their own
+    // standard one.
+    if (List.Calendar() && Out != TPlanFormat::Scheme)
+        PrintError("warning: the project calendar is not written to " + Args.Files[1]);
     if (!WritePlan(List, Args.Files[1], Out, Error)) {
         PrintError(Error);
         return ExitFile;

@@ -197,6 +197,27 @@ TEST_F(CommandLine, StartGivesTheReportDatesAndKeepsTheSchemesOwnCalendar) {
         64);
 }
 
+TEST_F(CommandLine, ConvertKeepsASchemesCalendarAndWarnsWhereTheFormatCannot) {
+    const fs::path File = Scheme({{1, {}}, {2, {0}}});
+    TWorkList List;
+    ASSERT_TRUE(List.LoadFromFile(File.string()));
+    TCalendar Calendar;
+    Calendar.Start = TCivilDate::FromYmd(2027, 3, 1);
+    Calendar.Holidays = {TCivilDate::FromYmd(2027, 3, 8)};
+    ASSERT_TRUE(List.SetCalendar(Calendar));
+    ASSERT_TRUE(List.SaveToFile(File.string()));
+    const fs::path Copy = Dir / "copy.kcrct";
+    const TRun Scheme = Run("--convert " + File.string() + " " + Copy.string());
+    ASSERT_EQ(Scheme.Exit, 0) << Scheme.Err;
+    EXPECT_TRUE(Scheme.Err.empty()) << Scheme.Err;
+    EXPECT_EQ(Slurp(Copy), Slurp(File));
+    const TRun Csv = Run("--convert " + File.string() + " " + (Dir / "plan.csv").string());
+    ASSERT_EQ(Csv.Exit, 0) << Csv.Err;
+    EXPECT_NE(Csv.Err.find("korvant: warning: the project calendar is not written to"),
+              std::string::npos)
+        << Csv.Err;
+}
+
 TEST_F(CommandLine, HelpPrintsTheUsageAndSucceeds) {
     const TRun R = Run("--help");
     EXPECT_EQ(R.Exit, 0);
