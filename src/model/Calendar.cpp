@@ -158,19 +158,22 @@ std::optional<TMoment> TCalendarClock::Locate(std::int64_t Minutes, bool Finish)
         else
             Low = Middle + 1;
     }
-    for (const TWorkPeriod& p : Periods) {
-        const std::int64_t Length = p.End - p.Start;
-        if (Rest < Length + Shift) {
-            TMoment m{TCivilDate{static_cast<std::int32_t>(Low)}, p.Start + static_cast<int>(Rest)};
-            if (m.Minute == 24 * 60) {
-                m.Minute = 0;
-                ++m.Date.Days;
-            }
-            return m;
-        }
+    // Rest is below the day's length (a start) or at most it (a finish), so
+    // the last period holds whatever the others do not.
+    std::size_t k = 0;
+    for (; k + 1 < Periods.size(); ++k) {
+        const std::int64_t Length = Periods[k].End - Periods[k].Start;
+        if (Rest < Length + Shift)
+            break;
         Rest -= Length;
     }
-    RaiseFault("A working minute past the periods of its day (TCalendarClock::Locate)");
+    TMoment m{TCivilDate{static_cast<std::int32_t>(Low)},
+              Periods[k].Start + static_cast<int>(Rest)};
+    if (m.Minute == 24 * 60) {
+        m.Minute = 0;
+        ++m.Date.Days;
+    }
+    return m;
 }
 
 std::optional<TMoment> TCalendarClock::StartOf(TReal Day) const {

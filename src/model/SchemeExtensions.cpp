@@ -7,7 +7,9 @@
 
 #include "messages/ErrorStrings.h"
 
+#include <algorithm>
 #include <array>
+#include <functional>
 #include <vector>
 
 namespace {
@@ -95,6 +97,10 @@ std::string CalendarChunk(const TCalendar& c) {
     return Data;
 }
 
+bool Ascending(const std::vector<TCivilDate>& Dates) {
+    return std::adjacent_find(Dates.begin(), Dates.end(), std::greater_equal<>()) == Dates.end();
+}
+
 std::string ReadError(std::string_view Why) {
     return std::string(Msg::ReadError) + "\r" + std::string(Why);
 }
@@ -128,7 +134,9 @@ std::optional<std::string> ReadCalendar(std::string_view Data, TCalendar& c) {
         const int Start = In.Signed();
         c.Periods.push_back({Start, In.Signed()});
     }
-    if (!ReadDates(In, c.Holidays) || !ReadDates(In, c.Workdays) || In.Left() != 0)
+    // Lists out of order or with repeats are never written: damage.
+    if (!ReadDates(In, c.Holidays) || !ReadDates(In, c.Workdays) || In.Left() != 0 ||
+        !Ascending(c.Holidays) || !Ascending(c.Workdays))
         return std::string(Msg::ExtensionDamaged);
     if (const auto Problem = CalendarProblem(c))
         return ReadError(*Problem);

@@ -81,8 +81,8 @@ std::string RowList(const std::vector<std::int32_t>& List) {
 }
 
 std::string TimeOfDay(int Minute) {
-    char Text[16];
-    std::snprintf(Text, sizeof Text, "\"%02d:%02d\"", Minute / 60 % 100, Minute % 60);
+    char Text[32];
+    std::snprintf(Text, sizeof Text, "\"%02d:%02d\"", Minute / 60, Minute % 60);
     return Text;
 }
 

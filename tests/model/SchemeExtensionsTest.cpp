@@ -188,7 +188,7 @@ std::vector<TDamagedBlock> DamagedBlocks() {
         {"start_out_of_range", Head + Chunk("CLND", CalendarData(-30000, 0x1F)) + End,
          Because(Msg::CalendarDateOutOfRange)},
         {"holidays_unsorted", Head + Chunk("CLND", CalendarData(20878, 0x1F, {20886, 20885})) + End,
-         Because(Msg::CalendarExceptionClash)},
+         Damaged},
         {"too_many_holidays", Head + Chunk("CLND", CalendarData(20878, 0x1F, ManyHolidays)) + End,
          Because(Msg::CalendarTooManyExceptions)},
         {"larger_than_a_block_may_be",
