@@ -1,8 +1,9 @@
 // Feeds arbitrary bytes to the scheme reader as if they were a file. Beyond
 // the sanitizers it checks what must hold after any load: every row as long
 // as the list with its own cell forbidden, every duration one the editor
-// would take, and, when the load succeeded, that saving the scheme and
-// reading it again gives the same scheme.
+// would take, a calendar only when the load succeeded and then one the
+// calendar's checks accept, and, when the load succeeded, that saving the
+// scheme and reading it again gives the same scheme, calendar and all.
 
 #include "model/Messenger.h"
 #include "model/RealText.h"
@@ -56,8 +57,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
     Require(Announcements == 1, "one announcement per load");
     Require(Loaded || Messenger.Errors > 0, "a failed load says why");
     CheckRows(List);
+    Require(Loaded || !List.Calendar(), "no calendar from a failed load");
     if (!Loaded)
         return 0;
+    Require(!List.Calendar() || !CalendarProblem(*List.Calendar()), "a loaded calendar is sound");
 
     // Names read from code page 1251 can always be written back.
     const auto Image = BuildSchemeImage(List);
@@ -68,6 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
     Again.Messenger = &Messenger;
     Require(LoadSchemeImage(Again, *Image), "a saved scheme loads");
     Require(Again.Count() == List.Count(), "same number of works");
+    Require(Again.Calendar() == List.Calendar(), "same calendar");
     for (int i = 0; i < List.Count(); ++i) {
         const TWorkData& a = List.GetWork(i);
         const TWorkData& b = Again.GetWork(i);

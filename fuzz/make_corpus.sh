@@ -39,3 +39,21 @@ bytes "00000000 02000000 00000000 00000000 1C000000 1D000000 1F000000 414263 $re
 bytes "$header55 $rec_a FFFF 0000000000000080FFBF" >"$out/negative_duration.kcrct"
 bytes "$header55 $rec_a FFFF 00000000000000000000" >"$out/zero_duration.kcrct"
 bytes "$header55 $rec_a FFFF FFFFFFFFFFFFFFFFFE7F" >"$out/huge_duration.kcrct"
+
+# The extension block after TotalSize: signature and version, a calendar chunk
+# (from 2027-03-01, Monday to Friday, 08:00-12:00 and 13:00-17:00, 480
+# minutes a day, the holiday 2027-03-08), the end chunk; each chunk is tag,
+# length, data, CRC-32 of tag and data.
+block_head='894B564E540D0A1A 01000000'
+chunk_calendar='434C4E44 30000000 8E510000 FFFFFFFF 1F000000 E0010000 02000000
+                E0010000 D0020000 0C030000 FC030000 01000000 95510000 00000000 FF9B5674'
+chunk_end='4B454E44 00000000 09A84B04'
+chunk_note='6E6F7465 07000000 4B4F5256414E54 572A9E1B'   # "note", may be passed over
+chunk_resources='52535243 00000000 20A7E249'              # "RSRC", must be understood
+bytes "$header55 $rec_a $rec_bc $block_head $chunk_calendar $chunk_end" >"$out/calendar.kcrct"
+bytes "$header55 $rec_a $rec_bc $block_head $chunk_note $chunk_calendar $chunk_end" >"$out/calendar_note.kcrct"
+# Damaged: a CRC off by one bit, an unknown chunk to be understood, the end
+# chunk missing.
+bytes "$header55 $rec_a $rec_bc $block_head ${chunk_calendar%FF9B5674}FE9B5674 $chunk_end" >"$out/calendar_bad_crc.kcrct"
+bytes "$header55 $rec_a $rec_bc $block_head $chunk_resources $chunk_end" >"$out/unknown_chunk.kcrct"
+bytes "$header55 $rec_a $rec_bc $block_head $chunk_calendar" >"$out/calendar_no_end.kcrct"

@@ -10,6 +10,7 @@ void FillWorkList(TWorkList& List, TPlan&& Plan) {
         TABs().swap(Work.Links);
     }
     Plan.Works.clear();
+    List.SetCalendar(std::move(Plan.Calendar));
     List.Updating = false;
     List.Changed(0, ckScheme);
 }
@@ -29,5 +30,6 @@ TPlan PlanOfWorkList(const TWorkList& List) {
         Copy.Links[static_cast<std::size_t>(i)] = LinkForbidden;
         Plan.Works.push_back(std::move(Copy));
     }
+    Plan.Calendar = List.Calendar();
     return Plan;
 }

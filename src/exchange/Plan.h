@@ -5,17 +5,22 @@
 
 #include "model/WorkList.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
 struct TPlan {
     std::vector<TWorkData> Works;
+    // The scheme's project calendar, when the plan came from a scheme that
+    // has one.
+    std::optional<TCalendar> Calendar;
     // One line per change the reader made: a task left out, a name made
     // unique, a link taken as finish-to-start without its lag.
     std::vector<std::string> Warnings;
 };
 
-// Replaces the list's works by the plan's without a word to the listeners,
+// Replaces the list's works and calendar by the plan's without a word to the
+// listeners,
 // then announces ckScheme once, as loading a scheme does; the analysis runs
 // then and the scheme counts as modified.
 void FillWorkList(TWorkList& List, TPlan&& Plan);

@@ -14,7 +14,9 @@ std::span<const std::string_view> All() {
         PiARealInArc,       PiAFictiveOut,    NoInArcDuration,   NoWorksForTable,
         NoWorksForDiagram,  NothingToSave,    UnknownWork,       SaveBeforeNew,
         SaveBeforeExit,     FinishedEarlier,  NoWorksStart,      PathTime,
-        NameNotStorable,    ImportChanges,    TooManyWorks,
+        NameNotStorable,    ImportChanges,    CalendarNoWorkingDay, CalendarDateOutOfRange,
+        CalendarTooManyExceptions, CalendarBadHours, CalendarBadDayLength, CalendarBadStartTime,
+        CalendarExceptionClash, ExtensionDamaged, ExtensionTooNew, TooManyWorks,
     };
     return texts;
 }

@@ -84,6 +84,27 @@ inline constexpr std::string_view ImportChanges = "При импорте изм�
 // follow it.
 inline constexpr std::string_view TooManyWorks =
     "В файле больше работ, чем может принять программа";
+// Added for the project calendar and the data a scheme file carries after
+// the works.
+inline constexpr std::string_view CalendarNoWorkingDay =
+    "В календаре проекта нет ни одного рабочего дня";
+inline constexpr std::string_view CalendarDateOutOfRange =
+    "Даты календаря проекта должны лежать в 1900–2999 годах";
+inline constexpr std::string_view CalendarTooManyExceptions =
+    "В календаре проекта слишком много исключений (не более 10000)";
+inline constexpr std::string_view CalendarBadHours =
+    "Рабочие часы дня в календаре проекта заданы неверно";
+inline constexpr std::string_view CalendarBadDayLength =
+    "Рабочий день календаря проекта должен длиться от 1 до 1440 минут";
+inline constexpr std::string_view CalendarBadStartTime =
+    "Время начала проекта должно лежать в пределах суток";
+inline constexpr std::string_view CalendarExceptionClash =
+    "Дата не может быть в календаре проекта и выходной, и рабочей";
+inline constexpr std::string_view ExtensionDamaged =
+    "Ошибка при чтении файла: дополнительные данные схемы повреждены";
+inline constexpr std::string_view ExtensionTooNew =
+    "Файл схемы записан более новой версией программы: в нём есть данные, которые эта версия "
+    "не понимает";
 
 // Every text above in declaration order, for tests and tools that list them.
 std::span<const std::string_view> All();

@@ -10,6 +10,7 @@
 #include "model/AtomicFile.h"
 #include "model/Cp1251.h"
 #include "model/RealText.h"
+#include "model/SchemeExtensions.h"
 #include "model/WorkList.h"
 #include "model/X87.h"
 
@@ -70,8 +71,10 @@ void TrimRows(TWorkList& List) {
 }
 
 // Steps after the buffer has been read: Data is the file from offset 4 up to
-// TotalSize, and holds the header at least.
-bool ReadScheme(TWorkList& List, std::string_view Data) {
+// TotalSize, and holds the header at least; Tail the extension block that
+// follows TotalSize, or TailError why it could not be had.
+bool ReadScheme(TWorkList& List, std::string_view Data, std::string_view Tail,
+                std::optional<std::string_view> TailError) {
     const std::int64_t TotalSize = static_cast<std::int64_t>(Data.size()) + 4;
     const std::int64_t n = Get32(Data, 4);
     // The offset table alone must fit in the bytes read; this also bounds n
@@ -138,15 +141,23 @@ bool ReadScheme(TWorkList& List, std::string_view Data) {
         TrimRows(List);
         return Finish(List, false, Msg::CountMismatch);
     }
+    // The works are whole; a damaged calendar leaves them as they came.
+    if (TailError)
+        return Finish(List, false, *TailError);
+    TSchemeExtras Extras;
+    if (const auto Error = ReadSchemeExtensions(Tail, Extras))
+        return Finish(List, false, *Error);
+    List.SetCalendar(std::move(Extras.Calendar));
     return Finish(List, true);
 }
 
 // Loading up to the point where the buffer has been read: TotalSize is
 // checked, then ReadScheme does the rest. Read(Buffer) fills the whole Buffer
-// with the bytes from offset 4 on, or reports failure.
-template <class TRead>
-bool LoadAfterTotalSize(TWorkList& List, std::int64_t TotalSize, std::int64_t Available,
-                        TRead Read) {
+// with the bytes from offset 4 on, or reports failure; ReadTail(Tail) gives
+// the extension block after TotalSize, if there is one, or a file error.
+template <class TRead, class TReadTail>
+bool LoadAfterTotalSize(TWorkList& List, std::int64_t TotalSize, std::int64_t Available, TRead Read,
+                        TReadTail ReadTail) {
     // A TotalSize too small for the header, or beyond the file, describes a
     // damaged file, not a shortage of memory: no buffer is requested for it.
     if (TotalSize < HeaderSize || TotalSize > Available)
@@ -159,7 +170,9 @@ bool LoadAfterTotalSize(TWorkList& List, std::int64_t TotalSize, std::int64_t Av
     }
     if (!Read(Buffer))
         return Finish(List, false, Msg::ReadError);
-    return ReadScheme(List, Buffer);
+    std::string Tail;
+    const std::optional<std::string_view> TailError = ReadTail(Tail);
+    return ReadScheme(List, Buffer, Tail, TailError);
 }
 
 std::int64_t DecodeTotalSize(const unsigned char* p) {
@@ -196,6 +209,28 @@ bool ReadAll(int Descriptor, char* Bytes, std::size_t Size) {
         Size -= static_cast<std::size_t>(Got);
     }
     return true;
+}
+
+// The bytes after TotalSize when they begin an extension block; anything else
+// there is left unread, as it always was. The block's size is checked before
+// a buffer is requested for it.
+std::optional<std::string_view> ReadTail(int Descriptor, std::int64_t Size, std::string& Tail) {
+    if (Size <= 0)
+        return std::nullopt;
+    Tail.resize(static_cast<std::size_t>(std::min<std::int64_t>(Size, 8)));
+    if (!ReadAll(Descriptor, Tail.data(), Tail.size()))
+        return Msg::ReadError;
+    if (!BeginsExtensionBlock(Tail)) {
+        Tail.clear();
+        return std::nullopt;
+    }
+    if (Size > MaxExtensionSize)
+        return Msg::ExtensionDamaged;
+    const std::size_t Head = Tail.size();
+    Tail.resize(static_cast<std::size_t>(Size));
+    if (!ReadAll(Descriptor, Tail.data() + Head, Tail.size() - Head))
+        return Msg::ReadError;
+    return std::nullopt;
 }
 
 // A scheme is only ever read from a regular file: a FIFO or a device could
@@ -259,6 +294,7 @@ std::optional<std::string> BuildSchemeImage(const TWorkList& List) {
         std::memcpy(Image.data() + At, Duration.data(), Duration.size());
         At += DurationSize;
     }
+    Image += BuildSchemeExtensions(TSchemeExtras{List.Calendar()});
     return Image;
 }
 
@@ -269,14 +305,26 @@ bool LoadSchemeImage(TWorkList& List, std::string_view FileBytes) {
         return Finish(List, false, Msg::ReadError);
     const std::int64_t TotalSize =
         DecodeTotalSize(reinterpret_cast<const unsigned char*>(FileBytes.data()));
-    return LoadAfterTotalSize(List, TotalSize, static_cast<std::int64_t>(FileBytes.size()),
-                              [&](std::string& Buffer) {
-                                  std::memcpy(Buffer.data(), FileBytes.data() + 4, Buffer.size());
-                                  return true;
-                              });
+    return LoadAfterTotalSize(
+        List, TotalSize, static_cast<std::int64_t>(FileBytes.size()),
+        [&](std::string& Buffer) {
+            std::memcpy(Buffer.data(), FileBytes.data() + 4, Buffer.size());
+            return true;
+        },
+        [&](std::string& Tail) -> std::optional<std::string_view> {
+            const std::string_view Rest = FileBytes.substr(static_cast<std::size_t>(TotalSize));
+            if (!BeginsExtensionBlock(Rest))
+                return std::nullopt;
+            if (static_cast<std::int64_t>(Rest.size()) > MaxExtensionSize)
+                return Msg::ExtensionDamaged;
+            Tail.assign(Rest);
+            return std::nullopt;
+        });
 }
 
 std::int64_t TWorkList::SchemeSize() const {
+    const auto Extensions =
+        static_cast<std::int64_t>(BuildSchemeExtensions(TSchemeExtras{Calendar()}).size());
     std::int64_t NamesLength = 0;
     for (int i = 0; i < Count(); ++i) {
         const std::string& Name = GetWork(i).Name;
@@ -285,7 +333,7 @@ std::int64_t TWorkList::SchemeSize() const {
         const auto Bytes = Utf8ToCp1251(Name);
         NamesLength += static_cast<std::int64_t>(Bytes ? Bytes->size() : Name.size());
     }
-    return ImageSize(Count(), NamesLength);
+    return ImageSize(Count(), NamesLength) + Extensions;
 }
 
 bool TWorkList::SaveToFile(const std::string& FileName) {
@@ -321,7 +369,8 @@ bool TWorkList::LoadFromFile(const std::string& FileName) {
     if (!ReadAll(File.Handle, Head, sizeof Head))
         return Finish(*this, false, Msg::ReadError);
     const std::int64_t TotalSize = DecodeTotalSize(reinterpret_cast<const unsigned char*>(Head));
-    return LoadAfterTotalSize(*this, TotalSize, Available, [&](std::string& Buffer) {
-        return ReadAll(File.Handle, Buffer.data(), Buffer.size());
-    });
+    return LoadAfterTotalSize(
+        *this, TotalSize, Available,
+        [&](std::string& Buffer) { return ReadAll(File.Handle, Buffer.data(), Buffer.size()); },
+        [&](std::string& Tail) { return ReadTail(File.Handle, Available - TotalSize, Tail); });
 }

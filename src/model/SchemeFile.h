@@ -6,7 +6,9 @@
 // Layout (integers 32-bit signed little-endian, offsets from the first byte):
 // TotalSize, Count n, two reserved words, NameOffsets[0..n], the names in code
 // page 1251 without terminators, then one record per work: its n cells as
-// signed bytes and its duration in the 80-bit extended format.
+// signed bytes and its duration in the 80-bit extended format. After
+// TotalSize, the extension block of SchemeExtensions.h when the scheme has a
+// calendar; nothing otherwise.
 
 #include <optional>
 #include <string>
@@ -32,5 +34,7 @@ std::optional<std::string> BuildSchemeImage(const TWorkList& List);
 // What LoadFromFile does, with the file's bytes already read: the list is
 // replaced by the scheme, errors go to the list's messenger, and ckScheme is
 // announced once at the end whatever the outcome. Bytes past TotalSize are
-// ignored. True when the scheme was read whole.
+// ignored unless they begin an extension block, which is then read as
+// strictly as the rest (a damaged one fails the load, the works stay). True
+// when the scheme was read whole.
 bool LoadSchemeImage(TWorkList& List, std::string_view FileBytes);

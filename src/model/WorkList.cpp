@@ -48,6 +48,7 @@ void TWorkList::AddWork(const TWorkData& Work, bool FreshCells) {
 
 void TWorkList::Clear() {
     Works.clear();
+    ProjectCalendar.reset();
     Changed(0, ckScheme);
     Modified = false;
 }
@@ -60,9 +61,9 @@ void TWorkList::Changed(std::int32_t Index, std::int32_t Kind) {
     if (Updating)
         return;
     Modified = true;
-    // A new duration or name and the path switch leave every cell as it was:
-    // the last classification stands.
-    const bool CellsKept = (Kind == ckWork || Kind == ckPathMode) && Analysed;
+    // A new duration or name, the path switch and the calendar leave every
+    // cell as it was: the last classification stands.
+    const bool CellsKept = (Kind == ckWork || Kind == ckPathMode || Kind == ckCalendar) && Analysed;
     if (Kind == ckQuietAdd) {
         Analysed = false;
         ClosureRows.reset();
@@ -72,6 +73,17 @@ void TWorkList::Changed(std::int32_t Index, std::int32_t Kind) {
     // A listener may register another one; walk by position.
     for (std::size_t i = 0; i < Listeners.size(); ++i)
         Listeners[i](*this, Index, Kind);
+}
+
+bool TWorkList::SetCalendar(std::optional<TCalendar> Calendar) {
+    if (Calendar) {
+        NormaliseCalendar(*Calendar);
+        if (CalendarProblem(*Calendar))
+            return false;
+    }
+    ProjectCalendar = std::move(Calendar);
+    Changed(0, ckCalendar);
+    return true;
 }
 
 void TWorkList::FileError(std::string_view Text) const {

@@ -6,6 +6,7 @@
 
 #include "core/Graph.h"
 #include "core/Real.h"
+#include "model/Calendar.h"
 
 #include <cstdint>
 #include <functional>
@@ -37,6 +38,8 @@ inline constexpr std::int32_t ckPathMode = 6;
 inline constexpr std::int32_t ckDelete = 7;
 inline constexpr std::int32_t ckInsert = 8;
 inline constexpr std::int32_t ckMove = 9;
+// The project calendar was set, changed or taken away.
+inline constexpr std::int32_t ckCalendar = 10;
 
 struct TWorkData {
     std::string Name; // UTF-8; code page 1251 only in the scheme file
@@ -95,7 +98,8 @@ public:
     // grows by one cell (kind ckAdd); otherwise Work.Links is taken as it is
     // (kind ckQuietAdd). The own cell is -1 either way.
     void AddWork(const TWorkData& Work, bool FreshCells);
-    // Removes every work and announces ckScheme; the scheme is then unmodified.
+    // Removes every work and the calendar and announces ckScheme; the scheme
+    // is then unmodified.
     void Clear();
     void AddListener(TWorkListListener Listener);
     void Changed(std::int32_t Index, std::int32_t Kind);
@@ -132,6 +136,12 @@ public:
     // with a contour.
     const TBitRows* Closure() const { return ClosureRows ? &*ClosureRows : nullptr; }
 
+    // The project calendar; without one the plan is shown in day numbers.
+    const std::optional<TCalendar>& Calendar() const { return ProjectCalendar; }
+    // Replaces the calendar, its exception lists sorted (kind ckCalendar).
+    // False, and nothing changes, for a calendar CalendarProblem refuses.
+    bool SetCalendar(std::optional<TCalendar> Calendar);
+
     // Bytes the scheme file of this list takes.
     std::int64_t SchemeSize() const;
     // Writes the scheme; true when the whole file was written.
@@ -149,8 +159,8 @@ private:
     std::vector<std::unique_ptr<TWorkData>> Works;
     std::vector<TWorkListListener> Listeners;
     std::optional<TBitRows> ClosureRows;
+    std::optional<TCalendar> ProjectCalendar;
     // Whether the cells were analysed since the last change of the works or
     // cells that was not (a quiet addition).
     bool Analysed = false;
-
 };

@@ -4,6 +4,7 @@
 
 #include "network/Report.h"
 
+#include "model/Calendar.h"
 #include "model/RealText.h"
 #include "model/WorkList.h"
 #include "network/CircuitEngine.h"
@@ -79,6 +80,55 @@ std::string RowList(const std::vector<std::int32_t>& List) {
     return Text + ']';
 }
 
+std::string TimeOfDay(int Minute) {
+    char Text[32];
+    std::snprintf(Text, sizeof Text, "\"%02d:%02d\"", Minute / 60, Minute % 60);
+    return Text;
+}
+
+std::string DateList(const std::vector<TCivilDate>& Dates) {
+    std::string Text = "[";
+    for (std::size_t k = 0; k < Dates.size(); ++k) {
+        if (k)
+            Text += ", ";
+        Text += Quoted(Dates[k].Iso());
+    }
+    return Text + ']';
+}
+
+// The four keys every calendar has, then the start time, the working hours
+// and the length of a day where they are not the standard ones.
+std::string CalendarJson(const std::optional<TCalendar>& Calendar) {
+    if (!Calendar)
+        return "null";
+    const TCalendar& c = *Calendar;
+    std::string J = "{\"start\": " + Quoted(c.Start.Iso()) + ", \"weekdays\": [";
+    for (int Day = 1, Listed = 0; Day <= 7; ++Day)
+        if (c.WeekdayWorks(Day)) {
+            J += Listed++ ? ", " : "";
+            J += std::to_string(Day);
+        }
+    J += "], \"holidays\": " + DateList(c.Holidays) + ", \"workdays\": " + DateList(c.Workdays);
+    const TCalendar Standard;
+    if (c.StartTime)
+        J += ", \"start_time\": " + TimeOfDay(*c.StartTime);
+    if (c.Periods != Standard.Periods) {
+        J += ", \"periods\": [";
+        for (std::size_t k = 0; k < c.Periods.size(); ++k) {
+            J += k ? ", [" : "[";
+            J += TimeOfDay(c.Periods[k].Start) + ", " + TimeOfDay(c.Periods[k].End) + ']';
+        }
+        J += ']';
+    }
+    if (c.MinutesPerDay != Standard.MinutesPerDay)
+        J += ", \"minutes_per_day\": " + std::to_string(c.MinutesPerDay);
+    return J + '}';
+}
+
+std::string MomentJson(const std::optional<TMoment>& Moment) {
+    return Moment ? Quoted(Moment->Iso()) : std::string("null");
+}
+
 } // namespace
 
 std::string ReportJson(TWorkList& List, int PathSign, bool Detailed, bool Layout) {
@@ -90,9 +140,18 @@ std::string ReportJson(TWorkList& List, int PathSign, bool Detailed, bool Layout
     else
         Engine.AnalyseWithoutLayout();
 
+    // Dates only with a calendar; every date key is null without one.
+    std::optional<TCalendarClock> Clock;
+    if (List.Calendar())
+        Clock.emplace(*List.Calendar());
+    const auto Date = [&Clock](TReal Day,
+                               std::optional<TMoment> (TCalendarClock::*Map)(TReal) const) {
+        return MomentJson(Clock ? (*Clock.*Map)(Day) : std::nullopt);
+    };
+
     std::string J = "{\"mode\": \"";
     J += PathSign > 0 ? "shortest" : "critical";
-    J += "\", \"works\": [";
+    J += "\", \"calendar\": " + CalendarJson(List.Calendar()) + ", \"works\": [";
     const TNetworkView& View = Engine.Result();
     const TSchedule& Schedule = View.Schedule;
     for (int i = 0; i < List.Count(); ++i) {
@@ -107,7 +166,16 @@ std::string ReportJson(TWorkList& List, int PathSign, bool Detailed, bool Layout
              ", \"late_finish\": " + Time(&TWorkTimes::LateFinish) +
              ", \"total_float\": " + Time(&TWorkTimes::TotalFloat) +
              ", \"free_float\": " + Time(&TWorkTimes::FreeFloat) +
-             ", \"critical\": " + (t ? Bool(t->Critical) : "null") + '}';
+             ", \"critical\": " + (t ? Bool(t->Critical) : "null");
+        const auto When = [&](TReal TWorkTimes::*Field, auto Map) {
+            return t ? Date(t->*Field, Map) : std::string("null");
+        };
+        J += ", \"early_start_date\": " + When(&TWorkTimes::EarlyStart, &TCalendarClock::StartOf);
+        J +=
+            ", \"early_finish_date\": " + When(&TWorkTimes::EarlyFinish, &TCalendarClock::FinishOf);
+        J += ", \"late_start_date\": " + When(&TWorkTimes::LateStart, &TCalendarClock::StartOf);
+        J += ", \"late_finish_date\": " + When(&TWorkTimes::LateFinish, &TCalendarClock::FinishOf);
+        J += '}';
     }
     J += "], \"cells\": [";
     for (int i = 0; i < List.Count(); ++i) {
@@ -158,7 +226,9 @@ std::string ReportJson(TWorkList& List, int PathSign, bool Detailed, bool Layout
                       ", \"time\": " +
                       (std::isinf(e->Time) ? std::string("null") : Real(e->Time)) +
                       ", \"on_path\": " + Bool(e->OnPath) + ", \"early\": " + Real(e->Early) +
-                      ", \"late\": " + Real(e->Late) + ", \"slack\": " + Real(e->Slack) + '}';
+                      ", \"late\": " + Real(e->Late) + ", \"slack\": " + Real(e->Slack) +
+                      ", \"early_date\": " + Date(e->Early, &TCalendarClock::EventAt) +
+                      ", \"late_date\": " + Date(e->Late, &TCalendarClock::EventAt) + '}';
         }
         const auto Number = [&View](std::int32_t i) {
             return std::to_string(View.Events[static_cast<std::size_t>(i)].Number);
@@ -186,6 +256,10 @@ std::string ReportJson(TWorkList& List, int PathSign, bool Detailed, bool Layout
     const std::string PathLength = View.PathFound ? Real(View.PathLength) : std::string("null");
     J += ", \"events\": [" + Events + "], \"arcs\": [" + Arcs +
          "], \"path_length\": " + PathLength + ", \"project_duration\": " +
-         (Schedule.Valid ? Real(Schedule.ProjectDuration) : std::string("null")) + '}';
+         (Schedule.Valid ? Real(Schedule.ProjectDuration) : std::string("null")) +
+         ", \"project_finish_date\": " +
+         (Schedule.Valid ? Date(Schedule.ProjectDuration, &TCalendarClock::FinishOf)
+                         : std::string("null")) +
+         '}';
     return J;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The analysed scheme as one JSON object: the works, their cells, and the
-// network with its events, arcs and path. The command line prints it; tests
+// network with its events, arcs and path, and, when the scheme has a project
+// calendar, the dates of the schedule. The command line prints it; tests
 // read it.
 
 #include <string>

@@ -1,9 +1,10 @@
 #include "ui/CommandLine.h"
 
+#include "drawing/Picture.h"
 #include "exchange/Exchange.h"
+#include "model/Calendar.h"
 #include "model/Messenger.h"
 #include "model/WorkList.h"
-#include "drawing/Picture.h"
 #include "network/CircuitEngine.h"
 #include "network/Report.h"
 
@@ -30,7 +31,7 @@ constexpr int ExitInternal = 70;
 
 constexpr std::string_view Usage =
     "usage: korvant [FILE.kcrct]\n"
-    "       korvant --report FILE.kcrct [--shortest] [--detailed | --no-layout]\n"
+    "       korvant --report FILE.kcrct [--shortest] [--detailed | --no-layout] [--start YYYY-MM-DD]\n"
     "       korvant --render FILE.kcrct OUT.png|.jpg|.svg|.pdf [--shortest] [--detailed]\n"
     "       korvant --convert IN OUT   (.kcrct scheme, .xml MS Project XML, .csv, .sm PSPLIB to read)\n"
     "       korvant --help\n";
@@ -74,6 +75,9 @@ struct TArguments {
     bool Shortest = false;
     bool Detailed = false;
     bool NoLayout = false;
+    // The project's start for this run: a scheme without a calendar gets the
+    // standard one from that day, one with a calendar starts then.
+    std::optional<TCivilDate> Start;
 };
 
 // The catalogue's text of a failed load, after the file's name and, where the
@@ -126,6 +130,13 @@ int Report(const TArguments& Args) {
     TConsoleMessenger Messenger;
     if (!Load(List, Messenger, Args.Files[0]))
         return ExitFile;
+    if (Args.Start) {
+        TCalendar Calendar = List.Calendar().value_or(TCalendar{});
+        Calendar.Start = *Args.Start;
+        if (!List.SetCalendar(Calendar))
+            return UsageError("--start " + Args.Start->Iso() +
+                              " does not suit the scheme's calendar");
+    }
     const std::string Json = ReportJson(List, Args.Shortest ? +1 : -1, Args.Detailed, !Args.NoLayout);
     std::fwrite(Json.data(), 1, Json.size(), stdout);
     std::fputc('\n', stdout);
@@ -191,6 +202,10 @@ int Convert(const TArguments& Args) {
     TConsoleMessenger Messenger;
     List.Messenger = &Messenger;
     FillWorkList(List, std::move(*Plan));
+    // Only a scheme file keeps the calendar yet; the others get their own
+    // standard one.
+    if (List.Calendar() && Out != TPlanFormat::Scheme)
+        PrintError("warning: the project calendar is not written to " + Args.Files[1]);
     if (!WritePlan(List, Args.Files[1], Out, Error)) {
         PrintError(Error);
         return ExitFile;
@@ -220,6 +235,13 @@ std::optional<int> RunCommandLine(int argc, char** argv) {
             Args.Detailed = true;
         } else if (Arg == "--no-layout") {
             Args.NoLayout = true;
+        } else if (Arg == "--start") {
+            const std::optional<TCivilDate> Date =
+                i + 1 < argc ? ParseIsoDate(argv[i + 1]) : std::nullopt;
+            if (!Date || *Date < CalendarFirstDate || *Date > CalendarLastDate)
+                return UsageError("--start takes a date YYYY-MM-DD from 1900-01-01 to 2999-12-31");
+            Args.Start = Date;
+            ++i;
         } else if (Arg.starts_with("--")) {
             return UsageError("unknown option " + std::string(Arg));
         } else {
@@ -229,10 +251,12 @@ std::optional<int> RunCommandLine(int argc, char** argv) {
     if (Args.NoLayout && Args.Mode != "--report")
         return UsageError("--no-layout belongs to --report");
     if (Args.Mode.empty()) {
-        if (Args.Shortest || Args.Detailed || Args.Files.size() > 1)
+        if (Args.Shortest || Args.Detailed || Args.Start || Args.Files.size() > 1)
             return UsageError("a window opens one scheme file");
         return std::nullopt;
     }
+    if (Args.Start && Args.Mode != "--report")
+        return UsageError("--start goes with --report");
     // A broken invariant inside the engine ends the run with its text, as the
     // windows would show it in an error box.
     try {

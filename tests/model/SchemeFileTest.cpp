@@ -594,6 +594,11 @@ TEST(FuzzSeeds, SoundSeedsLoadAndDamagedOnesDoNot) {
         {"negative_duration", false},
         {"zero_duration", false},
         {"huge_duration", false},
+        {"calendar", true},
+        {"calendar_note", true},
+        {"calendar_bad_crc", false},
+        {"unknown_chunk", false},
+        {"calendar_no_end", false},
     };
     for (const auto& [Name, Sound] : Seeds) {
         const std::string File = std::string(KORVANT_FUZZ_CORPUS) + "/" + Name + ".kcrct";
@@ -609,6 +614,12 @@ TEST(FuzzSeeds, SoundSeedsLoadAndDamagedOnesDoNot) {
     EXPECT_EQ(Chain.GetWork(2).Name, "\xC2\x98«№»");
     EXPECT_EQ(Chain.GetWork(0).Links, (TABs{-1, 1, 3}));
     EXPECT_EQ(Chain.GetWork(1).Duration, std::numeric_limits<TReal>::min());
+    TWorkList Planned;
+    ASSERT_TRUE(Planned.LoadFromFile(std::string(KORVANT_FUZZ_CORPUS) + "/calendar.kcrct"));
+    ASSERT_TRUE(Planned.Calendar());
+    EXPECT_EQ(Planned.Calendar()->Start, TCivilDate::FromYmd(2027, 3, 1));
+    EXPECT_EQ(Planned.Calendar()->Holidays,
+              (std::vector<TCivilDate>{TCivilDate::FromYmd(2027, 3, 8)}));
 }
 
 } // namespace

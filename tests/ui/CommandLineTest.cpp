@@ -156,6 +156,74 @@ TEST_F(CommandLine, BadArgumentsExitWithSixtyFourAndAUsageLine) {
     }
 }
 
+TEST_F(CommandLine, StartGivesTheReportDatesAndKeepsTheSchemesOwnCalendar) {
+    // W0 (1 day), then W1 (2 days): Monday 08:00 to Wednesday 17:00.
+    const fs::path File = Scheme({{1, {}}, {2, {0}}});
+    const TRun Plain = Run("--report " + File.string());
+    ASSERT_EQ(Plain.Exit, 0) << Plain.Err;
+    EXPECT_NE(Plain.Out.find(R"("calendar": null)"), std::string::npos) << Plain.Out;
+    EXPECT_NE(Plain.Out.find(R"("project_finish_date": null})"), std::string::npos) << Plain.Out;
+    const TRun Dated = Run("--report " + File.string() + " --start 2027-03-01");
+    ASSERT_EQ(Dated.Exit, 0) << Dated.Err;
+    EXPECT_NE(Dated.Out.find(R"("calendar": {"start": "2027-03-01", "weekdays": [1, 2, 3, 4, 5], )"
+                             R"("holidays": [], "workdays": []})"),
+              std::string::npos)
+        << Dated.Out;
+    EXPECT_NE(Dated.Out.find(R"("early_start_date": "2027-03-02T08:00")"), std::string::npos);
+    EXPECT_NE(Dated.Out.find(R"("project_finish_date": "2027-03-03T17:00"})"), std::string::npos)
+        << Dated.Out;
+
+    // A scheme's own holiday stays when --start moves its start.
+    TWorkList List;
+    ASSERT_TRUE(List.LoadFromFile(File.string()));
+    TCalendar Calendar;
+    Calendar.Start = TCivilDate::FromYmd(2026, 1, 5);
+    Calendar.Holidays = {TCivilDate::FromYmd(2027, 3, 2)};
+    ASSERT_TRUE(List.SetCalendar(Calendar));
+    ASSERT_TRUE(List.SaveToFile(File.string()));
+    const TRun Moved = Run("--report " + File.string() + " --start 2027-03-01");
+    ASSERT_EQ(Moved.Exit, 0) << Moved.Err;
+    EXPECT_NE(Moved.Out.find(R"("start": "2027-03-01", "weekdays": [1, 2, 3, 4, 5], )"
+                             R"("holidays": ["2027-03-02"])"),
+              std::string::npos)
+        << Moved.Out;
+    EXPECT_NE(Moved.Out.find(R"("project_finish_date": "2027-03-04T17:00"})"), std::string::npos)
+        << Moved.Out;
+
+    for (const std::string& Bad :
+         {std::string("--start 2027-02-29"), std::string("--start"),
+          std::string("--start 1899-12-31"), std::string("--start 01.03.2027")}) {
+        const TRun R = Run("--report " + File.string() + " " + Bad);
+        EXPECT_EQ(R.Exit, 64) << Bad;
+        EXPECT_NE(R.Err.find("usage: korvant"), std::string::npos) << Bad;
+    }
+    EXPECT_EQ(
+        Run("--render " + File.string() + " " + (Dir / "a.png").string() + " --start 2027-03-01")
+            .Exit,
+        64);
+}
+
+TEST_F(CommandLine, ConvertKeepsASchemesCalendarAndWarnsWhereTheFormatCannot) {
+    const fs::path File = Scheme({{1, {}}, {2, {0}}});
+    TWorkList List;
+    ASSERT_TRUE(List.LoadFromFile(File.string()));
+    TCalendar Calendar;
+    Calendar.Start = TCivilDate::FromYmd(2027, 3, 1);
+    Calendar.Holidays = {TCivilDate::FromYmd(2027, 3, 8)};
+    ASSERT_TRUE(List.SetCalendar(Calendar));
+    ASSERT_TRUE(List.SaveToFile(File.string()));
+    const fs::path Copy = Dir / "copy.kcrct";
+    const TRun Scheme = Run("--convert " + File.string() + " " + Copy.string());
+    ASSERT_EQ(Scheme.Exit, 0) << Scheme.Err;
+    EXPECT_TRUE(Scheme.Err.empty()) << Scheme.Err;
+    EXPECT_EQ(Slurp(Copy), Slurp(File));
+    const TRun Csv = Run("--convert " + File.string() + " " + (Dir / "plan.csv").string());
+    ASSERT_EQ(Csv.Exit, 0) << Csv.Err;
+    EXPECT_NE(Csv.Err.find("korvant: warning: the project calendar is not written to"),
+              std::string::npos)
+        << Csv.Err;
+}
+
 TEST_F(CommandLine, HelpPrintsTheUsageAndSucceeds) {
     const TRun R = Run("--help");
     EXPECT_EQ(R.Exit, 0);
