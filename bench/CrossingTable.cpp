@@ -74,7 +74,7 @@ int main(int argc, char** argv) {
             const TDetailedRows Rows = DetailedLayout(Engine.Result());
             const double Ms = Since(Detailed);
             std::printf("%d %u %lld %lld %.1f %.1f\n", n, Seed, CountPlainCrossings(Engine.Result()),
-                        CountCrossings(Engine.Result(), Rows.EventRow, Rows.ArcRows), Ms, PlainMs);
+                        CountCrossings(Engine.Result(), Rows), Ms, PlainMs);
             if (!DotDir.empty())
                 WriteDot(Engine.Result(), DotDir + "/scheme-" + std::to_string(n) + "-" +
                                               std::to_string(Seed) + ".dot");

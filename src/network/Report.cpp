@@ -7,11 +7,12 @@
 #include "model/RealText.h"
 #include "model/WorkList.h"
 #include "network/CircuitEngine.h"
-#include "network/DetailedLayout.h"
+#include "network/DetailedLabels.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -81,7 +82,7 @@ std::string RowList(const std::vector<std::int32_t>& List) {
 
 } // namespace
 
-std::string ReportJson(TWorkList& List, int PathSign, bool Detailed) {
+std::string ReportJson(TWorkList& List, int PathSign, const TDetailedSizes* Detailed) {
     TCircuitEngine Engine(List);
     Engine.PathSign = PathSign;
     Engine.GetCircuit();
@@ -96,8 +97,11 @@ std::string ReportJson(TWorkList& List, int PathSign, bool Detailed) {
         const TWorkData& W = List.GetWork(i);
         J += i ? ", " : "";
         J += "{\"name\": " + Quoted(W.Name) + ", \"duration\": " + Real(W.Duration);
-        const TWorkTimes* t = Schedule.Valid ? &Schedule.Works[static_cast<std::size_t>(i)] : nullptr;
-        const auto Time = [t](TReal TWorkTimes::*Field) { return t ? Real(t->*Field) : std::string("null"); };
+        const TWorkTimes* t =
+            Schedule.Valid ? &Schedule.Works[static_cast<std::size_t>(i)] : nullptr;
+        const auto Time = [t](TReal TWorkTimes::*Field) {
+            return t ? Real(t->*Field) : std::string("null");
+        };
         J += ", \"early_start\": " + Time(&TWorkTimes::EarlyStart) +
              ", \"early_finish\": " + Time(&TWorkTimes::EarlyFinish) +
              ", \"late_start\": " + Time(&TWorkTimes::LateStart) +
@@ -125,19 +129,24 @@ std::string ReportJson(TWorkList& List, int PathSign, bool Detailed) {
 
     std::string Events;
     std::string Arcs;
+    std::string Size;
     if (View.HasNetwork) {
         // The plain view's rows, or the detailed view's.
         TDetailedRows Rows;
         if (Detailed) {
-            Rows = DetailedLayout(View);
+            TDetailedPicture Picture = LayOutDetailed(View, *Detailed);
+            Rows = std::move(Picture.Rows);
+            // Points of the PDF: the picture's pixels are at 96 per inch.
+            Size = ", \"width\": " + Real(std::round(Picture.Geometry.Width * 7.5) / 10) +
+                   ", \"height\": " + Real(std::round(Picture.Geometry.Height * 7.5) / 10);
         } else {
-            for (const TViewEvent& e : View.Events)
-                Rows.EventRow.push_back(e.Row);
-            for (const TViewArc& a : View.Arcs)
-                Rows.ArcRows.push_back(a.Rows);
+            Rows = PlainRows(View);
         }
         const auto RowOf = [&View, &Rows](const TViewEvent* e) {
             return Rows.EventRow[static_cast<std::size_t>(e - View.Events.data())];
+        };
+        const auto LevelOf = [&View, &Rows](const TViewEvent* e) {
+            return Rows.EventColumn[static_cast<std::size_t>(e - View.Events.data())];
         };
         const auto RowsOf = [&View, &Rows](const TViewArc* a) -> const std::vector<std::int32_t>& {
             return Rows.ArcRows[static_cast<std::size_t>(a - View.Arcs.data())];
@@ -145,14 +154,15 @@ std::string ReportJson(TWorkList& List, int PathSign, bool Detailed) {
         std::vector<const TViewEvent*> Ordered;
         for (const TViewEvent& e : View.Events)
             Ordered.push_back(&e);
-        std::stable_sort(Ordered.begin(), Ordered.end(),
-                         [](const TViewEvent* a, const TViewEvent* b) { return a->Number < b->Number; });
+        std::stable_sort(
+            Ordered.begin(), Ordered.end(),
+            [](const TViewEvent* a, const TViewEvent* b) { return a->Number < b->Number; });
         for (const TViewEvent* e : Ordered) {
             Events += Events.empty() ? "" : ", ";
             Events += "{\"number\": " + std::to_string(e->Number) +
-                      ", \"level\": " + std::to_string(e->Level) +
-                      ", \"row\": " + std::to_string(RowOf(e)) + ", \"time\": " +
-                      (std::isinf(e->Time) ? std::string("null") : Real(e->Time)) +
+                      ", \"level\": " + std::to_string(LevelOf(e)) +
+                      ", \"row\": " + std::to_string(RowOf(e)) +
+                      ", \"time\": " + (std::isinf(e->Time) ? std::string("null") : Real(e->Time)) +
                       ", \"on_path\": " + Bool(e->OnPath) + ", \"early\": " + Real(e->Early) +
                       ", \"late\": " + Real(e->Late) + ", \"slack\": " + Real(e->Slack) + '}';
         }
@@ -168,7 +178,9 @@ std::string ReportJson(TWorkList& List, int PathSign, bool Detailed) {
             if (a)
                 Arcs += (Arcs.empty() ? "" : ", ") + std::string("{\"from\": ") + Number(a->From) +
                         ", \"to\": " + Number(a->To) + ", \"work\": " + std::to_string(a->Work) +
-                        ", \"duration\": " + ::Real(a->Duration) + ", \"on_path\": " + Bool(a->OnPath) + ", \"rows\": " + RowList(RowsOf(a)) + '}';
+                        ", \"duration\": " + ::Real(a->Duration) +
+                        ", \"on_path\": " + Bool(a->OnPath) + ", \"rows\": " + RowList(RowsOf(a)) +
+                        '}';
         for (std::size_t a = View.RealArcCount; a < View.Arcs.size(); ++a) {
             const TViewArc& f = View.Arcs[a];
             const std::vector<std::int32_t>& FictiveRows = RowsOf(&f);
@@ -181,6 +193,6 @@ std::string ReportJson(TWorkList& List, int PathSign, bool Detailed) {
     const std::string PathLength = View.PathFound ? Real(View.PathLength) : std::string("null");
     J += ", \"events\": [" + Events + "], \"arcs\": [" + Arcs +
          "], \"path_length\": " + PathLength + ", \"project_duration\": " +
-         (Schedule.Valid ? Real(Schedule.ProjectDuration) : std::string("null")) + '}';
+         (Schedule.Valid ? Real(Schedule.ProjectDuration) : std::string("null")) + Size + '}';
     return J;
 }

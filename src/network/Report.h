@@ -6,9 +6,11 @@
 #include <string>
 
 class TWorkList;
+struct TDetailedSizes;
 
 // Builds and analyses the network of the list with that path sign (-1
 // critical, +1 shortest). The list's cells are read as its last analysis left
-// them. Detailed: the events' rows and the arcs' rows are those of the
-// detailed view.
-std::string ReportJson(TWorkList& List, int PathSign, bool Detailed = false);
+// them. With the detailed view's sizes (as the drawing measures them) the
+// events' levels and rows and the arcs' rows are those of the detailed view,
+// and the picture's width and height in points follow.
+std::string ReportJson(TWorkList& List, int PathSign, const TDetailedSizes* Detailed = nullptr);

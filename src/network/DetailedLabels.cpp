@@ -1,0 +1,446 @@
+// Labels: the detailed picture's geometry in four steps. The gaps between
+// columns are sized for the labels that must stand in them; the rows are
+// evenly spaced; every arc is drawn through its rows, parallel works bowed
+// apart; then the labels are placed one by one among the circles, the
+// arrowheads and the labels already placed, each at the first free place of
+// a fixed list of candidates, so that no two ever meet.
+
+#include "network/DetailedLabels.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <map>
+#include <unordered_map>
+#include <utility>
+
+namespace {
+
+// Where along a segment a label is tried: its middle first.
+constexpr double Along[] = {0.5, 0.36, 0.64, 0.22, 0.78};
+// Steps of a label beside its arc, away from it.
+constexpr int BesideSteps = 60;
+constexpr double BesideStep = 6;
+// The room between the line and its name above or its duration below.
+constexpr double LineGap = 3;
+constexpr double GridCell = 64;
+
+double Length(TPoint v) {
+    return std::hypot(v.X, v.Y);
+}
+
+// Boxes by the cells of a grid they touch, to find those near a box fast.
+class TBoxGrid {
+public:
+    void Add(const TBox& Box) {
+        const auto Index = static_cast<int>(Boxes.size());
+        Boxes.push_back(Box);
+        ForCells(Box, [&](std::int64_t Cell) { Cells[Cell].push_back(Index); });
+    }
+    bool Free(const TBox& Box) const {
+        bool Met = false;
+        ForCells(Box, [&](std::int64_t Cell) {
+            const auto Found = Cells.find(Cell);
+            if (Met || Found == Cells.end())
+                return;
+            for (const int i : Found->second)
+                if (Boxes[static_cast<std::size_t>(i)].Meets(Box)) {
+                    Met = true;
+                    return;
+                }
+        });
+        return !Met;
+    }
+
+private:
+    std::vector<TBox> Boxes;
+    std::unordered_map<std::int64_t, std::vector<int>> Cells;
+
+    template <class F> static void ForCells(const TBox& Box, F Visit) {
+        const auto x0 = static_cast<std::int64_t>(std::floor(Box.Left / GridCell));
+        const auto x1 = static_cast<std::int64_t>(std::floor(Box.Right / GridCell));
+        const auto y0 = static_cast<std::int64_t>(std::floor(Box.Top / GridCell));
+        const auto y1 = static_cast<std::int64_t>(std::floor(Box.Bottom / GridCell));
+        for (std::int64_t y = y0; y <= y1; ++y)
+            for (std::int64_t x = x0; x <= x1; ++x)
+                Visit(y * 1000003 + x);
+    }
+};
+
+class TLabelPlacer {
+public:
+    TLabelPlacer(const TNetworkView& AView, const TDetailedRows& ARows,
+                 const TDetailedSizes& ASizes)
+        : View(AView), Rows(ARows), Sizes(ASizes) {}
+    TDetailedGeometry Place();
+
+private:
+    const TNetworkView& View;
+    const TDetailedRows& Rows;
+    const TDetailedSizes& Sizes;
+    TDetailedGeometry G;
+    // By arc: the shape its label is planned with, and the segment (the gap
+    // after the tail's column, counted from 0) planned for it; -1 for none.
+    std::vector<int> PlannedShape, PlannedSegment;
+    TBoxGrid Taken;
+
+    const std::vector<TLabelShape>* ShapesOf(const TViewArc& a) const {
+        if (a.Work < 0 || static_cast<std::size_t>(a.Work) >= Sizes.Works.size() ||
+            Sizes.Works[static_cast<std::size_t>(a.Work)].empty())
+            return nullptr;
+        return &Sizes.Works[static_cast<std::size_t>(a.Work)];
+    }
+    static double Width(const TLabelShape& s) { return std::max(s.NameWidth, s.TimeWidth); }
+    double Height(const TLabelShape& s) const {
+        return s.NameHeight + 2 * LineGap + Sizes.LineHeight;
+    }
+    void PlanGaps();
+    void MakeArcs();
+    void MakeArc(std::size_t Index, double Offset);
+    void AddObstacles();
+    TPoint OnSegment(const TArcGeometry& g, std::size_t k, double t) const;
+    bool Try(TArcGeometry& g, const TLabelShape& s, TPoint At);
+    bool TryBeside(TArcGeometry& g, const TLabelShape& s, TPoint At);
+    void PlaceLabel(std::size_t Index);
+    void Finish();
+};
+
+// The label of every work that spans one gap sizes that gap; a longer work's
+// label goes to the widest of its gaps (a gap between two events in the same
+// row first, the earlier on ties), which grows only when none is wide enough.
+void TLabelPlacer::PlanGaps() {
+    int Columns = 1;
+    for (const std::int32_t c : Rows.EventColumn)
+        Columns = std::max(Columns, c);
+    std::vector<double> Need(static_cast<std::size_t>(Columns) + 1, Sizes.MinGap);
+    PlannedShape.assign(View.Arcs.size(), -1);
+    PlannedSegment.assign(View.Arcs.size(), -1);
+    const auto Room = [this](const TLabelShape& s) {
+        return Width(s) + Sizes.ArrowLength + 2 * Sizes.Pad + 4;
+    };
+    for (const bool Long : {false, true})
+        for (std::size_t a = 0; a < View.Arcs.size(); ++a) {
+            const TViewArc& Arc = View.Arcs[a];
+            const std::vector<TLabelShape>* Shapes = ShapesOf(Arc);
+            if (!Shapes || Arc.From < 0 || Arc.To < 0)
+                continue;
+            const int From = Rows.EventColumn[static_cast<std::size_t>(Arc.From)];
+            const int Span = Rows.EventColumn[static_cast<std::size_t>(Arc.To)] - From;
+            if (Span < 1 || (Span > 1) != Long)
+                continue;
+            std::size_t Shape = Shapes->size() - 1;
+            for (std::size_t s = 0; s < Shapes->size(); ++s)
+                if (Width((*Shapes)[s]) <= Sizes.TargetWidth) {
+                    Shape = s;
+                    break;
+                }
+            const std::vector<std::int32_t>& R = Rows.ArcRows[a];
+            int Best = 0;
+            double BestScore = -1;
+            for (int k = 0; k < Span; ++k) {
+                const double Wide = Need[static_cast<std::size_t>(From + k)];
+                const bool Level =
+                    static_cast<std::size_t>(k) + 1 < R.size() &&
+                    R[static_cast<std::size_t>(k)] == R[static_cast<std::size_t>(k) + 1];
+                const double Score = std::min(Wide, Room((*Shapes)[Shape])) * 2 + (Level ? 1 : 0);
+                if (Score > BestScore) {
+                    BestScore = Score;
+                    Best = k;
+                }
+            }
+            // A wider gap may hold the label on fewer lines.
+            const double Wide =
+                std::max(Need[static_cast<std::size_t>(From + Best)], Room((*Shapes)[Shape]));
+            for (std::size_t s = 0; s < Shape; ++s)
+                if (Room((*Shapes)[s]) <= Wide) {
+                    Shape = s;
+                    break;
+                }
+            PlannedShape[a] = static_cast<int>(Shape);
+            PlannedSegment[a] = Best;
+            Need[static_cast<std::size_t>(From + Best)] = Wide;
+        }
+    G.ColumnX.assign(static_cast<std::size_t>(Columns) + 1, 0);
+    double x = Sizes.Margin + Sizes.Radius;
+    for (int c = 1; c <= Columns; ++c) {
+        G.ColumnX[static_cast<std::size_t>(c)] = x;
+        x += 2 * Sizes.Radius + Need[static_cast<std::size_t>(c)];
+    }
+    G.Width = G.ColumnX[static_cast<std::size_t>(Columns)] + Sizes.Radius + Sizes.Margin;
+}
+
+void TLabelPlacer::MakeArcs() {
+    int Last = 0;
+    for (const std::int32_t r : Rows.EventRow)
+        Last = std::max(Last, r);
+    for (const std::vector<std::int32_t>& R : Rows.ArcRows)
+        for (const std::int32_t r : R)
+            Last = std::max(Last, r);
+    for (int r = 0; r <= Last; ++r)
+        G.RowY.push_back(Sizes.Margin + Sizes.Radius + r * Sizes.RowStep);
+    for (std::size_t e = 0; e < View.Events.size(); ++e)
+        G.EventCentre.push_back({G.ColumnX[static_cast<std::size_t>(Rows.EventColumn[e])],
+                                 G.RowY[static_cast<std::size_t>(Rows.EventRow[e])]});
+    // Works between the same two events are bowed apart, in list order.
+    std::map<std::pair<std::int32_t, std::int32_t>, std::vector<std::size_t>> Groups;
+    for (std::size_t a = 0; a < View.Arcs.size(); ++a)
+        Groups[{View.Arcs[a].From, View.Arcs[a].To}].push_back(a);
+    G.Arcs.resize(View.Arcs.size());
+    for (const auto& [Ends, Members] : Groups)
+        for (std::size_t i = 0; i < Members.size(); ++i)
+            MakeArc(Members[i],
+                    (static_cast<double>(i) - (static_cast<double>(Members.size()) - 1) / 2.0) *
+                        Sizes.BowStep);
+}
+
+void TLabelPlacer::MakeArc(std::size_t Index, double Offset) {
+    const TViewArc& a = View.Arcs[Index];
+    const std::vector<std::int32_t>& R = Rows.ArcRows[Index];
+    TArcGeometry& g = G.Arcs[Index];
+    if (a.From < 0 || a.To < 0 || R.size() < 2)
+        return;
+    const int Column = Rows.EventColumn[static_cast<std::size_t>(a.From)];
+    for (std::size_t k = 0; k < R.size(); ++k)
+        g.Points.push_back({G.ColumnX[static_cast<std::size_t>(Column) + k],
+                            G.RowY[static_cast<std::size_t>(R[k])]});
+    const TPoint End = g.Points.back();
+    g.Side = Offset < 0 ? -1 : Offset > 0 ? 1 : 0;
+    if (g.Points.size() == 2 && Offset != 0) {
+        const TPoint Start = g.Points.front();
+        const TPoint Chord{End.X - Start.X, End.Y - Start.Y};
+        const double l = std::max(1.0, Length(Chord));
+        // Through the middle moved Offset out: the control point twice as far.
+        g.Points.insert(g.Points.begin() + 1,
+                        TPoint{(Start.X + End.X) / 2 - 2 * Offset * Chord.Y / l,
+                               (Start.Y + End.Y) / 2 + 2 * Offset * Chord.X / l});
+        g.Curved = true;
+    } else {
+        for (std::size_t k = 1; k + 1 < g.Points.size(); ++k)
+            g.Points[k].Y += Offset;
+    }
+    const TPoint Before = g.Points[g.Points.size() - 2];
+    const TPoint Back{Before.X - End.X, Before.Y - End.Y};
+    const double l = std::max(1e-9, Length(Back));
+    g.ArrowBack = {Back.X / l, Back.Y / l};
+    g.ArrowTip = {End.X + Sizes.Radius * g.ArrowBack.X, End.Y + Sizes.Radius * g.ArrowBack.Y};
+}
+
+// Circles and arrowheads: no label may cover them.
+void TLabelPlacer::AddObstacles() {
+    const double r = Sizes.Radius + 1;
+    for (const TPoint& c : G.EventCentre)
+        Taken.Add({c.X - r, c.Y - r, c.X + r, c.Y + r});
+    for (const TArcGeometry& g : G.Arcs) {
+        if (g.Points.empty())
+            continue;
+        const TPoint Base{g.ArrowTip.X + Sizes.ArrowLength * g.ArrowBack.X,
+                          g.ArrowTip.Y + Sizes.ArrowLength * g.ArrowBack.Y};
+        const double w = Sizes.ArrowHalfWidth;
+        const double xs[] = {g.ArrowTip.X, Base.X - w * g.ArrowBack.Y, Base.X + w * g.ArrowBack.Y};
+        const double ys[] = {g.ArrowTip.Y, Base.Y + w * g.ArrowBack.X, Base.Y - w * g.ArrowBack.X};
+        Taken.Add({*std::min_element(xs, xs + 3) - 1, *std::min_element(ys, ys + 3) - 1,
+                   *std::max_element(xs, xs + 3) + 1, *std::max_element(ys, ys + 3) + 1});
+    }
+}
+
+// The point at t along the arc's k-th segment (of a curve: along the curve).
+TPoint TLabelPlacer::OnSegment(const TArcGeometry& g, std::size_t k, double t) const {
+    if (g.Curved) {
+        const TPoint& p = g.Points[0];
+        const TPoint& c = g.Points[1];
+        const TPoint& q = g.Points[2];
+        const double u = 1 - t;
+        return {u * u * p.X + 2 * u * t * c.X + t * t * q.X,
+                u * u * p.Y + 2 * u * t * c.Y + t * t * q.Y};
+    }
+    const TPoint& p = g.Points[k];
+    const TPoint& q = g.Points[k + 1];
+    // The last segment ends in the arrowhead: its middle is taken without it.
+    if (k + 2 == g.Points.size() && q.X - p.X > 2 * Sizes.ArrowLength)
+        t -= Sizes.ArrowLength / 2 / (q.X - p.X);
+    return {p.X + t * (q.X - p.X), p.Y + t * (q.Y - p.Y)};
+}
+
+// The label on its arc at At: the name above, the duration below; or both
+// on the side the arc is bowed to.
+bool TLabelPlacer::Try(TArcGeometry& g, const TLabelShape& s, TPoint At) {
+    const double w = Width(s) / 2;
+    double NameTop = At.Y - LineGap - s.NameHeight;
+    double TimeTop = At.Y + LineGap;
+    if (g.Side < 0) {
+        TimeTop = At.Y - LineGap - Sizes.LineHeight;
+        NameTop = TimeTop - s.NameHeight;
+    } else if (g.Side > 0) {
+        NameTop = At.Y + LineGap;
+        TimeTop = NameTop + s.NameHeight;
+    }
+    const TBox Box{At.X - w - Sizes.Pad, std::min(NameTop, TimeTop) - Sizes.Pad,
+                   At.X + w + Sizes.Pad,
+                   std::max(NameTop + s.NameHeight, TimeTop + Sizes.LineHeight) + Sizes.Pad};
+    if (Box.Left < 0 || Box.Right > G.Width || !Taken.Free(Box))
+        return false;
+    Taken.Add(Box);
+    g.Box = Box;
+    g.CentreX = At.X;
+    g.NameTop = NameTop;
+    g.TimeTop = TimeTop;
+    return true;
+}
+
+// The label above or below At, further and further away, straight or
+// shifted half its width either way, with a leader to At.
+bool TLabelPlacer::TryBeside(TArcGeometry& g, const TLabelShape& s, TPoint At) {
+    const double w = Width(s) / 2;
+    const double h = s.NameHeight + Sizes.LineHeight;
+    for (int Step = 1; Step <= BesideSteps; ++Step)
+        for (const int Side : {-1, 1})
+            for (const double Shift : {0.0, -w, w}) {
+                const double Away = 4 * LineGap + Step * BesideStep;
+                const double Top = Side < 0 ? At.Y - Away - h : At.Y + Away;
+                const double x = At.X + Shift;
+                const TBox Box{x - w - Sizes.Pad, Top - Sizes.Pad, x + w + Sizes.Pad,
+                               Top + h + Sizes.Pad};
+                const double Edge = Side < 0 ? Top + h : Top;
+                // The leader crosses no other label either.
+                const TBox Leader{std::min(x, At.X) - 1, std::min(Edge, At.Y) + 1,
+                                  std::max(x, At.X) + 1, std::max(Edge, At.Y) - 1};
+                if (Box.Left < 0 || Box.Right > G.Width || !Taken.Free(Box) || !Taken.Free(Leader))
+                    continue;
+                Taken.Add(Box);
+                Taken.Add(Leader);
+                g.Box = Box;
+                g.CentreX = x;
+                g.NameTop = Top;
+                g.TimeTop = Top + s.NameHeight;
+                g.Leader = true;
+                g.LeaderTo = At;
+                g.LeaderFrom = {x, Edge};
+                return true;
+            }
+    return false;
+}
+
+// The planned gap first, then the others from the nearest; the planned shape
+// first, then the narrower ones; beside the arc last.
+void TLabelPlacer::PlaceLabel(std::size_t Index) {
+    TArcGeometry& g = G.Arcs[Index];
+    const std::vector<TLabelShape>& Shapes = *ShapesOf(View.Arcs[Index]);
+    const std::size_t Segments = g.Curved ? 1 : g.Points.size() - 1;
+    const auto Planned = static_cast<std::size_t>(std::max(0, PlannedSegment[Index]));
+    std::vector<std::size_t> Order;
+    for (std::size_t d = 0; d < Segments; ++d) {
+        if (Planned + d < Segments)
+            Order.push_back(Planned + d);
+        if (d > 0 && d <= Planned)
+            Order.push_back(Planned - d);
+    }
+    std::vector<std::size_t> ShapeOrder{static_cast<std::size_t>(PlannedShape[Index])};
+    for (std::size_t s = 0; s < Shapes.size(); ++s)
+        if (s != ShapeOrder[0] && Width(Shapes[s]) < Width(Shapes[ShapeOrder[0]]))
+            ShapeOrder.push_back(s);
+    for (const std::size_t s : ShapeOrder)
+        for (const std::size_t k : Order)
+            for (const double t : Along)
+                if (Try(g, Shapes[s], OnSegment(g, k, t))) {
+                    g.Shape = static_cast<int>(s);
+                    return;
+                }
+    const std::size_t Narrowest = ShapeOrder.back();
+    if (TryBeside(g, Shapes[Narrowest], OnSegment(g, Planned, 0.5))) {
+        g.Shape = static_cast<int>(Narrowest);
+        return;
+    }
+    // Below everything: always free.
+    double Bottom = 0;
+    for (const TArcGeometry& Other : G.Arcs)
+        Bottom = std::max(Bottom, Other.Box.Bottom);
+    const TPoint At = OnSegment(g, Planned, 0.5);
+    const TLabelShape& s = Shapes[Narrowest];
+    const double w = Width(s) / 2;
+    const double Top = std::max(Bottom, G.RowY.back() + Sizes.Radius) + Sizes.Pad + 1;
+    g.Box = {At.X - w - Sizes.Pad, Top - Sizes.Pad, At.X + w + Sizes.Pad,
+             Top + s.NameHeight + Sizes.LineHeight + Sizes.Pad};
+    Taken.Add(g.Box);
+    g.CentreX = At.X;
+    g.NameTop = Top;
+    g.TimeTop = Top + s.NameHeight;
+    g.Leader = true;
+    g.LeaderTo = At;
+    g.LeaderFrom = {At.X, Top};
+    g.Shape = static_cast<int>(Narrowest);
+}
+
+// Labels above the first row move the whole picture down.
+void TLabelPlacer::Finish() {
+    double Top = 0;
+    for (const TArcGeometry& g : G.Arcs) {
+        for (const TPoint& p : g.Points)
+            Top = std::min(Top, p.Y - Sizes.ArrowHalfWidth - Sizes.Margin);
+        if (g.Shape >= 0)
+            Top = std::min(Top, g.Box.Top - Sizes.Margin);
+    }
+    const double Down = -Top;
+    const auto Move = [Down](TPoint& p) { p.Y += Down; };
+    for (double& y : G.RowY)
+        y += Down;
+    for (TPoint& p : G.EventCentre)
+        Move(p);
+    G.Height = G.RowY.back() + Sizes.Radius + Sizes.Margin;
+    for (TArcGeometry& g : G.Arcs) {
+        for (TPoint& p : g.Points) {
+            Move(p);
+            G.Height = std::max(G.Height, p.Y + Sizes.ArrowHalfWidth + Sizes.Margin);
+        }
+        Move(g.ArrowTip);
+        if (g.Shape < 0)
+            continue;
+        Move(g.LeaderFrom);
+        Move(g.LeaderTo);
+        g.NameTop += Down;
+        g.TimeTop += Down;
+        g.Box.Top += Down;
+        g.Box.Bottom += Down;
+        G.Height = std::max(G.Height, g.Box.Bottom + Sizes.Margin);
+    }
+}
+
+TDetailedGeometry TLabelPlacer::Place() {
+    PlanGaps();
+    MakeArcs();
+    AddObstacles();
+    // The critical path's labels first, then those with the least choice:
+    // works of one gap before longer ones, wider labels first.
+    std::vector<std::size_t> Labelled;
+    for (std::size_t a = 0; a < View.Arcs.size(); ++a)
+        if (PlannedShape[a] >= 0 && !G.Arcs[a].Points.empty())
+            Labelled.push_back(a);
+    const auto Key = [this](std::size_t a) {
+        const TArcGeometry& g = G.Arcs[a];
+        const double Wide =
+            Width((*ShapesOf(View.Arcs[a]))[static_cast<std::size_t>(PlannedShape[a])]);
+        return std::tuple(!View.Arcs[a].OnPath, g.Curved ? 1 : g.Points.size() - 1, -Wide);
+    };
+    std::stable_sort(Labelled.begin(), Labelled.end(),
+                     [&Key](std::size_t a, std::size_t b) { return Key(a) < Key(b); });
+    for (const std::size_t a : Labelled)
+        PlaceLabel(a);
+    Finish();
+    return G;
+}
+
+} // namespace
+
+TDetailedGeometry PlaceDetailed(const TNetworkView& View, const TDetailedRows& Rows,
+                                const TDetailedSizes& Sizes) {
+    if (!View.HasNetwork || Rows.EventColumn.empty())
+        return {};
+    TLabelPlacer Placer(View, Rows, Sizes);
+    return Placer.Place();
+}
+
+TDetailedPicture LayOutDetailed(const TNetworkView& View, const TDetailedSizes& Sizes) {
+    TDetailedPicture Picture;
+    Picture.Rows = DetailedLayout(View);
+    Picture.Geometry = PlaceDetailed(View, Picture.Rows, Sizes);
+    return Picture;
+}
