@@ -18,11 +18,16 @@ namespace {
 
 // Where along a segment a label is tried: its middle first.
 constexpr double Along[] = {0.5, 0.36, 0.64, 0.22, 0.78};
-// Steps of a label beside its arc, away from it.
+// Steps of a label beside its arc, away from it: near it while its gap may
+// still grow, further in the last round.
+constexpr int NearSteps = 8;
 constexpr int BesideSteps = 60;
+// Rounds of widening the gaps of labels without a place.
+constexpr int Rounds = 4;
 constexpr double BesideStep = 6;
 // The room between the line and its name above or its duration below.
-constexpr double LineGap = 3;
+// Wide enough for an arrowhead to pass between the name and the duration.
+constexpr double LineGap = 6;
 constexpr double GridCell = 64;
 
 double Length(TPoint v) {
@@ -82,6 +87,8 @@ private:
     // By arc: the shape its label is planned with, and the segment (the gap
     // after the tail's column, counted from 0) planned for it; -1 for none.
     std::vector<int> PlannedShape, PlannedSegment;
+    // By gap: room added for labels that found no place in an earlier round.
+    std::vector<double> Extra;
     TBoxGrid Taken;
 
     const std::vector<TLabelShape>* ShapesOf(const TViewArc& a) const {
@@ -100,8 +107,9 @@ private:
     void AddObstacles();
     TPoint OnSegment(const TArcGeometry& g, std::size_t k, double t) const;
     bool Try(TArcGeometry& g, const TLabelShape& s, TPoint At);
-    bool TryBeside(TArcGeometry& g, const TLabelShape& s, TPoint At);
-    void PlaceLabel(std::size_t Index);
+    bool TryBeside(TArcGeometry& g, const TLabelShape& s, TPoint At, int Steps);
+    bool PlaceLabel(std::size_t Index, bool Last);
+    void PlaceAll(std::vector<std::size_t>& Failed, bool Last);
     void Finish();
 };
 
@@ -113,11 +121,10 @@ void TLabelPlacer::PlanGaps() {
     for (const std::int32_t c : Rows.EventColumn)
         Columns = std::max(Columns, c);
     std::vector<double> Need(static_cast<std::size_t>(Columns) + 1, Sizes.MinGap);
+    Extra.resize(Need.size(), 0);
     PlannedShape.assign(View.Arcs.size(), -1);
     PlannedSegment.assign(View.Arcs.size(), -1);
-    const auto Room = [this](const TLabelShape& s) {
-        return Width(s) + Sizes.ArrowLength + 2 * Sizes.Pad + 4;
-    };
+    const auto Room = [this](const TLabelShape& s) { return Width(s) + 2 * Sizes.Pad + 3; };
     for (const bool Long : {false, true})
         for (std::size_t a = 0; a < View.Arcs.size(); ++a) {
             const TViewArc& Arc = View.Arcs[a];
@@ -164,7 +171,8 @@ void TLabelPlacer::PlanGaps() {
     double x = Sizes.Margin + Sizes.Radius;
     for (int c = 1; c <= Columns; ++c) {
         G.ColumnX[static_cast<std::size_t>(c)] = x;
-        x += 2 * Sizes.Radius + Need[static_cast<std::size_t>(c)];
+        x += 2 * Sizes.Radius + Need[static_cast<std::size_t>(c)] +
+             Extra[static_cast<std::size_t>(c)];
     }
     G.Width = G.ColumnX[static_cast<std::size_t>(Columns)] + Sizes.Radius + Sizes.Margin;
 }
@@ -238,8 +246,8 @@ void TLabelPlacer::AddObstacles() {
         const double w = Sizes.ArrowHalfWidth;
         const double xs[] = {g.ArrowTip.X, Base.X - w * g.ArrowBack.Y, Base.X + w * g.ArrowBack.Y};
         const double ys[] = {g.ArrowTip.Y, Base.Y + w * g.ArrowBack.X, Base.Y - w * g.ArrowBack.X};
-        Taken.Add({*std::min_element(xs, xs + 3) - 1, *std::min_element(ys, ys + 3) - 1,
-                   *std::max_element(xs, xs + 3) + 1, *std::max_element(ys, ys + 3) + 1});
+        Taken.Add({*std::min_element(xs, xs + 3) - 0.5, *std::min_element(ys, ys + 3) - 0.5,
+                   *std::max_element(xs, xs + 3) + 0.5, *std::max_element(ys, ys + 3) + 0.5});
     }
 }
 
@@ -255,9 +263,6 @@ TPoint TLabelPlacer::OnSegment(const TArcGeometry& g, std::size_t k, double t) c
     }
     const TPoint& p = g.Points[k];
     const TPoint& q = g.Points[k + 1];
-    // The last segment ends in the arrowhead: its middle is taken without it.
-    if (k + 2 == g.Points.size() && q.X - p.X > 2 * Sizes.ArrowLength)
-        t -= Sizes.ArrowLength / 2 / (q.X - p.X);
     return {p.X + t * (q.X - p.X), p.Y + t * (q.Y - p.Y)};
 }
 
@@ -274,12 +279,20 @@ bool TLabelPlacer::Try(TArcGeometry& g, const TLabelShape& s, TPoint At) {
         NameTop = At.Y + LineGap;
         TimeTop = NameTop + s.NameHeight;
     }
-    const TBox Box{At.X - w - Sizes.Pad, std::min(NameTop, TimeTop) - Sizes.Pad,
-                   At.X + w + Sizes.Pad,
-                   std::max(NameTop + s.NameHeight, TimeTop + Sizes.LineHeight) + Sizes.Pad};
-    if (Box.Left < 0 || Box.Right > G.Width || !Taken.Free(Box))
+    // The name and the duration each a box of its own: a line or an
+    // arrowhead passes between them.
+    const double p = Sizes.Pad;
+    const TBox Name{At.X - s.NameWidth / 2 - p, NameTop - p, At.X + s.NameWidth / 2 + p,
+                    NameTop + s.NameHeight + p};
+    const TBox Time{At.X - s.TimeWidth / 2 - p, TimeTop - p, At.X + s.TimeWidth / 2 + p,
+                    TimeTop + Sizes.LineHeight + p};
+    if (std::min(Name.Left, Time.Left) < 0 || std::max(Name.Right, Time.Right) > G.Width ||
+        !Taken.Free(Name) || !Taken.Free(Time))
         return false;
-    Taken.Add(Box);
+    Taken.Add(Name);
+    Taken.Add(Time);
+    const TBox Box{At.X - w - p, std::min(Name.Top, Time.Top), At.X + w + p,
+                   std::max(Name.Bottom, Time.Bottom)};
     g.Box = Box;
     g.CentreX = At.X;
     g.NameTop = NameTop;
@@ -289,10 +302,10 @@ bool TLabelPlacer::Try(TArcGeometry& g, const TLabelShape& s, TPoint At) {
 
 // The label above or below At, further and further away, straight or
 // shifted half its width either way, with a leader to At.
-bool TLabelPlacer::TryBeside(TArcGeometry& g, const TLabelShape& s, TPoint At) {
+bool TLabelPlacer::TryBeside(TArcGeometry& g, const TLabelShape& s, TPoint At, int Steps) {
     const double w = Width(s) / 2;
     const double h = s.NameHeight + Sizes.LineHeight;
-    for (int Step = 1; Step <= BesideSteps; ++Step)
+    for (int Step = 1; Step <= Steps; ++Step)
         for (const int Side : {-1, 1})
             for (const double Shift : {0.0, -w, w}) {
                 const double Away = 4 * LineGap + Step * BesideStep;
@@ -321,8 +334,10 @@ bool TLabelPlacer::TryBeside(TArcGeometry& g, const TLabelShape& s, TPoint At) {
 }
 
 // The planned gap first, then the others from the nearest; the planned shape
-// first, then the narrower ones; beside the arc last.
-void TLabelPlacer::PlaceLabel(std::size_t Index) {
+// first, then the narrower ones; beside the arc near it last. False when
+// that fails, unless this is the last round: then the label stands as near
+// as it can, further away.
+bool TLabelPlacer::PlaceLabel(std::size_t Index, bool Last) {
     TArcGeometry& g = G.Arcs[Index];
     const std::vector<TLabelShape>& Shapes = *ShapesOf(View.Arcs[Index]);
     const std::size_t Segments = g.Curved ? 1 : g.Points.size() - 1;
@@ -343,13 +358,16 @@ void TLabelPlacer::PlaceLabel(std::size_t Index) {
             for (const double t : Along)
                 if (Try(g, Shapes[s], OnSegment(g, k, t))) {
                     g.Shape = static_cast<int>(s);
-                    return;
+                    return true;
                 }
     const std::size_t Narrowest = ShapeOrder.back();
-    if (TryBeside(g, Shapes[Narrowest], OnSegment(g, Planned, 0.5))) {
+    if (TryBeside(g, Shapes[Narrowest], OnSegment(g, Planned, 0.5),
+                  Last ? BesideSteps : NearSteps)) {
         g.Shape = static_cast<int>(Narrowest);
-        return;
+        return true;
     }
+    if (!Last)
+        return false;
     // Below everything: always free.
     double Bottom = 0;
     for (const TArcGeometry& Other : G.Arcs)
@@ -368,6 +386,7 @@ void TLabelPlacer::PlaceLabel(std::size_t Index) {
     g.LeaderTo = At;
     g.LeaderFrom = {At.X, Top};
     g.Shape = static_cast<int>(Narrowest);
+    return true;
 }
 
 // Labels above the first row move the whole picture down.
@@ -404,7 +423,10 @@ void TLabelPlacer::Finish() {
     }
 }
 
-TDetailedGeometry TLabelPlacer::Place() {
+// One round: the geometry from the planned gaps, then every label.
+void TLabelPlacer::PlaceAll(std::vector<std::size_t>& Failed, bool Last) {
+    G = {};
+    Taken = {};
     PlanGaps();
     MakeArcs();
     AddObstacles();
@@ -422,8 +444,28 @@ TDetailedGeometry TLabelPlacer::Place() {
     };
     std::stable_sort(Labelled.begin(), Labelled.end(),
                      [&Key](std::size_t a, std::size_t b) { return Key(a) < Key(b); });
+    Failed.clear();
     for (const std::size_t a : Labelled)
-        PlaceLabel(a);
+        if (!PlaceLabel(a, Last))
+            Failed.push_back(a);
+}
+
+// A label without a place near its arc widens its gap by its width, and the
+// picture is laid out again: a wider picture reads better than a long leader.
+TDetailedGeometry TLabelPlacer::Place() {
+    std::vector<std::size_t> Failed;
+    for (int Round = 0; Round < Rounds; ++Round) {
+        PlaceAll(Failed, Round + 1 == Rounds);
+        if (Failed.empty())
+            break;
+        for (const std::size_t a : Failed) {
+            const auto Gap = static_cast<std::size_t>(
+                Rows.EventColumn[static_cast<std::size_t>(View.Arcs[a].From)] + PlannedSegment[a]);
+            const TLabelShape& s =
+                (*ShapesOf(View.Arcs[a]))[static_cast<std::size_t>(PlannedShape[a])];
+            Extra[Gap] = std::max(Extra[Gap], Width(s) + 2 * Sizes.Pad + 3);
+        }
+    }
     Finish();
     return G;
 }

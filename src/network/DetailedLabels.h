@@ -25,7 +25,7 @@ struct TLabelShape {
 
 // The drawing's sizes and the shapes of every work's label.
 struct TDetailedSizes {
-    double Radius = 28;  // of an event's circle
+    double Radius = 26;  // of an event's circle
     double Margin = 14;  // around the picture
     double BowStep = 34; // between parallel works at their middle
     double ArrowLength = 10;
@@ -33,9 +33,9 @@ struct TDetailedSizes {
     double LineHeight = 13; // of a label's line
     double RowStep = 106;   // between the centres of neighbouring rows
     double MinGap = 30;     // between two circles of neighbouring columns
-    double Pad = 2;         // kept free around a label
+    double Pad = 1.5;       // kept free around a label
     // A label's name wraps onto more lines only when wider than this.
-    double TargetWidth = 70;
+    double TargetWidth = 50;
     // By work: its label's shapes, the fewest lines first; none for a work
     // without a label.
     std::vector<std::vector<TLabelShape>> Works;

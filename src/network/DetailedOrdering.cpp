@@ -72,7 +72,7 @@ void TOrdering::Reorder(int Level, bool FromAbove, bool Reverse) {
     Slots.clear();
     for (std::size_t i = 0; i < Nodes.size(); ++i) {
         const double Key = SortKey(Nodes[i], FromAbove);
-        if (Key >= 0) {
+        if (Key >= 0 && !Pinned(Nodes[i])) {
             const int Place = static_cast<int>(i);
             Movable.push_back({Key, Reverse ? -Place : Place, Nodes[i]});
             Slots.push_back(i);
@@ -129,7 +129,7 @@ void TOrdering::Transpose(bool Reverse, int First, int Last) {
             for (std::size_t i = 0; i + 1 < Nodes.size(); ++i) {
                 const int v = Nodes[i];
                 const int w = Nodes[i + 1];
-                if (v == Graph.Start)
+                if (v == Graph.Start || Pinned(v) || Pinned(w))
                     continue;
                 const auto [Now, Swapped] = BothCrossings(v, w);
                 if (Swapped < Now || (Reverse && Now > 0 && Swapped == Now)) {
@@ -220,10 +220,32 @@ void TOrdering::Search(long long Fewest, long long Effort, TRandom& Random) {
     }
 }
 
-// A node of the critical path takes the row of its predecessor on the path,
-// exchanging places with the node there, when the crossings around its level
-// do not grow.
+// The critical path along the top row: its nodes move to the top of their
+// columns, in their order, all at once, and the others are swept again
+// around it; kept when the whole crosses no more.
+// Then, column by column, a node of the path takes the row of its
+// predecessor on the path, exchanging places with the node there, when the
+// crossings around its column do not grow.
 void TOrdering::Straighten() {
+    const long long Before = Graph.RangeCrossings(1, Graph.Levels);
+    const TOrder Old = Graph.Order;
+    for (int L = 2; L <= Graph.Levels; ++L) {
+        std::vector<int>& Nodes = Graph.Order[static_cast<std::size_t>(L)];
+        std::stable_partition(Nodes.begin(), Nodes.end(), [this](int v) {
+            return Graph.Critical[static_cast<std::size_t>(v)] != 0;
+        });
+        Graph.Renumber(L);
+    }
+    // The others sorted again around the straight path.
+    PinCritical = true;
+    const long long After = Sweeps(1, Graph.Levels, MaxIterations, MinQuit);
+    PinCritical = false;
+    if (After > Before)
+        Graph.SetOrder(Old);
+    StraightenLocally();
+}
+
+void TOrdering::StraightenLocally() {
     for (int L = 2; L <= Graph.Levels; ++L) {
         std::vector<int>& Nodes = Graph.Order[static_cast<std::size_t>(L)];
         for (std::size_t i = 0; i < Nodes.size(); ++i) {

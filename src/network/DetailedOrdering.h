@@ -8,9 +8,10 @@
 // second of these sorting by the neighbours' mean place (the barycenter)
 // instead. Then a search on windows of a few columns: the window is shuffled
 // and swept again with the columns around it fixed, by either key, and the new
-// order kept unless it crosses more. Last, after the routing, a node of the
-// critical path moves into the row of its predecessor on the path when that
-// adds no crossing. The start event stays on top throughout.
+// order kept unless it crosses more. Last, after the routing, the critical
+// path moves to the top row, as a whole where that adds no crossing, else
+// node by node into the row of its predecessor on the path where that adds
+// none. The start event stays on top throughout.
 
 #include "network/DetailedGraph.h"
 
@@ -29,6 +30,8 @@ private:
     TOrder Kept, Saved;
     // The sweeps sort by the neighbours' mean place instead of their median.
     bool Barycentre = false;
+    // The critical path's nodes keep their places.
+    bool PinCritical = false;
     std::vector<char> Candidate;
     mutable std::vector<int> Scratch;
     struct TMovable {
@@ -46,4 +49,6 @@ private:
     long long Sweeps(int First, int Last, int Iterations, int Quit);
     void Search(long long Fewest, long long Effort, TRandom& Random);
     void Shuffle(int First, int Last, TRandom& Random);
+    void StraightenLocally();
+    bool Pinned(int v) const { return PinCritical && Graph.Critical[static_cast<std::size_t>(v)]; }
 };
