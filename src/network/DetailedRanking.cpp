@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <map>
 #include <numeric>
+#include <queue>
 #include <utility>
 
 namespace {
@@ -33,8 +34,11 @@ private:
     std::vector<long long> Net; // by node: weight out minus weight in
     // The tree rooted at node 0: each node's postorder number, the lowest
     // in its subtree, and the edge to its parent (-1 at the root).
-    std::vector<int> Lim, Low, ParentEdge, Postorder;
-    std::vector<long long> Cut; // by node: the cut value of its parent edge
+    std::vector<int> Lim, Low, ParentEdge;
+    std::vector<long long> Cut; // by tree edge: its cut value
+    // The tree's edges, and each edge's place there.
+    std::vector<int> TreeList, TreePlace;
+    std::vector<int> Stack;
     int SearchFrom = 0;
 
     int Slack(int e) const {
@@ -51,13 +55,22 @@ private:
         const auto V = static_cast<std::size_t>(v);
         return Low[V] <= Lim[X] && Lim[X] <= Lim[V];
     }
+    // The node below a tree edge.
+    int Below(int e) const {
+        const TRankEdge& x = Edges[static_cast<std::size_t>(e)];
+        return Lim[static_cast<std::size_t>(x.Tail)] < Lim[static_cast<std::size_t>(x.Head)]
+                   ? x.Tail
+                   : x.Head;
+    }
     void InitRank();
-    int TightTree();
     void FeasibleTree();
-    void Number();
-    int LeaveNode();
-    int EnterEdge(int v) const;
-    void Rerank();
+    void Number(int Root, int RootEdge, int First);
+    void CutValues();
+    int LeaveEdge();
+    int EnterEdge(int e);
+    template <class F> void ForSubtree(int v, F Visit);
+    int TreeUpdate(int v, int w, long long Value, bool Dir);
+    void Update(int e, int f);
 };
 
 TNetworkSimplex::TNetworkSimplex(int Nodes, const std::vector<TRankEdge>& AEdges)
@@ -86,7 +99,7 @@ TNetworkSimplex::TNetworkSimplex(int Nodes, const std::vector<TRankEdge>& AEdges
     Lim.assign(n, 0);
     Low.assign(n, 0);
     ParentEdge.assign(n, -1);
-    Cut.assign(n, 0);
+    Cut.assign(Edges.size(), 0);
 }
 
 // The longest way from a node without predecessors, in minimum lengths.
@@ -115,66 +128,98 @@ void TNetworkSimplex::InitRank() {
     }
 }
 
-// Grows the tree of tight edges from node 0 anew; returns its node count.
-int TNetworkSimplex::TightTree() {
-    std::fill(InTree.begin(), InTree.end(), 0);
-    std::fill(Reached.begin(), Reached.end(), 0);
-    std::vector<int> Stack{0};
-    Reached[0] = 1;
-    int Count = 1;
-    while (!Stack.empty()) {
-        const int v = Stack.back();
-        Stack.pop_back();
-        for (int i = IncFirst[static_cast<std::size_t>(v)];
-             i < IncFirst[static_cast<std::size_t>(v) + 1]; ++i) {
-            const int e = Incident[static_cast<std::size_t>(i)];
-            const int w = Other(e, v);
-            if (Reached[static_cast<std::size_t>(w)] || Slack(e) != 0)
-                continue;
-            Reached[static_cast<std::size_t>(w)] = 1;
-            InTree[static_cast<std::size_t>(e)] = 1;
-            ++Count;
-            Stack.push_back(w);
-        }
-    }
-    return Count;
-}
-
-// A spanning tree of tight edges: while the tight tree misses nodes, it is
-// moved as a whole by the least slack of an edge leaving it, which makes that
-// edge tight and keeps every other edge at its minimum length or more.
+// A spanning tree of tight edges, grown from node 0: every node reachable
+// over tight edges joins; then the tree as a whole moves by the least slack
+// of an edge between it and the rest, which makes that edge tight and keeps
+// every other edge at its minimum length or more, and the edge's other node
+// joins. The tree's nodes move together, so their ranks are kept less Shift;
+// an edge out of the tree has the slack (its key) - Shift, one into it the
+// slack (its key) + Shift, and the least of each kind comes off a heap.
 void TNetworkSimplex::FeasibleTree() {
     InitRank();
-    while (TightTree() < N) {
-        int Best = -1;
-        for (std::size_t e = 0; e < Edges.size(); ++e) {
-            const bool TailIn = Reached[static_cast<std::size_t>(Edges[e].Tail)];
-            const bool HeadIn = Reached[static_cast<std::size_t>(Edges[e].Head)];
-            if (TailIn != HeadIn && (Best < 0 || Slack(static_cast<int>(e)) < Slack(Best)))
-                Best = static_cast<int>(e);
+    using TKeyed = std::pair<long long, int>; // key, edge
+    std::priority_queue<TKeyed, std::vector<TKeyed>, std::greater<>> Out, In;
+    long long Shift = 0;
+    std::vector<int> Stack;
+    std::fill(InTree.begin(), InTree.end(), 0);
+    std::fill(Reached.begin(), Reached.end(), 0);
+    const auto True = [&](int v) {
+        return Rank[static_cast<std::size_t>(v)] +
+               (Reached[static_cast<std::size_t>(v)] ? Shift : 0);
+    };
+    // v joins the tree (its rank as it stands) and so does every node
+    // reachable from it over tight edges.
+    const auto Join = [&](int First) {
+        int Joined = 0;
+        Stack.assign(1, First);
+        while (!Stack.empty()) {
+            const int v = Stack.back();
+            Stack.pop_back();
+            Rank[static_cast<std::size_t>(v)] -= static_cast<std::int32_t>(Shift);
+            Reached[static_cast<std::size_t>(v)] = 1;
+            ++Joined;
+            for (int i = IncFirst[static_cast<std::size_t>(v)];
+                 i < IncFirst[static_cast<std::size_t>(v) + 1]; ++i) {
+                const int e = Incident[static_cast<std::size_t>(i)];
+                const int w = Other(e, v);
+                if (Reached[static_cast<std::size_t>(w)])
+                    continue;
+                const TRankEdge& x = Edges[static_cast<std::size_t>(e)];
+                const long long Slack = True(x.Head) - True(x.Tail) - x.MinLength;
+                if (Slack == 0) {
+                    // Joins through this edge; marked so that no other does.
+                    InTree[static_cast<std::size_t>(e)] = 1;
+                    Reached[static_cast<std::size_t>(w)] = 2;
+                    Stack.push_back(w);
+                } else if (Reached[static_cast<std::size_t>(w)] == 0) {
+                    if (x.Tail == v)
+                        Out.emplace(Slack + Shift, e);
+                    else
+                        In.emplace(Slack - Shift, e);
+                }
+            }
         }
-        const bool HeadIn =
-            Reached[static_cast<std::size_t>(Edges[static_cast<std::size_t>(Best)].Head)];
-        const int Delta = HeadIn ? -Slack(Best) : Slack(Best);
-        for (int v = 0; v < N; ++v)
-            if (Reached[static_cast<std::size_t>(v)])
-                Rank[static_cast<std::size_t>(v)] += Delta;
+        return Joined;
+    };
+    int Count = Join(0);
+    while (Count < N) {
+        // The least slack of either kind, skipping edges now inside.
+        const auto Outside = [&](const TKeyed& k) {
+            const TRankEdge& x = Edges[static_cast<std::size_t>(k.second)];
+            return !Reached[static_cast<std::size_t>(x.Tail)] ||
+                   !Reached[static_cast<std::size_t>(x.Head)];
+        };
+        while (!Out.empty() && !Outside(Out.top()))
+            Out.pop();
+        while (!In.empty() && !Outside(In.top()))
+            In.pop();
+        const bool TakeOut =
+            !Out.empty() && (In.empty() || Out.top().first - Shift <= In.top().first + Shift);
+        const int e = TakeOut ? Out.top().second : In.top().second;
+        (TakeOut ? Out : In).pop();
+        const TRankEdge& x = Edges[static_cast<std::size_t>(e)];
+        const long long Slack = True(x.Head) - True(x.Tail) - x.MinLength;
+        Shift += TakeOut ? Slack : -Slack;
+        InTree[static_cast<std::size_t>(e)] = 1;
+        const int w = TakeOut ? x.Head : x.Tail;
+        Count += Join(w);
     }
+    for (std::size_t v = 0; v < Rank.size(); ++v)
+        Rank[v] += static_cast<std::int32_t>(Shift);
 }
 
-// Postorder numbers from node 0 through the tree, and the cut values.
-void TNetworkSimplex::Number() {
-    std::vector<std::pair<int, int>> Stack{{0, IncFirst[0]}}; // node, next incidence
-    ParentEdge[0] = -1;
-    Low[0] = 0;
-    Postorder.clear();
-    int Next = 0;
-    while (!Stack.empty()) {
-        auto& [v, i] = Stack.back();
+// Postorder numbers of the subtree of Root (whose parent edge is RootEdge),
+// the first First.
+void TNetworkSimplex::Number(int Root, int RootEdge, int First) {
+    std::vector<std::pair<int, int>> Walk{{Root, IncFirst[static_cast<std::size_t>(Root)]}};
+    ParentEdge[static_cast<std::size_t>(Root)] = RootEdge;
+    Low[static_cast<std::size_t>(Root)] = First;
+    int Next = First;
+    while (!Walk.empty()) {
+        auto& [v, i] = Walk.back();
         if (i == IncFirst[static_cast<std::size_t>(v) + 1]) {
             Lim[static_cast<std::size_t>(v)] = Next++;
-            Postorder.push_back(v);
-            Stack.pop_back();
+            Walk.pop_back();
             continue;
         }
         const int e = Incident[static_cast<std::size_t>(i++)];
@@ -183,96 +228,147 @@ void TNetworkSimplex::Number() {
         const int w = Other(e, v);
         ParentEdge[static_cast<std::size_t>(w)] = e;
         Low[static_cast<std::size_t>(w)] = Next;
-        Stack.emplace_back(w, IncFirst[static_cast<std::size_t>(w)]);
+        Walk.emplace_back(w, IncFirst[static_cast<std::size_t>(w)]);
     }
+}
+
+// The cut value of the edge above a subtree is its net weight out (the edges
+// inside cancel), with the sign turned when the edge points into it.
+void TNetworkSimplex::CutValues() {
+    std::vector<int> ByLim(static_cast<std::size_t>(N));
+    for (int v = 0; v < N; ++v)
+        ByLim[static_cast<std::size_t>(Lim[static_cast<std::size_t>(v)])] = v;
     std::vector<long long> Sum(Net);
-    for (const int v : Postorder) {
+    for (const int v : ByLim) {
         const int e = ParentEdge[static_cast<std::size_t>(v)];
         if (e < 0)
             continue;
-        const int Parent = Other(e, v);
-        Sum[static_cast<std::size_t>(Parent)] += Sum[static_cast<std::size_t>(v)];
-        // Out of the subtree minus into it when the edge leaves the subtree.
-        Cut[static_cast<std::size_t>(v)] = Edges[static_cast<std::size_t>(e)].Tail == v
+        Sum[static_cast<std::size_t>(Other(e, v))] += Sum[static_cast<std::size_t>(v)];
+        Cut[static_cast<std::size_t>(e)] = Edges[static_cast<std::size_t>(e)].Tail == v
                                                ? Sum[static_cast<std::size_t>(v)]
                                                : -Sum[static_cast<std::size_t>(v)];
     }
 }
 
-// The node below a tree edge of negative cut value, searched round from
-// where the last search stopped; of the first few found the most negative
-// (as dot does); -1 when the tree is optimal.
-int TNetworkSimplex::LeaveNode() {
+// A tree edge of negative cut value, searched round from where the last
+// search stopped; of the first few found the most negative (as dot does);
+// -1 when the tree is optimal.
+int TNetworkSimplex::LeaveEdge() {
     constexpr int SearchSize = 30;
+    const auto Size = static_cast<int>(TreeList.size());
     int Best = -1;
     int Found = 0;
-    for (int k = 0; k < N && Found < SearchSize; ++k) {
-        const int v = (SearchFrom + k) % N;
-        if (ParentEdge[static_cast<std::size_t>(v)] < 0 || Cut[static_cast<std::size_t>(v)] >= 0)
+    for (int k = 0; k < Size && Found < SearchSize; ++k) {
+        const int Place = (SearchFrom + k) % Size;
+        const int e = TreeList[static_cast<std::size_t>(Place)];
+        if (Cut[static_cast<std::size_t>(e)] >= 0)
             continue;
         ++Found;
-        if (Best < 0 || Cut[static_cast<std::size_t>(v)] < Cut[static_cast<std::size_t>(Best)])
-            Best = v;
+        if (Best < 0 || Cut[static_cast<std::size_t>(e)] < Cut[static_cast<std::size_t>(Best)]) {
+            Best = e;
+            SearchFrom = (Place + 1) % Size;
+        }
     }
-    if (Best >= 0)
-        SearchFrom = (Best + 1) % N;
     return Best;
 }
 
-// The non-tree edge of least slack that crosses the cut of v's parent edge
-// from its head side to its tail side.
-int TNetworkSimplex::EnterEdge(int v) const {
-    const bool SubtreeIsTail =
-        Edges[static_cast<std::size_t>(ParentEdge[static_cast<std::size_t>(v)])].Tail == v;
+// Visits every node of v's subtree.
+template <class F> void TNetworkSimplex::ForSubtree(int v, F Visit) {
+    Stack.assign(1, v);
+    while (!Stack.empty()) {
+        const int x = Stack.back();
+        Stack.pop_back();
+        Visit(x);
+        for (int i = IncFirst[static_cast<std::size_t>(x)];
+             i < IncFirst[static_cast<std::size_t>(x) + 1]; ++i) {
+            const int e = Incident[static_cast<std::size_t>(i)];
+            if (InTree[static_cast<std::size_t>(e)] && e != ParentEdge[static_cast<std::size_t>(x)])
+                Stack.push_back(Other(e, x));
+        }
+    }
+}
+
+// The non-tree edge of least slack that crosses the cut of tree edge e from
+// its head side to its tail side, searched from the subtree below e.
+int TNetworkSimplex::EnterEdge(int e) {
+    const int v = Below(e);
+    // The subtree is e's head side: edges out of it; its tail side: edges in.
+    const bool Outwards = Edges[static_cast<std::size_t>(e)].Head == v;
     int Best = -1;
-    for (std::size_t e = 0; e < Edges.size(); ++e) {
-        if (InTree[e])
-            continue;
-        const bool TailIn = InSubtree(Edges[e].Tail, v);
-        const bool HeadIn = InSubtree(Edges[e].Head, v);
-        if (TailIn == HeadIn || TailIn == SubtreeIsTail)
-            continue;
-        if (Best < 0 || Slack(static_cast<int>(e)) < Slack(Best))
-            Best = static_cast<int>(e);
-    }
+    ForSubtree(v, [&](int x) {
+        for (int i = IncFirst[static_cast<std::size_t>(x)];
+             i < IncFirst[static_cast<std::size_t>(x) + 1]; ++i) {
+            const int f = Incident[static_cast<std::size_t>(i)];
+            const TRankEdge& y = Edges[static_cast<std::size_t>(f)];
+            if (InTree[static_cast<std::size_t>(f)] || (Outwards ? y.Tail : y.Head) != x ||
+                InSubtree(Outwards ? y.Head : y.Tail, v))
+                continue;
+            if (Best < 0 || Slack(f) < Slack(Best))
+                Best = f;
+        }
+    });
     return Best;
 }
 
-// Every tree edge tight again, node 0 keeping its rank.
-void TNetworkSimplex::Rerank() {
-    for (auto v = Postorder.rbegin(); v != Postorder.rend(); ++v) {
-        const int e = ParentEdge[static_cast<std::size_t>(*v)];
-        if (e < 0)
-            continue;
-        const TRankEdge& x = Edges[static_cast<std::size_t>(e)];
-        if (x.Head == *v)
-            Rank[static_cast<std::size_t>(*v)] =
-                Rank[static_cast<std::size_t>(x.Tail)] + x.MinLength;
-        else
-            Rank[static_cast<std::size_t>(*v)] =
-                Rank[static_cast<std::size_t>(x.Head)] - x.MinLength;
+// The cut values on the way from v up to the first node above w's
+// subtree change by Value; returns that node.
+int TNetworkSimplex::TreeUpdate(int v, int w, long long Value, bool Dir) {
+    while (!InSubtree(w, v)) {
+        const int e = ParentEdge[static_cast<std::size_t>(v)];
+        const bool d = Edges[static_cast<std::size_t>(e)].Tail == v ? Dir : !Dir;
+        Cut[static_cast<std::size_t>(e)] += d ? Value : -Value;
+        v = Other(e, v);
     }
+    return v;
+}
+
+// f enters the tree for e: the side below e moves to make f tight, the cut
+// values change along the cycle f closes, and the subtree of the cycle's top
+// is numbered anew.
+void TNetworkSimplex::Update(int e, int f) {
+    const int Delta = Slack(f);
+    if (Delta > 0) {
+        const int v = Below(e);
+        const int Move = Edges[static_cast<std::size_t>(e)].Tail == v ? -Delta : Delta;
+        ForSubtree(v, [&](int x) { Rank[static_cast<std::size_t>(x)] += Move; });
+    }
+    const long long Value = Cut[static_cast<std::size_t>(e)];
+    const TRankEdge& y = Edges[static_cast<std::size_t>(f)];
+    const int Top = TreeUpdate(y.Tail, y.Head, Value, true);
+    TreeUpdate(y.Head, y.Tail, Value, false);
+    Cut[static_cast<std::size_t>(f)] = -Value;
+    Cut[static_cast<std::size_t>(e)] = 0;
+    InTree[static_cast<std::size_t>(e)] = 0;
+    InTree[static_cast<std::size_t>(f)] = 1;
+    const int Place = TreePlace[static_cast<std::size_t>(e)];
+    TreeList[static_cast<std::size_t>(Place)] = f;
+    TreePlace[static_cast<std::size_t>(f)] = Place;
+    Number(Top, ParentEdge[static_cast<std::size_t>(Top)], Low[static_cast<std::size_t>(Top)]);
 }
 
 std::vector<std::int32_t> TNetworkSimplex::Solve() {
     if (N == 0)
         return {};
     FeasibleTree();
-    Number();
+    Number(0, -1, 0);
+    CutValues();
+    TreePlace.assign(Edges.size(), -1);
+    for (std::size_t e = 0; e < Edges.size(); ++e)
+        if (InTree[e]) {
+            TreePlace[e] = static_cast<int>(TreeList.size());
+            TreeList.push_back(static_cast<int>(e));
+        }
     // Each exchange lowers the total or keeps it (a degenerate step); the
     // bound only guards against cycling through degenerate steps.
     const long long MostSteps = 50LL * N + 1000;
     for (long long Step = 0; Step < MostSteps; ++Step) {
-        const int v = LeaveNode();
-        if (v < 0)
+        const int e = LeaveEdge();
+        if (e < 0)
             break;
-        const int f = EnterEdge(v);
+        const int f = EnterEdge(e);
         if (f < 0)
             break;
-        InTree[static_cast<std::size_t>(ParentEdge[static_cast<std::size_t>(v)])] = 0;
-        InTree[static_cast<std::size_t>(f)] = 1;
-        Number();
-        Rerank();
+        Update(e, f);
     }
     const std::int32_t Least = *std::min_element(Rank.begin(), Rank.end());
     for (std::int32_t& r : Rank)
