@@ -5,6 +5,7 @@
 
 #include "NetworkTestSupport.h"
 
+#include "network/DetailedLabels.h"
 #include "network/DetailedLayout.h"
 #include "network/DetailedRanking.h"
 
@@ -173,6 +174,82 @@ TEST(DetailedRanking, ReachesTheLeastTotalLengthOfEveryTinyGraph) {
                       1)
                 << Text;
         EXPECT_EQ(TotalLength(Edges, Column), std::max(0LL, BruteForceLength(n, Edges))) << Text;
+    }
+}
+
+} // namespace
+
+namespace {
+
+struct TTextBox {
+    TBox Box;
+    std::size_t Arc;
+};
+
+// The boxes of a label's text as drawn: the name's lines and the duration.
+std::vector<TTextBox> TextBoxes(const TDetailedGeometry& G, const TNetworkView& View,
+                                const TDetailedSizes& Sizes) {
+    std::vector<TTextBox> Boxes;
+    for (std::size_t a = 0; a < G.Arcs.size(); ++a) {
+        const TArcGeometry& g = G.Arcs[a];
+        if (g.Shape < 0)
+            continue;
+        const TLabelShape& s = Sizes.Works[static_cast<std::size_t>(View.Arcs[a].Work)]
+                                          [static_cast<std::size_t>(g.Shape)];
+        Boxes.push_back({{g.CentreX - s.NameWidth / 2, g.NameTop, g.CentreX + s.NameWidth / 2,
+                          g.NameTop + s.NameHeight},
+                         a});
+        Boxes.push_back({{g.CentreX - s.TimeWidth / 2, g.TimeTop, g.CentreX + s.TimeWidth / 2,
+                          g.TimeTop + Sizes.LineHeight},
+                         a});
+    }
+    return Boxes;
+}
+
+// Labels of every width and up to three lines on random schemes: every work
+// gets its label, and no label's text meets another's, an event's circle or
+// an arrowhead.
+TEST(DetailedLabels, NeverMeetEachOtherAnEventOrAnArrowhead) {
+    std::mt19937 Random(404);
+    for (int Case = 0; Case < 25; ++Case) {
+        const TScheme Scheme = RandomScheme(Random, 60, Case % 2 ? 0.06 : 0.15);
+        const TAnalysed Analysed(Scheme);
+        const TNetworkView& View = Analysed.Engine.Result();
+        ASSERT_TRUE(View.HasNetwork);
+        TDetailedSizes Sizes;
+        for (std::size_t w = 0; w < Scheme.Durations.size(); ++w) {
+            const double Wide = 20 + static_cast<double>(Random() % 160);
+            Sizes.Works.push_back({{Wide, Sizes.LineHeight, 8},
+                                   {Wide * 0.6, 2 * Sizes.LineHeight, 8},
+                                   {Wide * 0.45, 3 * Sizes.LineHeight, 14}});
+        }
+        const TDetailedPicture Picture = LayOutDetailed(View, Sizes);
+        const TDetailedGeometry& G = Picture.Geometry;
+        const std::vector<TTextBox> Boxes = TextBoxes(G, View, Sizes);
+        std::size_t Labelled = 0;
+        for (const TViewArc& a : View.Arcs)
+            Labelled += a.Work >= 0;
+        EXPECT_EQ(Boxes.size(), 2 * Labelled) << Describe(Scheme);
+        for (std::size_t i = 0; i < Boxes.size(); ++i)
+            for (std::size_t j = i + 1; j < Boxes.size(); ++j)
+                EXPECT_FALSE(Boxes[i].Box.Meets(Boxes[j].Box))
+                    << "arcs " << Boxes[i].Arc << " and " << Boxes[j].Arc << ": "
+                    << Describe(Scheme);
+        for (const TTextBox& t : Boxes) {
+            EXPECT_GE(t.Box.Top, 0);
+            EXPECT_LE(t.Box.Bottom, G.Height);
+            EXPECT_LE(t.Box.Right, G.Width);
+            for (const TPoint& c : G.EventCentre)
+                EXPECT_FALSE(t.Box.Meets({c.X - Sizes.Radius, c.Y - Sizes.Radius,
+                                          c.X + Sizes.Radius, c.Y + Sizes.Radius}))
+                    << "arc " << t.Arc << ": " << Describe(Scheme);
+            for (const TArcGeometry& g : G.Arcs) {
+                if (g.Points.empty())
+                    continue;
+                EXPECT_FALSE(t.Box.Meets({g.ArrowTip.X - 0.1, g.ArrowTip.Y - 0.1,
+                                          g.ArrowTip.X + 0.1, g.ArrowTip.Y + 0.1}));
+            }
+        }
     }
 }
 
