@@ -11,19 +11,19 @@
 #include <cmath>
 #include <cstdint>
 #include <map>
-#include <unordered_map>
 #include <utility>
 
 namespace {
 
-// Where along a segment a label is tried: its middle first.
-constexpr double Along[] = {0.5, 0.36, 0.64, 0.22, 0.78};
+// A label slides along its segment in steps of this many pixels, from the
+// middle outwards, as far as a tenth of the segment from either end.
+constexpr double SlideStep = 6;
 // Steps of a label beside its arc, away from it: near it while its gap may
 // still grow, further in the last round.
 constexpr int NearSteps = 8;
 constexpr int BesideSteps = 60;
 // Rounds of widening the gaps of labels without a place.
-constexpr int Rounds = 4;
+constexpr int Rounds = 3;
 constexpr double BesideStep = 6;
 // The room between the line and its name above or its duration below.
 // Wide enough for an arrowhead to pass between the name and the duration.
@@ -37,38 +37,53 @@ double Length(TPoint v) {
 // Boxes by the cells of a grid they touch, to find those near a box fast.
 class TBoxGrid {
 public:
+    // The grid covers the picture and a band around it; boxes beyond it
+    // fall in its border cells.
+    void Reset(double Width, double Height) {
+        Columns = static_cast<int>(Width / GridCell) + 3;
+        Rows = static_cast<int>((Height + 2 * Band) / GridCell) + 3;
+        Cells.assign(static_cast<std::size_t>(Columns) * static_cast<std::size_t>(Rows), {});
+        Boxes.clear();
+    }
     void Add(const TBox& Box) {
         const auto Index = static_cast<int>(Boxes.size());
         Boxes.push_back(Box);
-        ForCells(Box, [&](std::int64_t Cell) { Cells[Cell].push_back(Index); });
+        ForCells(Box, [&](std::size_t Cell) {
+            Cells[Cell].push_back(Index);
+            return false;
+        });
     }
     bool Free(const TBox& Box) const {
-        bool Met = false;
-        ForCells(Box, [&](std::int64_t Cell) {
-            const auto Found = Cells.find(Cell);
-            if (Met || Found == Cells.end())
-                return;
-            for (const int i : Found->second)
-                if (Boxes[static_cast<std::size_t>(i)].Meets(Box)) {
-                    Met = true;
-                    return;
-                }
+        return !ForCells(Box, [&](std::size_t Cell) {
+            for (const int i : Cells[Cell])
+                if (Boxes[static_cast<std::size_t>(i)].Meets(Box))
+                    return true;
+            return false;
         });
-        return !Met;
     }
 
 private:
+    static constexpr double Band = 1024;
+    int Columns = 0;
+    int Rows = 0;
     std::vector<TBox> Boxes;
-    std::unordered_map<std::int64_t, std::vector<int>> Cells;
+    std::vector<std::vector<int>> Cells;
 
-    template <class F> static void ForCells(const TBox& Box, F Visit) {
-        const auto x0 = static_cast<std::int64_t>(std::floor(Box.Left / GridCell));
-        const auto x1 = static_cast<std::int64_t>(std::floor(Box.Right / GridCell));
-        const auto y0 = static_cast<std::int64_t>(std::floor(Box.Top / GridCell));
-        const auto y1 = static_cast<std::int64_t>(std::floor(Box.Bottom / GridCell));
-        for (std::int64_t y = y0; y <= y1; ++y)
-            for (std::int64_t x = x0; x <= x1; ++x)
-                Visit(y * 1000003 + x);
+    int Cell(double v, double Shift, int Count) const {
+        return std::clamp(static_cast<int>(std::floor((v + Shift) / GridCell)), 0, Count - 1);
+    }
+    // Visits the cells the box touches until Visit returns true.
+    template <class F> bool ForCells(const TBox& Box, F Visit) const {
+        const int x0 = Cell(Box.Left, GridCell, Columns);
+        const int x1 = Cell(Box.Right, GridCell, Columns);
+        const int y0 = Cell(Box.Top, Band, Rows);
+        const int y1 = Cell(Box.Bottom, Band, Rows);
+        for (int y = y0; y <= y1; ++y)
+            for (int x = x0; x <= x1; ++x)
+                if (Visit(static_cast<std::size_t>(y) * static_cast<std::size_t>(Columns) +
+                          static_cast<std::size_t>(x)))
+                    return true;
+        return false;
     }
 };
 
@@ -89,6 +104,8 @@ private:
     std::vector<int> PlannedShape, PlannedSegment;
     // By gap: room added for labels that found no place in an earlier round.
     std::vector<double> Extra;
+    // The arcs between each two events.
+    std::vector<std::vector<std::size_t>> Groups;
     TBoxGrid Taken;
 
     const std::vector<TLabelShape>* ShapesOf(const TViewArc& a) const {
@@ -107,7 +124,8 @@ private:
     void AddObstacles();
     TPoint OnSegment(const TArcGeometry& g, std::size_t k, double t) const;
     bool Try(TArcGeometry& g, const TLabelShape& s, TPoint At);
-    bool TryBeside(TArcGeometry& g, const TLabelShape& s, TPoint At, int Steps);
+    bool TryBeside(TArcGeometry& g, const TLabelShape& s, const std::vector<TPoint>& Anchors,
+                   int Steps);
     bool PlaceLabel(std::size_t Index, bool Last);
     void PlaceAll(std::vector<std::size_t>& Failed, bool Last);
     void Finish();
@@ -190,15 +208,20 @@ void TLabelPlacer::MakeArcs() {
         G.EventCentre.push_back({G.ColumnX[static_cast<std::size_t>(Rows.EventColumn[e])],
                                  G.RowY[static_cast<std::size_t>(Rows.EventRow[e])]});
     // Works between the same two events are bowed apart, in list order.
-    std::map<std::pair<std::int32_t, std::int32_t>, std::vector<std::size_t>> Groups;
-    for (std::size_t a = 0; a < View.Arcs.size(); ++a)
-        Groups[{View.Arcs[a].From, View.Arcs[a].To}].push_back(a);
+    if (Groups.empty()) {
+        std::map<std::pair<std::int32_t, std::int32_t>, std::vector<std::size_t>> ByEnds;
+        for (std::size_t a = 0; a < View.Arcs.size(); ++a)
+            ByEnds[{View.Arcs[a].From, View.Arcs[a].To}].push_back(a);
+        for (auto& [Ends, Members] : ByEnds)
+            Groups.push_back(std::move(Members));
+    }
     G.Arcs.resize(View.Arcs.size());
-    for (const auto& [Ends, Members] : Groups)
+    for (const std::vector<std::size_t>& Members : Groups)
         for (std::size_t i = 0; i < Members.size(); ++i)
             MakeArc(Members[i],
                     (static_cast<double>(i) - (static_cast<double>(Members.size()) - 1) / 2.0) *
                         Sizes.BowStep);
+    Taken.Reset(G.Width, G.RowY.back() + Sizes.Radius + Sizes.Margin);
 }
 
 void TLabelPlacer::MakeArc(std::size_t Index, double Offset) {
@@ -300,36 +323,40 @@ bool TLabelPlacer::Try(TArcGeometry& g, const TLabelShape& s, TPoint At) {
     return true;
 }
 
-// The label above or below At, further and further away, straight or
-// shifted half its width either way, with a leader to At.
-bool TLabelPlacer::TryBeside(TArcGeometry& g, const TLabelShape& s, TPoint At, int Steps) {
+// The label above or below one of the anchors on its arc, further and
+// further away, straight or shifted up to its width either way, with a
+// leader to the anchor: the nearest place found.
+bool TLabelPlacer::TryBeside(TArcGeometry& g, const TLabelShape& s,
+                             const std::vector<TPoint>& Anchors, int Steps) {
     const double w = Width(s) / 2;
     const double h = s.NameHeight + Sizes.LineHeight;
     for (int Step = 1; Step <= Steps; ++Step)
-        for (const int Side : {-1, 1})
-            for (const double Shift : {0.0, -w, w}) {
-                const double Away = 4 * LineGap + Step * BesideStep;
-                const double Top = Side < 0 ? At.Y - Away - h : At.Y + Away;
-                const double x = At.X + Shift;
-                const TBox Box{x - w - Sizes.Pad, Top - Sizes.Pad, x + w + Sizes.Pad,
-                               Top + h + Sizes.Pad};
-                const double Edge = Side < 0 ? Top + h : Top;
-                // The leader crosses no other label either.
-                const TBox Leader{std::min(x, At.X) - 1, std::min(Edge, At.Y) + 1,
-                                  std::max(x, At.X) + 1, std::max(Edge, At.Y) - 1};
-                if (Box.Left < 0 || Box.Right > G.Width || !Taken.Free(Box) || !Taken.Free(Leader))
-                    continue;
-                Taken.Add(Box);
-                Taken.Add(Leader);
-                g.Box = Box;
-                g.CentreX = x;
-                g.NameTop = Top;
-                g.TimeTop = Top + s.NameHeight;
-                g.Leader = true;
-                g.LeaderTo = At;
-                g.LeaderFrom = {x, Edge};
-                return true;
-            }
+        for (const TPoint& At : Anchors)
+            for (const int Side : {-1, 1})
+                for (const double Shift : {0.0, -w, w, -2 * w, 2 * w}) {
+                    const double Away = 4 * LineGap + Step * BesideStep;
+                    const double Top = Side < 0 ? At.Y - Away - h : At.Y + Away;
+                    const double x = At.X + Shift;
+                    const TBox Box{x - w - Sizes.Pad, Top - Sizes.Pad, x + w + Sizes.Pad,
+                                   Top + h + Sizes.Pad};
+                    const double Edge = Side < 0 ? Top + h : Top;
+                    // The leader crosses no other label either.
+                    const TBox Leader{std::min(x, At.X) - 1, std::min(Edge, At.Y) + 1,
+                                      std::max(x, At.X) + 1, std::max(Edge, At.Y) - 1};
+                    if (Box.Left < 0 || Box.Right > G.Width || !Taken.Free(Box) ||
+                        !Taken.Free(Leader))
+                        continue;
+                    Taken.Add(Box);
+                    Taken.Add(Leader);
+                    g.Box = Box;
+                    g.CentreX = x;
+                    g.NameTop = Top;
+                    g.TimeTop = Top + s.NameHeight;
+                    g.Leader = true;
+                    g.LeaderTo = At;
+                    g.LeaderFrom = {x, Edge};
+                    return true;
+                }
     return false;
 }
 
@@ -354,15 +381,25 @@ bool TLabelPlacer::PlaceLabel(std::size_t Index, bool Last) {
         if (s != ShapeOrder[0] && Width(Shapes[s]) < Width(Shapes[ShapeOrder[0]]))
             ShapeOrder.push_back(s);
     for (const std::size_t s : ShapeOrder)
-        for (const std::size_t k : Order)
-            for (const double t : Along)
+        for (const std::size_t k : Order) {
+            const TPoint From = OnSegment(g, k, 0);
+            const TPoint To = OnSegment(g, k, 1);
+            const int Steps = static_cast<int>(0.4 * std::abs(To.X - From.X) / SlideStep);
+            const double Step = SlideStep / std::max(1.0, std::abs(To.X - From.X));
+            for (int i = 0; i <= 2 * Steps; ++i) {
+                const double t = 0.5 + (i % 2 ? 1 : -1) * ((i + 1) / 2) * Step;
                 if (Try(g, Shapes[s], OnSegment(g, k, t))) {
                     g.Shape = static_cast<int>(s);
                     return true;
                 }
+            }
+        }
     const std::size_t Narrowest = ShapeOrder.back();
-    if (TryBeside(g, Shapes[Narrowest], OnSegment(g, Planned, 0.5),
-                  Last ? BesideSteps : NearSteps)) {
+    std::vector<TPoint> Anchors;
+    for (const std::size_t k : Order)
+        for (const double t : {0.5, 0.3, 0.7})
+            Anchors.push_back(OnSegment(g, k, t));
+    if (TryBeside(g, Shapes[Narrowest], Anchors, Last ? BesideSteps : NearSteps)) {
         g.Shape = static_cast<int>(Narrowest);
         return true;
     }
@@ -440,7 +477,9 @@ void TLabelPlacer::PlaceAll(std::vector<std::size_t>& Failed, bool Last) {
         const TArcGeometry& g = G.Arcs[a];
         const double Wide =
             Width((*ShapesOf(View.Arcs[a]))[static_cast<std::size_t>(PlannedShape[a])]);
-        return std::tuple(!View.Arcs[a].OnPath, g.Curved ? 1 : g.Points.size() - 1, -Wide);
+        // A label on a sloping line may still slide up or down along it.
+        const bool Sloping = g.Curved || g.Points[0].Y != g.Points[1].Y;
+        return std::tuple(!View.Arcs[a].OnPath, g.Curved ? 1 : g.Points.size() - 1, Sloping, -Wide);
     };
     std::stable_sort(Labelled.begin(), Labelled.end(),
                      [&Key](std::size_t a, std::size_t b) { return Key(a) < Key(b); });

@@ -43,7 +43,7 @@ TDetailedRows DetailedLayout(const TNetworkView& View) {
              ++Round)
             if (Routing.RerouteAll() == 0)
                 break;
-        Ordering.Straighten();
+        Ordering.Straighten(Effort);
     }
     return Graph.Rows(View, Column);
 }

@@ -220,13 +220,17 @@ void TOrdering::Search(long long Fewest, long long Effort, TRandom& Random) {
     }
 }
 
-// The critical path along the top row: its nodes move to the top of their
-// columns, in their order, all at once, and the others are swept again
-// around it; kept when the whole crosses no more.
+// The critical path along the top row, while the effort allows: its nodes
+// move to the top of their columns, in their order, all at once, and the
+// others are swept again around it; kept when the whole crosses no more.
 // Then, column by column, a node of the path takes the row of its
 // predecessor on the path, exchanging places with the node there, when the
 // crossings around its column do not grow.
-void TOrdering::Straighten() {
+void TOrdering::Straighten(long long Effort) {
+    if (Graph.Visits >= Effort) {
+        StraightenLocally();
+        return;
+    }
     const long long Before = Graph.RangeCrossings(1, Graph.Levels);
     const TOrder Old = Graph.Order;
     for (int L = 2; L <= Graph.Levels; ++L) {
@@ -238,7 +242,7 @@ void TOrdering::Straighten() {
     }
     // The others sorted again around the straight path.
     PinCritical = true;
-    const long long After = Sweeps(1, Graph.Levels, MaxIterations, MinQuit);
+    const long long After = Sweeps(1, Graph.Levels, WindowIterations, WindowQuit);
     PinCritical = false;
     if (After > Before)
         Graph.SetOrder(Old);

@@ -9,9 +9,9 @@
 // instead. Then a search on windows of a few columns: the window is shuffled
 // and swept again with the columns around it fixed, by either key, and the new
 // order kept unless it crosses more. Last, after the routing, the critical
-// path moves to the top row, as a whole where that adds no crossing, else
-// node by node into the row of its predecessor on the path where that adds
-// none. The start event stays on top throughout.
+// path moves to the top row, as a whole where that adds no crossing and the
+// effort allows, else node by node into the row of its predecessor on the
+// path where that adds none. The start event stays on top throughout.
 
 #include "network/DetailedGraph.h"
 
@@ -21,7 +21,7 @@ public:
     // The sweeps and the window search, within Effort node visits (the first
     // sweeps from the plain rows are always made whole).
     void Reduce(long long Effort);
-    void Straighten();
+    void Straighten(long long Effort);
 
 private:
     TLayeredGraph& Graph;
