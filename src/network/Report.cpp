@@ -136,9 +136,9 @@ std::string ReportJson(TWorkList& List, int PathSign, const TDetailedSizes* Deta
         if (Detailed) {
             TDetailedPicture Picture = LayOutDetailed(View, *Detailed);
             Rows = std::move(Picture.Rows);
-            // Points of the PDF: the picture's pixels are at 96 per inch.
-            Size = ", \"width\": " + Real(std::round(Picture.Geometry.Width * 7.5) / 10) +
-                   ", \"height\": " + Real(std::round(Picture.Geometry.Height * 7.5) / 10);
+            // Points of the PDF: the picture has whole pixels, 96 to the inch.
+            Size = ", \"width\": " + Real(std::ceil(Picture.Geometry.Width) * 0.75) +
+                   ", \"height\": " + Real(std::ceil(Picture.Geometry.Height) * 0.75);
         } else {
             Rows = PlainRows(View);
         }
