@@ -3,7 +3,8 @@
 // evenly spaced; every arc is drawn through its rows, parallel works bowed
 // apart; then the labels are placed one by one among the circles, the
 // arrowheads and the labels already placed, each at the first free place of
-// a fixed list of candidates, so that no two ever meet.
+// its candidates, so that no two ever meet. A label with no free place near
+// its arc widens its gap, and the steps run again.
 
 #include "network/DetailedLabels.h"
 
@@ -18,13 +19,13 @@ namespace {
 // A label slides along its segment in steps of this many pixels, from the
 // middle outwards, as far as a tenth of the segment from either end.
 constexpr double SlideStep = 6;
-// Steps of a label beside its arc, away from it: near it while its gap may
-// still grow, further in the last round.
+// Steps of BesideStep pixels of a label beside its arc, away from it: near
+// it while its gap may still grow, further in the last round.
+constexpr double BesideStep = 6;
 constexpr int NearSteps = 8;
 constexpr int BesideSteps = 60;
 // Rounds of widening the gaps of labels without a place.
 constexpr int Rounds = 3;
-constexpr double BesideStep = 6;
 // The room between the line and its name above or its duration below.
 // Wide enough for an arrowhead to pass between the name and the duration.
 constexpr double LineGap = 6;
@@ -115,15 +116,12 @@ private:
         return &Sizes.Works[static_cast<std::size_t>(a.Work)];
     }
     static double Width(const TLabelShape& s) { return std::max(s.NameWidth, s.TimeWidth); }
-    double Height(const TLabelShape& s) const {
-        return s.NameHeight + 2 * LineGap + Sizes.LineHeight;
-    }
     void PlanGaps();
     void MakeArcs();
     void MakeArc(std::size_t Index, double Offset);
     void AddObstacles();
     TPoint OnSegment(const TArcGeometry& g, std::size_t k, double t) const;
-    bool Try(TArcGeometry& g, const TLabelShape& s, TPoint At);
+    bool Try(TArcGeometry& g, const TLabelShape& s, TPoint At, int Side);
     bool TryBeside(TArcGeometry& g, const TLabelShape& s, const std::vector<TPoint>& Anchors,
                    int Steps);
     bool PlaceLabel(std::size_t Index, bool Last);
@@ -291,14 +289,14 @@ TPoint TLabelPlacer::OnSegment(const TArcGeometry& g, std::size_t k, double t) c
 
 // The label on its arc at At: the name above, the duration below; or both
 // on the side the arc is bowed to.
-bool TLabelPlacer::Try(TArcGeometry& g, const TLabelShape& s, TPoint At) {
+bool TLabelPlacer::Try(TArcGeometry& g, const TLabelShape& s, TPoint At, int Side) {
     const double w = Width(s) / 2;
     double NameTop = At.Y - LineGap - s.NameHeight;
     double TimeTop = At.Y + LineGap;
-    if (g.Side < 0) {
+    if (Side < 0) {
         TimeTop = At.Y - LineGap - Sizes.LineHeight;
         NameTop = TimeTop - s.NameHeight;
-    } else if (g.Side > 0) {
+    } else if (Side > 0) {
         NameTop = At.Y + LineGap;
         TimeTop = NameTop + s.NameHeight;
     }
@@ -380,20 +378,26 @@ bool TLabelPlacer::PlaceLabel(std::size_t Index, bool Last) {
     for (std::size_t s = 0; s < Shapes.size(); ++s)
         if (s != ShapeOrder[0] && Width(Shapes[s]) < Width(Shapes[ShapeOrder[0]]))
             ShapeOrder.push_back(s);
-    for (const std::size_t s : ShapeOrder)
-        for (const std::size_t k : Order) {
-            const TPoint From = OnSegment(g, k, 0);
-            const TPoint To = OnSegment(g, k, 1);
-            const int Steps = static_cast<int>(0.4 * std::abs(To.X - From.X) / SlideStep);
-            const double Step = SlideStep / std::max(1.0, std::abs(To.X - From.X));
-            for (int i = 0; i <= 2 * Steps; ++i) {
-                const double t = 0.5 + (i % 2 ? 1 : -1) * ((i + 1) / 2) * Step;
-                if (Try(g, Shapes[s], OnSegment(g, k, t))) {
-                    g.Shape = static_cast<int>(s);
-                    return true;
+    // A line bowed to neither side may also have the whole label below it,
+    // or above it, where the other side is taken.
+    std::vector<int> Sides{g.Side};
+    if (g.Side == 0)
+        Sides.insert(Sides.end(), {1, -1});
+    for (const int Side : Sides)
+        for (const std::size_t s : ShapeOrder)
+            for (const std::size_t k : Order) {
+                const TPoint From = OnSegment(g, k, 0);
+                const TPoint To = OnSegment(g, k, 1);
+                const int Steps = static_cast<int>(0.4 * std::abs(To.X - From.X) / SlideStep);
+                const double Step = SlideStep / std::max(1.0, std::abs(To.X - From.X));
+                for (int i = 0; i <= 2 * Steps; ++i) {
+                    const double t = 0.5 + (i % 2 ? 1 : -1) * ((i + 1) / 2) * Step;
+                    if (Try(g, Shapes[s], OnSegment(g, k, t), Side)) {
+                        g.Shape = static_cast<int>(s);
+                        return true;
+                    }
                 }
             }
-        }
     const std::size_t Narrowest = ShapeOrder.back();
     std::vector<TPoint> Anchors;
     for (const std::size_t k : Order)
