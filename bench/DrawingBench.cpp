@@ -1,11 +1,14 @@
 // The diagram's pictures at the benchmark sizes: one screenful of the
-// detailed view painted, switching to it (its geometry made), the window
-// zoomed, and the whole detailed diagram written as SVG and as PDF.
+// detailed view painted, its ranking and its labels alone, switching to it
+// (its whole layout and geometry made), and the whole detailed diagram
+// written as SVG and as PDF.
 
 #include "ProjectScheme.h"
 
+#include "drawing/Labels.h"
 #include "drawing/Picture.h"
 #include "network/CircuitEngine.h"
+#include "network/DetailedRanking.h"
 
 #include <QGuiApplication>
 #include <QImage>
@@ -58,6 +61,23 @@ void SwitchToDetailed(benchmark::State& State) {
     }
 }
 
+// The phases the detailed view adds to the rows: its own columns, and the
+// labels measured and placed.
+void DetailedRanking(benchmark::State& State) {
+    TAnalysed& A = AnalysedOf(static_cast<int>(State.range(0)));
+    for (auto _ : State)
+        benchmark::DoNotOptimize(DetailedColumns(A.Engine.Result()));
+}
+
+void DetailedLabels(benchmark::State& State) {
+    TAnalysed& A = AnalysedOf(static_cast<int>(State.range(0)));
+    const TDetailedRows Rows = DetailedLayout(A.Engine.Result());
+    for (auto _ : State) {
+        const TDetailedSizes Sizes = DetailedSizes(A.List);
+        benchmark::DoNotOptimize(PlaceDetailed(A.Engine.Result(), Rows, Sizes));
+    }
+}
+
 void WholeFile(benchmark::State& State, const char* Name) {
     TAnalysed& A = AnalysedOf(static_cast<int>(State.range(0)));
     const TPicture Picture(A.Engine.Result(), A.List, TDiagramKind::Detailed);
@@ -68,12 +88,18 @@ void WholeFile(benchmark::State& State, const char* Name) {
             State.SkipWithError(Error.toStdString().c_str());
 }
 
-void DetailedSvg(benchmark::State& State) { WholeFile(State, "d.svg"); }
-void DetailedPdf(benchmark::State& State) { WholeFile(State, "d.pdf"); }
+void DetailedSvg(benchmark::State& State) {
+    WholeFile(State, "d.svg");
+}
+void DetailedPdf(benchmark::State& State) {
+    WholeFile(State, "d.pdf");
+}
 
 } // namespace
 
 BENCHMARK(DetailedScreenful)->Arg(1000)->Arg(3000)->Unit(benchmark::kMillisecond);
+BENCHMARK(DetailedRanking)->Arg(1000)->Arg(3000)->Unit(benchmark::kMillisecond);
+BENCHMARK(DetailedLabels)->Arg(1000)->Arg(3000)->Unit(benchmark::kMillisecond);
 BENCHMARK(SwitchToDetailed)->Arg(1000)->Arg(3000)->Unit(benchmark::kMillisecond);
 BENCHMARK(DetailedSvg)->Arg(1000)->Iterations(2)->Unit(benchmark::kMillisecond);
 BENCHMARK(DetailedPdf)->Arg(1000)->Iterations(2)->Unit(benchmark::kMillisecond);

@@ -1,16 +1,16 @@
 // The two views of the diagram behind one face. The plain view is painted by
-// Diagram.cpp on the engine's grid. The detailed view computes its geometry
-// once per result: a column step wide enough for the longest name, a row step
-// that leaves room for the circles and two lines of label, and for every arc
-// its path through the rows of its chain nodes, parallel works bowed apart.
+// Diagram.cpp on the engine's grid. The detailed view measures its labels
+// (every name wrapped onto one, two and three lines), has the network layer
+// lay it out once per result (columns, rows, the arcs' paths and the labels'
+// places) and paints that geometry.
 
 #include "drawing/Picture.h"
 
 #include "drawing/Diagram.h"
-#include "model/RealText.h"
-#include "network/CircuitEngine.h"
-#include "network/DetailedLayout.h"
+#include "drawing/Labels.h"
 #include "model/WorkList.h"
+#include "network/CircuitEngine.h"
+#include "network/DetailedLabels.h"
 
 #include <QFont>
 #include <QFontMetricsF>
@@ -21,29 +21,18 @@
 
 #include <algorithm>
 #include <cmath>
-#include <map>
 #include <utility>
 
 namespace {
 
-constexpr double R = 28;          // radius of an event's circle
-constexpr double Margin = 14;     // around the picture
-constexpr double BowStep = 34;    // between parallel works at their middle
-constexpr double ArrowLength = 10;
-constexpr double ArrowHalfWidth = 4;
-constexpr double MinColumn = 150;
-constexpr double MaxColumn = 340;
+const TDetailedSizes Standard;
+const double R = Standard.Radius; // of an event's circle
+const double ArrowLength = Standard.ArrowLength;
+const double ArrowHalfWidth = Standard.ArrowHalfWidth;
 
 const QColor Red(255, 0, 0);
 const QColor Black(0, 0, 0);
 const QColor White(255, 255, 255);
-
-QFont LabelFont() {
-    QFont Font(QStringLiteral("Arial"));
-    Font.setStyleHint(QFont::SansSerif);
-    Font.setPointSizeF(8);
-    return Font;
-}
 
 QFont NumberFont() {
     QFont Font = LabelFont();
@@ -76,162 +65,76 @@ void FitText(QPainter& Painter, const QRectF& Box, const QString& Text, QFont Fo
 } // namespace
 
 struct TPicture::TDetailed {
-    struct TArc {
-        QPainterPath Path;
-        // The label's centre and direction, and the room it has.
-        QPointF LabelAt;
-        double Angle = 0;
-        double Room = 0;
-        QPointF ArrowTip;
-        QPointF ArrowBack; // a unit vector from the tip backwards
-        QRectF Bounds;
-        // Where the two lines of the label go: -1 both above the line (an
-        // arc bowed upwards), +1 both below (bowed downwards), 0 the name
-        // above and the duration below.
-        int Side = 0;
-    };
-
     const TNetworkView& View;
-    // The detailed view's own rows, with fewer crossings than the plain ones.
-    TDetailedRows Layout;
-    std::vector<QString> Names;
+    // The detailed view's own columns and rows, and its geometry.
+    TDetailedPicture Layout;
+    TLabelTexts Texts;
     char Separator;
-    double ColumnStep = MinColumn;
-    double RowStep = 0;
     QSize Extent;
-    std::vector<TArc> Arcs;
-    double LineHeight = 0;
+    std::vector<QPainterPath> Paths;
+    std::vector<QRectF> Bounds;
 
-    TDetailed(const TNetworkView& AView, const std::vector<std::string>& WorkNames, char ASeparator,
-              const TDetailedRows* Rows)
-        : View(AView), Layout(Rows ? *Rows : DetailedLayout(AView)), Separator(ASeparator) {
-        const QFontMetricsF Metrics(LabelFont());
-        LineHeight = Metrics.height();
-        double Widest = 0;
-        for (const std::string& Name : WorkNames) {
-            Names.push_back(QString::fromStdString(Name));
-            Widest = std::max(Widest, Metrics.horizontalAdvance(Names.back()));
+    TDetailed(const TNetworkView& AView, const std::vector<std::string>& Names,
+              const std::vector<TReal>& Durations, char ASeparator, const TDetailedPicture* Laid)
+        : View(AView), Separator(ASeparator) {
+        TDetailedSizes Sizes;
+        Texts = MeasureLabels(Names, Durations, Separator, Sizes);
+        Layout = Laid ? *Laid : LayOutDetailed(View, Sizes);
+        const TDetailedGeometry& G = Layout.Geometry;
+        Extent = QSize(static_cast<int>(std::ceil(G.Width)), static_cast<int>(std::ceil(G.Height)));
+        for (const TArcGeometry& g : G.Arcs) {
+            QPainterPath Path;
+            if (!g.Points.empty()) {
+                Path.moveTo(Of(g.Points[0]));
+                if (g.Curved)
+                    Path.quadTo(Of(g.Points[1]), Of(g.Points[2]));
+                else
+                    for (std::size_t k = 1; k < g.Points.size(); ++k)
+                        Path.lineTo(Of(g.Points[k]));
+            }
+            QRectF Box = Path.boundingRect().adjusted(-ArrowHalfWidth - 2, -ArrowHalfWidth - 2,
+                                                      ArrowHalfWidth + 2, ArrowHalfWidth + 2);
+            if (g.Shape >= 0)
+                Box |= QRectF(QPointF(g.Box.Left, g.Box.Top), QPointF(g.Box.Right, g.Box.Bottom));
+            Paths.push_back(std::move(Path));
+            Bounds.push_back(Box);
         }
-        ColumnStep = std::clamp(Widest + 2 * R + 30, MinColumn, MaxColumn);
-        RowStep = 2 * R + 2 * LineHeight + 24;
-        MakeArcs();
     }
 
-    QPointF Point(int Level, int Row) const {
-        return {Margin + R + (Level - 1) * ColumnStep, Margin + R + Row * RowStep};
-    }
+    static QPointF Of(TPoint p) { return {p.X, p.Y}; }
 
     QPointF Centre(const TViewEvent& e) const {
-        return Point(e.Level, Layout.EventRow[static_cast<std::size_t>(&e - View.Events.data())]);
+        return Of(Layout.Geometry.EventCentre[static_cast<std::size_t>(&e - View.Events.data())]);
     }
 
-    void MakeArcs() {
-        int Levels = 1;
-        int Rows = 0;
-        for (std::size_t e = 0; e < View.Events.size(); ++e) {
-            Levels = std::max(Levels, View.Events[e].Level);
-            Rows = std::max(Rows, Layout.EventRow[e]);
-        }
-        // Works between the same two events are bowed apart, in list order.
-        std::map<std::pair<std::int32_t, std::int32_t>, std::vector<std::size_t>> Groups;
-        for (std::size_t a = 0; a < View.Arcs.size(); ++a)
-            Groups[{View.Arcs[a].From, View.Arcs[a].To}].push_back(a);
-        Arcs.resize(View.Arcs.size());
-        for (const auto& [Ends, Members] : Groups)
-            for (std::size_t i = 0; i < Members.size(); ++i) {
-                const double Offset = (static_cast<double>(i) - (Members.size() - 1) / 2.0) * BowStep;
-                MakeArc(Members[i], Offset);
-            }
-        for (const std::vector<std::int32_t>& ArcRows : Layout.ArcRows)
-            for (const std::int32_t Row : ArcRows)
-                Rows = std::max(Rows, Row);
-        // Bowed arcs and their labels may reach beyond the last row.
-        double Bottom = 2 * Margin + 2 * R + Rows * RowStep;
-        for (const TArc& g : Arcs)
-            if (!g.Path.isEmpty())
-                Bottom = std::max(Bottom, g.Bounds.bottom() + Margin);
-        Extent = QSize(static_cast<int>(std::ceil(2 * Margin + 2 * R + (Levels - 1) * ColumnStep)),
-                       static_cast<int>(std::ceil(Bottom)));
-    }
-
-    void MakeArc(std::size_t Index, double Offset) {
-        const TViewArc& a = View.Arcs[Index];
-        const std::vector<std::int32_t>& Rows = Layout.ArcRows[Index];
-        TArc& g = Arcs[Index];
-        if (a.From < 0 || a.To < 0 || Rows.size() < 2)
-            return;
-        const int Level = View.Events[static_cast<std::size_t>(a.From)].Level;
-        std::vector<QPointF> P;
-        for (std::size_t k = 0; k < Rows.size(); ++k)
-            P.push_back(Point(Level + static_cast<int>(k), Rows[k]));
-        const QPointF Start = P.front();
-        const QPointF End = P.back();
-        QPointF Before; // the point the last piece comes from
-        if (P.size() == 2) {
-            const QPointF Chord = End - Start;
-            const QPointF Normal = QPointF(-Chord.y(), Chord.x()) / std::max(1.0, Length(Chord));
-            const QPointF Middle = (Start + End) / 2 + Offset * Normal;
-            g.Path.moveTo(Start);
-            if (Offset == 0) {
-                g.Path.lineTo(End);
-                Before = Start;
-            } else {
-                // Through Middle: the control point lies twice as far out.
-                const QPointF Control = (Start + End) / 2 + 2 * Offset * Normal;
-                g.Path.quadTo(Control, End);
-                Before = Control;
-            }
-            g.LabelAt = Middle;
-            g.Side = Offset == 0 ? 0 : (Offset * Normal.y() < 0 ? -1 : 1);
-            g.Angle = std::atan2(Chord.y(), Chord.x());
-            g.Room = Length(Chord) - 2 * R - 8;
-        } else {
-            for (std::size_t k = 1; k + 1 < P.size(); ++k)
-                P[k].ry() += Offset;
-            g.Side = Offset == 0 ? 0 : (Offset < 0 ? -1 : 1);
-            g.Path.moveTo(Start);
-            for (std::size_t k = 1; k < P.size(); ++k)
-                g.Path.lineTo(P[k]);
-            Before = P[P.size() - 2];
-            const QPointF First = P[1] - P[0];
-            g.LabelAt = (P[0] + P[1]) / 2;
-            g.Angle = std::atan2(First.y(), First.x());
-            g.Room = Length(First) - R - 8;
-        }
-        const QPointF Back = (Before - End) / std::max(1e-9, Length(Before - End));
-        g.ArrowTip = End + R * Back;
-        g.ArrowBack = Back;
-        g.Bounds = g.Path.boundingRect().adjusted(-LineHeight - 4, -LineHeight - 4, LineHeight + 4,
-                                                  LineHeight + 4) |
-                   QRectF(g.LabelAt - QPointF(g.Room / 2 + 4, LineHeight * 2 + 4),
-                          g.LabelAt + QPointF(g.Room / 2 + 4, LineHeight * 2 + 4));
-    }
-
-    QString Time(TReal Value) const {
-        return std::isinf(Value) ? QStringLiteral("—")
-                                 : QString::fromStdString(FormatReal(Value, Separator));
-    }
+    QString Time(TReal Value) const { return TimeText(Value, Separator); }
 
     void Paint(QPainter& Painter, const QRectF& Clip) const {
         Painter.save();
         Painter.setRenderHint(QPainter::Antialiasing, true);
         Painter.setRenderHint(QPainter::TextAntialiasing, true);
         const QRectF Area = Clip.adjusted(-2, -2, 2, 2);
-        // Black arcs first, so that the path lies on top where they meet.
+        // Black arcs first, so that the path lies on top where they meet;
+        // the labels over every line.
         for (const bool Red : {false, true})
-            for (std::size_t a = 0; a < Arcs.size(); ++a)
-                if (View.Arcs[a].OnPath == Red && Arcs[a].Bounds.intersects(Area))
+            for (std::size_t a = 0; a < Paths.size(); ++a)
+                if (View.Arcs[a].OnPath == Red && Bounds[a].intersects(Area))
                     PaintArc(Painter, a);
+        Painter.setFont(LabelFont());
+        for (std::size_t a = 0; a < Paths.size(); ++a)
+            if (Bounds[a].intersects(Area))
+                PaintLabel(Painter, a);
         for (const TViewEvent& e : View.Events)
-            if (QRectF(Centre(e) - QPointF(R + 2, R + 2), QSizeF(2 * R + 4, 2 * R + 4)).intersects(Area))
+            if (QRectF(Centre(e) - QPointF(R + 2, R + 2), QSizeF(2 * R + 4, 2 * R + 4))
+                    .intersects(Area))
                 PaintEvent(Painter, e);
         Painter.restore();
     }
 
     void PaintArc(QPainter& Painter, std::size_t Index) const {
         const TViewArc& a = View.Arcs[Index];
-        const TArc& g = Arcs[Index];
-        if (g.Path.isEmpty())
+        const TArcGeometry& g = Layout.Geometry.Arcs[Index];
+        if (Paths[Index].isEmpty())
             return;
         const QColor Colour = a.OnPath ? Red : Black;
         QPen Pen(Colour);
@@ -240,37 +143,47 @@ struct TPicture::TDetailed {
             Pen.setStyle(Qt::DotLine);
         Painter.setPen(Pen);
         Painter.setBrush(Qt::NoBrush);
-        Painter.drawPath(g.Path);
+        Painter.drawPath(Paths[Index]);
 
-        const QPointF Side(-g.ArrowBack.y(), g.ArrowBack.x());
-        const QPointF Base = g.ArrowTip + ArrowLength * g.ArrowBack;
+        const QPointF Back = Of(g.ArrowBack);
+        const QPointF Tip = Of(g.ArrowTip);
+        const QPointF Side(-Back.y(), Back.x());
+        const QPointF Base = Tip + ArrowLength * Back;
         Painter.setPen(QPen(Colour, 1));
         Painter.setBrush(Colour);
-        Painter.drawPolygon(QPolygonF{g.ArrowTip, Base + ArrowHalfWidth * Side, Base - ArrowHalfWidth * Side});
+        Painter.drawPolygon(
+            QPolygonF{Tip, Base + ArrowHalfWidth * Side, Base - ArrowHalfWidth * Side});
+    }
 
-        if (a.Work < 0 || a.Work >= static_cast<std::int32_t>(Names.size()) || g.Room <= 0)
+    // The name's lines and the duration, each on white so that a line
+    // passing under them does not cross the letters; a label beside its arc
+    // is tied to it by a thin leader.
+    void PaintLabel(QPainter& Painter, std::size_t Index) const {
+        const TViewArc& a = View.Arcs[Index];
+        const TArcGeometry& g = Layout.Geometry.Arcs[Index];
+        if (g.Shape < 0 || a.Work < 0 || static_cast<std::size_t>(a.Work) >= Texts.Lines.size())
             return;
-        Painter.save();
-        Painter.translate(g.LabelAt);
-        double Degrees = g.Angle * 180 / M_PI;
-        // Text is never upside down.
-        if (Degrees > 90 || Degrees < -90)
-            Degrees += 180;
-        Painter.rotate(Degrees);
-        Painter.setFont(LabelFont());
+        const QColor Colour = a.OnPath ? Red : Black;
+        if (g.Leader) {
+            Painter.setPen(QPen(Colour, 0.8, Qt::SolidLine));
+            Painter.drawLine(Of(g.LeaderFrom), Of(g.LeaderTo));
+        }
         const QFontMetricsF Metrics(Painter.font());
-        const QString Name =
-            Metrics.elidedText(Names[static_cast<std::size_t>(a.Work)], Qt::ElideRight, g.Room);
+        const double Line = Metrics.height();
+        QStringList Lines =
+            Texts.Lines[static_cast<std::size_t>(a.Work)][static_cast<std::size_t>(g.Shape)];
+        std::vector<double> Tops;
+        for (qsizetype i = 0; i < Lines.size(); ++i)
+            Tops.push_back(g.NameTop + static_cast<double>(i) * Line);
+        Lines.push_back(Time(a.Duration));
+        Tops.push_back(g.TimeTop);
         Painter.setPen(Colour);
-        // The first line's top; text turned upside down swaps the sides.
-        const int Lines = Degrees != g.Angle * 180 / M_PI ? -g.Side : g.Side;
-        const double Top = Lines < 0 ? -2 * LineHeight - 2 : Lines > 0 ? 2 : -LineHeight - 2;
-        Painter.drawText(QRectF(-g.Room / 2, Top, g.Room, LineHeight), Qt::AlignHCenter | Qt::AlignBottom,
-                         Name);
-        Painter.drawText(QRectF(-g.Room / 2, Lines == 0 ? 2 : Top + LineHeight, g.Room, LineHeight),
-                         Qt::AlignHCenter | Qt::AlignTop,
-                         Metrics.elidedText(Time(a.Duration), Qt::ElideRight, g.Room));
-        Painter.restore();
+        for (qsizetype i = 0; i < Lines.size(); ++i) {
+            const double w = Metrics.horizontalAdvance(Lines[i]);
+            const QRectF Box(g.CentreX - w / 2, Tops[static_cast<std::size_t>(i)], w, Line);
+            Painter.fillRect(Box.adjusted(-1, 0, 1, 0), White);
+            Painter.drawText(Box, Qt::AlignCenter | Qt::TextDontClip, Lines[i]);
+        }
     }
 
     void PaintEvent(QPainter& Painter, const TViewEvent& e) const {
@@ -288,12 +201,12 @@ struct TPicture::TDetailed {
         Painter.setPen(Black);
         FitText(Painter, QRectF(c.x() - 0.55 * R, c.y() - 0.95 * R, 1.1 * R, 0.6 * R),
                 QString::number(e.Number), NumberFont());
-        FitText(Painter, QRectF(c.x() - 0.97 * R, c.y() - 0.3 * R, 0.64 * R, 0.6 * R), Time(e.Early),
-                TimeFont());
+        FitText(Painter, QRectF(c.x() - 0.97 * R, c.y() - 0.3 * R, 0.64 * R, 0.6 * R),
+                Time(e.Early), TimeFont());
         FitText(Painter, QRectF(c.x() + 0.33 * R, c.y() - 0.3 * R, 0.64 * R, 0.6 * R), Time(e.Late),
                 TimeFont());
-        FitText(Painter, QRectF(c.x() - 0.55 * R, c.y() + 0.35 * R, 1.1 * R, 0.6 * R), Time(e.Slack),
-                TimeFont());
+        FitText(Painter, QRectF(c.x() - 0.55 * R, c.y() + 0.35 * R, 1.1 * R, 0.6 * R),
+                Time(e.Slack), TimeFont());
     }
 
     const TViewEvent* EventAt(QPointF At) const {
@@ -307,8 +220,8 @@ struct TPicture::TDetailed {
         std::vector<std::size_t> Found;
         QPainterPathStroker Stroker;
         Stroker.setWidth(8);
-        for (std::size_t a = 0; a < Arcs.size(); ++a)
-            if (Arcs[a].Bounds.contains(At) && Stroker.createStroke(Arcs[a].Path).contains(At))
+        for (std::size_t a = 0; a < Paths.size(); ++a)
+            if (Bounds[a].contains(At) && Stroker.createStroke(Paths[a]).contains(At))
                 Found.push_back(a);
         return Found;
     }
@@ -318,22 +231,30 @@ namespace {
 
 std::vector<std::string> NamesOf(const TWorkList& List) {
     std::vector<std::string> Names;
-    Names.reserve(static_cast<std::size_t>(List.Count()));
     for (int i = 0; i < List.Count(); ++i)
         Names.push_back(List.GetWork(i).Name);
     return Names;
 }
 
+std::vector<TReal> DurationsOf(const TWorkList& List) {
+    std::vector<TReal> Durations;
+    for (int i = 0; i < List.Count(); ++i)
+        Durations.push_back(List.GetWork(i).Duration);
+    return Durations;
+}
+
 } // namespace
 
-TPicture::TPicture(const TNetworkView& AView, const TWorkList& List, TDiagramKind Kind, char Separator)
-    : TPicture(AView, NamesOf(List), Kind, Separator) {}
+TPicture::TPicture(const TNetworkView& AView, const TWorkList& List, TDiagramKind Kind,
+                   char Separator)
+    : TPicture(AView, NamesOf(List), DurationsOf(List), Kind, Separator) {}
 
-TPicture::TPicture(const TNetworkView& AView, const std::vector<std::string>& Names, TDiagramKind Kind,
-                   char Separator, const TDetailedRows* Rows)
+TPicture::TPicture(const TNetworkView& AView, const std::vector<std::string>& Names,
+                   const std::vector<TReal>& Durations, TDiagramKind Kind, char Separator,
+                   const TDetailedPicture* Laid)
     : View(AView), DiagramKind(Kind) {
     if (Kind == TDiagramKind::Detailed && View.HasNetwork)
-        Detailed = std::make_unique<TDetailed>(View, Names, Separator, Rows);
+        Detailed = std::make_unique<TDetailed>(View, Names, Durations, Separator, Laid);
 }
 
 TPicture::~TPicture() = default;
@@ -354,13 +275,15 @@ void TPicture::Paint(QPainter& Painter, const QRectF& Clip) const {
 const TViewEvent* TPicture::EventAt(QPointF At) const {
     if (Detailed)
         return Detailed->EventAt(At);
-    return ::EventAt(View, static_cast<int>(std::floor(At.x())), static_cast<int>(std::floor(At.y())));
+    return ::EventAt(View, static_cast<int>(std::floor(At.x())),
+                     static_cast<int>(std::floor(At.y())));
 }
 
 std::vector<std::size_t> TPicture::ArcsAt(QPointF At) const {
     if (Detailed)
         return Detailed->ArcsAt(At);
-    return ::ArcsAt(View, static_cast<int>(std::floor(At.x())), static_cast<int>(std::floor(At.y())));
+    return ::ArcsAt(View, static_cast<int>(std::floor(At.x())),
+                    static_cast<int>(std::floor(At.y())));
 }
 
 QPointF TPicture::Centre(const TViewEvent& Event) const {

@@ -22,6 +22,7 @@
 class QPainter;
 class QRectF;
 class TWorkList;
+struct TDetailedPicture;
 struct TDetailedRows;
 
 enum class TDiagramKind { Plain, Detailed };
@@ -33,6 +34,12 @@ public:
     // separator of the times written in the detailed view.
     TPicture(const TNetworkView& View, const TWorkList& List, TDiagramKind Kind,
              char Separator = '.');
+    // The same with the names and durations of the works the result was made
+    // from, and the detailed view's layout when it is already made (it is
+    // made here otherwise).
+    TPicture(const TNetworkView& View, const std::vector<std::string>& Names,
+             const std::vector<TReal>& Durations, TDiagramKind Kind, char Separator,
+             const TDetailedPicture* Laid = nullptr);
     // The same with the names of the works the result was made from, and
     // the detailed view's rows when they are already laid out (they are laid
     // out here otherwise).

@@ -7,11 +7,11 @@
 
 namespace {
 
-void AddDetailedRows(TAnalysis& Analysis, const std::atomic<bool>* Cancel) {
+void AddDetailed(TAnalysis& Analysis, const TAnalysisRequest& Request, const std::atomic<bool>* Cancel) {
     const TNetworkView& View = Analysis.View();
-    if (!View.HasNetwork || !View.HasLayout)
+    if (!View.HasNetwork || !View.HasLayout || !Request.Sizes)
         return;
-    Analysis.DetailedRows = DetailedLayout(View);
+    Analysis.Detailed = LayOutDetailed(View, *Request.Sizes);
     if (Cancel && Cancel->load(std::memory_order_relaxed))
         throw TAnalysisCancelled();
 }
@@ -27,7 +27,7 @@ bool TAnalysis::Serves(const TAnalysisRequest& Request) const {
         return true;
     if ((Request.Layout || Request.Detailed) && !Result.HasLayout)
         return false;
-    return !Request.Detailed || DetailedRows.has_value();
+    return !Request.Detailed || Detailed.has_value();
 }
 
 std::shared_ptr<const TAnalysis> Analyse(std::shared_ptr<const TSchemeSnapshot> Scheme,
@@ -49,7 +49,7 @@ std::shared_ptr<const TAnalysis> Analyse(std::shared_ptr<const TSchemeSnapshot> 
     Engine->SetCancel(nullptr);
     Result->Engine = std::move(Engine);
     if (Request.Detailed)
-        AddDetailedRows(*Result, Cancel);
+        AddDetailed(*Result, Request, Cancel);
     return Result;
 }
 
@@ -61,6 +61,6 @@ std::shared_ptr<const TAnalysis> Complete(const std::shared_ptr<const TAnalysis>
     if (Request.PathSign != Done->PathSign || ((Request.Layout || Request.Detailed) && !Done->View().HasLayout))
         return Analyse(Done->Scheme, Request, Cancel);
     auto Result = std::make_shared<TAnalysis>(*Done);
-    AddDetailedRows(*Result, Cancel);
+    AddDetailed(*Result, Request, Cancel);
     return Result;
 }

@@ -1,12 +1,12 @@
 #pragma once
 // One finished analysis of a scheme: the snapshot it was made from, the engine
-// with its network and result, and the detailed view's rows when they were
+// with its network and result, and the detailed view's layout when it was
 // asked for. It is made whole, off the window's thread or not, and never
 // changes once handed over: every view reads the same one, and a newer scheme
 // brings a new one instead of changing this.
 
 #include "network/CircuitEngine.h"
-#include "network/DetailedLayout.h"
+#include "network/DetailedLabels.h"
 
 #include <atomic>
 #include <memory>
@@ -20,8 +20,10 @@ struct TAnalysisRequest {
     int PathSign = -1;
     // The plain view's rows, chain nodes, segments and size.
     bool Layout = false;
-    // The detailed view's rows too (implies Layout).
+    // The detailed view's layout too (implies Layout), with its labels of
+    // these sizes (the drawing measures them in its font).
     bool Detailed = false;
+    std::shared_ptr<const TDetailedSizes> Sizes;
 };
 
 struct TAnalysis {
@@ -30,7 +32,7 @@ struct TAnalysis {
     // The network and the result every view reads; only the debug window
     // reads the store.
     std::shared_ptr<const TCircuitEngine> Engine;
-    std::optional<TDetailedRows> DetailedRows;
+    std::optional<TDetailedPicture> Detailed;
 
     const TNetworkView& View() const { return Engine->Result(); }
     // Whether this analysis holds everything Request asks for, for the same
@@ -45,7 +47,7 @@ std::shared_ptr<const TAnalysis> Analyse(std::shared_ptr<const TSchemeSnapshot> 
                                          const TAnalysisRequest& Request,
                                          const std::atomic<bool>* Cancel = nullptr);
 
-// What Request asks that Done lacks, for Done's scheme: the detailed rows are
+// What Request asks that Done lacks, for Done's scheme: the detailed layout is
 // added to Done's network; a missing layout means a new analysis.
 std::shared_ptr<const TAnalysis> Complete(const std::shared_ptr<const TAnalysis>& Done,
                                           const TAnalysisRequest& Request,

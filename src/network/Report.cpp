@@ -8,11 +8,12 @@
 #include "model/RealText.h"
 #include "model/WorkList.h"
 #include "network/CircuitEngine.h"
-#include "network/DetailedLayout.h"
+#include "network/DetailedLabels.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -131,7 +132,7 @@ std::string MomentJson(const std::optional<TMoment>& Moment) {
 
 } // namespace
 
-std::string ReportJson(TWorkList& List, int PathSign, bool Detailed, bool Layout) {
+std::string ReportJson(TWorkList& List, int PathSign, const TDetailedSizes* Detailed, bool Layout) {
     TCircuitEngine Engine(List);
     Engine.PathSign = PathSign;
     Engine.GetCircuit();
@@ -158,8 +159,11 @@ std::string ReportJson(TWorkList& List, int PathSign, bool Detailed, bool Layout
         const TWorkData& W = List.GetWork(i);
         J += i ? ", " : "";
         J += "{\"name\": " + Quoted(W.Name) + ", \"duration\": " + Real(W.Duration);
-        const TWorkTimes* t = Schedule.Valid ? &Schedule.Works[static_cast<std::size_t>(i)] : nullptr;
-        const auto Time = [t](TReal TWorkTimes::*Field) { return t ? Real(t->*Field) : std::string("null"); };
+        const TWorkTimes* t =
+            Schedule.Valid ? &Schedule.Works[static_cast<std::size_t>(i)] : nullptr;
+        const auto Time = [t](TReal TWorkTimes::*Field) {
+            return t ? Real(t->*Field) : std::string("null");
+        };
         J += ", \"early_start\": " + Time(&TWorkTimes::EarlyStart) +
              ", \"early_finish\": " + Time(&TWorkTimes::EarlyFinish) +
              ", \"late_start\": " + Time(&TWorkTimes::LateStart) +
@@ -196,19 +200,24 @@ std::string ReportJson(TWorkList& List, int PathSign, bool Detailed, bool Layout
 
     std::string Events;
     std::string Arcs;
+    std::string Size;
     if (View.HasNetwork) {
         // The plain view's rows, or the detailed view's.
         TDetailedRows Rows;
         if (Detailed) {
-            Rows = DetailedLayout(View);
+            TDetailedPicture Picture = LayOutDetailed(View, *Detailed);
+            Rows = std::move(Picture.Rows);
+            // Points of the PDF: the picture has whole pixels, 96 to the inch.
+            Size = ", \"width\": " + Real(std::ceil(Picture.Geometry.Width) * 0.75) +
+                   ", \"height\": " + Real(std::ceil(Picture.Geometry.Height) * 0.75);
         } else {
-            for (const TViewEvent& e : View.Events)
-                Rows.EventRow.push_back(e.Row);
-            for (const TViewArc& a : View.Arcs)
-                Rows.ArcRows.push_back(a.Rows);
+            Rows = PlainRows(View);
         }
         const auto RowOf = [&View, &Rows](const TViewEvent* e) {
             return Rows.EventRow[static_cast<std::size_t>(e - View.Events.data())];
+        };
+        const auto LevelOf = [&View, &Rows](const TViewEvent* e) {
+            return Rows.EventColumn[static_cast<std::size_t>(e - View.Events.data())];
         };
         const auto RowsOf = [&View, &Rows](const TViewArc* a) -> const std::vector<std::int32_t>& {
             return Rows.ArcRows[static_cast<std::size_t>(a - View.Arcs.data())];
@@ -216,15 +225,15 @@ std::string ReportJson(TWorkList& List, int PathSign, bool Detailed, bool Layout
         std::vector<const TViewEvent*> Ordered;
         for (const TViewEvent& e : View.Events)
             Ordered.push_back(&e);
-        std::stable_sort(Ordered.begin(), Ordered.end(),
-                         [](const TViewEvent* a, const TViewEvent* b) { return a->Number < b->Number; });
+        std::stable_sort(
+            Ordered.begin(), Ordered.end(),
+            [](const TViewEvent* a, const TViewEvent* b) { return a->Number < b->Number; });
         for (const TViewEvent* e : Ordered) {
             Events += Events.empty() ? "" : ", ";
             Events += "{\"number\": " + std::to_string(e->Number) +
-                      ", \"level\": " + std::to_string(e->Level) +
+                      ", \"level\": " + std::to_string(LevelOf(e)) +
                       (View.HasLayout ? ", \"row\": " + std::to_string(RowOf(e)) : std::string()) +
-                      ", \"time\": " +
-                      (std::isinf(e->Time) ? std::string("null") : Real(e->Time)) +
+                      ", \"time\": " + (std::isinf(e->Time) ? std::string("null") : Real(e->Time)) +
                       ", \"on_path\": " + Bool(e->OnPath) + ", \"early\": " + Real(e->Early) +
                       ", \"late\": " + Real(e->Late) + ", \"slack\": " + Real(e->Slack) +
                       ", \"early_date\": " + Date(e->Early, &TCalendarClock::EventAt) +
@@ -260,6 +269,6 @@ std::string ReportJson(TWorkList& List, int PathSign, bool Detailed, bool Layout
          ", \"project_finish_date\": " +
          (Schedule.Valid ? Date(Schedule.ProjectDuration, &TCalendarClock::FinishOf)
                          : std::string("null")) +
-         '}';
+         Size + '}';
     return J;
 }

@@ -7,10 +7,14 @@
 #include <string>
 
 class TWorkList;
+struct TDetailedSizes;
 
 // Builds and analyses the network of the list with that path sign (-1
 // critical, +1 shortest). The list's cells are read as its last analysis left
-// them. Detailed: the events' rows and the arcs' rows are those of the
-// detailed view. Without Layout (and not Detailed) the network is analysed
-// without a layout, and the events' "row" and the arcs' "rows" are left out.
-std::string ReportJson(TWorkList& List, int PathSign, bool Detailed = false, bool Layout = true);
+// them. With the detailed view's sizes (as the drawing measures them) the
+// events' levels and rows and the arcs' rows are those of the detailed view,
+// and the picture's width and height in points follow. Without Layout (and
+// without the detailed view) the network is analysed without a layout, and
+// the events' "row" and the arcs' "rows" are left out.
+std::string ReportJson(TWorkList& List, int PathSign, const TDetailedSizes* Detailed = nullptr,
+                       bool Layout = true);

@@ -1,8 +1,10 @@
 #include "ui/Analyser.h"
 
+#include "drawing/Labels.h"
 #include "model/SchemeSnapshot.h"
 #include "model/WorkList.h"
 #include "ui/Dialogs.h"
+#include "ui/LocaleText.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -103,7 +105,7 @@ bool TAnalyser::Satisfied() const {
 
 void TAnalyser::Want(const void* Viewer, bool Layout, bool Detailed) {
     if (Layout || Detailed)
-        Wants[Viewer] = TAnalysisRequest{PathSign, Layout, Detailed};
+        Wants[Viewer] = TAnalysisRequest{PathSign, Layout, Detailed, nullptr};
     else
         Wants.erase(Viewer);
     if (!Satisfied())
@@ -147,11 +149,18 @@ void TAnalyser::Start() {
     // The run in progress (cancelled when it is outdated) comes back first.
     if (Running)
         return;
-    const TAnalysisRequest Asked = Request();
+    TAnalysisRequest Asked = Request();
     const std::uint64_t Of = Generation;
     // The snapshot is taken here, on the list's thread; the run reads only it.
     std::shared_ptr<const TAnalysis> Done = Published == Generation ? Result : nullptr;
     std::shared_ptr<const TSchemeSnapshot> Scheme = Done ? nullptr : TakeSnapshot(List);
+    // The detailed view's labels are measured here too, in the font the
+    // picture paints them in.
+    if (Asked.Detailed) {
+        const TSchemeSnapshot& Of = Done ? *Done->Scheme : *Scheme;
+        Asked.Sizes = std::make_shared<const TDetailedSizes>(
+            DetailedSizes(Of.Names, Of.Durations, DecimalSeparator()));
+    }
     if (RunInline) {
         // A fault travels on to the handler of the action that changed the
         // list, as any fault of the action does.

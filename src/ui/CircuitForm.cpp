@@ -199,8 +199,9 @@ void TCircuitForm::MakePicture() {
         Picture.reset();
         return;
     }
-    const TDetailedRows* Rows = Result->DetailedRows ? &*Result->DetailedRows : nullptr;
-    Picture = std::make_unique<TPicture>(Result->View(), Result->Scheme->Names, Kind, DecimalSeparator(), Rows);
+    const TDetailedPicture* Laid = Result->Detailed ? &*Result->Detailed : nullptr;
+    Picture = std::make_unique<TPicture>(Result->View(), Result->Scheme->Names, Result->Scheme->Durations, Kind,
+                                         DecimalSeparator(), Laid);
 }
 
 void TCircuitForm::SizeImage() {
@@ -217,7 +218,7 @@ void TCircuitForm::SetDetailed(bool Detailed) {
     AskForLayout();
     // A shown window waits for the rows the analyser lays out off this
     // thread; a hidden one has nobody waiting for it.
-    if (isVisible() && Detailed && Result && Result->View().HasNetwork && !Result->DetailedRows)
+    if (isVisible() && Detailed && Result && Result->View().HasNetwork && !Result->Detailed)
         return;
     MakePicture();
     // The window grows to the new picture as after a rebuild.
@@ -315,7 +316,7 @@ void TCircuitForm::Rebuild() {
     // nothing to draw: the one with the layout follows.
     if (Made->View().HasNetwork && !Made->View().HasLayout)
         return;
-    if (Kind == TDiagramKind::Detailed && isVisible() && Made->View().HasNetwork && !Made->DetailedRows)
+    if (Kind == TDiagramKind::Detailed && isVisible() && Made->View().HasNetwork && !Made->Detailed)
         return;
     Result = Made;
     ClearImage();

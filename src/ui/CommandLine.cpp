@@ -5,6 +5,8 @@
 #include "model/Calendar.h"
 #include "model/Messenger.h"
 #include "model/WorkList.h"
+#include "drawing/Labels.h"
+#include "drawing/Picture.h"
 #include "network/CircuitEngine.h"
 #include "network/Report.h"
 
@@ -121,7 +123,7 @@ private:
     std::string Dir;
 };
 
-int Report(const TArguments& Args) {
+int Report(const TArguments& Args, int argc, char** argv) {
     if (Args.Files.size() != 1)
         return UsageError("--report takes one scheme file");
     if (Args.NoLayout && Args.Detailed)
@@ -137,7 +139,17 @@ int Report(const TArguments& Args) {
             return UsageError("--start " + Args.Start->Iso() +
                               " does not suit the scheme's calendar");
     }
-    const std::string Json = ReportJson(List, Args.Shortest ? +1 : -1, Args.Detailed, !Args.NoLayout);
+    std::string Json;
+    if (Args.Detailed) {
+        // The detailed view's labels are measured in its font.
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        const TRuntimeDir RuntimeDir;
+        QGuiApplication App(argc, argv);
+        const TDetailedSizes Sizes = DetailedSizes(List);
+        Json = ReportJson(List, Args.Shortest ? +1 : -1, &Sizes);
+    } else {
+        Json = ReportJson(List, Args.Shortest ? +1 : -1, nullptr, !Args.NoLayout);
+    }
     std::fwrite(Json.data(), 1, Json.size(), stdout);
     std::fputc('\n', stdout);
     return FinishOutput();
@@ -261,7 +273,7 @@ std::optional<int> RunCommandLine(int argc, char** argv) {
     // windows would show it in an error box.
     try {
         if (Args.Mode == "--report")
-            return Report(Args);
+            return Report(Args, argc, argv);
         if (Args.Mode == "--convert")
             return Convert(Args);
         return Render(Args, argc, argv);

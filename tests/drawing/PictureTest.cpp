@@ -104,7 +104,8 @@ TEST_F(DetailedPicture, EachFormatIsWrittenWholeAndAFailureLeavesNothing) {
     // SVG keeps its text as text.
     const QString Svg = QString::fromUtf8(Bytes("d.svg"));
     EXPECT_TRUE(Svg.contains(QStringLiteral("<svg")));
-    EXPECT_TRUE(Svg.contains(QStringLiteral("Электромонтажные работы")));
+    // Names wrap onto several lines, each its own text.
+    EXPECT_TRUE(Svg.contains(QStringLiteral("Электромонтажные")));
 
     EXPECT_FALSE(SavePicture(Picture, Dir.filePath(QStringLiteral("no/such/folder/d.png")), Error));
     EXPECT_FALSE(Error.isEmpty());

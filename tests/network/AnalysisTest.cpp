@@ -63,8 +63,8 @@ TEST(Analysis, WithoutTheLayoutTheNetworkTimesAndTableOrderAreThoseOfTheFullAnal
         const TScheme Scheme = RandomScheme(Random, 24, Case % 2 ? 0.3 : 0.12, Case % 3 == 0);
         const auto List = MakeList(Scheme);
         const int Sign = Case % 4 == 0 ? +1 : -1;
-        const auto Plain = Analyse(TakeSnapshot(*List), {Sign, false, false});
-        const auto Full = Analyse(TakeSnapshot(*List), {Sign, true, false});
+        const auto Plain = Analyse(TakeSnapshot(*List), {Sign, false, false, nullptr});
+        const auto Full = Analyse(TakeSnapshot(*List), {Sign, true, false, nullptr});
         EXPECT_FALSE(Plain->View().HasNetwork && Plain->View().HasLayout);
         ExpectSameNetwork(Plain->View(), Full->View(), Describe(Scheme));
         // The layout made on a snapshot is the one made on the list itself.
@@ -81,7 +81,7 @@ TEST(Analysis, WithoutTheLayoutTheNetworkTimesAndTableOrderAreThoseOfTheFullAnal
 TEST(Analysis, ReportWithoutLayoutLeavesOutOnlyTheRows) {
     const auto List = MakeList({{3, 2, 4, 1}, {{}, {0}, {0}, {1, 2}}});
     std::string Full = ReportJson(*List, -1);
-    const std::string Bare = ReportJson(*List, -1, false, false);
+    const std::string Bare = ReportJson(*List, -1, nullptr, false);
     // Take every row and rows key out of the full report.
     for (const char* Key : {", \"row\": ", ", \"rows\": "}) {
         for (std::size_t At = Full.find(Key); At != std::string::npos; At = Full.find(Key)) {
@@ -93,17 +93,20 @@ TEST(Analysis, ReportWithoutLayoutLeavesOutOnlyTheRows) {
     EXPECT_EQ(Bare, Full);
 }
 
-TEST(Analysis, DetailedRowsAreAddedToTheSameNetworkAndACancelledRunThrows) {
+TEST(Analysis, TheDetailedLayoutIsAddedToTheSameNetworkAndACancelledRunThrows) {
     std::mt19937 Random(7);
     const auto List = MakeList(RandomScheme(Random, 20, 0.2));
-    const auto Laid = Analyse(TakeSnapshot(*List), {-1, true, false});
-    const auto Detailed = Complete(Laid, {-1, true, true});
+    const auto Laid = Analyse(TakeSnapshot(*List), {-1, true, false, nullptr});
+    // Labels of one size: the layout does not depend on how they were measured.
+    auto Sizes = std::make_shared<TDetailedSizes>();
+    Sizes->Works.assign(static_cast<std::size_t>(List->Count()), {TLabelShape{40, 13, 10}});
+    const auto Detailed = Complete(Laid, {-1, true, true, Sizes});
     EXPECT_EQ(Detailed->Engine, Laid->Engine) << "no second network";
-    ASSERT_TRUE(Detailed->DetailedRows);
-    EXPECT_EQ(Detailed->DetailedRows->EventRow, DetailedLayout(Laid->View()).EventRow);
-    EXPECT_EQ(Complete(Detailed, {-1, true, false}), Detailed) << "it serves a plain view too";
-    EXPECT_NE(Complete(Detailed, {+1, true, false})->Engine, Laid->Engine) << "another path mode";
+    ASSERT_TRUE(Detailed->Detailed);
+    EXPECT_EQ(Detailed->Detailed->Rows.EventRow, LayOutDetailed(Laid->View(), *Sizes).Rows.EventRow);
+    EXPECT_EQ(Complete(Detailed, {-1, true, false, nullptr}), Detailed) << "it serves a plain view too";
+    EXPECT_NE(Complete(Detailed, {+1, true, false, nullptr})->Engine, Laid->Engine) << "another path mode";
 
     std::atomic<bool> Cancel(true);
-    EXPECT_THROW(Analyse(TakeSnapshot(*List), {-1, true, false}, &Cancel), TAnalysisCancelled);
+    EXPECT_THROW(Analyse(TakeSnapshot(*List), {-1, true, false, nullptr}, &Cancel), TAnalysisCancelled);
 }

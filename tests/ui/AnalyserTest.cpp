@@ -105,7 +105,7 @@ TEST_F(Analyser, OnlyWhatAViewShowsIsLaidOutAndAViewThatOpensGetsItsLayout) {
     EXPECT_TRUE(Subject->Busy());
     Subject->Settle();
     EXPECT_TRUE(Subject->Current()->View().HasLayout);
-    EXPECT_TRUE(Subject->Current()->DetailedRows);
+    EXPECT_TRUE(Subject->Current()->Detailed);
     EXPECT_EQ(Handed, 2);
 }
 

@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -371,4 +372,25 @@ TEST_F(CommandLine, OutputThatCannotBeWrittenFailsWithTheReason) {
         EXPECT_EQ(Slurp(Dir / "stderr"),
                   "korvant: cannot write the standard output: No space left on device\n");
     }
+}
+
+// The detailed report describes the detailed picture: its size in points is
+// the page of the PDF --render writes.
+TEST_F(CommandLine, DetailedReportGivesTheSizeOfTheDetailedPicture) {
+    const fs::path File = Scheme({{1, {}}, {2, {0}}, {3, {0}}, {4, {1, 2}}});
+    const TRun Report = Run("--report " + File.string() + " --detailed");
+    ASSERT_EQ(Report.Exit, 0) << Report.Err;
+    ASSERT_EQ(
+        Run("--render " + File.string() + " " + (Dir / "d.pdf").string() + " --detailed").Exit, 0);
+    std::ifstream In(Dir / "d.pdf", std::ios::binary);
+    const std::string Pdf((std::istreambuf_iterator<char>(In)), std::istreambuf_iterator<char>());
+    std::smatch Box;
+    ASSERT_TRUE(std::regex_search(Pdf, Box, std::regex(R"(MediaBox \[0 0 ([\d.]+) ([\d.]+)\])")));
+    std::smatch Size;
+    ASSERT_TRUE(std::regex_search(Report.Out, Size,
+                                  std::regex(R"("width": ([\d.]+), "height": ([\d.]+)\}\s*$)")))
+        << Report.Out;
+    // The PDF's page is in whole points.
+    EXPECT_NEAR(std::stod(Size[1]), std::stod(Box[1]), 0.5);
+    EXPECT_NEAR(std::stod(Size[2]), std::stod(Box[2]), 0.5);
 }
