@@ -14,7 +14,7 @@ std::span<const std::string_view> All() {
         PiARealInArc,       PiAFictiveOut,    NoInArcDuration,   NoWorksForTable,
         NoWorksForDiagram,  NothingToSave,    UnknownWork,       SaveBeforeNew,
         SaveBeforeExit,     FinishedEarlier,  NoWorksStart,      PathTime,
-        NameNotStorable,    ImportChanges,
+        NameNotStorable,    ImportChanges,    SaveBeforeLoad,
     };
     return texts;
 }

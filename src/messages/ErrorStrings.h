@@ -80,6 +80,10 @@ inline constexpr std::string_view NameNotStorable =
 // Added for plans imported from other programs' files.
 inline constexpr std::string_view ImportChanges = "При импорте изменено:";
 
+// The question before another scheme is loaded or imported in place of this one.
+inline constexpr std::string_view SaveBeforeLoad =
+    "Сохранить текущую схему перед загрузкой другой?";
+
 // Every text above in declaration order, for tests and tools that list them.
 std::span<const std::string_view> All();
 

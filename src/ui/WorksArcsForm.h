@@ -34,6 +34,7 @@ public:
     bool RowRed(int Row) const;
 
     QTableView* SG;
+    bool UserSized() const { return Touched; }
 
 protected:
     void resizeEvent(QResizeEvent* Event) override;
@@ -46,6 +47,10 @@ private:
     void FitToRows();
     void UpdateTitle();
     TArcTableModel* Model;
+    // The size the window last gave itself; any other size of a shown
+    // window came from the user, and it keeps that one.
+    QSize OwnSize;
+    bool Touched = false;
 
     TAnalyser& Analyser;
 };

@@ -7,11 +7,12 @@
 
 TEST(ErrorStrings, CatalogueHoldsItsTextsInDeclarationOrder) {
     const auto all = Msg::All();
-    ASSERT_EQ(all.size(), 34u); // 32 texts, then unstorable names and import changes
+    ASSERT_EQ(all.size(), 35u); // 32 texts, then unstorable names, import changes, load question
     EXPECT_EQ(all.front(), "Имя работы не может быть пустым");
     EXPECT_EQ(all[31], "-- Время КП: ");
     EXPECT_EQ(all[32], Msg::NameNotStorable);
-    EXPECT_EQ(all.back(), Msg::ImportChanges);
+    EXPECT_EQ(all[33], Msg::ImportChanges);
+    EXPECT_EQ(all.back(), Msg::SaveBeforeLoad);
 }
 
 TEST(ErrorStrings, TextsKeepTheirOddSpellingsAndBlanks) {
