@@ -1,8 +1,8 @@
 #pragma once
-// Marks laid over a painted picture to help the eye find its way: an arc
-// under the pointer with both its events, all the arcs of a chosen event,
-// what "Найти" found. The arcs are traced again with a broad translucent
-// pen, the events ringed, so that the picture beneath stays readable.
+// Marks that help the eye find its way through a picture: an arc under the
+// pointer with both its events, all the arcs of a chosen event, what "Найти"
+// found. The arcs are traced with a broad translucent pen and the events
+// ringed, beneath the picture, so that the picture stays readable on top.
 
 #include <QColor>
 
@@ -27,6 +27,7 @@ TMarks ArcMarks(const TPicture& Picture, const std::vector<std::size_t>& Arcs);
 // The event and every arc into and out of it.
 TMarks EventMarks(const TPicture& Picture, std::int32_t Event);
 
-// Paints the marks in Colour over a picture painted at the same scale.
+// Paints the marks in Colour, before the picture is painted over them at
+// the same scale.
 void PaintMarks(QPainter& Painter, const TPicture& Picture, const TMarks& Marks,
                 const QColor& Colour);

@@ -86,9 +86,11 @@ void TCircuitImage::paintEvent(QPaintEvent* Event) {
     if (Zoom != 1)
         Painter.scale(Zoom, Zoom);
     const QRectF Area(Event->rect());
-    Form.Shown()->Paint(Painter, QRectF(Area.topLeft() / Zoom, Area.size() / Zoom));
+    // The marks lie beneath the picture: the events' white circles cover
+    // the washes of their arcs, and the rings show around them.
     PaintMarks(Painter, *Form.Shown(), Form.Chosen(), ChoiceColour);
     PaintMarks(Painter, *Form.Shown(), Form.Hovered(), HoverColour);
+    Form.Shown()->Paint(Painter, QRectF(Area.topLeft() / Zoom, Area.size() / Zoom));
 }
 
 void TCircuitImage::mousePressEvent(QMouseEvent* Event) {

@@ -49,12 +49,20 @@ void TOverview::Refresh() {
     if (!Picture || s <= 0)
         return;
     const QSize Whole = Picture->Size();
-    Shrunk = QImage(std::max(1, static_cast<int>(Whole.width() * s)),
-                    std::max(1, static_cast<int>(Whole.height() * s)), QImage::Format_RGB32);
-    Shrunk.fill(Qt::white);
-    QPainter Painter(&Shrunk);
-    Painter.scale(s, s);
-    Picture->Paint(Painter, QRectF(QPointF(0, 0), QSizeF(Whole)));
+    // Painted three times as large and then shrunk smoothly: thin lines
+    // painted straight at a small scale would mostly vanish.
+    const double Fine = std::min(1.0, 3 * s);
+    QImage Large(std::max(1, static_cast<int>(Whole.width() * Fine)),
+                 std::max(1, static_cast<int>(Whole.height() * Fine)), QImage::Format_RGB32);
+    Large.fill(Qt::white);
+    {
+        QPainter Painter(&Large);
+        Painter.scale(Fine, Fine);
+        Picture->Paint(Painter, QRectF(QPointF(0, 0), QSizeF(Whole)));
+    }
+    Shrunk = Large.scaled(std::max(1, static_cast<int>(Whole.width() * s)),
+                          std::max(1, static_cast<int>(Whole.height() * s)), Qt::IgnoreAspectRatio,
+                          Qt::SmoothTransformation);
 }
 
 void TOverview::paintEvent(QPaintEvent*) {
