@@ -20,6 +20,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QMoveEvent>
 #include <QPainter>
 #include <QPaintEvent>
 #include <QScopeGuard>
@@ -200,6 +201,7 @@ void TCircuitForm::AskForLayout() {
 
 void TCircuitForm::showEvent(QShowEvent* Event) {
     QWidget::showEvent(Event);
+    Geometry.Shown();
     AskForLayout();
     UpdateTitle();
 }
@@ -455,7 +457,7 @@ QSize TCircuitForm::LargestClient() const {
 }
 
 void TCircuitForm::ResizeClient(QSize Client) {
-    if (Touched) {
+    if (Geometry.Touched()) {
         LayoutChildren();
         return;
     }
@@ -474,14 +476,16 @@ void TCircuitForm::ResizeClient(QSize Client) {
         Client.rwidth() += Bar;
     if (!Across && Client.width() > Largest.width())
         Client.rheight() += Bar;
-    OwnSize = Client.boundedTo(Largest) + QSize(0, Below);
-    resize(OwnSize);
+    const QSize Own = Client.boundedTo(Largest) + QSize(0, Below);
+    Geometry.Resizing(Own);
+    resize(Own);
     // A shown window hears of its new size from the window system later;
     // the scroll bars follow the size it has now.
     LayoutChildren();
 
     // The grown window stays on the screen.
     KeepOnScreen(*this);
+    Geometry.MovedItself(pos());
 }
 
 void TCircuitForm::UpdateSheet() {
@@ -503,8 +507,9 @@ void TCircuitForm::GrowClientFor(const QRect& Place) {
     if (More.isNull())
         return;
     const QSize Client = size() + More;
-    OwnSize = Client.boundedTo(LargestClient().expandedTo(size()));
-    resize(OwnSize);
+    const QSize Own = Client.boundedTo(LargestClient().expandedTo(size()));
+    Geometry.Resizing(Own);
+    resize(Own);
 }
 
 void TCircuitForm::ListShown() {
@@ -558,10 +563,14 @@ void TCircuitForm::FormKeyUp(int Key) {
 
 void TCircuitForm::resizeEvent(QResizeEvent* Event) {
     QWidget::resizeEvent(Event);
-    if (isVisible() && Event->size() != OwnSize)
-        Touched = true;
+    Geometry.Resized(*this, *Event);
     LayoutChildren();
     emit ViewChanged();
+}
+
+void TCircuitForm::moveEvent(QMoveEvent* Event) {
+    QWidget::moveEvent(Event);
+    Geometry.Moved(*this, *Event);
 }
 
 void TCircuitForm::keyPressEvent(QKeyEvent* Event) {

@@ -15,6 +15,7 @@
 #include "drawing/Marks.h"
 #include "drawing/Picture.h"
 #include "network/Analysis.h"
+#include "ui/UserGeometry.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -130,7 +131,7 @@ public:
     QRectF VisibleRect() const;
     void CentreOn(QPointF At);
     // The user has given the window a size of their own: it keeps it.
-    bool UserSized() const { return Touched; }
+    bool UserSized() const { return Geometry.Touched(); }
     int StatusHeight() const;
     // Writes the picture shown, whole, to a file whose suffix names the
     // format; a failure is reported in an error box. False when nothing was
@@ -176,6 +177,7 @@ signals:
 
 protected:
     void resizeEvent(QResizeEvent* Event) override;
+    void moveEvent(QMoveEvent* Event) override;
     void keyReleaseEvent(QKeyEvent* Event) override;
     // Escape hides the event's list of works.
     void keyPressEvent(QKeyEvent* Event) override;
@@ -216,8 +218,5 @@ private:
     TMarks Choice;
     QString FindText;
     std::optional<std::size_t> FoundAt;
-    // The size the window last gave itself; any other size of a shown
-    // window came from the user.
-    QSize OwnSize;
-    bool Touched = false;
+    TUserGeometry Geometry;
 };

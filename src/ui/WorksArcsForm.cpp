@@ -11,6 +11,7 @@
 #include <QColor>
 #include <QFontMetrics>
 #include <QHeaderView>
+#include <QMoveEvent>
 #include <QResizeEvent>
 #include <QScrollBar>
 #include <QTableView>
@@ -207,15 +208,16 @@ void TArcWorkForm::FillTable() {
 void TArcWorkForm::FitToRows() {
     // Only a window not yet shown is sized, and only until the user gives
     // it a size: then it keeps theirs, shown or hidden.
-    if (isVisible() || Touched)
+    if (isVisible() || Geometry.Touched())
         return;
     int Width = 2 * SG->frameWidth() + SG->verticalScrollBar()->sizeHint().width();
     for (int Column = 0; Column < ColumnCount; ++Column)
         Width += SG->columnWidth(Column);
     const int Height = 2 * SG->frameWidth() + RowHeight * (Model->rowCount() + 1) + 1;
     const QSize Largest = LargestClientSize(*this);
-    OwnSize = QSize(Width, Height).expandedTo(ClientSizeOf(363, 115)).boundedTo(Largest);
-    resize(OwnSize);
+    const QSize Own = QSize(Width, Height).expandedTo(ClientSizeOf(363, 115)).boundedTo(Largest);
+    Geometry.Resizing(Own);
+    resize(Own);
 }
 
 void TArcWorkForm::FormResize() {
@@ -224,7 +226,16 @@ void TArcWorkForm::FormResize() {
 
 void TArcWorkForm::resizeEvent(QResizeEvent* Event) {
     QWidget::resizeEvent(Event);
-    if (isVisible() && Event->size() != OwnSize)
-        Touched = true;
+    Geometry.Resized(*this, *Event);
     FormResize();
+}
+
+void TArcWorkForm::moveEvent(QMoveEvent* Event) {
+    QWidget::moveEvent(Event);
+    Geometry.Moved(*this, *Event);
+}
+
+void TArcWorkForm::showEvent(QShowEvent* Event) {
+    QWidget::showEvent(Event);
+    Geometry.Shown();
 }
