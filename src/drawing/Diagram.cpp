@@ -161,3 +161,15 @@ std::vector<std::size_t> ArcsAt(const TNetworkView& View, int x, int y) {
     }
     return Found;
 }
+
+QPolygon ArcLine(const TNetworkView& View, std::size_t Arc) {
+    QPolygon Line;
+    const TViewArc& a = View.Arcs[Arc];
+    if (a.From < 0)
+        return Line;
+    const int Level = View.Events[static_cast<std::size_t>(a.From)].Level;
+    for (std::size_t k = 0; k < a.Rows.size(); ++k)
+        Line << QPoint(TCircuitEngine::XCoord(Level + static_cast<int>(k), CoordCentre),
+                       TCircuitEngine::YCoord(a.Rows[k], CoordCentre));
+    return Line;
+}

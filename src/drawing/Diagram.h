@@ -8,6 +8,7 @@
 #include "network/NetworkView.h"
 
 #include <QImage>
+#include <QPolygon>
 #include <QSize>
 
 #include <vector>
@@ -32,3 +33,5 @@ QPoint EventCentre(const TViewEvent& Event);
 // positions in the result's Arcs: several works between the same two events
 // share one line, and all of them are named.
 std::vector<std::size_t> ArcsAt(const TNetworkView& View, int x, int y);
+// The line an arc is drawn along, through its chain rows.
+QPolygon ArcLine(const TNetworkView& View, std::size_t Arc);

@@ -290,6 +290,15 @@ QPointF TPicture::Centre(const TViewEvent& Event) const {
     return Detailed ? Detailed->Centre(Event) : QPointF(EventCentre(Event));
 }
 
+QPainterPath TPicture::ArcPath(std::size_t Arc) const {
+    if (Detailed)
+        return Arc < Detailed->Paths.size() ? Detailed->Paths[Arc] : QPainterPath();
+    QPainterPath Path;
+    if (Arc < View.Arcs.size())
+        Path.addPolygon(QPolygonF(ArcLine(View, Arc)));
+    return Path;
+}
+
 double TPicture::Radius() const {
     return Detailed ? R : EventDiameter / 2.0;
 }

@@ -61,6 +61,9 @@ public:
     // The arcs under a point, as positions in the result's Arcs.
     std::vector<std::size_t> ArcsAt(QPointF At) const;
     QPointF Centre(const TViewEvent& Event) const;
+    // The line an arc is drawn along (empty for an arc not drawn), for
+    // marking it.
+    QPainterPath ArcPath(std::size_t Arc) const;
     // Half the height of an event's circle.
     double Radius() const;
 

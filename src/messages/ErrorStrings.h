@@ -105,6 +105,9 @@ inline constexpr std::string_view ExtensionDamaged =
 inline constexpr std::string_view ExtensionTooNew =
     "Файл схемы записан более новой версией программы: в нём есть данные, которые эта версия "
     "не понимает";
+// The question before another scheme is loaded or imported in place of this one.
+inline constexpr std::string_view SaveBeforeLoad =
+    "Сохранить текущую схему перед загрузкой другой?";
 
 // Every text above in declaration order, for tests and tools that list them.
 std::span<const std::string_view> All();

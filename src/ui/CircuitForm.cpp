@@ -6,22 +6,28 @@
 #include "ui/Dialogs.h"
 #include "ui/FrameCircuit.h"
 #include "ui/LocaleText.h"
+#include "ui/Overview.h"
 #include "ui/PicturePrint.h"
 #include "ui/WindowFrame.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCursor>
-#include <QMenu>
+#include <QDate>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
 #include <QMouseEvent>
+#include <QMoveEvent>
 #include <QPainter>
 #include <QPaintEvent>
 #include <QScopeGuard>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QStyle>
 #include <QToolTip>
 
@@ -50,8 +56,14 @@ void PaintWhite(QWidget& Widget) {
 
 } // namespace
 
+// The marks: blue for the arc under the pointer, orange for what was chosen
+// or found.
+const QColor HoverColour(30, 110, 255);
+const QColor ChoiceColour(255, 150, 0);
+
 TCircuitImage::TCircuitImage(TCircuitForm& Form, QWidget* Parent) : QWidget(Parent), Form(Form) {
     setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(true);
 }
 
 bool TCircuitImage::event(QEvent* Event) {
@@ -75,12 +87,26 @@ void TCircuitImage::paintEvent(QPaintEvent* Event) {
     if (Zoom != 1)
         Painter.scale(Zoom, Zoom);
     const QRectF Area(Event->rect());
+    // The marks lie beneath the picture: the events' white circles cover
+    // the washes of their arcs, and the rings show around them.
+    PaintMarks(Painter, *Form.Shown(), Form.Chosen(), ChoiceColour);
+    PaintMarks(Painter, *Form.Shown(), Form.Hovered(), HoverColour);
     Form.Shown()->Paint(Painter, QRectF(Area.topLeft() / Zoom, Area.size() / Zoom));
 }
 
 void TCircuitImage::mousePressEvent(QMouseEvent* Event) {
     const QPoint At = Event->position().toPoint();
     Form.ImMouseDown(Event->button(), At.x(), At.y());
+}
+
+void TCircuitImage::mouseMoveEvent(QMouseEvent* Event) {
+    Form.ImMouseMove(Event->position().toPoint());
+    QWidget::mouseMoveEvent(Event);
+}
+
+void TCircuitImage::leaveEvent(QEvent* Event) {
+    Form.ImMouseMove(std::nullopt);
+    QWidget::leaveEvent(Event);
 }
 
 void TCircuitImage::wheelEvent(QWheelEvent* Event) {
@@ -94,8 +120,10 @@ void TCircuitImage::wheelEvent(QWheelEvent* Event) {
     Event->accept();
 }
 
-TCircuitForm::TCircuitForm(TWorkList& List, TAnalyser& Analyser, TDialogs& Dialogs, QWidget* MainForm)
-    : QWidget(nullptr, Qt::Window), List(List), Analyser(Analyser), Dialogs(Dialogs), MainForm(MainForm) {
+TCircuitForm::TCircuitForm(TWorkList& List, TAnalyser& Analyser, TDialogs& Dialogs,
+                           QWidget* MainForm)
+    : QWidget(nullptr, Qt::Window), List(List), Analyser(Analyser), Dialogs(Dialogs),
+      MainForm(MainForm) {
     UpdateTitle();
     QFont Font(QStringLiteral("MS Sans Serif"));
     Font.setPixelSize(11);
@@ -118,11 +146,19 @@ TCircuitForm::TCircuitForm(TWorkList& List, TAnalyser& Analyser, TDialogs& Dialo
             [this](Qt::MouseButton Button) { Frame1sg1MouseDown(Button); });
     UpdateSheet();
     Scroller->setWidget(Sheet);
+    Status = new QStatusBar(this);
+    Status->setSizeGripEnabled(false);
+    ZoomLabel = new QLabel(Status);
+    Status->addWidget(ZoomLabel);
+    UpdateZoomLabel();
+    Overview = new TOverview(*this);
+    for (QScrollBar* Bar : {Scroller->horizontalScrollBar(), Scroller->verticalScrollBar()})
+        connect(Bar, &QScrollBar::valueChanged, this, [this] { emit ViewChanged(); });
 
     // Outer 332 x 274, centred on the desktop.
     const QSize Client = ClientSizeOf(332, 274);
     resize(Client);
-    Scroller->setGeometry(rect());
+    LayoutChildren();
     if (const QScreen* Screen = QGuiApplication::primaryScreen()) {
         const QRect Desk = Screen->availableGeometry();
         move(Desk.x() + (Desk.width() - 332) / 2, Desk.y() + (Desk.height() - 274) / 2);
@@ -165,6 +201,7 @@ void TCircuitForm::AskForLayout() {
 
 void TCircuitForm::showEvent(QShowEvent* Event) {
     QWidget::showEvent(Event);
+    Geometry.Shown();
     AskForLayout();
     UpdateTitle();
 }
@@ -185,16 +222,31 @@ void TCircuitForm::CreateActions() {
     DetailedAction = Add("Подробная схема", {QKeySequence(Qt::CTRL | Qt::Key_D)},
                          [this](bool Checked) { SetDetailed(Checked); });
     DetailedAction->setCheckable(true);
-    ZoomInAction = Add("Крупнее", {QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)},
-                       [this] { ZoomBy(ZoomStep); });
-    ZoomOutAction = Add("Мельче", {QKeySequence(Qt::CTRL | Qt::Key_Minus)}, [this] { ZoomBy(1 / ZoomStep); });
-    FitAction = Add("По размеру окна", {QKeySequence(Qt::CTRL | Qt::Key_0)}, [this] { FitToWindow(); });
+    ZoomInAction = Add(
+        "Крупнее", {QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)},
+        [this] { ZoomBy(ZoomStep); });
+    ZoomOutAction =
+        Add("Мельче", {QKeySequence(Qt::CTRL | Qt::Key_Minus)}, [this] { ZoomBy(1 / ZoomStep); });
+    ActualAction =
+        Add("Масштаб 100 %", {QKeySequence(Qt::CTRL | Qt::Key_0)}, [this] { ZoomActual(); });
+    FitAction =
+        Add("По размеру окна", {QKeySequence(Qt::CTRL | Qt::Key_9)}, [this] { FitToWindow(); });
+    FindAction = Add("Найти…", {QKeySequence::Find}, [this] { FindClick(); });
+    // F3 itself is answered on its release, so that the event list, where F3
+    // repeats the last time, keeps it while it has the focus.
+    FindNextAction = Add("Найти далее\tF3", {}, [this] { FindNext(); });
+    OverviewAction = Add("Обзор", {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O)},
+                         [this](bool Checked) { Overview->setVisible(Checked); });
+    OverviewAction->setCheckable(true);
+    connect(Overview, &TOverview::Closed, OverviewAction,
+            [this] { OverviewAction->setChecked(false); });
     SaveAction = Add("Сохранить рисунок…", {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)},
                      [this] { SavePictureClick(); });
     PrintAction = Add("Печать…", {QKeySequence(Qt::CTRL | Qt::Key_P)}, [this] { PrintClick(); });
 }
 
 void TCircuitForm::MakePicture() {
+    emit PictureChanged();
     if (!Result) {
         Picture.reset();
         return;
@@ -236,9 +288,43 @@ void TCircuitForm::SetZoom(double NewScale, QPoint At) {
     Scale = NewScale;
     Frame1->HideList();
     SizeImage();
-    Scroller->horizontalScrollBar()->setValue(static_cast<int>(std::lround(Under.x() * Scale)) - InView.x());
-    Scroller->verticalScrollBar()->setValue(static_cast<int>(std::lround(Under.y() * Scale)) - InView.y());
+    Scroller->horizontalScrollBar()->setValue(static_cast<int>(std::lround(Under.x() * Scale)) -
+                                              InView.x());
+    Scroller->verticalScrollBar()->setValue(static_cast<int>(std::lround(Under.y() * Scale)) -
+                                            InView.y());
+    UpdateZoomLabel();
     Im->update();
+    emit ViewChanged();
+}
+
+void TCircuitForm::ZoomActual() {
+    ZoomBy(1 / Scale);
+}
+
+void TCircuitForm::NewScheme() {
+    Hover = {};
+    Choice = {};
+    FoundAt.reset();
+    Scale = 1;
+    SizeImage();
+    UpdateZoomLabel();
+    Scroller->horizontalScrollBar()->setValue(0);
+    Scroller->verticalScrollBar()->setValue(0);
+    Im->update();
+}
+
+void TCircuitForm::UpdateZoomLabel() {
+    ZoomLabel->setText(QStringLiteral("Масштаб %1 %").arg(std::lround(Scale * 100)));
+}
+
+int TCircuitForm::StatusHeight() const {
+    return Status->sizeHint().height();
+}
+
+void TCircuitForm::LayoutChildren() {
+    const int Below = StatusHeight();
+    Scroller->setGeometry(0, 0, width(), std::max(0, height() - Below));
+    Status->setGeometry(0, height() - Below, width(), Below);
 }
 
 void TCircuitForm::ZoomBy(double Factor) {
@@ -282,10 +368,21 @@ void TCircuitForm::PrintClick() {
     if (!Picture || !PictureDrawn)
         return;
     const TPicture& Shown = *Picture;
-    PrintPicture(this, windowTitle(), Shown.Size(), [&Shown](QPainter& Painter, const QRectF& Part) {
-        Painter.fillRect(Part, Qt::white);
-        Shown.Paint(Painter, Part);
-    });
+    const TNetworkView& View = Shown.Result();
+    TPrintTitle Title;
+    const QString File = MainForm ? MainForm->windowFilePath() : QString();
+    Title.Scheme = File.isEmpty() ? QStringLiteral("Новая схема") : QFileInfo(File).fileName();
+    Title.Printed = QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy"));
+    if (View.Schedule.Valid)
+        Title.Duration = DurationText(View.Schedule.ProjectDuration);
+    Title.Legend = true;
+    PrintPicture(
+        this, windowTitle(), Shown.Size(),
+        [&Shown](QPainter& Painter, const QRectF& Part) {
+            Painter.fillRect(Part, Qt::white);
+            Shown.Paint(Painter, Part);
+        },
+        Title);
 }
 
 void TCircuitForm::ShowMenu(QPoint Global) {
@@ -295,7 +392,12 @@ void TCircuitForm::ShowMenu(QPoint Global) {
     Menu->addSeparator();
     Menu->addAction(ZoomInAction);
     Menu->addAction(ZoomOutAction);
+    Menu->addAction(ActualAction);
     Menu->addAction(FitAction);
+    Menu->addSeparator();
+    Menu->addAction(FindAction);
+    Menu->addAction(FindNextAction);
+    Menu->addAction(OverviewAction);
     Menu->addSeparator();
     Menu->addAction(SaveAction);
     Menu->addAction(PrintAction);
@@ -319,6 +421,10 @@ void TCircuitForm::Rebuild() {
     if (Kind == TDiagramKind::Detailed && isVisible() && Made->View().HasNetwork && !Made->Detailed)
         return;
     Result = Made;
+    // The marks name places of the previous network.
+    Hover = {};
+    Choice = {};
+    FoundAt.reset();
     ClearImage();
     MakePicture();
     // Without a network (fewer than two works, a contour) the picture stays
@@ -326,6 +432,7 @@ void TCircuitForm::Rebuild() {
     PictureDrawn = Result->View().HasNetwork;
     if (PictureDrawn)
         ResizeCanvas();
+    emit ViewChanged();
 }
 
 void TCircuitForm::ClearImage() {
@@ -349,7 +456,12 @@ QSize TCircuitForm::LargestClient() const {
 }
 
 void TCircuitForm::ResizeClient(QSize Client) {
-    const QSize Largest = LargestClient();
+    if (Geometry.Touched()) {
+        LayoutChildren();
+        return;
+    }
+    const int Below = StatusHeight();
+    const QSize Largest = LargestClient() - QSize(0, Below);
     const int Bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, Scroller);
     // A picture wider than the screen scrolls sideways, and the scroll bar
     // takes room from the height; that can make the other bar needed too.
@@ -363,13 +475,16 @@ void TCircuitForm::ResizeClient(QSize Client) {
         Client.rwidth() += Bar;
     if (!Across && Client.width() > Largest.width())
         Client.rheight() += Bar;
-    resize(Client.boundedTo(Largest));
+    const QSize Own = Client.boundedTo(Largest) + QSize(0, Below);
+    Geometry.Resizing(Own);
+    resize(Own);
     // A shown window hears of its new size from the window system later;
     // the scroll bars follow the size it has now.
-    Scroller->setGeometry(rect());
+    LayoutChildren();
 
     // The grown window stays on the screen.
     KeepOnScreen(*this);
+    Geometry.MovedItself(pos());
 }
 
 void TCircuitForm::UpdateSheet() {
@@ -391,7 +506,9 @@ void TCircuitForm::GrowClientFor(const QRect& Place) {
     if (More.isNull())
         return;
     const QSize Client = size() + More;
-    resize(Client.boundedTo(LargestClient().expandedTo(size())));
+    const QSize Own = Client.boundedTo(LargestClient().expandedTo(size()));
+    Geometry.Resizing(Own);
+    resize(Own);
 }
 
 void TCircuitForm::ListShown() {
@@ -403,6 +520,15 @@ void TCircuitForm::ImMouseDown(Qt::MouseButton Button, int X, int Y) {
     if (Button != Qt::RightButton) {
         Frame1->HideList();
         UpdateSheet();
+        // A left click on an event marks all its arcs; elsewhere it takes
+        // the marks away.
+        if (Button == Qt::LeftButton && PictureDrawn && Picture) {
+            const TViewEvent* Event = Picture->EventAt(QPointF(X, Y) / Scale);
+            SetMarks(Choice,
+                     Event ? EventMarks(*Picture, static_cast<std::int32_t>(
+                                                      Event - Picture->Result().Events.data()))
+                           : TMarks());
+        }
         return;
     }
     if (!PictureDrawn || !Picture)
@@ -415,40 +541,6 @@ void TCircuitForm::ImMouseDown(Qt::MouseButton Button, int X, int Y) {
     const double Bottom = Picture->Centre(*Event).y() + Picture->Radius();
     Frame1->ShowEventWorks(static_cast<int>(std::lround(Bottom * Scale)) + ListBelowCircle, this,
                            Event->Handle);
-}
-
-QString TCircuitForm::ToolTipAt(QPoint At) const {
-    if (!PictureDrawn || !Picture)
-        return {};
-    const TNetworkView& View = Result->View();
-    const std::vector<std::string>& WorkNames = Result->Scheme->Names;
-    const QPointF Point = QPointF(At) / Scale;
-    if (const TViewEvent* e = Picture->EventAt(Point))
-        return QStringLiteral("Событие %1\nРаннее время: %2\nПозднее время: %3\nРезерв: %4")
-            .arg(e->Number)
-            .arg(DurationText(e->Early), DurationText(e->Late), DurationText(e->Slack));
-    QStringList Parts;
-    for (const std::size_t a : Picture->ArcsAt(Point)) {
-        const TViewArc& Arc = View.Arcs[a];
-        if (Arc.Work < 0 || Arc.Work >= static_cast<int>(WorkNames.size())) {
-            Parts << QStringLiteral("Фиктивная работа %1 – %2")
-                         .arg(View.Events[static_cast<std::size_t>(Arc.From)].Number)
-                         .arg(Arc.To < 0 ? 0 : View.Events[static_cast<std::size_t>(Arc.To)].Number);
-            continue;
-        }
-        QString Text = QStringLiteral("«%1»\nДлительность: %2")
-                           .arg(QString::fromStdString(WorkNames[static_cast<std::size_t>(Arc.Work)]),
-                                DurationText(Arc.Duration));
-        if (View.Schedule.Valid) {
-            const TWorkTimes& t = View.Schedule.Works[static_cast<std::size_t>(Arc.Work)];
-            Text += QStringLiteral("\nПолный резерв: %1\nСвободный резерв: %2")
-                        .arg(DurationText(t.TotalFloat), DurationText(t.FreeFloat));
-            if (t.Critical)
-                Text += QStringLiteral("\nКритическая работа");
-        }
-        Parts << Text;
-    }
-    return Parts.join(QStringLiteral("\n\n"));
 }
 
 void TCircuitForm::Frame1sg1MouseDown(Qt::MouseButton Button) {
@@ -470,7 +562,14 @@ void TCircuitForm::FormKeyUp(int Key) {
 
 void TCircuitForm::resizeEvent(QResizeEvent* Event) {
     QWidget::resizeEvent(Event);
-    Scroller->setGeometry(rect());
+    Geometry.Resized(*this, *Event);
+    LayoutChildren();
+    emit ViewChanged();
+}
+
+void TCircuitForm::moveEvent(QMoveEvent* Event) {
+    QWidget::moveEvent(Event);
+    Geometry.Moved(*this, *Event);
 }
 
 void TCircuitForm::keyPressEvent(QKeyEvent* Event) {
@@ -486,6 +585,10 @@ void TCircuitForm::keyPressEvent(QKeyEvent* Event) {
 void TCircuitForm::keyReleaseEvent(QKeyEvent* Event) {
     if (Event->key() == Qt::Key_F2 || Event->key() == Qt::Key_F5) {
         FormKeyUp(Event->key());
+        return;
+    }
+    if (Event->key() == Qt::Key_F3 && Event->modifiers() == Qt::NoModifier) {
+        FindNext();
         return;
     }
     QWidget::keyReleaseEvent(Event);

@@ -6,24 +6,33 @@
 // its title. A picture larger than the screen
 // scrolls; only the part in view is painted, when it is needed. A right click
 // on an event opens the pop-up list of the event's works; elsewhere it opens
-// the window's menu: the detailed view, zoom, saving and printing the
-// picture.
+// the window's menu: the detailed view, zoom, finding, the overview, saving
+// and printing the picture. The arc under the pointer is marked with both its
+// events, a left click on an event marks all its arcs, and "Найти…" marks
+// what it found. The window sizes itself to the picture only until the user
+// gives it a size of their own; the status bar shows the zoom.
 
+#include "drawing/Marks.h"
 #include "drawing/Picture.h"
 #include "network/Analysis.h"
+#include "ui/UserGeometry.h"
 
 #include <QPointer>
 #include <QWidget>
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 class QAction;
+class QLabel;
 class QScrollArea;
+class QStatusBar;
 class TAnalyser;
 class TCircuitForm;
 class TDialogs;
 class TFrame1;
+class TOverview;
 class TWorkList;
 
 // The image control: paints the visible part of the picture from the network
@@ -38,6 +47,8 @@ protected:
     bool event(QEvent* Event) override;
     void paintEvent(QPaintEvent* Event) override;
     void mousePressEvent(QMouseEvent* Event) override;
+    void mouseMoveEvent(QMouseEvent* Event) override;
+    void leaveEvent(QEvent* Event) override;
     void wheelEvent(QWheelEvent* Event) override;
 
 private:
@@ -67,6 +78,9 @@ public:
 
     // X and Y in pixels of the control, at the current zoom.
     void ImMouseDown(Qt::MouseButton Button, int X, int Y);
+    // The pointer over the control (none: it has left): the arc under it is
+    // marked.
+    void ImMouseMove(std::optional<QPoint> At);
     void Frame1sg1MouseDown(Qt::MouseButton Button);
     void FormKeyUp(int Key);
 
@@ -96,6 +110,29 @@ public:
     void SetZoom(double NewScale, QPoint At);
     void ZoomBy(double Factor);
     void FitToWindow();
+    void ZoomActual();
+    // A scheme was loaded or made anew: it opens at 100 % with nothing
+    // marked.
+    void NewScheme();
+
+    // Finds Text as "Найти…" does, from the start; then the next place.
+    // False when nothing matches. The place found is marked and scrolled
+    // into view.
+    bool Find(const QString& Text);
+    bool FindNext();
+    void FindClick();
+    // The marks painted over the picture: the arc under the pointer, and
+    // the chosen event's arcs or the place found.
+    const TMarks& Hovered() const { return Hover; }
+    const TMarks& Chosen() const { return Choice; }
+
+    // The part of the picture in view (picture coordinates at scale 1), and
+    // scrolling so that a point of the picture is in the middle of the view.
+    QRectF VisibleRect() const;
+    void CentreOn(QPointF At);
+    // The user has given the window a size of their own: it keeps it.
+    bool UserSized() const { return Geometry.Touched(); }
+    int StatusHeight() const;
     // Writes the picture shown, whole, to a file whose suffix names the
     // format; a failure is reported in an error box. False when nothing was
     // written.
@@ -109,6 +146,10 @@ public:
     QAction* ZoomInAction;
     QAction* ZoomOutAction;
     QAction* FitAction;
+    QAction* ActualAction;
+    QAction* FindAction;
+    QAction* FindNextAction;
+    QAction* OverviewAction;
     QAction* SaveAction;
     QAction* PrintAction;
     // The names of the works of the analysis shown.
@@ -124,9 +165,19 @@ public:
     QWidget* Sheet;
     TCircuitImage* Im;
     TFrame1* Frame1;
+    QStatusBar* Status;
+    QLabel* ZoomLabel;
+    TOverview* Overview;
+
+signals:
+    // What is in view has changed: scrolled, zoomed, resized or redrawn.
+    void ViewChanged();
+    // The picture is about to be made anew.
+    void PictureChanged();
 
 protected:
     void resizeEvent(QResizeEvent* Event) override;
+    void moveEvent(QMoveEvent* Event) override;
     void keyReleaseEvent(QKeyEvent* Event) override;
     // Escape hides the event's list of works.
     void keyPressEvent(QKeyEvent* Event) override;
@@ -147,6 +198,11 @@ private:
     // The scrolled sheet covers the picture and, while it is shown, the list.
     void UpdateSheet();
     void ResizeClient(QSize Client);
+    // The scroller above the status bar.
+    void LayoutChildren();
+    void UpdateZoomLabel();
+    void ShowFound(std::size_t Place);
+    void SetMarks(TMarks& Marks, TMarks New);
 
     TWorkList& List;
     TAnalyser& Analyser;
@@ -158,4 +214,9 @@ private:
     TDiagramKind Kind = TDiagramKind::Plain;
     double Scale = 1;
     std::unique_ptr<TPicture> Picture;
+    TMarks Hover;
+    TMarks Choice;
+    QString FindText;
+    std::optional<std::size_t> FoundAt;
+    TUserGeometry Geometry;
 };

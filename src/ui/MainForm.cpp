@@ -3,8 +3,10 @@
 #include "exchange/Exchange.h"
 #include "messages/ErrorStrings.h"
 #include "model/WorkList.h"
+#include "ui/About.h"
 #include "ui/Dialogs.h"
 #include "ui/LocaleText.h"
+#include "ui/RecentFiles.h"
 #include "ui/WindowFrame.h"
 #include "ui/WorkEditForm.h"
 
@@ -68,9 +70,8 @@ TMainForm::TMainForm(TWorkList& List, TDialogs& Dialogs, std::int32_t& PathSign)
     EmptyGrid();
 
     CreateMenus();
-    List.AddListener([this](TWorkList&, std::int32_t Index, std::int32_t Kind) {
-        ListChanged(Index, Kind);
-    });
+    List.AddListener(
+        [this](TWorkList&, std::int32_t Index, std::int32_t Kind) { ListChanged(Index, Kind); });
     connect(&History, &TEditHistory::ModifiedChanged, this, &TMainForm::UpdateTitle);
     UpdateTitle();
 
@@ -100,11 +101,19 @@ void TMainForm::CreateMenus() {
     FileSaveMenu = FileMenu->addAction(QStringLiteral("Сохранить"));
     FileSaveMenu->setShortcut(QKeySequence(QStringLiteral("Ctrl+S")));
     connect(FileSaveMenu, &QAction::triggered, this, [this] { FileSaveMenuClick(); });
+    FileSaveAsMenu = FileMenu->addAction(QStringLiteral("Сохранить как…"));
+    FileSaveAsMenu->setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+S")));
+    connect(FileSaveAsMenu, &QAction::triggered, this, [this] { FileSaveAsMenuClick(); });
     FileLoadMenu = Item(FileMenu, QStringLiteral("Загрузить"),
                         QKeySequence(QStringLiteral("Ctrl+L")), &TMainForm::FileLoadMenuClick);
     FileLoadMenu->setShortcuts({QKeySequence(QStringLiteral("Ctrl+L")), QKeySequence::Open});
+    RecentMenu = FileMenu->addMenu(QStringLiteral("Последние схемы"));
+    Recent = new TRecentFiles(*RecentMenu, this);
+    connect(Recent, &TRecentFiles::Chosen, this,
+            [this](const QString& Name) { OpenRecent(Name.toStdString()); });
     ImportMenu = Item(FileMenu, QStringLiteral("Импорт…"), QKeySequence(), &TMainForm::ImportClick);
-    ExportMenu = Item(FileMenu, QStringLiteral("Экспорт…"), QKeySequence(), &TMainForm::ExportClick);
+    ExportMenu =
+        Item(FileMenu, QStringLiteral("Экспорт…"), QKeySequence(), &TMainForm::ExportClick);
     ExitMenu = Item(FileMenu, QStringLiteral("Выход"), QKeySequence(QStringLiteral("Ctrl+E")),
                     &TMainForm::ExitMenuClick);
     ExitMenu->setShortcuts(
@@ -150,6 +159,8 @@ void TMainForm::CreateMenus() {
                          QKeySequence(QStringLiteral("Ctrl+R")), &TMainForm::DependenceBtnClick);
     N3 = Item(DataMenu, QStringLiteral("Просмотреть график"),
               QKeySequence(QStringLiteral("Ctrl+G")), &TMainForm::N3Click);
+    WorksArcsMenu = Item(DataMenu, QStringLiteral("Таблица «Работы-Дуги»"),
+                         QKeySequence(Qt::Key_F5), &TMainForm::WorksArcsClick);
 
     // The debug menu is never shown; its command is reached by Ctrl+D alone,
     // which works because the action belongs to the window as well.
@@ -168,6 +179,8 @@ void TMainForm::CreateMenus() {
     HelpMenu = MainMenu1->addMenu(QStringLiteral("Справка"));
     N9 = HelpMenu->addAction(QStringLiteral("Инструкции по применению"));
     connect(N9, &QAction::triggered, this, [this] { N9Click(); });
+    AboutMenu = HelpMenu->addAction(QStringLiteral("О программе"));
+    connect(AboutMenu, &QAction::triggered, this, [this] { AboutClick(); });
 }
 
 int TMainForm::RowCount() const {
@@ -216,8 +229,7 @@ void TMainForm::SyncGrid() {
 void TMainForm::ListChanged(int Index, int Kind) {
     if (Kind != ckPathMode)
         SyncGrid();
-    if (Kind == ckAdd || Kind == ckWork || Kind == ckInsert || Kind == ckMove ||
-        Kind == ckDelete)
+    if (Kind == ckAdd || Kind == ckWork || Kind == ckInsert || Kind == ckMove || Kind == ckDelete)
         SelectRow(Index);
     UpdateTitle();
 }
@@ -239,6 +251,8 @@ void TMainForm::UpdateTitle() {
                              ? QStringLiteral("Новая схема")
                              : QFileInfo(QString::fromStdString(SchemeFile)).fileName();
     setWindowTitle(Name + QStringLiteral("[*] — KORVANT"));
+    // The other windows name the scheme by it (the printed title block).
+    setWindowFilePath(QString::fromStdString(SchemeFile));
     setWindowModified(List.Modified);
 }
 
@@ -342,6 +356,18 @@ void TMainForm::N3Click() {
     ShowWindow(CircuitForm);
 }
 
+void TMainForm::WorksArcsClick() {
+    if (!HoldsWorks()) {
+        Dialogs.Notice(Msg::NoWorksForDiagram);
+        return;
+    }
+    ShowWindow(WorksArcs);
+}
+
+void TMainForm::AboutClick() {
+    Dialogs.Plain(AboutText());
+}
+
 void TMainForm::N6Click() {
     ShowWindow(DebugForm);
 }
@@ -360,6 +386,12 @@ void TMainForm::N9Click() {
 }
 
 bool TMainForm::FileSaveMenuClick() {
+    if (SchemeFile.empty() || !HoldsWorks())
+        return FileSaveAsMenuClick();
+    return SaveTo(SchemeFile);
+}
+
+bool TMainForm::FileSaveAsMenuClick() {
     if (!HoldsWorks()) {
         Dialogs.Notice(Msg::NothingToSave);
         return false;
@@ -368,10 +400,16 @@ bool TMainForm::FileSaveMenuClick() {
     if (!Chosen)
         return false;
     SaveName = *Chosen;
-    if (!List.SaveToFile(*Chosen))
+    return SaveTo(*Chosen);
+}
+
+bool TMainForm::SaveTo(const std::string& FileName) {
+    if (!List.SaveToFile(FileName))
         return false;
-    SchemeFile = *Chosen;
+    SchemeFile = FileName;
+    Recent->Add(QString::fromStdString(FileName));
     History.MarkSaved();
+    UpdateTitle();
     return true;
 }
 
@@ -393,6 +431,7 @@ bool TMainForm::FormCloseQuery(std::string_view Question) {
 void TMainForm::N4Click() {
     if (!FormCloseQuery(Msg::SaveBeforeNew))
         return;
+    emit SchemeReplaced();
     List.Clear();
     SaveName.clear();
     SchemeFile.clear();
@@ -400,7 +439,7 @@ void TMainForm::N4Click() {
 }
 
 void TMainForm::FileLoadMenuClick() {
-    if (!FormCloseQuery(Msg::SaveBeforeExit))
+    if (!FormCloseQuery(Msg::SaveBeforeLoad))
         return;
     const std::optional<std::string> Chosen = Dialogs.OpenFileName();
     if (!Chosen)
@@ -408,12 +447,19 @@ void TMainForm::FileLoadMenuClick() {
     LoadScheme(*Chosen);
 }
 
+void TMainForm::OpenRecent(const std::string& FileName) {
+    if (FormCloseQuery(Msg::SaveBeforeLoad))
+        LoadScheme(FileName);
+}
+
 void TMainForm::LoadScheme(const std::string& FileName) {
+    emit SchemeReplaced();
     SaveName = FileName;
     SchemeFile = FileName;
     // Nothing read from the file can be undone: the history starts here.
+    bool Read = false;
     try {
-        List.LoadFromFile(FileName);
+        Read = List.LoadFromFile(FileName);
     } catch (...) {
         // A fault in a window's rebuild comes after the works were read: the
         // grid must still show them, or its rows and the works' positions
@@ -422,6 +468,12 @@ void TMainForm::LoadScheme(const std::string& FileName) {
         History.Reset();
         throw;
     }
+    // A file that could not be read is not the scheme's own: "Сохранить"
+    // asks where to write what the user makes next.
+    if (Read)
+        Recent->Add(QString::fromStdString(FileName));
+    else
+        SchemeFile.clear();
     SyncGrid();
     History.Reset();
 }
@@ -443,7 +495,7 @@ std::string WithSuffix(const std::string& Path, const char* Suffix) {
 } // namespace
 
 void TMainForm::ImportClick() {
-    if (!FormCloseQuery(Msg::SaveBeforeExit))
+    if (!FormCloseQuery(Msg::SaveBeforeLoad))
         return;
     const std::optional<std::string> Chosen =
         Dialogs.OpenOtherFileName("Импорт плана", ImportFilters);
@@ -461,6 +513,7 @@ void TMainForm::ImportClick() {
     // Not a scheme file yet: saving proposes one beside the plan.
     SaveName = WithSuffix(*Chosen, ".kcrct");
     SchemeFile.clear();
+    emit SchemeReplaced();
     try {
         FillWorkList(List, std::move(*Plan));
     } catch (...) {

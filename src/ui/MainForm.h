@@ -21,6 +21,7 @@ class QAction;
 class QMenu;
 class QTableWidget;
 class TDialogs;
+class TRecentFiles;
 class TWorkEditForm;
 class TWorkList;
 
@@ -38,6 +39,7 @@ public:
     void SetWorksTable(QWidget* Window) { WorksTable = Window; }
     void SetCircuitForm(QWidget* Window) { CircuitForm = Window; }
     void SetDebugForm(QWidget* Window) { DebugForm = Window; }
+    void SetWorksArcs(QWidget* Window) { WorksArcs = Window; }
 
     // The work editor's name check: whether a row other than Index (grid
     // rows counted from 1 below the title row) holds exactly Name. Message
@@ -50,8 +52,16 @@ public:
     void LoadScheme(const std::string& FileName);
 
     void N4Click();
-    // True when the scheme was saved.
+    // True when the scheme was saved: to its own file without a question
+    // when it has one, otherwise as "Сохранить как…".
     bool FileSaveMenuClick();
+    // Asks for the file first; true when the scheme was saved.
+    bool FileSaveAsMenuClick();
+    // Loads a scheme from the list of recent ones, after the question about
+    // unsaved changes.
+    void OpenRecent(const std::string& FileName);
+    void WorksArcsClick();
+    void AboutClick();
     void FileLoadMenuClick();
     void ExitMenuClick();
     // Reads a plan of another program into a new scheme, which replaces the
@@ -91,6 +101,9 @@ public:
     QMenu* HelpMenu;
     QAction* N4;
     QAction* FileSaveMenu;
+    QAction* FileSaveAsMenu;
+    QMenu* RecentMenu;
+    TRecentFiles* Recent;
     QAction* FileLoadMenu;
     QAction* ImportMenu;
     QAction* ExportMenu;
@@ -104,6 +117,8 @@ public:
     QAction* MoveDownBtn;
     QAction* DependenceBtn;
     QAction* N3;
+    QAction* WorksArcsMenu;
+    QAction* AboutMenu;
     QAction* N6;
     QAction* CrtFastPathMenu;
     QAction* N9;
@@ -111,6 +126,9 @@ public:
 signals:
     // The window has closed; the program ends with it.
     void Closed();
+    // Another scheme is about to take the place of this one (loaded,
+    // imported or made anew).
+    void SchemeReplaced();
 
 protected:
     void resizeEvent(QResizeEvent* Event) override;
@@ -137,6 +155,8 @@ private:
     void SetCell(int Column, int Row, const QString& Text);
     void EmptyGrid();
     void ShowWindow(QWidget* Window);
+    // Writes the scheme to FileName, which becomes its own file.
+    bool SaveTo(const std::string& FileName);
 
     TWorkList& List;
     TDialogs& Dialogs;
@@ -145,6 +165,7 @@ private:
     QPointer<QWidget> WorksTable;
     QPointer<QWidget> CircuitForm;
     QPointer<QWidget> DebugForm;
+    QPointer<QWidget> WorksArcs;
     std::string SaveName;
     // The file the scheme was last loaded from or saved to; none for a new one.
     std::string SchemeFile;

@@ -11,7 +11,7 @@
 
 namespace {
 
-const QString SchemeFilter = QStringLiteral("Kel circuit files (*.kcrct);;All files (*)");
+const QString SchemeFilter = QStringLiteral("Схемы KORVANT (*.kcrct);;Все файлы (*)");
 const QString SchemeSuffix = QStringLiteral("kcrct");
 const QString ProgramTitle = QStringLiteral("KORVANT");
 

@@ -30,13 +30,16 @@ TStartUp::TStartUp(TDialogs& Dialogs, std::int32_t& Sign) : Dialogs(Dialogs) {
     MainForm->SetWorksTable(WorksTableForm.get());
     MainForm->SetCircuitForm(CircuitForm.get());
     MainForm->SetDebugForm(DebugForm.get());
+    MainForm->SetWorksArcs(ArcWorkForm.get());
     CircuitForm->SetArcWorkForm(ArcWorkForm.get());
+    QObject::connect(MainForm.get(), &TMainForm::SchemeReplaced, CircuitForm.get(),
+                     &TCircuitForm::NewScheme);
     // Every change goes through the main window's history, and undo and redo
     // answer their shortcuts in the windows where changes are made or seen.
     WorksTableForm->SetHistory(&MainForm->History);
-    for (QWidget* Window : {static_cast<QWidget*>(WorksTableForm.get()),
-                            static_cast<QWidget*>(CircuitForm.get()),
-                            static_cast<QWidget*>(ArcWorkForm.get())})
+    for (QWidget* Window :
+         {static_cast<QWidget*>(WorksTableForm.get()), static_cast<QWidget*>(CircuitForm.get()),
+          static_cast<QWidget*>(ArcWorkForm.get())})
         Window->addActions({MainForm->UndoAction, MainForm->RedoAction});
 }
 

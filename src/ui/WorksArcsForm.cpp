@@ -11,22 +11,30 @@
 #include <QColor>
 #include <QFontMetrics>
 #include <QHeaderView>
+#include <QMoveEvent>
+#include <QResizeEvent>
 #include <QScrollBar>
 #include <QTableView>
+
+#include <algorithm>
 
 namespace {
 
 QStringList HeaderTexts() {
-    return {QStringLiteral("Дуга"),           QStringLiteral("Название работы"),
-            QStringLiteral("Длительность"),   QStringLiteral("Раннее начало"),
-            QStringLiteral("Раннее окончание"), QStringLiteral("Позднее начало"),
-            QStringLiteral("Позднее окончание"), QStringLiteral("Полный резерв"),
+    return {QStringLiteral("Дуга"),
+            QStringLiteral("Название работы"),
+            QStringLiteral("Длительность"),
+            QStringLiteral("Раннее начало"),
+            QStringLiteral("Раннее окончание"),
+            QStringLiteral("Позднее начало"),
+            QStringLiteral("Позднее окончание"),
+            QStringLiteral("Полный резерв"),
             QStringLiteral("Свободный резерв")};
 }
 
 constexpr int ColumnCount = 9;
-// The first three columns keep their widths; the schedule's are as wide as
-// their captions need.
+// The first three columns are at least this wide; every column is as wide as
+// its caption needs, so that no caption is cut.
 constexpr int FirstWidths[] = {54, 198, 78};
 
 } // namespace
@@ -49,7 +57,9 @@ public:
         endResetModel();
     }
 
-    int rowCount(const QModelIndex& Parent = {}) const override { return Parent.isValid() ? 0 : Rows; }
+    int rowCount(const QModelIndex& Parent = {}) const override {
+        return Parent.isValid() ? 0 : Rows;
+    }
     int columnCount(const QModelIndex& Parent = {}) const override {
         return Parent.isValid() ? 0 : ColumnCount;
     }
@@ -78,8 +88,9 @@ public:
         const TViewArc& Arc = View.Arcs[a];
         if (Arc.Work < 0 || Arc.Work >= static_cast<std::int32_t>(Names.size()))
             return {};
-        const TWorkTimes* Times =
-            View.Schedule.Valid ? &View.Schedule.Works[static_cast<std::size_t>(Arc.Work)] : nullptr;
+        const TWorkTimes* Times = View.Schedule.Valid
+                                      ? &View.Schedule.Works[static_cast<std::size_t>(Arc.Work)]
+                                      : nullptr;
         if (Role == Qt::ForegroundRole)
             return Times && Times->Critical ? QVariant(QColor(255, 0, 0)) : QVariant();
         const auto Number = [&View](std::int32_t Event) {
@@ -87,7 +98,8 @@ public:
         };
         switch (Column) {
         case 0:
-            return QString::number(Number(Arc.From)) + QStringLiteral(" - ") + QString::number(Number(Arc.To));
+            return QString::number(Number(Arc.From)) + QStringLiteral(" - ") +
+                   QString::number(Number(Arc.To));
         case 1:
             return QString::fromStdString(Names[static_cast<std::size_t>(Arc.Work)]);
         case 2:
@@ -131,8 +143,8 @@ TArcWorkForm::TArcWorkForm(TAnalyser& Analyser, QWidget* Parent)
     const QFontMetrics Metrics(SG->font());
     const QStringList Header = HeaderTexts();
     for (int Column = 0; Column < ColumnCount; ++Column)
-        SG->setColumnWidth(Column, Column < 3 ? FirstWidths[Column]
-                                              : Metrics.horizontalAdvance(Header[Column]) + 12);
+        SG->setColumnWidth(Column, std::max(Column < 3 ? FirstWidths[Column] : 0,
+                                            Metrics.horizontalAdvance(Header[Column]) + 12));
     SG->setEditTriggers(QAbstractItemView::NoEditTriggers);
     SG->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
 
@@ -194,16 +206,18 @@ void TArcWorkForm::FillTable() {
 }
 
 void TArcWorkForm::FitToRows() {
-    // Only a window not yet shown is sized: one the user has seen keeps the
-    // size they left it at.
-    if (isVisible())
+    // Only a window not yet shown is sized, and only until the user gives
+    // it a size: then it keeps theirs, shown or hidden.
+    if (isVisible() || Geometry.Touched())
         return;
     int Width = 2 * SG->frameWidth() + SG->verticalScrollBar()->sizeHint().width();
     for (int Column = 0; Column < ColumnCount; ++Column)
         Width += SG->columnWidth(Column);
     const int Height = 2 * SG->frameWidth() + RowHeight * (Model->rowCount() + 1) + 1;
     const QSize Largest = LargestClientSize(*this);
-    resize(QSize(Width, Height).expandedTo(ClientSizeOf(363, 115)).boundedTo(Largest));
+    const QSize Own = QSize(Width, Height).expandedTo(ClientSizeOf(363, 115)).boundedTo(Largest);
+    Geometry.Resizing(Own);
+    resize(Own);
 }
 
 void TArcWorkForm::FormResize() {
@@ -212,5 +226,16 @@ void TArcWorkForm::FormResize() {
 
 void TArcWorkForm::resizeEvent(QResizeEvent* Event) {
     QWidget::resizeEvent(Event);
+    Geometry.Resized(*this, *Event);
     FormResize();
+}
+
+void TArcWorkForm::moveEvent(QMoveEvent* Event) {
+    QWidget::moveEvent(Event);
+    Geometry.Moved(*this, *Event);
+}
+
+void TArcWorkForm::showEvent(QShowEvent* Event) {
+    QWidget::showEvent(Event);
+    Geometry.Shown();
 }

@@ -7,6 +7,8 @@
 // every analysis the analyser hands over (no layout is needed for it); while
 // a newer scheme is analysed its title says so.
 
+#include "ui/UserGeometry.h"
+
 #include <QWidget>
 
 class QTableView;
@@ -34,9 +36,12 @@ public:
     bool RowRed(int Row) const;
 
     QTableView* SG;
+    bool UserSized() const { return Geometry.Touched(); }
 
 protected:
     void resizeEvent(QResizeEvent* Event) override;
+    void moveEvent(QMoveEvent* Event) override;
+    void showEvent(QShowEvent* Event) override;
 
 private:
     void FormCreate();
@@ -46,6 +51,7 @@ private:
     void FitToRows();
     void UpdateTitle();
     TArcTableModel* Model;
+    TUserGeometry Geometry;
 
     TAnalyser& Analyser;
 };

@@ -21,6 +21,8 @@ int main(int argc, char** argv) {
         return *Code;
 
     TKorvantApplication App(argc, argv);
+    // The user's settings (the recent schemes) are kept under these names.
+    App.setOrganizationName(QStringLiteral("KORVANT"));
     App.setApplicationName(QStringLiteral("korvant"));
     App.setWindowIcon(QIcon(QStringLiteral(":/korvant.svg")));
     // Only the main window ends the program; the other windows merely hide.

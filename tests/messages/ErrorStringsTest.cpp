@@ -7,14 +7,14 @@
 
 TEST(ErrorStrings, CatalogueHoldsItsTextsInDeclarationOrder) {
     const auto all = Msg::All();
-    // 32 texts, then unstorable names, import changes, too many works and the
-    // calendar's texts
-    ASSERT_EQ(all.size(), 44u);
+    // 32 texts, then unstorable names, import changes, too many works, the
+    // calendar's texts and the load question
+    ASSERT_EQ(all.size(), 45u);
     EXPECT_EQ(all.front(), "Имя работы не может быть пустым");
     EXPECT_EQ(all[31], "-- Время КП: ");
     EXPECT_EQ(all[32], Msg::NameNotStorable);
     EXPECT_EQ(all[33], Msg::ImportChanges);
-    EXPECT_EQ(all.back(), Msg::TooManyWorks);
+    EXPECT_EQ(all.back(), Msg::SaveBeforeLoad);
 }
 
 TEST(ErrorStrings, TextsKeepTheirOddSpellingsAndBlanks) {

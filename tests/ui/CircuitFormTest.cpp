@@ -9,6 +9,9 @@
 #include "ui/CircuitForm.h"
 #include "ui/FrameCircuit.h"
 
+#include <QAction>
+#include <QLabel>
+#include <QPainterPath>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -16,6 +19,7 @@
 #include <QTest>
 
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -289,11 +293,11 @@ TEST_F(CircuitForm, EveryRebuildHidesTheList) {
 TEST_F(CircuitForm, ASmallWindowGrowsUntilTheListFits) {
     EnterScheme(List, {{"A", 1, {}}, {"B", 1, {}}});
     ShowForm();
-    ASSERT_EQ(Form->size(), QSize(140, 40));
+    ASSERT_EQ(Form->size(), QSize(140, 40 + Form->StatusHeight()));
     const QPoint Start = CentreOf(Engine(), StartEvent(Engine()));
     Click(Qt::RightButton, Start);
     ASSERT_TRUE(ListShown());
-    EXPECT_EQ(Form->size(), QSize(321, Start.y() + 20 + 122));
+    EXPECT_EQ(Form->size(), QSize(321, Start.y() + 20 + 122 + Form->StatusHeight()));
     EXPECT_FALSE(Form->Scroller->horizontalScrollBar()->isVisible());
     EXPECT_FALSE(Form->Scroller->verticalScrollBar()->isVisible());
 }
@@ -330,7 +334,9 @@ TEST_F(CircuitForm, ItStartsAsLargeAsItsClientAreaWithNothingDrawn) {
 
 TEST_F(CircuitForm, TheWindowIsExactlyThePictureAndFollowsEveryEdit) {
     EnterScheme(List, {{"A", 1, {}}, {"B", 1, {}}});
-    EXPECT_EQ(Form->size(), QSize(140, 40));
+    // The picture and, below it, the status bar with the zoom.
+    const int Below = Form->StatusHeight();
+    EXPECT_EQ(Form->size(), QSize(140, 40 + Below));
     EXPECT_EQ(Form->Im->size(), QSize(140, 40));
     ShowForm();
     EXPECT_EQ(Shown(), CircuitImage(Engine().Result()));
@@ -338,25 +344,26 @@ TEST_F(CircuitForm, TheWindowIsExactlyThePictureAndFollowsEveryEdit) {
     List.GetWork(1).Links[0] = LinkDirect;
     List.Changed(1, ckScheme);
     EXPECT_EQ(Engine().Result().Width, 200);
-    EXPECT_EQ(Form->size(), QSize(200, 40));
+    EXPECT_EQ(Form->size(), QSize(200, 40 + Below));
     EXPECT_EQ(Form->Im->size(), QSize(200, 40));
     EXPECT_EQ(Shown(), CircuitImage(Engine().Result()));
     EXPECT_FALSE(Form->Scroller->horizontalScrollBar()->isVisible());
 
     List.GetWork(1).Links[0] = LinkFree;
     List.Changed(1, ckScheme);
-    EXPECT_EQ(Form->size(), QSize(140, 40)) << "the window shrinks with its picture";
+    EXPECT_EQ(Form->size(), QSize(140, 40 + Below)) << "the window shrinks with its picture";
 }
 
 TEST_F(CircuitForm, FewerThanTwoWorksLeaveTheLastPictureWhiteAtItsSize) {
     EnterScheme(List, TwoThenOne);
     const QSize Drawn = Form->size();
+    const QSize Picture = Form->Im->size();
     ShowForm();
     // "Новый" empties the list.
     List.Clear();
     EXPECT_FALSE(Form->Drawn());
     EXPECT_EQ(Form->size(), Drawn);
-    EXPECT_EQ(Shown().size(), Drawn);
+    EXPECT_EQ(Shown().size(), Picture);
     EXPECT_TRUE(AllWhite(Shown()));
 }
 
@@ -446,6 +453,104 @@ TEST_F(CircuitForm, APictureHigherThanTheScreenScrolls) {
     EXPECT_TRUE(Form->Scroller->verticalScrollBar()->isVisible());
     EXPECT_FALSE(Form->Scroller->horizontalScrollBar()->isVisible());
     EXPECT_LE(Form->frameGeometry().bottom(), Form->screen()->availableGeometry().bottom());
+}
+
+// --- Finding one's way.
+
+// The middle of an arc's drawn line, in pixels of the control at zoom 1.
+QPoint MiddleOf(const TPicture& Picture, std::size_t Arc) {
+    const QPainterPath Path = Picture.ArcPath(Arc);
+    return Path.pointAtPercent(0.5).toPoint();
+}
+
+TEST_F(CircuitForm, AnArcUnderThePointerIsMarkedWithBothEventsAndAClickedEventWithAllItsArcs) {
+    EnterScheme(List, TwoThenOne);
+    ShowForm();
+    for (const bool Detailed : {false, true}) {
+        Form->SetDetailed(Detailed);
+        const TPicture& Picture = *Form->Shown();
+        const TNetworkView& View = Picture.Result();
+        const std::size_t K = static_cast<std::size_t>(View.ArcOfWork(2) - View.Arcs.data());
+        const QPoint OnK = MiddleOf(Picture, K);
+        Form->ImMouseMove(OnK);
+        EXPECT_EQ(Form->Hovered().Arcs, std::vector<std::size_t>{K}) << Detailed;
+        EXPECT_EQ(Form->Hovered().Events,
+                  (std::vector<std::int32_t>{View.Arcs[K].From, View.Arcs[K].To}));
+        EXPECT_TRUE(Form->ToolTipAt(OnK).contains(QStringLiteral("Дуга 2 – 3")))
+            << Form->ToolTipAt(OnK).toStdString();
+        Form->ImMouseMove(std::nullopt);
+        EXPECT_TRUE(Form->Hovered().Empty());
+
+        // The middle event: A and B end there, the fictive arc or K leaves it.
+        const std::int32_t Middle = View.Arcs[K].From;
+        Click(Qt::LeftButton,
+              Picture.Centre(View.Events[static_cast<std::size_t>(Middle)]).toPoint());
+        std::vector<std::size_t> Expected;
+        for (std::size_t a = 0; a < View.Arcs.size(); ++a)
+            if (View.Arcs[a].From == Middle || View.Arcs[a].To == Middle)
+                Expected.push_back(a);
+        EXPECT_EQ(Form->Chosen().Arcs, Expected);
+        EXPECT_GE(Expected.size(), 3u);
+        Click(Qt::LeftButton, QPoint(2, 2));
+        EXPECT_TRUE(Form->Chosen().Empty());
+    }
+}
+
+TEST_F(CircuitForm, FindMarksAWorkByPartOfItsNameOrAnEventByNumberAndF3GoesOn) {
+    EnterScheme(List, {{"Стены", 2, {}}, {"Стропила", 3, {0}}, {"Окна", 1, {0}}});
+    ShowForm();
+    const TNetworkView& View = Form->Shown()->Result();
+    const auto ArcOf = [&View](std::int32_t Work) {
+        return static_cast<std::size_t>(View.ArcOfWork(Work) - View.Arcs.data());
+    };
+    ASSERT_TRUE(Form->Find(QStringLiteral("стр")));
+    EXPECT_EQ(Form->Chosen().Arcs, std::vector<std::size_t>{ArcOf(1)});
+    ASSERT_TRUE(Form->Find(QStringLiteral("ст")));
+    const std::vector<std::size_t> First = Form->Chosen().Arcs;
+    QTest::keyClick(Form.get(), Qt::Key_F3);
+    const std::vector<std::size_t> Second = Form->Chosen().Arcs;
+    EXPECT_NE(First, Second);
+    EXPECT_EQ((std::set<std::size_t>{First[0], Second[0]}),
+              (std::set<std::size_t>{ArcOf(0), ArcOf(1)}));
+    QTest::keyClick(Form.get(), Qt::Key_F3);
+    EXPECT_EQ(Form->Chosen().Arcs, First) << "round the end back to the start";
+
+    ASSERT_TRUE(Form->Find(QStringLiteral("3")));
+    ASSERT_EQ(Form->Chosen().Events.size(), 1u);
+    EXPECT_EQ(View.Events[static_cast<std::size_t>(Form->Chosen().Events[0])].Number, 3);
+    EXPECT_FALSE(Form->Find(QStringLiteral("Кровля")));
+    EXPECT_TRUE(Form->Chosen().Empty());
+}
+
+// --- Zoom and the window's size.
+
+TEST_F(CircuitForm, ZoomCommandsShowTheirScaleAndANewSchemeOpensAtFullSize) {
+    EnterScheme(List, TwoThenOne);
+    ShowForm();
+    EXPECT_EQ(Form->ZoomLabel->text(), QStringLiteral("Масштаб 100 %"));
+    Form->ZoomInAction->trigger();
+    EXPECT_EQ(Form->ZoomLabel->text(), QStringLiteral("Масштаб 125 %"));
+    EXPECT_NE(Form->FitAction->shortcut(), Form->ActualAction->shortcut());
+    EXPECT_EQ(Form->ActualAction->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_0));
+    Form->ActualAction->trigger();
+    EXPECT_EQ(Form->Zoom(), 1);
+    Form->SetZoom(0.5, QPoint(0, 0));
+    Form->NewScheme();
+    EXPECT_EQ(Form->Zoom(), 1);
+    EXPECT_EQ(Form->ZoomLabel->text(), QStringLiteral("Масштаб 100 %"));
+}
+
+TEST_F(CircuitForm, AWindowTheUserHasResizedKeepsItsSizeThroughEdits) {
+    EnterScheme(List, TwoThenOne);
+    ShowForm();
+    EXPECT_FALSE(Form->UserSized()) << "sizing itself to the picture is not the user's doing";
+    Form->resize(300, 200);
+    EXPECT_TRUE(Form->UserSized());
+    List.GetWork(2).Links[0] = LinkFree;
+    List.Changed(2, ckScheme);
+    Form->SetDetailed(true);
+    EXPECT_EQ(Form->size(), QSize(300, 200));
+    EXPECT_EQ(Form->Scroller->height(), 200 - Form->StatusHeight());
 }
 
 // --- Keys.

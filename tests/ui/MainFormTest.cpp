@@ -9,6 +9,7 @@
 #include "ui/MainForm.h"
 #include "ui/StartUp.h"
 #include "ui/WorkEditForm.h"
+#include "ui/WorksArcsForm.h"
 #include "ui/WorksTableForm.h"
 
 #include <QAction>
@@ -18,6 +19,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QSettings>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -36,6 +38,8 @@ using TRows = std::vector<std::pair<std::string, std::string>>;
 class MainForm : public TUiTest {
 protected:
     void SetUp() override {
+        // Every test starts without recent schemes.
+        QSettings().remove(QStringLiteral("RecentFiles"));
         Program = std::make_unique<TStartUp>(Dialogs, Sign);
         ASSERT_TRUE(Folder.isValid());
     }
@@ -159,8 +163,8 @@ TEST_F(MainForm, HasEveryMenuItemWithItsShortcut) {
         if (Menu->isVisible())
             Visible << Menu->text();
     EXPECT_EQ(Visible, (QStringList{QStringLiteral("Файл"), QStringLiteral("Правка"),
-                                    QStringLiteral("Данные"),
-                                    QStringLiteral("Доп. опции"), QStringLiteral("Справка")}));
+                                    QStringLiteral("Данные"), QStringLiteral("Доп. опции"),
+                                    QStringLiteral("Справка")}));
     EXPECT_TRUE(Main().CrtFastPathMenu->isCheckable());
     EXPECT_TRUE(Main().CrtFastPathMenu->isChecked());
 }
@@ -345,7 +349,7 @@ TEST_F(MainForm, SaveDialogProposesTheLastChosenOrLoadedNameAndNoneAfterNew) {
     EXPECT_TRUE(List().Modified) << "cancelled";
     Main().FileSaveMenuClick();
     EXPECT_FALSE(List().Modified) << "saved";
-    Main().FileSaveMenuClick();
+    Main().FileSaveAsMenuClick();
     EXPECT_EQ(Dialogs.Texts(TShownKind::SaveDialog), (std::vector<std::string>{"", "", First}));
 
     Main().N4Click();
@@ -360,8 +364,52 @@ TEST_F(MainForm, SaveDialogProposesTheLastChosenOrLoadedNameAndNoneAfterNew) {
     Main().FileLoadMenuClick();
     Dialogs.Shown.clear();
     Dialogs.SaveNames = {std::nullopt};
-    Main().FileSaveMenuClick();
+    Main().FileSaveAsMenuClick();
     EXPECT_EQ(Dialogs.Texts(TShownKind::SaveDialog), std::vector<std::string>{First});
+}
+
+// A scheme with a file of its own is saved there without a dialog, as in
+// every desktop program; the file becomes the first of the recent ones.
+TEST_F(MainForm, SaveWritesToTheSchemesOwnFileAndSaveAsAsks) {
+    const std::string Scheme = SavedScheme();
+    Main().LoadScheme(Scheme);
+    AddWork(QStringLiteral("Кровля"), QStringLiteral("2"));
+    ASSERT_TRUE(Main().FileSaveMenuClick());
+    EXPECT_TRUE(Dialogs.Texts(TShownKind::SaveDialog).empty());
+    EXPECT_FALSE(List().Modified);
+    Main().N4Click();
+    Main().LoadScheme(Scheme);
+    EXPECT_EQ(List().Count(), 3);
+
+    const std::string Copy = File("copy.kcrct");
+    Dialogs.SaveNames = {Copy};
+    ASSERT_TRUE(Main().FileSaveAsMenuClick());
+    EXPECT_EQ(Main().windowTitle(), QStringLiteral("copy.kcrct[*] — KORVANT"));
+    const QList<QAction*> Recent = Main().RecentMenu->actions();
+    ASSERT_EQ(Recent.size(), 2);
+    EXPECT_EQ(Recent[0]->text(), QStringLiteral("&1 copy.kcrct"));
+    EXPECT_EQ(Recent[1]->text(), QStringLiteral("&2 two.kcrct"));
+    EXPECT_EQ(QSettings().value(QStringLiteral("RecentFiles")).toStringList().size(), 2);
+
+    // Choosing a recent scheme asks about unsaved changes as loading does.
+    AddWork(QStringLiteral("Лишняя"), QStringLiteral("1"));
+    Dialogs.Shown.clear();
+    Dialogs.Answers = {false};
+    Recent[1]->trigger();
+    EXPECT_EQ(Dialogs.Texts(TShownKind::Question),
+              std::vector<std::string>{std::string(Msg::SaveBeforeLoad)});
+    EXPECT_EQ(List().Count(), 3);
+    EXPECT_EQ(Main().windowTitle(), QStringLiteral("two.kcrct[*] — KORVANT"));
+}
+
+TEST_F(MainForm, AboutNamesTheVersionAndTheWorksArcsTableOpensFromTheMenu) {
+    Main().AboutMenu->trigger();
+    const std::vector<std::string> Boxes = Dialogs.Texts(TShownKind::Plain);
+    ASSERT_EQ(Boxes.size(), 1u);
+    EXPECT_NE(Boxes[0].find("версия 0."), std::string::npos) << Boxes[0];
+    AddWork(QStringLiteral("A"), QStringLiteral("1"));
+    Main().WorksArcsMenu->trigger();
+    EXPECT_TRUE(Program->ArcWorkForm->isVisible());
 }
 
 TEST_F(MainForm, AFailedSaveIsReportedAndTheSchemeStaysModified) {
@@ -419,7 +467,7 @@ TEST_F(MainForm, NewAfterYesSavesTheScheme) {
     EXPECT_EQ(List().Count(), 0);
 }
 
-TEST_F(MainForm, LoadAsksTheExitQuestionStopsAtACancelledSaveAndGoesOnAfterNo) {
+TEST_F(MainForm, LoadAsksTheLoadQuestionStopsAtACancelledSaveAndGoesOnAfterNo) {
     const std::string Scheme = SavedScheme();
     AddWork(QStringLiteral("Лишняя"), QStringLiteral("1"));
     Dialogs.Answers = {true, false};
@@ -429,9 +477,9 @@ TEST_F(MainForm, LoadAsksTheExitQuestionStopsAtACancelledSaveAndGoesOnAfterNo) {
     EXPECT_EQ(Rows(), (TRows{{"Лишняя", "1"}}));
     Main().FileLoadMenuClick();
     EXPECT_EQ(Dialogs.Shown,
-              (std::vector<TShown>{{TShownKind::Question, std::string(Msg::SaveBeforeExit)},
+              (std::vector<TShown>{{TShownKind::Question, std::string(Msg::SaveBeforeLoad)},
                                    {TShownKind::SaveDialog, ""},
-                                   {TShownKind::Question, std::string(Msg::SaveBeforeExit)},
+                                   {TShownKind::Question, std::string(Msg::SaveBeforeLoad)},
                                    {TShownKind::OpenDialog, ""}}));
     EXPECT_EQ(Rows(), (TRows{{"Котлован", "3"}, {"Фундамент", "4.5"}}));
     EXPECT_FALSE(List().Modified);
@@ -476,12 +524,13 @@ TEST_F(MainForm, ThePathSwitchAfterALoadMarksTheSchemeModifiedSoClosingAsks) {
     EXPECT_EQ(Sign, -1);
     EXPECT_EQ(Kinds, (std::vector<std::int32_t>{ckPathMode, ckPathMode}));
 
+    // Yes saves to the loaded file itself, without a dialog.
     Dialogs.Answers = {true};
-    Dialogs.SaveNames = {std::nullopt};
     Main().ExitMenuClick();
     EXPECT_EQ(Dialogs.Texts(TShownKind::Question),
               std::vector<std::string>{std::string(Msg::SaveBeforeExit)});
-    EXPECT_EQ(Dialogs.Texts(TShownKind::SaveDialog), std::vector<std::string>{Scheme});
+    EXPECT_TRUE(Dialogs.Texts(TShownKind::SaveDialog).empty());
+    EXPECT_FALSE(List().Modified);
     EXPECT_FALSE(Main().isVisible());
 }
 

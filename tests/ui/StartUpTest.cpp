@@ -200,7 +200,8 @@ TEST_F(StartUp, TheDiagramFollowsAClickInTheDependencyTable) {
     Program.WorkList.AddWork(TWorkData{"A", 1, {}}, true);
     Program.WorkList.AddWork(TWorkData{"B", 1, {}}, true);
     Program.CircuitForm->show();
-    EXPECT_EQ(Program.CircuitForm->size(), QSize(140, 40));
+    const int Below = Program.CircuitForm->StatusHeight();
+    EXPECT_EQ(Program.CircuitForm->size(), QSize(140, 40 + Below));
 
     TWorksTableForm& Table = *Program.WorksTableForm;
     // B's row, A's column: B comes to depend on A.
@@ -208,7 +209,7 @@ TEST_F(StartUp, TheDiagramFollowsAClickInTheDependencyTable) {
                          Table.HeaderSize + Table.CellSize + Table.CellSize / 2);
     Table.TabImMouseUp(Qt::LeftButton);
     ASSERT_EQ(Program.WorkList.GetWork(1).Links[0], LinkDirect);
-    EXPECT_EQ(Program.CircuitForm->size(), QSize(200, 40));
+    EXPECT_EQ(Program.CircuitForm->size(), QSize(200, 40 + Below));
     EXPECT_TRUE(Program.CircuitForm->isVisible());
     EXPECT_EQ(Program.ArcWorkForm->Cell(0, 2), QStringLiteral("2 - 3"));
 }

@@ -4,6 +4,9 @@
 #include "ui/Analyser.h"
 #include "ui/KorvantApplication.h"
 
+#include <QSettings>
+#include <QTemporaryDir>
+
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv) {
@@ -11,6 +14,13 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     TKorvantApplication App(argc, argv);
+    // What the program remembers between runs goes to a folder of the tests'
+    // own, never to the user's settings.
+    QTemporaryDir Settings;
+    App.setOrganizationName(QStringLiteral("korvant-tests"));
+    App.setApplicationName(QStringLiteral("ui_tests"));
+    QSettings::setDefaultFormat(QSettings::IniFormat);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, Settings.path());
     // The windows' tests see every analysis finished inside the change that
     // asked for it; AnalyserTest runs it off the window's thread.
     TAnalyser::RunInlineByDefault = true;

@@ -3,13 +3,14 @@
 #include "ScriptedDialogs.h"
 #include "UiTestSupport.h"
 
-#include "ui/CircuitForm.h"
 #include "ui/Analyser.h"
+#include "ui/CircuitForm.h"
 #include "ui/WorksArcsForm.h"
 
+#include <QFontMetrics>
 #include <QHeaderView>
-#include <QScrollBar>
 #include <QLocale>
+#include <QScrollBar>
 #include <QTableView>
 #include <QTest>
 
@@ -76,7 +77,12 @@ TEST_F(WorksArcs, StartsWithTheHeaderAsItsFixedRowAboveTheOtherWindows) {
     EXPECT_EQ(Form->Cell(8, 0), QStringLiteral("Свободный резерв"));
     EXPECT_EQ(Form->SG->columnWidth(0), 54);
     EXPECT_EQ(Form->SG->columnWidth(1), 198);
-    EXPECT_EQ(Form->SG->columnWidth(2), 78);
+    // No caption is cut ("Длительн…").
+    const QFontMetrics Metrics(Form->SG->font());
+    for (int Column = 0; Column < 9; ++Column)
+        EXPECT_GE(Form->SG->columnWidth(Column),
+                  Metrics.horizontalAdvance(Form->Cell(Column, 0)) + 12)
+            << Column;
     EXPECT_EQ(Form->SG->editTriggers(), QAbstractItemView::NoEditTriggers);
 }
 
@@ -153,7 +159,8 @@ TEST_F(WorksArcs, EachRowGoesOnWithTheWorksScheduleAndCriticalRowsAreRed) {
     EXPECT_EQ(Schedule(Roof), QStringLiteral("27 32 28 33 1 1"));
     EXPECT_EQ(Schedule(Plumbing), QStringLiteral("27 32 28 33 1 1"));
     EXPECT_EQ(Schedule(Electrical), QStringLiteral("27 33 27 33 0 0"));
-    EXPECT_EQ(Schedule(RowOf("Гидроизоляция фундамента")), QStringLiteral("13 14.5 32.5 34 19.5 8.5"));
+    EXPECT_EQ(Schedule(RowOf("Гидроизоляция фундамента")),
+              QStringLiteral("13 14.5 32.5 34 19.5 8.5"));
     EXPECT_FALSE(Red(Roof));
     EXPECT_FALSE(Red(Plumbing));
     EXPECT_TRUE(Red(Electrical));
@@ -195,6 +202,22 @@ TEST_F(WorksArcs, TheGridStaysOnePixelShortOfTheClientArea) {
     Form->resize(400, 300);
     QCoreApplication::processEvents();
     EXPECT_EQ(Form->SG->geometry(), QRect(0, 0, 399, 299));
+}
+
+// A table the user has enlarged keeps that size when it is closed and
+// refilled; one never touched fits itself to its rows.
+TEST_F(WorksArcs, AWindowTheUserHasResizedKeepsItsSizeThroughRefills) {
+    EnterScheme(List, {{"A", 2, {}}, {"B", 1, {0}}});
+    const QSize Fitted = Form->size();
+    Form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(Form.get()));
+    EXPECT_FALSE(Form->UserSized());
+    Form->resize(700, 650);
+    Form->hide();
+    List.GetWork(1).Duration = 4;
+    List.Changed(1, ckWork);
+    EXPECT_EQ(Form->size(), QSize(700, 650));
+    EXPECT_NE(Fitted, QSize(700, 650));
 }
 
 } // namespace
