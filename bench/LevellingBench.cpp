@@ -1,0 +1,182 @@
+// The levelling table of the README: on generated PSPLIB-kind instances, the
+// search's excess over the optimum (30 works, optima by cbc) and over the
+// critical-path bound (120 works) beside the single pass of the
+// latest-finish rule, and the time of one levelling at 120 and 1,000 works.
+//
+//   levelling_bench [--per-class N] [--cbc-seconds S] [--no-optimum] [--workdir DIR]
+
+#include "CbcOptimum.h"
+#include "ProGenLike.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct TOptions {
+    int PerClass = 1;
+    int CbcSeconds = 300;
+    bool Optimum = true;
+    std::string WorkDir = "/tmp";
+};
+
+struct TRun {
+    TLevelledSchedule Schedule;
+    // Wall time, and the processor time of this process: the machine is
+    // shared, and the second does not count the others' work.
+    double Seconds = 0;
+    double CpuSeconds = 0;
+};
+
+TRun Timed(const TLevellingProblem& Problem) {
+    const auto Began = std::chrono::steady_clock::now();
+    const std::clock_t CpuBegan = std::clock();
+    TRun Run{Level(Problem), 0, 0};
+    Run.CpuSeconds = double(std::clock() - CpuBegan) / CLOCKS_PER_SEC;
+    Run.Seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - Began).count();
+    return Run;
+}
+
+double Excess(TReal Duration, TReal Reference) {
+    return static_cast<double>(100 * (Duration - Reference) / Reference);
+}
+
+std::vector<TProGenParams> Classes(std::size_t Works, const std::vector<double>& Strengths,
+                                   int PerClass) {
+    std::vector<TProGenParams> All;
+    std::uint64_t Seed = Works * 1000;
+    for (double Nc : {1.5, 1.8, 2.1})
+        for (double Rf : {0.25, 0.5, 0.75, 1.0})
+            for (double Rs : Strengths)
+                for (int i = 0; i < PerClass; ++i)
+                    All.push_back({Works, 4, Nc, Rf, Rs, ++Seed});
+    return All;
+}
+
+void Thirty(const TOptions& O) {
+    double Ours = 0, Rule = 0, Slowest = 0;
+    int Count = 0, Proven = 0, Hit = 0;
+    std::printf("30 works: instance, NC, RF, RS, optimum (proven), ours, LFT, cbc s\n");
+    for (const TProGenParams& P : Classes(30, {0.2, 0.5, 0.7, 1.0}, O.PerClass)) {
+        const TLevellingProblem Problem = GenerateProGenLike(P);
+        const TRun Run = Timed(Problem);
+        const TLevelledSchedule Lft = LevelByLatestFinish(Problem);
+        TReal Reference = Run.Schedule.Duration;
+        bool Exact = false;
+        double CbcSeconds = 0;
+        if (O.Optimum) {
+            const auto Best = SolveWithCbc(Problem, static_cast<long>(Run.Schedule.Duration),
+                                           O.WorkDir, O.CbcSeconds);
+            if (!Best) {
+                std::printf("cbc failed on instance %llu\n", (unsigned long long)P.Seed);
+                continue;
+            }
+            Reference = Best->Duration;
+            Exact = Best->Proven;
+            CbcSeconds = Best->Seconds;
+        }
+        Ours += Excess(Run.Schedule.Duration, Reference);
+        Rule += Excess(Lft.Duration, Reference);
+        Proven += Exact;
+        Hit += Run.Schedule.Duration == Reference;
+        Slowest = std::max(Slowest, Run.Seconds);
+        ++Count;
+        std::printf("%llu %.2f %.2f %.1f %.0Lf%s %.0Lf %.0Lf %.1f\n", (unsigned long long)P.Seed,
+                    P.Complexity, P.ResourceFactor, P.ResourceStrength, Reference, Exact ? "" : "?",
+                    Run.Schedule.Duration, Lft.Duration, CbcSeconds);
+        std::fflush(stdout);
+    }
+    std::printf("30 works, %d instances (%d optima proven): excess over the optimum: ours "
+                "%.3f %%, LFT %.2f %%; optimum reached on %d; slowest levelling %.3f s\n\n",
+                Count, Proven, Ours / Count, Rule / Count, Hit, Slowest);
+}
+
+void HundredTwenty(const TOptions& O) {
+    double Ours = 0, Rule = 0, Total = 0, Slowest = 0, SlowestCpu = 0;
+    int Count = 0;
+    std::printf("120 works: instance, NC, RF, RS, critical path, ours, LFT, s, cpu s\n");
+    for (const TProGenParams& P : Classes(120, {0.1, 0.2, 0.3, 0.4, 0.5}, O.PerClass)) {
+        const TLevellingProblem Problem = GenerateProGenLike(P);
+        const TRun Run = Timed(Problem);
+        const TLevelledSchedule Lft = LevelByLatestFinish(Problem);
+        const TReal Bound = Run.Schedule.CriticalPathLength;
+        Ours += Excess(Run.Schedule.Duration, Bound);
+        Rule += Excess(Lft.Duration, Bound);
+        Total += Run.Seconds;
+        Slowest = std::max(Slowest, Run.Seconds);
+        SlowestCpu = std::max(SlowestCpu, Run.CpuSeconds);
+        ++Count;
+        std::printf("%llu %.2f %.2f %.1f %.0Lf %.0Lf %.0Lf %.3f %.3f\n", (unsigned long long)P.Seed,
+                    P.Complexity, P.ResourceFactor, P.ResourceStrength, Bound,
+                    Run.Schedule.Duration, Lft.Duration, Run.Seconds, Run.CpuSeconds);
+        std::fflush(stdout);
+    }
+    std::printf("120 works, %d instances: excess over the critical path: ours %.2f %%, LFT "
+                "%.2f %% (ratio %.3f); levelling %.3f s on average, %.3f s at most (processor "
+                "%.3f s)\n\n",
+                Count, Ours / Count, Rule / Count, Ours / Rule, Total / Count, Slowest, SlowestCpu);
+}
+
+void Thousand() {
+    double Slowest = 0, Total = 0, SlowestCpu = 0;
+    int Count = 0;
+    for (double Rs : {0.2, 0.5})
+        for (double Rf : {0.5, 1.0}) {
+            const TLevellingProblem Problem = GenerateProGenLike({1000, 4, 1.8, Rf, Rs, 77});
+            const TRun Run = Timed(Problem);
+            const TLevelledSchedule Lft = LevelByLatestFinish(Problem);
+            std::printf("1000 works, RF %.2f RS %.1f: critical path %.0Lf, ours %.0Lf, LFT %.0Lf, "
+                        "%zu schedules, %.3f s (processor %.3f s)\n",
+                        Rf, Rs, Run.Schedule.CriticalPathLength, Run.Schedule.Duration,
+                        Lft.Duration, Run.Schedule.SchedulesGenerated, Run.Seconds, Run.CpuSeconds);
+            std::fflush(stdout);
+            Total += Run.Seconds;
+            Slowest = std::max(Slowest, Run.Seconds);
+            SlowestCpu = std::max(SlowestCpu, Run.CpuSeconds);
+            ++Count;
+        }
+    std::printf("1000 works: levelling %.3f s on average, %.3f s at most (processor %.3f s)\n",
+                Total / Count, Slowest, SlowestCpu);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    TOptions O;
+    bool Only30 = false, Only120 = false, Only1000 = false;
+    for (int i = 1; i < argc; ++i) {
+        if (!std::strcmp(argv[i], "--per-class") && i + 1 < argc)
+            O.PerClass = std::atoi(argv[++i]);
+        else if (!std::strcmp(argv[i], "--cbc-seconds") && i + 1 < argc)
+            O.CbcSeconds = std::atoi(argv[++i]);
+        else if (!std::strcmp(argv[i], "--workdir") && i + 1 < argc)
+            O.WorkDir = argv[++i];
+        else if (!std::strcmp(argv[i], "--no-optimum"))
+            O.Optimum = false;
+        else if (!std::strcmp(argv[i], "--30"))
+            Only30 = true;
+        else if (!std::strcmp(argv[i], "--120"))
+            Only120 = true;
+        else if (!std::strcmp(argv[i], "--1000"))
+            Only1000 = true;
+        else {
+            std::fprintf(stderr,
+                         "usage: %s [--30] [--120] [--1000] [--per-class N] "
+                         "[--cbc-seconds S] [--no-optimum] [--workdir DIR]\n",
+                         argv[0]);
+            return 2;
+        }
+    }
+    const bool All = !Only30 && !Only120 && !Only1000;
+    if (All || Only30)
+        Thirty(O);
+    if (All || Only120)
+        HundredTwenty(O);
+    if (All || Only1000)
+        Thousand();
+    return 0;
+}
