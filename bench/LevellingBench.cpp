@@ -1,17 +1,22 @@
 // The levelling table of the README: on generated PSPLIB-kind instances, the
-// search's excess over the optimum (30 works, optima by cbc) and over the
+// search's excess over the optimum (30 works, optima by Gecode or cbc) and over the
 // critical-path bound (120 works) beside the single pass of the
 // latest-finish rule, and the time of one levelling at 120 and 1,000 works.
 //
-//   levelling_bench [--per-class N] [--cbc-seconds S] [--no-optimum] [--workdir DIR]
+//   levelling_bench [--30] [--120] [--1000] [--per-class N] [--limit N]
+//       [--solver minizinc|cbc] [--solver-seconds S] [--only SEED] [--no-optimum]
+//       [--workdir DIR]
 
 #include "CbcOptimum.h"
+#include "MznOptimum.h"
 #include "ProGenLike.h"
 
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,10 +24,18 @@ namespace {
 
 struct TOptions {
     int PerClass = 1;
-    int CbcSeconds = 300;
+    int SolverSeconds = 300;
     bool Optimum = true;
     std::string WorkDir = "/tmp";
+    // Schedules per levelling; 0 for the program's own budget.
+    std::size_t Limit = 0;
+    // "minizinc" (Gecode) or "cbc".
+    std::string Solver = "minizinc";
+    // Only the instance of this seed, when not 0.
+    unsigned long long Only = 0;
 };
+
+TOptions Options;
 
 struct TRun {
     TLevelledSchedule Schedule;
@@ -35,10 +48,35 @@ struct TRun {
 TRun Timed(const TLevellingProblem& Problem) {
     const auto Began = std::chrono::steady_clock::now();
     const std::clock_t CpuBegan = std::clock();
-    TRun Run{Level(Problem), 0, 0};
+    TRun Run{Level(Problem, {.ScheduleLimit = Options.Limit}), 0, 0};
     Run.CpuSeconds = double(std::clock() - CpuBegan) / CLOCKS_PER_SEC;
     Run.Seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - Began).count();
     return Run;
+}
+
+// Optima found before, so that a rerun with another budget of the search
+// does not wait for the solver again: one line per instance, its seed, the
+// duration, 1 when proven, the solver's seconds.
+std::string CacheFile(const TOptions& O) {
+    return O.WorkDir + "/optima-" + O.Solver + ".txt";
+}
+
+std::optional<TOptimum> Cached(const TOptions& O, std::uint64_t Seed) {
+    std::ifstream In(CacheFile(O));
+    unsigned long long Key;
+    long double Duration;
+    int Proven;
+    double Seconds;
+    while (In >> Key >> Duration >> Proven >> Seconds)
+        if (Key == Seed)
+            return TOptimum{Duration, Proven != 0, Seconds};
+    return std::nullopt;
+}
+
+void Remember(const TOptions& O, std::uint64_t Seed, const TOptimum& Best) {
+    std::ofstream Out(CacheFile(O), std::ios::app);
+    Out << Seed << ' ' << static_cast<long double>(Best.Duration) << ' ' << int(Best.Proven) << ' '
+        << Best.Seconds << '\n';
 }
 
 double Excess(TReal Duration, TReal Reference) {
@@ -59,44 +97,58 @@ std::vector<TProGenParams> Classes(std::size_t Works, const std::vector<double>&
 
 void Thirty(const TOptions& O) {
     double Ours = 0, Rule = 0, Slowest = 0;
-    int Count = 0, Proven = 0, Hit = 0;
-    std::printf("30 works: instance, NC, RF, RS, optimum (proven), ours, LFT, cbc s\n");
+    int Proven = 0, Hit = 0, Open = 0, Beaten = 0;
+    std::printf("30 works: instance, NC, RF, RS, optimum (? unproven), ours, LFT, solver s\n");
     for (const TProGenParams& P : Classes(30, {0.2, 0.5, 0.7, 1.0}, O.PerClass)) {
+        if (O.Only != 0 && P.Seed != O.Only)
+            continue;
         const TLevellingProblem Problem = GenerateProGenLike(P);
         const TRun Run = Timed(Problem);
         const TLevelledSchedule Lft = LevelByLatestFinish(Problem);
-        TReal Reference = Run.Schedule.Duration;
-        bool Exact = false;
-        double CbcSeconds = 0;
-        if (O.Optimum) {
-            const auto Best = SolveWithCbc(Problem, static_cast<long>(Run.Schedule.Duration),
-                                           O.WorkDir, O.CbcSeconds);
-            if (!Best) {
-                std::printf("cbc failed on instance %llu\n", (unsigned long long)P.Seed);
-                continue;
-            }
-            Reference = Best->Duration;
-            Exact = Best->Proven;
-            CbcSeconds = Best->Seconds;
-        }
-        Ours += Excess(Run.Schedule.Duration, Reference);
-        Rule += Excess(Lft.Duration, Reference);
-        Proven += Exact;
-        Hit += Run.Schedule.Duration == Reference;
         Slowest = std::max(Slowest, Run.Seconds);
-        ++Count;
+        if (!O.Optimum) {
+            std::printf("%llu %.0Lf %.0Lf\n", (unsigned long long)P.Seed, Run.Schedule.Duration,
+                        Lft.Duration);
+            continue;
+        }
+        auto Best = Cached(O, P.Seed);
+        if (!Best) {
+            const auto Horizon = static_cast<long>(Run.Schedule.Duration);
+            Best = O.Solver == "cbc"
+                       ? SolveWithCbc(Problem, Horizon, O.WorkDir, O.SolverSeconds)
+                       : SolveWithMiniZinc(Problem, Horizon, O.WorkDir, O.SolverSeconds);
+            if (Best)
+                Remember(O, P.Seed, *Best);
+        }
+        if (!Best) {
+            std::printf("%s failed on instance %llu\n", O.Solver.c_str(),
+                        (unsigned long long)P.Seed);
+            continue;
+        }
+        if (Best->Proven) {
+            Ours += Excess(Run.Schedule.Duration, Best->Duration);
+            Rule += Excess(Lft.Duration, Best->Duration);
+            ++Proven;
+            Hit += Run.Schedule.Duration == Best->Duration;
+        } else {
+            ++Open;
+            Beaten += Best->Duration < Run.Schedule.Duration;
+        }
         std::printf("%llu %.2f %.2f %.1f %.0Lf%s %.0Lf %.0Lf %.1f\n", (unsigned long long)P.Seed,
-                    P.Complexity, P.ResourceFactor, P.ResourceStrength, Reference, Exact ? "" : "?",
-                    Run.Schedule.Duration, Lft.Duration, CbcSeconds);
+                    P.Complexity, P.ResourceFactor, P.ResourceStrength, Best->Duration,
+                    Best->Proven ? "" : "?", Run.Schedule.Duration, Lft.Duration, Best->Seconds);
         std::fflush(stdout);
     }
-    std::printf("30 works, %d instances (%d optima proven): excess over the optimum: ours "
-                "%.3f %%, LFT %.2f %%; optimum reached on %d; slowest levelling %.3f s\n\n",
-                Count, Proven, Ours / Count, Rule / Count, Hit, Slowest);
+    std::printf("30 works, %d optima proven: excess over the optimum: ours %.3f %%, LFT %.2f %%; "
+                "optimum reached on %d\n",
+                Proven, Ours / std::max(Proven, 1), Rule / std::max(Proven, 1), Hit);
+    std::printf("30 works, %d not proven within %d s: the solver's schedule shorter than ours on "
+                "%d; slowest levelling %.3f s\n\n",
+                Open, O.SolverSeconds, Beaten, Slowest);
 }
 
 void HundredTwenty(const TOptions& O) {
-    double Ours = 0, Rule = 0, Total = 0, Slowest = 0, SlowestCpu = 0;
+    double Ours = 0, Rule = 0, Total = 0, Slowest = 0, SlowestCpu = 0, TotalCpu = 0;
     int Count = 0;
     std::printf("120 works: instance, NC, RF, RS, critical path, ours, LFT, s, cpu s\n");
     for (const TProGenParams& P : Classes(120, {0.1, 0.2, 0.3, 0.4, 0.5}, O.PerClass)) {
@@ -109,6 +161,7 @@ void HundredTwenty(const TOptions& O) {
         Total += Run.Seconds;
         Slowest = std::max(Slowest, Run.Seconds);
         SlowestCpu = std::max(SlowestCpu, Run.CpuSeconds);
+        TotalCpu += Run.CpuSeconds;
         ++Count;
         std::printf("%llu %.2f %.2f %.1f %.0Lf %.0Lf %.0Lf %.3f %.3f\n", (unsigned long long)P.Seed,
                     P.Complexity, P.ResourceFactor, P.ResourceStrength, Bound,
@@ -117,8 +170,9 @@ void HundredTwenty(const TOptions& O) {
     }
     std::printf("120 works, %d instances: excess over the critical path: ours %.2f %%, LFT "
                 "%.2f %% (ratio %.3f); levelling %.3f s on average, %.3f s at most (processor "
-                "%.3f s)\n\n",
-                Count, Ours / Count, Rule / Count, Ours / Rule, Total / Count, Slowest, SlowestCpu);
+                "%.3f s on average, %.3f s at most)\n\n",
+                Count, Ours / Count, Rule / Count, Ours / Rule, Total / Count, Slowest,
+                TotalCpu / Count, SlowestCpu);
 }
 
 void Thousand() {
@@ -151,10 +205,16 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--per-class") && i + 1 < argc)
             O.PerClass = std::atoi(argv[++i]);
-        else if (!std::strcmp(argv[i], "--cbc-seconds") && i + 1 < argc)
-            O.CbcSeconds = std::atoi(argv[++i]);
+        else if (!std::strcmp(argv[i], "--solver-seconds") && i + 1 < argc)
+            O.SolverSeconds = std::atoi(argv[++i]);
         else if (!std::strcmp(argv[i], "--workdir") && i + 1 < argc)
             O.WorkDir = argv[++i];
+        else if (!std::strcmp(argv[i], "--limit") && i + 1 < argc)
+            O.Limit = std::strtoul(argv[++i], nullptr, 10);
+        else if (!std::strcmp(argv[i], "--solver") && i + 1 < argc)
+            O.Solver = argv[++i];
+        else if (!std::strcmp(argv[i], "--only") && i + 1 < argc)
+            O.Only = std::strtoull(argv[++i], nullptr, 10);
         else if (!std::strcmp(argv[i], "--no-optimum"))
             O.Optimum = false;
         else if (!std::strcmp(argv[i], "--30"))
@@ -165,12 +225,14 @@ int main(int argc, char** argv) {
             Only1000 = true;
         else {
             std::fprintf(stderr,
-                         "usage: %s [--30] [--120] [--1000] [--per-class N] "
-                         "[--cbc-seconds S] [--no-optimum] [--workdir DIR]\n",
+                         "usage: %s [--30] [--120] [--1000] [--per-class N] [--limit N] "
+                         "[--solver minizinc|cbc] [--solver-seconds S] [--only SEED] "
+                         "[--no-optimum] [--workdir DIR]\n",
                          argv[0]);
             return 2;
         }
     }
+    Options = O;
     const bool All = !Only30 && !Only120 && !Only1000;
     if (All || Only30)
         Thirty(O);

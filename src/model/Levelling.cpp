@@ -12,10 +12,10 @@ namespace {
 
 // The generation of one schedule costs about the square of the number of
 // works in the worst case and far less in practice; this budget keeps 120
-// works well within a second and 1,000 works within five seconds, and gives
-// small networks more tries than they need.
+// works within half a second of processor time and 1,000 works within two,
+// and gives small networks more tries than they need.
 std::size_t DefaultScheduleLimit(std::size_t N) {
-    return std::clamp<std::size_t>(2'400'000 / std::max<std::size_t>(N, 1), 1'000, 20'000);
+    return std::clamp<std::size_t>(1'440'000 / std::max<std::size_t>(N, 1), 1'000, 12'000);
 }
 
 // Walks back from a work that ends the project: each work of the chain starts

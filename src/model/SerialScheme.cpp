@@ -26,7 +26,7 @@ bool TSerialScheme::Fits(std::size_t Step, std::uint32_t Work) const {
     return true;
 }
 
-TReal TSerialScheme::EarliestFit(std::uint32_t Work, TReal EarliestStart) const {
+TReal TSerialScheme::EarliestFit(std::uint32_t Work, TReal EarliestStart, std::size_t& Step) const {
     // Each try checks its window from the far end back, so that a conflict
     // moves the start past every step before it unchecked; steps already
     // known to fit are not checked again.
@@ -42,8 +42,10 @@ TReal TSerialScheme::EarliestFit(std::uint32_t Work, TReal EarliestStart) const 
         std::size_t s = Beyond;
         while (s > Checked && Fits(s - 1, Work))
             --s;
-        if (s == Checked)
+        if (s == Checked) {
+            Step = First;
             return T;
+        }
         // Step s - 1 does not fit; the last step is always empty, so a step
         // that does not fit has a successor, and the next try starts there.
         First = s;
@@ -52,8 +54,10 @@ TReal TSerialScheme::EarliestFit(std::uint32_t Work, TReal EarliestStart) const 
     }
 }
 
-std::size_t TSerialScheme::SplitAt(TReal T) {
-    const std::size_t Step = StepAt(T);
+std::size_t TSerialScheme::SplitAt(std::size_t Step, TReal T) {
+    // The moment lies a few steps on at most: walk rather than search.
+    while (Step + 1 < Moments_.size() && Moments_[Step + 1] <= T)
+        ++Step;
     if (Moments_[Step] == T)
         return Step;
     const std::size_t K = Net_.K;
@@ -72,9 +76,9 @@ std::size_t TSerialScheme::SplitAt(TReal T) {
     return Step + 1;
 }
 
-void TSerialScheme::Reserve(std::uint32_t Work, TReal From, TReal To) {
-    const std::size_t First = SplitAt(From);
-    const std::size_t Last = SplitAt(To);
+void TSerialScheme::Reserve(std::uint32_t Work, std::size_t Step, TReal From, TReal To) {
+    const std::size_t First = SplitAt(Step, From);
+    const std::size_t Last = SplitAt(First, To);
     const std::size_t K = Net_.K;
     const double* Demand = &Net_.Demand[Work * K];
     for (std::size_t s = First; s < Last; ++s)
@@ -96,12 +100,13 @@ TReal TSerialScheme::Decode(std::span<const std::uint32_t> List, std::vector<TRe
         const bool Holds =
             Net_.Duration[j] > 0 && std::any_of(&Net_.Demand[j * K], &Net_.Demand[j * K] + K,
                                                 [](double d) { return d > 0; });
+        std::size_t Step = 0;
         if (Holds)
-            T = EarliestFit(j, T);
+            T = EarliestFit(j, T, Step);
         Start[j] = T;
         Finish_[j] = T + Net_.Duration[j];
         if (Holds)
-            Reserve(j, T, Finish_[j]);
+            Reserve(j, Step, T, Finish_[j]);
         Duration = std::max(Duration, Finish_[j]);
     }
     ++Generated_;

@@ -32,10 +32,13 @@ private:
     // Index of the step that holds moment T.
     std::size_t StepAt(TReal T) const;
     bool Fits(std::size_t Step, std::uint32_t Work) const;
-    TReal EarliestFit(std::uint32_t Work, TReal EarliestStart) const;
-    // Index of the step that begins at T, splitting the one that holds it.
-    std::size_t SplitAt(TReal T);
-    void Reserve(std::uint32_t Work, TReal From, TReal To);
+    // The first start from EarliestStart on at which the work fits, and in
+    // Step the step that holds it.
+    TReal EarliestFit(std::uint32_t Work, TReal EarliestStart, std::size_t& Step) const;
+    // Index of the step that begins at T, splitting the one that holds it;
+    // the search starts at Step, which begins no later than T.
+    std::size_t SplitAt(std::size_t Step, TReal T);
+    void Reserve(std::uint32_t Work, std::size_t Step, TReal From, TReal To);
 
     const TLevellingNet& Net_;
     // Step i covers [Moments_[i], Moments_[i + 1]), the last one runs on for
