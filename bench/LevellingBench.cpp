@@ -4,9 +4,10 @@
 // latest-finish rule, and the time of one levelling at 120 and 1,000 works.
 //
 //   levelling_bench [--30] [--120] [--1000] [--per-class N] [--limit N]
-//       [--solver minizinc|cbc] [--solver-seconds S] [--only SEED] [--no-optimum]
+//       [--solver minizinc|cbc|bnb|all] [--solver-seconds S] [--only SEED] [--no-optimum]
 //       [--workdir DIR]
 
+#include "BranchAndBound.h"
 #include "CbcOptimum.h"
 #include "MznOptimum.h"
 #include "ProGenLike.h"
@@ -29,8 +30,9 @@ struct TOptions {
     std::string WorkDir = "/tmp";
     // Schedules per levelling; 0 for the program's own budget.
     std::size_t Limit = 0;
-    // "minizinc" (Gecode) or "cbc".
-    std::string Solver = "minizinc";
+    // "minizinc" (Gecode), "cbc", "bnb" (the branch and bound of
+    // BranchAndBound.h) or "all" (each in turn until one proves the optimum).
+    std::string Solver = "all";
     // Only the instance of this seed, when not 0.
     unsigned long long Only = 0;
 };
@@ -55,28 +57,65 @@ TRun Timed(const TLevellingProblem& Problem) {
 }
 
 // Optima found before, so that a rerun with another budget of the search
-// does not wait for the solver again: one line per instance, its seed, the
-// duration, 1 when proven, the solver's seconds.
-std::string CacheFile(const TOptions& O) {
-    return O.WorkDir + "/optima-" + O.Solver + ".txt";
+// does not wait for the solvers again: per solver a file with one line per
+// attempt, the instance's seed, the duration, 1 when proven, the seconds.
+std::string CacheFile(const TOptions& O, const std::string& Solver) {
+    return O.WorkDir + "/optima-" + Solver + ".txt";
 }
 
-std::optional<TOptimum> Cached(const TOptions& O, std::uint64_t Seed) {
-    std::ifstream In(CacheFile(O));
+// A proof from any solver, else the best duration of the attempts that had
+// at least the time now allowed.
+std::optional<TOptimum> Cached(const TOptions& O, const std::string& Solver, std::uint64_t Seed) {
+    std::ifstream In(CacheFile(O, Solver));
     unsigned long long Key;
     long double Duration;
     int Proven;
     double Seconds;
+    std::optional<TOptimum> Found;
     while (In >> Key >> Duration >> Proven >> Seconds)
-        if (Key == Seed)
-            return TOptimum{Duration, Proven != 0, Seconds};
-    return std::nullopt;
+        if (Key == Seed && (Proven || Seconds + 1 >= O.SolverSeconds))
+            if (!Found || Proven || (!Found->Proven && Duration < Found->Duration))
+                Found = TOptimum{Duration, Proven != 0, Seconds};
+    return Found;
 }
 
-void Remember(const TOptions& O, std::uint64_t Seed, const TOptimum& Best) {
-    std::ofstream Out(CacheFile(O), std::ios::app);
+void Remember(const TOptions& O, const std::string& Solver, std::uint64_t Seed,
+              const TOptimum& Best) {
+    std::ofstream Out(CacheFile(O, Solver), std::ios::app);
     Out << Seed << ' ' << static_cast<long double>(Best.Duration) << ' ' << int(Best.Proven) << ' '
         << Best.Seconds << '\n';
+}
+
+std::optional<TOptimum> Solve(const TOptions& O, const std::string& Solver,
+                              const TLevellingProblem& Problem, long Horizon) {
+    if (Solver == "cbc")
+        return SolveWithCbc(Problem, Horizon, O.WorkDir, O.SolverSeconds);
+    if (Solver == "bnb")
+        return SolveByBranchAndBound(Problem, Horizon, O.SolverSeconds);
+    return SolveWithMiniZinc(Problem, Horizon, O.WorkDir, O.SolverSeconds);
+}
+
+// With the solver "all": the solvers in turn until one proves the optimum,
+// Gecode first, the branch and bound next, cbc last.
+std::optional<TOptimum> Optimum(const TOptions& O, const TProGenParams& P,
+                                const TLevellingProblem& Problem, long Horizon) {
+    const std::vector<std::string> Solvers =
+        O.Solver == "all" ? std::vector<std::string>{"minizinc", "bnb", "cbc"}
+                          : std::vector<std::string>{O.Solver};
+    std::optional<TOptimum> Best;
+    for (const std::string& Solver : Solvers) {
+        auto One = Cached(O, Solver, P.Seed);
+        if (!One) {
+            One = Solve(O, Solver, Problem, Horizon);
+            if (One)
+                Remember(O, Solver, P.Seed, *One);
+        }
+        if (One && (!Best || One->Proven || One->Duration < Best->Duration))
+            Best = One;
+        if (Best && Best->Proven)
+            break;
+    }
+    return Best;
 }
 
 double Excess(TReal Duration, TReal Reference) {
@@ -111,15 +150,7 @@ void Thirty(const TOptions& O) {
                         Lft.Duration);
             continue;
         }
-        auto Best = Cached(O, P.Seed);
-        if (!Best) {
-            const auto Horizon = static_cast<long>(Run.Schedule.Duration);
-            Best = O.Solver == "cbc"
-                       ? SolveWithCbc(Problem, Horizon, O.WorkDir, O.SolverSeconds)
-                       : SolveWithMiniZinc(Problem, Horizon, O.WorkDir, O.SolverSeconds);
-            if (Best)
-                Remember(O, P.Seed, *Best);
-        }
+        const auto Best = Optimum(O, P, Problem, static_cast<long>(Run.Schedule.Duration));
         if (!Best) {
             std::printf("%s failed on instance %llu\n", O.Solver.c_str(),
                         (unsigned long long)P.Seed);
@@ -131,8 +162,13 @@ void Thirty(const TOptions& O) {
             ++Proven;
             Hit += Run.Schedule.Duration == Best->Duration;
         } else {
+            // Without a proof, the same search with fifty times the budget
+            // is the second opinion on whether a shorter schedule exists.
             ++Open;
-            Beaten += Best->Duration < Run.Schedule.Duration;
+            const TReal Deep =
+                Level(Problem, {.ScheduleLimit = 50 * Run.Schedule.SchedulesGenerated}).Duration;
+            Beaten += std::min(Best->Duration, Deep) < Run.Schedule.Duration;
+            std::printf("  not proven: the search with fifty times the budget gives %.0Lf\n", Deep);
         }
         std::printf("%llu %.2f %.2f %.1f %.0Lf%s %.0Lf %.0Lf %.1f\n", (unsigned long long)P.Seed,
                     P.Complexity, P.ResourceFactor, P.ResourceStrength, Best->Duration,
@@ -142,8 +178,8 @@ void Thirty(const TOptions& O) {
     std::printf("30 works, %d optima proven: excess over the optimum: ours %.3f %%, LFT %.2f %%; "
                 "optimum reached on %d\n",
                 Proven, Ours / std::max(Proven, 1), Rule / std::max(Proven, 1), Hit);
-    std::printf("30 works, %d not proven within %d s: the solver's schedule shorter than ours on "
-                "%d; slowest levelling %.3f s\n\n",
+    std::printf("30 works, %d not proven within %d s: the solver or the search with fifty "
+                "times the budget shorter than ours on %d; slowest levelling %.3f s\n\n",
                 Open, O.SolverSeconds, Beaten, Slowest);
 }
 
@@ -178,7 +214,7 @@ void HundredTwenty(const TOptions& O) {
 void Thousand() {
     double Slowest = 0, Total = 0, SlowestCpu = 0;
     int Count = 0;
-    for (double Rs : {0.2, 0.5})
+    for (double Rs : {0.1, 0.2, 0.3})
         for (double Rf : {0.5, 1.0}) {
             const TLevellingProblem Problem = GenerateProGenLike({1000, 4, 1.8, Rf, Rs, 77});
             const TRun Run = Timed(Problem);
@@ -226,7 +262,7 @@ int main(int argc, char** argv) {
         else {
             std::fprintf(stderr,
                          "usage: %s [--30] [--120] [--1000] [--per-class N] [--limit N] "
-                         "[--solver minizinc|cbc] [--solver-seconds S] [--only SEED] "
+                         "[--solver minizinc|cbc|bnb|all] [--solver-seconds S] [--only SEED] "
                          "[--no-optimum] [--workdir DIR]\n",
                          argv[0]);
             return 2;
