@@ -17,6 +17,7 @@ public:
 private:
     void Branch(std::uint64_t Done, long Last);
     long Bound(std::uint64_t Done, long Last) const;
+    bool Overloaded(std::uint64_t Done, long Last, const std::vector<long>& Early) const;
     bool Dominated(std::uint64_t Done, long Last);
     bool Fits(std::size_t j, long s) const;
     void Load(std::size_t j, long s, int Sign);
@@ -106,7 +107,53 @@ long TTree::Bound(std::uint64_t Done, long Last) const {
     for (std::size_t k = 0; k < K_; ++k)
         if (R_[k] > 0)
             Result = std::max(Result, Last + (Energy[k] + R_[k] - 1) / R_[k]);
+    if (Result < Best_ && Overloaded(Done, Last, Early))
+        return Best_;
     return Result;
+}
+
+// Energy in windows: a schedule shorter than the best must finish every work
+// by its deadline (the best minus one, less the longest path after the work).
+// If the works released at a or later and due by b, with what the scheduled
+// works still hold there, need more of a resource than the window [a, b)
+// has, no such schedule follows from here.
+bool TTree::Overloaded(std::uint64_t Done, long Last, const std::vector<long>& Early) const {
+    std::vector<std::size_t> Open, Running;
+    std::vector<long> Due(n_, 0), Releases;
+    for (std::size_t j = 0; j < n_; ++j)
+        if (Done >> j & 1) {
+            if (Finish_[j] > Last)
+                Running.push_back(j);
+        } else {
+            Open.push_back(j);
+            Due[j] = Best_ - 1 - Tail_[j] + d_[j];
+            Releases.push_back(Early[j]);
+        }
+    std::sort(Open.begin(), Open.end(),
+              [&](std::size_t a, std::size_t b) { return Due[a] < Due[b]; });
+    std::sort(Releases.begin(), Releases.end());
+    Releases.erase(std::unique(Releases.begin(), Releases.end()), Releases.end());
+    std::vector<long> Energy(K_);
+    for (long a : Releases) {
+        std::fill(Energy.begin(), Energy.end(), 0);
+        for (std::size_t j : Open) {
+            if (Early[j] < a)
+                continue;
+            const long b = Due[j];
+            for (std::size_t k = 0; k < K_; ++k) {
+                if (r_[j][k] == 0)
+                    continue;
+                Energy[k] += d_[j] * r_[j][k];
+                long Held = 0;
+                for (std::size_t i : Running)
+                    Held +=
+                        std::max(0L, std::min(Finish_[i], b) - std::max(Start_[i], a)) * r_[i][k];
+                if (Energy[k] + Held > R_[k] * std::max(0L, b - a))
+                    return true;
+            }
+        }
+    }
+    return false;
 }
 
 // A partial schedule of the same works met before, started no later and with

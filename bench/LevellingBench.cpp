@@ -31,7 +31,7 @@ struct TOptions {
     // Schedules per levelling; 0 for the program's own budget.
     std::size_t Limit = 0;
     // "minizinc" (Gecode), "cbc", "bnb" (the branch and bound of
-    // BranchAndBound.h) or "all" (each in turn until one proves the optimum).
+    // BranchAndBound.h) or "all" (Gecode, then the branch and bound, until one proves the optimum).
     std::string Solver = "all";
     // Only the instance of this seed, when not 0.
     unsigned long long Only = 0;
@@ -95,13 +95,14 @@ std::optional<TOptimum> Solve(const TOptions& O, const std::string& Solver,
     return SolveWithMiniZinc(Problem, Horizon, O.WorkDir, O.SolverSeconds);
 }
 
-// With the solver "all": the solvers in turn until one proves the optimum,
-// Gecode first, the branch and bound next, cbc last.
+// With the solver "all": Gecode, then the branch and bound, until one proves
+// the optimum. cbc is left out: on the first thirteen instances it closed
+// none that these two left open, and took longest.
 std::optional<TOptimum> Optimum(const TOptions& O, const TProGenParams& P,
                                 const TLevellingProblem& Problem, long Horizon) {
-    const std::vector<std::string> Solvers =
-        O.Solver == "all" ? std::vector<std::string>{"minizinc", "bnb", "cbc"}
-                          : std::vector<std::string>{O.Solver};
+    const std::vector<std::string> Solvers = O.Solver == "all"
+                                                 ? std::vector<std::string>{"minizinc", "bnb"}
+                                                 : std::vector<std::string>{O.Solver};
     std::optional<TOptimum> Best;
     for (const std::string& Solver : Solvers) {
         auto One = Cached(O, Solver, P.Seed);
