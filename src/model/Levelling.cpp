@@ -5,6 +5,7 @@
 #include "model/Levelling.h"
 
 #include "model/LevellingSearch.h"
+#include "model/WorkList.h"
 
 #include <algorithm>
 
@@ -86,6 +87,25 @@ TLevelledSchedule Refused(const TNetBuild& Build) {
 }
 
 } // namespace
+
+TLevellingProblem LevellingProblemOf(const TWorkList& List, std::vector<TResource> Resources,
+                                     std::vector<TDemands> Demands) {
+    TLevellingProblem Problem;
+    const auto n = static_cast<std::size_t>(List.Count());
+    Problem.Predecessors.resize(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        const TWorkData& Work = List.GetWork(static_cast<int>(i));
+        Problem.Durations.push_back(Work.Duration);
+        // Implied and redundant cells add nothing: their works already come
+        // before through the entered ones.
+        for (std::size_t j = 0; j < std::min(n, Work.Links.size()); ++j)
+            if (Work.Links[j] == LinkDirect)
+                Problem.Predecessors[i].push_back(j);
+    }
+    Problem.Resources = std::move(Resources);
+    Problem.Demands = std::move(Demands);
+    return Problem;
+}
 
 TLevelledSchedule Level(const TLevellingProblem& Problem, const TLevellingOptions& Options) {
     const TNetBuild Build = BuildLevellingNet(Problem);

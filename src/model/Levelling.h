@@ -29,6 +29,14 @@ struct TLevellingProblem {
     std::vector<TDemands> Demands;
 };
 
+class TWorkList;
+
+// The list's works with their durations and essential dependencies (the
+// analysed cells, as RecalcLinks left them), with the given resources and
+// demands per work.
+TLevellingProblem LevellingProblemOf(const TWorkList& List, std::vector<TResource> Resources,
+                                     std::vector<TDemands> Demands);
+
 struct TLevellingOptions {
     // Schedules the search may generate, at least the three that one
     // justified order costs; 0 lets the size of the problem decide

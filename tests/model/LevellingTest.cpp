@@ -4,6 +4,7 @@
 // the works, and the PSPLIB instance j301_1 against its published optimum.
 
 #include "model/Levelling.h"
+#include "model/WorkList.h"
 
 #include <gtest/gtest.h>
 
@@ -199,6 +200,40 @@ TEST(Levelling, RefusesADemandAboveTheAvailabilityNamingTheWork) {
     P.Predecessors[0].push_back(5);
     P.Predecessors[5].push_back(0);
     EXPECT_EQ(Level(P).Error, TLevellingError::Contour);
+}
+
+TEST(Levelling, TakesTheWorkListsEnteredDependenciesOnly) {
+    TWorkList List;
+    for (auto [Name, Duration] : {std::pair{"А", 2}, {"Б", 3}, {"В", 1}, {"Г", 4}})
+        List.AddWork(TWorkData{Name, TReal(Duration), {}}, true);
+    List.SetDependency(1, 0, true);
+    List.SetDependency(2, 1, true);
+    List.SetDependency(2, 0, true); // implied by В after Б after А
+    List.RecalcLinks();
+    std::vector<TDemands> Demands(4);
+    Demands[0].Set(0, 1);
+    Demands[3].Set(0, 1);
+    const TLevellingProblem P = LevellingProblemOf(List, {{"Кран", "шт.", 1}}, Demands);
+    EXPECT_EQ(P.Durations, (std::vector<TReal>{2, 3, 1, 4}));
+    EXPECT_EQ(P.Predecessors, (std::vector<std::vector<std::size_t>>{{}, {0}, {1}, {}}));
+    // The crane serves А and Г one after the other; А first keeps the chain
+    // А, Б, В inside Г's four days.
+    const TLevelledSchedule S = Level(P);
+    EXPECT_EQ(S.Duration, 6);
+    EXPECT_EQ(Violation(P, S), "");
+}
+
+TEST(Levelling, FractionalDemandsThatFillTheAvailabilityRunTogether) {
+    // 0.1 + 0.2 exceeds 0.3 in binary arithmetic, yet those two works fit
+    // side by side; a third of 0.1 does not.
+    TLevellingProblem P{{1.5L, 1.5L, 1.5L}, {{}, {}, {}}, {{"Бригада", "чел.", 0.3L}}, {}};
+    P.Demands.resize(3);
+    P.Demands[0].Set(0, 0.1L);
+    P.Demands[1].Set(0, 0.2L);
+    P.Demands[2].Set(0, 0.1L);
+    EXPECT_EQ(Level(P).Duration, 3);
+    P.Demands[2].Set(0, 0);
+    EXPECT_EQ(Level(P).Duration, 1.5L);
 }
 
 TEST(Levelling, DemandsCompareEqualHoweverAZeroWasEntered) {
