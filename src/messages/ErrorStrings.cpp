@@ -16,7 +16,7 @@ std::span<const std::string_view> All() {
         SaveBeforeExit,     FinishedEarlier,  NoWorksStart,      PathTime,
         NameNotStorable,    ImportChanges,    CalendarNoWorkingDay, CalendarDateOutOfRange,
         CalendarTooManyExceptions, CalendarBadHours, CalendarBadDayLength, CalendarBadStartTime,
-        CalendarExceptionClash, ExtensionDamaged, ExtensionTooNew, TooManyWorks, SaveBeforeLoad,
+        CalendarExceptionClash, ExtensionDamaged, ExtensionTooNew, TooManyWorks, SaveBeforeLoad, WorkLimitReached,
     };
     return texts;
 }

@@ -108,6 +108,8 @@ inline constexpr std::string_view ExtensionTooNew =
 // The question before another scheme is loaded or imported in place of this one.
 inline constexpr std::string_view SaveBeforeLoad =
     "Сохранить текущую схему перед загрузкой другой?";
+// A new work past the largest scheme a file can hold; the limit follows it.
+inline constexpr std::string_view WorkLimitReached = "Схема не может содержать больше работ";
 
 // Every text above in declaration order, for tests and tools that list them.
 std::span<const std::string_view> All();

@@ -2,6 +2,7 @@
 
 #include "exchange/Exchange.h"
 #include "messages/ErrorStrings.h"
+#include "model/SchemeFile.h"
 #include "model/WorkList.h"
 #include "ui/About.h"
 #include "ui/Dialogs.h"
@@ -269,8 +270,16 @@ bool TMainForm::IsNameTaken(const std::string& Name, std::int32_t Index, TReal,
     return false;
 }
 
+bool TMainForm::RoomForAWork() {
+    // A scheme the file cannot hold would be saved, but never opened again.
+    if (List.Count() < MaxWorks)
+        return true;
+    Dialogs.Notice(std::string(Msg::WorkLimitReached) + ": " + std::to_string(MaxWorks));
+    return false;
+}
+
 void TMainForm::AddWorkBtnClick() {
-    if (!WorkEditor)
+    if (!WorkEditor || !RoomForAWork())
         return;
     std::string Name;
     TReal Duration = 0;
@@ -285,6 +294,8 @@ void TMainForm::InsertWorkClick() {
         AddWorkBtnClick();
         return;
     }
+    if (!RoomForAWork())
+        return;
     std::string Name;
     TReal Duration = 0;
     if (WorkEditor->ExecuteNew(Name, Duration, RowCount()) != mrOk)

@@ -137,6 +137,8 @@ protected:
 
 private:
     void CreateMenus();
+    // Whether one more work fits into a scheme file; says so when not.
+    bool RoomForAWork();
     void FormResize();
     // Whether the command that throws the scheme away may go on: asks about
     // unsaved changes and saves on Yes.

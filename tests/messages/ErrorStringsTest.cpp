@@ -8,13 +8,13 @@
 TEST(ErrorStrings, CatalogueHoldsItsTextsInDeclarationOrder) {
     const auto all = Msg::All();
     // 32 texts, then unstorable names, import changes, too many works, the
-    // calendar's texts and the load question
-    ASSERT_EQ(all.size(), 45u);
+    // calendar's texts, the load question and the work limit
+    ASSERT_EQ(all.size(), 46u);
     EXPECT_EQ(all.front(), "Имя работы не может быть пустым");
     EXPECT_EQ(all[31], "-- Время КП: ");
     EXPECT_EQ(all[32], Msg::NameNotStorable);
     EXPECT_EQ(all[33], Msg::ImportChanges);
-    EXPECT_EQ(all.back(), Msg::SaveBeforeLoad);
+    EXPECT_EQ(all.back(), Msg::WorkLimitReached);
 }
 
 TEST(ErrorStrings, TextsKeepTheirOddSpellingsAndBlanks) {

@@ -3,6 +3,7 @@
 #include "UiTestSupport.h"
 
 #include "messages/ErrorStrings.h"
+#include "model/SchemeFile.h"
 #include "model/WorkList.h"
 #include "ui/CircuitForm.h"
 #include "ui/LocaleText.h"
@@ -710,6 +711,26 @@ TEST_F(MainForm, OnAFullDiskExportAndPictureSavesNameTheFileAndTheReason) {
     std::vector<std::string> Sorted = Names;
     std::sort(Sorted.begin(), Sorted.end());
     EXPECT_EQ(Disk.Entries(), Sorted) << "no temporary file is left behind";
+}
+
+} // namespace
+
+namespace {
+
+// A scheme the file cannot hold would be saved but never opened again: the
+// work past the limit is refused before the editor opens.
+TEST_F(MainForm, NoWorkIsAddedPastTheLargestSchemeAFileHolds) {
+    List().Updating = true;
+    TWorkData Work{"W", 1, TABs(static_cast<std::size_t>(MaxWorks), LinkFree)};
+    for (int i = 0; i < MaxWorks; ++i)
+        List().AddWork(Work, false);
+    Main().AddWorkBtnClick();
+    Main().InsertWorkClick();
+    EXPECT_EQ(List().Count(), MaxWorks);
+    const std::string Refusal = std::string(Msg::WorkLimitReached) + ": " + std::to_string(MaxWorks);
+    EXPECT_EQ(Dialogs.Texts(TShownKind::Notice), (std::vector<std::string>{Refusal, Refusal}));
+    EXPECT_FALSE(Editor().isVisible());
+    List().Clear();
 }
 
 } // namespace
