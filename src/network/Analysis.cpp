@@ -19,7 +19,7 @@ void AddDetailed(TAnalysis& Analysis, const TAnalysisRequest& Request, const std
 } // namespace
 
 bool TAnalysis::Serves(const TAnalysisRequest& Request) const {
-    if (Request.PathSign != PathSign)
+    if (Request.PathSign != PathSign || (Request.KeepStore && !KeptStore))
         return false;
     const TNetworkView& Result = View();
     // Without a network there is nothing to lay out.
@@ -47,6 +47,9 @@ std::shared_ptr<const TAnalysis> Analyse(std::shared_ptr<const TSchemeSnapshot> 
     Engine->Checkpoint();
     // The flag dies with the request; the published engine no longer needs it.
     Engine->SetCancel(nullptr);
+    if (!Request.KeepStore)
+        Engine->ReleaseStore();
+    Result->KeptStore = Request.KeepStore;
     Result->Engine = std::move(Engine);
     if (Request.Detailed)
         AddDetailed(*Result, Request, Cancel);
@@ -58,7 +61,8 @@ std::shared_ptr<const TAnalysis> Complete(const std::shared_ptr<const TAnalysis>
                                           const std::atomic<bool>* Cancel) {
     if (Done->Serves(Request))
         return Done;
-    if (Request.PathSign != Done->PathSign || ((Request.Layout || Request.Detailed) && !Done->View().HasLayout))
+    if (Request.PathSign != Done->PathSign || (Request.KeepStore && !Done->KeptStore) ||
+        ((Request.Layout || Request.Detailed) && !Done->View().HasLayout))
         return Analyse(Done->Scheme, Request, Cancel);
     auto Result = std::make_shared<TAnalysis>(*Done);
     AddDetailed(*Result, Request, Cancel);

@@ -24,6 +24,9 @@ struct TAnalysisRequest {
     // these sizes (the drawing measures them in its font).
     bool Detailed = false;
     std::shared_ptr<const TDetailedSizes> Sizes;
+    // The store stays with the analysis (for the debug window); otherwise
+    // only the result does.
+    bool KeepStore = true;
 };
 
 struct TAnalysis {
@@ -32,6 +35,8 @@ struct TAnalysis {
     // The network and the result every view reads; only the debug window
     // reads the store.
     std::shared_ptr<const TCircuitEngine> Engine;
+    // The engine's store was kept (it is released otherwise).
+    bool KeptStore = true;
     std::optional<TDetailedPicture> Detailed;
 
     const TNetworkView& View() const { return Engine->Result(); }

@@ -32,6 +32,11 @@ TReal TCircuitEngine::WorkDuration(std::int32_t Work) const {
     return Scheme->Durations[static_cast<std::size_t>(Work)];
 }
 
+void TCircuitEngine::ReleaseStore() {
+    Circuit.reset();
+    Stamps = {};
+}
+
 void TCircuitEngine::FreeCircuit() {
     Circuit.reset();
     View = TNetworkView{};

@@ -79,6 +79,9 @@ public:
     void GetCircuit();
     // Releases the network (what the window does when it is destroyed).
     void FreeCircuit();
+    // Releases the store alone, keeping the result: what the views read
+    // needs no store, and a large network's sets are most of its memory.
+    void ReleaseStore();
     // The analysis after a build, up to the drawing: TopSort,
     // FoundCriticalPath, SplitLongArcs, PlaceVertices, then the result that
     // every reader uses. Without a network the result says so (and still

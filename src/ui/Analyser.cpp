@@ -92,6 +92,8 @@ void TAnalyser::TakeOutcome() {
 TAnalysisRequest TAnalyser::Request() const {
     TAnalysisRequest Asked;
     Asked.PathSign = PathSign;
+    // The windows' tests read the store of what the windows show.
+    Asked.KeepStore = StoreWanted || RunInline;
     for (const auto& [Viewer, Want] : Wants) {
         Asked.Layout = Asked.Layout || Want.Layout || Want.Detailed;
         Asked.Detailed = Asked.Detailed || Want.Detailed;
@@ -105,9 +107,15 @@ bool TAnalyser::Satisfied() const {
 
 void TAnalyser::Want(const void* Viewer, bool Layout, bool Detailed) {
     if (Layout || Detailed)
-        Wants[Viewer] = TAnalysisRequest{PathSign, Layout, Detailed, nullptr};
+        Wants[Viewer] = TAnalysisRequest{PathSign, Layout, Detailed, nullptr, false};
     else
         Wants.erase(Viewer);
+    if (!Satisfied())
+        PostStart();
+}
+
+void TAnalyser::WantStore(bool Keep) {
+    StoreWanted = Keep;
     if (!Satisfied())
         PostStart();
 }

@@ -56,6 +56,8 @@ public:
     // What a view shows, while it shows it; Viewer identifies the view.
     // Asking for more than Current holds starts a run for it.
     void Want(const void* Viewer, bool Layout, bool Detailed);
+    // The debug window inspects the store, which is released otherwise.
+    void WantStore(bool Keep);
     // Analyses the list as it stands now (what a change does).
     void Refresh();
     // Runs the event loop until the list as it stands is analysed as the
@@ -101,6 +103,7 @@ private:
     std::shared_ptr<std::atomic<bool>> CancelRunning;
     std::shared_ptr<const TAnalysis> Result;
     std::map<const void*, TAnalysisRequest> Wants;
+    bool StoreWanted = false;
     QTimer LongTimer;
 
     // One run at a time on one thread of the analyser's own, which is

@@ -42,7 +42,7 @@ QStringList SetKeys(const std::unique_ptr<TMultitude>& Set) {
 
 } // namespace
 
-TDebugForm::TDebugForm(const TAnalyser& Analyser, QWidget* Parent)
+TDebugForm::TDebugForm(TAnalyser& Analyser, QWidget* Parent)
     : QWidget(Parent, Qt::Window), Analyser(Analyser) {
     setWindowTitle(QStringLiteral("Debug"));
     setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
@@ -175,6 +175,16 @@ void TDebugForm::ShowLinkObject(const QString& Status) {
         }
     }
     StatusBar1->showMessage(Status);
+}
+
+void TDebugForm::showEvent(QShowEvent* Event) {
+    QWidget::showEvent(Event);
+    Analyser.WantStore(true);
+}
+
+void TDebugForm::hideEvent(QHideEvent* Event) {
+    QWidget::hideEvent(Event);
+    Analyser.WantStore(false);
 }
 
 void TDebugForm::resizeEvent(QResizeEvent* Event) {

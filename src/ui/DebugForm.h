@@ -18,7 +18,7 @@ class TDebugForm : public QWidget {
     Q_OBJECT
 
 public:
-    explicit TDebugForm(const TAnalyser& Analyser, QWidget* Parent = nullptr);
+    explicit TDebugForm(TAnalyser& Analyser, QWidget* Parent = nullptr);
 
     void IndexEditChange();
     // Shows the object IndexEdit chooses and puts Status into the status bar.
@@ -54,11 +54,14 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* Event) override;
+    // While it is shown, the analyses keep their stores.
+    void showEvent(QShowEvent* Event) override;
+    void hideEvent(QHideEvent* Event) override;
 
 private:
     QTableWidget* SetGrid(int X, int Y, int Height);
     QLabel* Caption(const QString& Text, int X, int Y);
     QLineEdit* View(int X, int Y, int Width, int Height, const QString& Text = {});
 
-    const TAnalyser& Analyser;
+    TAnalyser& Analyser;
 };

@@ -63,8 +63,11 @@ TEST(Analysis, WithoutTheLayoutTheNetworkTimesAndTableOrderAreThoseOfTheFullAnal
         const TScheme Scheme = RandomScheme(Random, 24, Case % 2 ? 0.3 : 0.12, Case % 3 == 0);
         const auto List = MakeList(Scheme);
         const int Sign = Case % 4 == 0 ? +1 : -1;
-        const auto Plain = Analyse(TakeSnapshot(*List), {Sign, false, false, nullptr});
-        const auto Full = Analyse(TakeSnapshot(*List), {Sign, true, false, nullptr});
+        const TSuccessors Essential = EssentialSuccessors(*List);
+        EXPECT_EQ(TakeSnapshot(*List)->Essential.Succ, Essential.Succ) << Describe(Scheme);
+        EXPECT_EQ(TakeSnapshot(*List)->Essential.Start, Essential.Start) << Describe(Scheme);
+        const auto Plain = Analyse(TakeSnapshot(*List), {Sign, false, false, nullptr, true});
+        const auto Full = Analyse(TakeSnapshot(*List), {Sign, true, false, nullptr, true});
         EXPECT_FALSE(Plain->View().HasNetwork && Plain->View().HasLayout);
         ExpectSameNetwork(Plain->View(), Full->View(), Describe(Scheme));
         // The layout made on a snapshot is the one made on the list itself.
@@ -96,17 +99,21 @@ TEST(Analysis, ReportWithoutLayoutLeavesOutOnlyTheRows) {
 TEST(Analysis, TheDetailedLayoutIsAddedToTheSameNetworkAndACancelledRunThrows) {
     std::mt19937 Random(7);
     const auto List = MakeList(RandomScheme(Random, 20, 0.2));
-    const auto Laid = Analyse(TakeSnapshot(*List), {-1, true, false, nullptr});
+    const auto Laid = Analyse(TakeSnapshot(*List), {-1, true, false, nullptr, true});
     // Labels of one size: the layout does not depend on how they were measured.
     auto Sizes = std::make_shared<TDetailedSizes>();
     Sizes->Works.assign(static_cast<std::size_t>(List->Count()), {TLabelShape{40, 13, 10}});
-    const auto Detailed = Complete(Laid, {-1, true, true, Sizes});
+    const auto Detailed = Complete(Laid, {-1, true, true, Sizes, true});
     EXPECT_EQ(Detailed->Engine, Laid->Engine) << "no second network";
     ASSERT_TRUE(Detailed->Detailed);
     EXPECT_EQ(Detailed->Detailed->Rows.EventRow, LayOutDetailed(Laid->View(), *Sizes).Rows.EventRow);
-    EXPECT_EQ(Complete(Detailed, {-1, true, false, nullptr}), Detailed) << "it serves a plain view too";
-    EXPECT_NE(Complete(Detailed, {+1, true, false, nullptr})->Engine, Laid->Engine) << "another path mode";
+    EXPECT_EQ(Complete(Detailed, {-1, true, false, nullptr, true}), Detailed) << "it serves a plain view too";
+    EXPECT_NE(Complete(Detailed, {+1, true, false, nullptr, true})->Engine, Laid->Engine) << "another path mode";
+
+    const auto Bare = Analyse(TakeSnapshot(*List), {-1, true, false, nullptr, false});
+    EXPECT_EQ(Bare->Engine->Circuit, nullptr) << "the store goes unless it is asked for";
+    EXPECT_EQ(Bare->View().Events.size(), Laid->View().Events.size());
 
     std::atomic<bool> Cancel(true);
-    EXPECT_THROW(Analyse(TakeSnapshot(*List), {-1, true, false, nullptr}, &Cancel), TAnalysisCancelled);
+    EXPECT_THROW(Analyse(TakeSnapshot(*List), {-1, true, false, nullptr, true}, &Cancel), TAnalysisCancelled);
 }
