@@ -2,9 +2,9 @@
 // Microsoft Project's XML interchange format (MSPDI), as MS Project 2013 and
 // later, ProjectLibre and GanttProject read and write it.
 //
-// Reading keeps the tasks and their predecessor links and passes over every
-// other element (calendars, resources, assignments, extended attributes,
-// baselines). A task is a work unless it is the project's summary (UID 0), a
+// Reading keeps the tasks and their predecessor links, the work resources
+// and the assignments (MsProjectResources.h), and passes over every other
+// element (calendars, extended attributes, baselines). A task is a work unless it is the project's summary (UID 0), a
 // summary task, a null task, an inactive task or a milestone (Milestone 1 or
 // a zero duration). A link to or from a summary task stands for links to or
 // from every work under it (by OutlineLevel in file order); the works after a

@@ -13,6 +13,7 @@
 
 #include <QGuiApplication>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -259,8 +260,14 @@ int Convert(const TArguments& Args) {
     // standard one.
     if (List.Calendar() && Out != TPlanFormat::Scheme)
         PrintError("warning: the project calendar is not written to " + Args.Files[1]);
-    if (!List.Resources().empty() && Out != TPlanFormat::Scheme)
+    // MS Project XML carries the resources and demands but no unit of a work
+    // resource; CSV carries neither.
+    if (!List.Resources().empty() && Out == TPlanFormat::Csv)
         PrintError("warning: the resources and demands are not written to " + Args.Files[1]);
+    if (Out == TPlanFormat::MsProjectXml &&
+        std::any_of(List.Resources().begin(), List.Resources().end(),
+                    [](const TResource& r) { return !r.Unit.empty(); }))
+        PrintError("warning: the resources' units are not written to " + Args.Files[1]);
     if (!WritePlan(List, Args.Files[1], Out, Error)) {
         PrintError(Error);
         return ExitFile;
