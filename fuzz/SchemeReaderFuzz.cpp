@@ -2,8 +2,10 @@
 // the sanitizers it checks what must hold after any load: every row as long
 // as the list with its own cell forbidden, every duration one the editor
 // would take, a calendar only when the load succeeded and then one the
-// calendar's checks accept, and, when the load succeeded, that saving the
-// scheme and reading it again gives the same scheme, calendar and all.
+// calendar's checks accept, resources and demands only when the load
+// succeeded and then ones the list's checks accept, and, when the load
+// succeeded, that saving the scheme and reading it again gives the same
+// scheme, calendar, resources and demands and all.
 
 #include "model/Messenger.h"
 #include "model/RealText.h"
@@ -58,9 +60,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
     Require(Loaded || Messenger.Errors > 0, "a failed load says why");
     CheckRows(List);
     Require(Loaded || !List.Calendar(), "no calendar from a failed load");
+    Require(Loaded || List.Resources().empty(), "no resources from a failed load");
     if (!Loaded)
         return 0;
     Require(!List.Calendar() || !CalendarProblem(*List.Calendar()), "a loaded calendar is sound");
+    Require(!ResourceProblem(List.Resources()), "loaded resources are sound");
+    for (int i = 0; i < List.Count(); ++i)
+        Require(DemandsFit(List.GetWork(i).Demands, List.Resources().size()),
+                "loaded demands are sound");
 
     // Names read from code page 1251 can always be written back.
     const auto Image = BuildSchemeImage(List);
@@ -72,12 +79,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
     Require(LoadSchemeImage(Again, *Image), "a saved scheme loads");
     Require(Again.Count() == List.Count(), "same number of works");
     Require(Again.Calendar() == List.Calendar(), "same calendar");
+    Require(Again.Resources() == List.Resources(), "same resources");
     for (int i = 0; i < List.Count(); ++i) {
         const TWorkData& a = List.GetWork(i);
         const TWorkData& b = Again.GetWork(i);
         Require(a.Name == b.Name, "same name");
         Require(EncodeX87(a.Duration) == EncodeX87(b.Duration), "same duration");
         Require(a.Links == b.Links, "same cells");
+        Require(a.Demands == b.Demands, "same demands");
     }
     return 0;
 }

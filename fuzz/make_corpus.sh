@@ -49,11 +49,18 @@ chunk_calendar='434C4E44 30000000 8E510000 FFFFFFFF 1F000000 E0010000 02000000
                 E0010000 D0020000 0C030000 FC030000 01000000 95510000 00000000 FF9B5674'
 chunk_end='4B454E44 00000000 09A84B04'
 chunk_note='6E6F7465 07000000 4B4F5256414E54 572A9E1B'   # "note", may be passed over
-chunk_resources='52535243 00000000 20A7E249'              # "RSRC", must be understood
+chunk_unknown='51515151 00000000 2BFE4780'                # "QQQQ", must be understood
+# Resources: one, "Crane", no unit, 1 unit there; work Bc needs it (1 unit).
+chunk_resources='52535243 35000000 01000000 05000000 4372616E65 00000000 0000000000000080FF3F
+                 01000000 01000000 01000000 00000000 0000000000000080FF3F 57EEFA1D'
+chunk_resources_negative='52535243 35000000 01000000 05000000 4372616E65 00000000 0000000000000080FFBF
+                 01000000 01000000 01000000 00000000 0000000000000080FF3F 3CBECC83' 
 bytes "$header55 $rec_a $rec_bc $block_head $chunk_calendar $chunk_end" >"$out/calendar.kcrct"
 bytes "$header55 $rec_a $rec_bc $block_head $chunk_note $chunk_calendar $chunk_end" >"$out/calendar_note.kcrct"
+bytes "$header55 $rec_a $rec_bc $block_head $chunk_calendar $chunk_resources $chunk_end" >"$out/resources.kcrct"
 # Damaged: a CRC off by one bit, an unknown chunk to be understood, the end
-# chunk missing.
+# chunk missing, a resource there with -1 units.
 bytes "$header55 $rec_a $rec_bc $block_head ${chunk_calendar%FF9B5674}FE9B5674 $chunk_end" >"$out/calendar_bad_crc.kcrct"
-bytes "$header55 $rec_a $rec_bc $block_head $chunk_resources $chunk_end" >"$out/unknown_chunk.kcrct"
+bytes "$header55 $rec_a $rec_bc $block_head $chunk_unknown $chunk_end" >"$out/unknown_chunk.kcrct"
+bytes "$header55 $rec_a $rec_bc $block_head $chunk_resources_negative $chunk_end" >"$out/resources_negative.kcrct"
 bytes "$header55 $rec_a $rec_bc $block_head $chunk_calendar" >"$out/calendar_no_end.kcrct"

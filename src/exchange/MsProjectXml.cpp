@@ -1,6 +1,7 @@
 #include "exchange/MsProjectXml.h"
 
 #include "exchange/IsoDuration.h"
+#include "exchange/MsProjectResources.h"
 #include "exchange/TaskGraph.h"
 #include "exchange/XmlGuard.h"
 #include "model/RealText.h"
@@ -40,8 +41,8 @@ struct TXmlTask {
     int OutlineLevel = 1;
     std::vector<TXmlLink> Links;
     // Filled once the file has been read.
-    int In = -1;  // the node a link to the task goes to
-    int Out = -1; // the node a link from the task comes from
+    int In = -1;       // the node a link to the task goes to
+    int Out = -1;      // the node a link from the task comes from
     bool Empty = true; // no task under it
 };
 
@@ -76,6 +77,8 @@ private:
     std::string Source;
     QString MinutesPerDay;
     std::vector<TXmlTask> Tasks;
+    std::vector<TXmlResource> Resources;
+    std::vector<TXmlAssignment> Assignments;
 
     void Fail(const std::string& Why) { Xml.raiseError(QString::fromStdString(Why)); }
     void ReadProject();
@@ -118,6 +121,10 @@ void TXmlReader::ReadProject() {
             MinutesPerDay = Xml.readElementText();
         else if (Xml.name() == QLatin1String("Tasks"))
             ReadTasks();
+        else if (Xml.name() == QLatin1String("Resources"))
+            ReadXmlResources(Xml, Resources);
+        else if (Xml.name() == QLatin1String("Assignments"))
+            ReadXmlAssignments(Xml, Assignments);
         else
             Xml.skipCurrentElement();
     }
@@ -207,7 +214,15 @@ std::optional<TPlan> TXmlReader::MakePlan(std::string& Error) {
         DayMinutes = Value;
     }
 
+    std::vector<std::string> StaffWarnings;
+    auto Staffing = ResolveStaffing(Resources, Assignments, StaffWarnings, Error);
+    if (!Staffing) {
+        Error = Prefix + Error;
+        return std::nullopt;
+    }
     TTaskGraph Graph;
+    for (std::string& Warning : StaffWarnings)
+        Graph.Warn(std::move(Warning));
     std::unordered_map<qint64, std::size_t> ByUid;
     // The summary tasks that enclose the current one, innermost last.
     std::vector<std::size_t> Enclosing;
@@ -218,8 +233,8 @@ std::optional<TPlan> TXmlReader::MakePlan(std::string& Error) {
             return std::nullopt;
         }
         if (Task.IsNull || !Task.Active) {
-            Graph.Warn(Label(Task) + " не перенесена: " +
-                       (Task.IsNull ? "пустая задача" : "задача неактивна"));
+            Graph.Warn(Label(Task) +
+                       " не перенесена: " + (Task.IsNull ? "пустая задача" : "задача неактивна"));
             continue;
         }
         const bool ProjectSummary = Task.Uid == 0;
@@ -258,7 +273,10 @@ std::optional<TPlan> TXmlReader::MakePlan(std::string& Error) {
                         FormatReal(MaxDuration) + ")";
                 return std::nullopt;
             } else {
-                Task.In = Task.Out = Graph.AddWork(Text(Task.Name), Days, Label(Task));
+                const auto Demands = Staffing->Demands.find(Task.Uid);
+                Task.In = Task.Out = Graph.AddWork(
+                    Text(Task.Name), Days, Label(Task),
+                    Demands == Staffing->Demands.end() ? TDemands{} : std::move(Demands->second));
             }
         }
         if (!Enclosing.empty()) {
@@ -294,11 +312,14 @@ std::optional<TPlan> TXmlReader::MakePlan(std::string& Error) {
             bool LagRead = false;
             const double Lag = Link.Lag.trimmed().toDouble(&LagRead);
             if (Type != QLatin1String("1") || !LagRead || Lag != 0)
-                Graph.Warn("связь " + Label(Before) + " → " + Label(Task) +
-                           " (тип " + Text(Type) + ", задержка " + Text(Link.Lag.trimmed()) +
+                Graph.Warn("связь " + Label(Before) + " → " + Label(Task) + " (тип " + Text(Type) +
+                           ", задержка " + Text(Link.Lag.trimmed()) +
                            ") перенесена как «окончание — начало» без задержки");
         }
-    return Graph.Build(Source, Error);
+    auto Plan = Graph.Build(Source, Error);
+    if (Plan)
+        Plan->Resources = std::move(Staffing->Resources);
+    return Plan;
 }
 
 // ---------------------------------------------------------------- writing
@@ -310,8 +331,8 @@ constexpr TReal MaxDatedDays = 1.8e6L;
 
 std::string Fixed(TReal Value, int Decimals) {
     char Buffer[5000];
-    const auto Result = std::to_chars(Buffer, Buffer + sizeof Buffer, Value,
-                                      std::chars_format::fixed, Decimals);
+    const auto Result =
+        std::to_chars(Buffer, Buffer + sizeof Buffer, Value, std::chars_format::fixed, Decimals);
     if (Result.ec != std::errc())
         return FormatReal(Value);
     std::string s(Buffer, Result.ptr);
@@ -366,12 +387,12 @@ void WriteCalendar(QXmlStreamWriter& Xml) {
         const bool Working = Day != 1 && Day != 7;
         Xml.writeStartElement(QStringLiteral("WeekDay"));
         Xml.writeTextElement(QStringLiteral("DayType"), QString::number(Day));
-        Xml.writeTextElement(QStringLiteral("DayWorking"), Working ? QStringLiteral("1")
-                                                                   : QStringLiteral("0"));
+        Xml.writeTextElement(QStringLiteral("DayWorking"),
+                             Working ? QStringLiteral("1") : QStringLiteral("0"));
         if (Working) {
             Xml.writeStartElement(QStringLiteral("WorkingTimes"));
-            for (const auto& [From, To] : {std::pair{"08:00:00", "12:00:00"},
-                                           std::pair{"13:00:00", "17:00:00"}}) {
+            for (const auto& [From, To] :
+                 {std::pair{"08:00:00", "12:00:00"}, std::pair{"13:00:00", "17:00:00"}}) {
                 Xml.writeStartElement(QStringLiteral("WorkingTime"));
                 Xml.writeTextElement(QStringLiteral("FromTime"), QLatin1String(From));
                 Xml.writeTextElement(QStringLiteral("ToTime"), QLatin1String(To));
@@ -520,8 +541,7 @@ std::optional<std::string> WriteMsProjectXml(const TWorkList& List, std::string&
         Xml.writeTextElement(QStringLiteral("Name"), QString::fromStdString(Work.Name));
         Xml.writeTextElement(QStringLiteral("OutlineNumber"), Id);
         Xml.writeTextElement(QStringLiteral("OutlineLevel"), QStringLiteral("1"));
-        const TWorkTimes* Times =
-            Dated ? &Schedule.Works[static_cast<std::size_t>(i)] : nullptr;
+        const TWorkTimes* Times = Dated ? &Schedule.Works[static_cast<std::size_t>(i)] : nullptr;
         if (Times) {
             Xml.writeTextElement(QStringLiteral("Start"), WorkingDate(Times->EarlyStart, false));
             Xml.writeTextElement(QStringLiteral("Finish"), WorkingDate(Times->EarlyFinish, true));
@@ -559,6 +579,7 @@ std::optional<std::string> WriteMsProjectXml(const TWorkList& List, std::string&
         Xml.writeEndElement(); // Task
     }
     Xml.writeEndElement(); // Tasks
+    WriteXmlResources(Xml, List);
     Xml.writeEndElement(); // Project
     Xml.writeEndDocument();
     if (Xml.hasError()) {

@@ -14,16 +14,19 @@ struct TPlan {
     // The scheme's project calendar, when the plan came from a scheme that
     // has one.
     std::optional<TCalendar> Calendar;
+    // The resources the works' demands count in; every demand names one of
+    // them.
+    std::vector<TResource> Resources;
     // One line per change the reader made: a task left out, a name made
     // unique, a link taken as finish-to-start without its lag.
     std::vector<std::string> Warnings;
 };
 
-// Replaces the list's works and calendar by the plan's without a word to the
-// listeners,
-// then announces ckScheme once, as loading a scheme does; the analysis runs
+// Replaces the list's works, calendar and resources by the plan's without a
+// word to the listeners, then announces ckScheme once, as loading a scheme does; the analysis runs
 // then and the scheme counts as modified.
 void FillWorkList(TWorkList& List, TPlan&& Plan);
 
-// The works of the list with their entered dependencies (cells 1 and 3).
+// The works of the list with their entered dependencies (cells 1 and 3) and
+// demands, with the list's calendar and resources.
 TPlan PlanOfWorkList(const TWorkList& List);

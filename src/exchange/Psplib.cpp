@@ -76,6 +76,12 @@ private:
     long long Jobs = 0;
     std::vector<std::vector<long long>> Successors;
     std::vector<long long> Durations;
+    // Renewable resources, and the non-renewable and doubly constrained ones
+    // whose columns follow theirs.
+    long long Renewable = 0;
+    long long OtherResources = 0;
+    std::vector<TDemands> Demands;
+    std::vector<TResource> Resources;
 
     bool Fail(std::string Text) {
         Why = std::move(Text);
@@ -86,6 +92,8 @@ private:
     bool ReadJobCount();
     bool ReadPrecedence();
     bool ReadDurations();
+    bool ReadResourceCounts();
+    bool ReadAvailabilities();
     // The next line of a table, past blank lines; false at a section's end.
     bool TableLine(std::size_t& At, std::string_view Section, long long Job,
                    std::vector<long long>& Row);
@@ -104,7 +112,8 @@ std::size_t TPsplibReader::After(std::string_view Heading) const {
 
 bool TPsplibReader::ReadJobCount() {
     for (std::size_t k = 0; k < Text.size(); ++k)
-        if (const std::string_view Line = Text[k]; Line.starts_with("jobs (incl. supersource/sink")) {
+        if (const std::string_view Line = Text[k];
+            Line.starts_with("jobs (incl. supersource/sink")) {
             const std::size_t Colon = Line.find(':');
             const auto Values =
                 Colon == std::string_view::npos ? std::nullopt : Numbers(Line.substr(Colon + 1));
@@ -114,6 +123,54 @@ bool TPsplibReader::ReadJobCount() {
             return true;
         }
     return Fail("нет строки «jobs (incl. supersource/sink ):»");
+}
+
+// "  - renewable                 :  4   R": the count after the colon. An
+// instance without the lines uses no resources.
+bool TPsplibReader::ReadResourceCounts() {
+    const std::pair<std::string_view, long long*> Kinds[] = {
+        {"- renewable", &Renewable},
+        {"- nonrenewable", &OtherResources},
+        {"- doubly constrained", &OtherResources}};
+    for (const auto& [Kind, Count] : Kinds) {
+        const std::size_t At = After(Kind);
+        if (At == 0)
+            continue;
+        const std::string_view Line = Text[At - 1];
+        if (Line.find(Kind) == std::string_view::npos)
+            continue;
+        const std::size_t Colon = Line.find(':');
+        const auto Values =
+            Colon == std::string_view::npos
+                ? std::nullopt
+                : Numbers(Line.substr(Colon + 1, Line.find_last_of("0123456789") - Colon));
+        if (!Values || Values->size() != 1 || (*Values)[0] < 0 ||
+            (*Values)[0] > static_cast<long long>(MaxResources))
+            return Fail("число ресурсов в строке «" + std::string(Kind) + "» не годится");
+        *Count += (*Values)[0];
+    }
+    return true;
+}
+
+bool TPsplibReader::ReadAvailabilities() {
+    if (Renewable == 0)
+        return true;
+    constexpr std::string_view Section = "RESOURCEAVAILABILITIES:";
+    std::size_t At = After(Section);
+    // The captions (R 1  R 2 ...), then the units of each.
+    if (At < Text.size() && Text[At].find('R') != std::string_view::npos)
+        ++At;
+    const auto Values = At < Text.size() ? Numbers(Text[At]) : std::nullopt;
+    if (!Values || Values->size() < static_cast<std::size_t>(Renewable))
+        return Fail("нет раздела «" + std::string(Section) + "» с наличием каждого ресурса");
+    for (long long k = 0; k < Renewable; ++k) {
+        const long long Units = (*Values)[static_cast<std::size_t>(k)];
+        if (Units < 0)
+            return Fail("раздел «" + std::string(Section) + "»: наличие ресурса R " +
+                        std::to_string(k + 1) + " меньше нуля");
+        Resources.push_back({"R " + std::to_string(k + 1), "", static_cast<TReal>(Units)});
+    }
+    return true;
 }
 
 bool TPsplibReader::TableLine(std::size_t& At, std::string_view Section, long long Job,
@@ -156,8 +213,8 @@ bool TPsplibReader::ReadPrecedence() {
                         ": число последователей не совпадает с их списком");
         for (std::size_t k = 3; k < Row.size(); ++k) {
             if (Row[k] < 1 || Row[k] > Jobs)
-                return Fail("раздел «" + std::string(Section) + "», работа " +
-                            std::to_string(Job) + ": нет работы " + std::to_string(Row[k]));
+                return Fail("раздел «" + std::string(Section) + "», работа " + std::to_string(Job) +
+                            ": нет работы " + std::to_string(Row[k]));
             Successors[static_cast<std::size_t>(Job - 1)].push_back(Row[k]);
         }
     }
@@ -170,8 +227,8 @@ bool TPsplibReader::ReadDurations() {
     if (At >= Text.size())
         return Fail("нет раздела «" + std::string(Section) + "»");
     // The column captions and the dashed line under them.
-    while (At < Text.size() && (Text[At].find("jobnr") != std::string_view::npos ||
-                                Text[At].starts_with("-")))
+    while (At < Text.size() &&
+           (Text[At].find("jobnr") != std::string_view::npos || Text[At].starts_with("-")))
         ++At;
     std::vector<long long> Row;
     for (long long Job = 1; Job <= Jobs; ++Job) {
@@ -183,24 +240,39 @@ bool TPsplibReader::ReadDurations() {
         if (Row[2] < 0 || !(Row[2] == 0 || DurationAllowed(static_cast<TReal>(Row[2]))))
             return Fail("раздел «" + std::string(Section) + "», работа " + std::to_string(Job) +
                         ": длительность " + std::to_string(Row[2]) + " не годится");
+        if (Row.size() < static_cast<std::size_t>(3 + Renewable + OtherResources))
+            return Fail("раздел «" + std::string(Section) + "», работа " + std::to_string(Job) +
+                        ": потребности не во всех ресурсах");
         Durations.push_back(Row[2]);
+        TDemands& Needs = Demands.emplace_back();
+        for (long long k = 0; k < Renewable; ++k) {
+            const long long Units = Row[static_cast<std::size_t>(3 + k)];
+            if (Units < 0)
+                return Fail("раздел «" + std::string(Section) + "», работа " + std::to_string(Job) +
+                            ": потребность в ресурсе R " + std::to_string(k + 1) + " меньше нуля");
+            Needs.Set(static_cast<std::size_t>(k), static_cast<TReal>(Units));
+        }
     }
     return true;
 }
 
 std::optional<TPlan> TPsplibReader::Read(std::string& Error) {
-    if (!ReadJobCount() || !ReadPrecedence() || !ReadDurations()) {
+    if (!ReadJobCount() || !ReadResourceCounts() || !ReadPrecedence() || !ReadDurations() ||
+        !ReadAvailabilities()) {
         Error = Source + ": " + Why;
         return std::nullopt;
     }
     // The dummy source and sink are never works.
-    const long long Works = static_cast<long long>(
-        std::count_if(Durations.begin() + 1, Durations.end() - 1, [](long long d) { return d > 0; }));
+    const long long Works = static_cast<long long>(std::count_if(
+        Durations.begin() + 1, Durations.end() - 1, [](long long d) { return d > 0; }));
     if (Works > MaxWorks) {
         Error = Source + ": " + TTaskGraph::TooManyWorks(Works);
         return std::nullopt;
     }
     TTaskGraph Graph;
+    if (OtherResources > 0)
+        Graph.Warn("невозобновляемые ресурсы (" + std::to_string(OtherResources) +
+                   ") пропущены: учтены только возобновляемые");
     std::vector<int> Node(static_cast<std::size_t>(Jobs));
     for (long long Job = 1; Job <= Jobs; ++Job) {
         const long long Duration = Durations[static_cast<std::size_t>(Job - 1)];
@@ -214,14 +286,18 @@ std::optional<TPlan> TPsplibReader::Read(std::string& Error) {
             Graph.Warn("работа " + std::to_string(Job) +
                        " нулевой длительности — веха: работы после неё ждут работ до неё");
         } else {
-            At = Graph.AddWork(Name, static_cast<TReal>(Duration), Label);
+            At = Graph.AddWork(Name, static_cast<TReal>(Duration), Label,
+                               std::move(Demands[static_cast<std::size_t>(Job - 1)]));
         }
     }
     for (long long Job = 1; Job <= Jobs; ++Job)
         for (const long long Next : Successors[static_cast<std::size_t>(Job - 1)])
             Graph.AddLink(Node[static_cast<std::size_t>(Job - 1)],
                           Node[static_cast<std::size_t>(Next - 1)]);
-    return Graph.Build(Source, Error);
+    auto Plan = Graph.Build(Source, Error);
+    if (Plan)
+        Plan->Resources = std::move(Resources);
+    return Plan;
 }
 
 } // namespace

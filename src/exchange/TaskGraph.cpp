@@ -64,11 +64,11 @@ std::string ContourText(const std::string& a, const std::string& b) {
 
 } // namespace
 
-int TTaskGraph::AddWork(std::string Name, TReal Duration, std::string Label) {
+int TTaskGraph::AddWork(std::string Name, TReal Duration, std::string Label, TDemands Demands) {
     TNode Node;
     Node.Work = true;
     Node.WorkIndex = static_cast<int>(Works.size());
-    Works.push_back({std::move(Name), Duration, std::move(Label), {}});
+    Works.push_back({std::move(Name), Duration, std::move(Label), std::move(Demands), {}});
     Nodes.push_back(std::move(Node));
     return static_cast<int>(Nodes.size()) - 1;
 }
@@ -253,7 +253,8 @@ std::optional<TPlan> TTaskGraph::Build(std::string_view Source, std::string& Err
     const std::size_t n = Works.size();
     Plan.Works.reserve(n);
     for (std::size_t i = 0; i < n; ++i) {
-        TWorkData Work{std::move(Works[i].Name), Works[i].Duration, TABs(n, LinkFree)};
+        TWorkData Work{std::move(Works[i].Name), Works[i].Duration, TABs(n, LinkFree),
+                       std::move(Works[i].Demands)};
         for (int j : Works[i].Before)
             Work.Links[static_cast<std::size_t>(j)] = LinkDirect;
         Work.Links[i] = LinkForbidden;

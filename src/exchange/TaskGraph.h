@@ -19,7 +19,7 @@
 class TTaskGraph {
 public:
     // Label names the task in messages, e.g. "«Фундамент» (UID 7)".
-    int AddWork(std::string Name, TReal Duration, std::string Label);
+    int AddWork(std::string Name, TReal Duration, std::string Label, TDemands Demands = {});
     // Label names the passage should it lie on a contour of passages alone.
     int AddPassage(std::string Label);
     // After waits for Before.
@@ -45,6 +45,7 @@ private:
         std::string Name;
         TReal Duration = 0;
         std::string Label;
+        TDemands Demands;
         std::vector<int> Before; // works, after the passages are gone
     };
     std::vector<TNode> Nodes;

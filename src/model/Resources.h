@@ -66,3 +66,17 @@ private:
 
     std::vector<TItem> Items_;
 };
+
+// Limits a scheme's resources keep, so that a file or a dialog can never ask
+// for more: resources in one scheme, and UTF-8 bytes of a name or a unit.
+inline constexpr std::size_t MaxResources = 1000;
+inline constexpr std::size_t MaxResourceTextLength = 255;
+
+// Whether a list of resources may stand in a scheme: not more than
+// MaxResources, every name given and within MaxResourceTextLength as every
+// unit, every availability a finite number not below 0.
+bool ResourceProblem(const std::vector<TResource>& Resources);
+
+// Whether Demands name only resources below ResourceCount, each with a
+// finite positive number of units.
+bool DemandsFit(const TDemands& Demands, std::size_t ResourceCount);

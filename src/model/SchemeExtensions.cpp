@@ -6,10 +6,12 @@
 #include "model/SchemeExtensions.h"
 
 #include "messages/ErrorStrings.h"
+#include "model/X87.h"
 
 #include <algorithm>
 #include <array>
 #include <functional>
+#include <span>
 #include <vector>
 
 namespace {
@@ -17,6 +19,7 @@ namespace {
 constexpr std::string_view Signature("\x89KVNT\r\n\x1A", 8);
 constexpr std::uint32_t BlockVersion = 1;
 constexpr std::string_view CalendarTag = "CLND";
+constexpr std::string_view ResourcesTag = "RSRC";
 constexpr std::string_view EndTag = "KEND";
 // A fuzzing build takes any check value, so that the fuzzer gets past it to
 // the chunks' contents; every other build checks it.
@@ -104,6 +107,38 @@ std::string CalendarChunk(const TCalendar& c) {
     return Data;
 }
 
+void PutText(std::string& Out, const std::string& Text) {
+    Put32(Out, static_cast<std::int64_t>(Text.size()));
+    Out += Text;
+}
+
+void PutReal(std::string& Out, TReal Value) {
+    const TX87Bytes Bytes = EncodeX87(Value);
+    Out.append(reinterpret_cast<const char*>(Bytes.data()), Bytes.size());
+}
+
+// The resources, each its name, unit and availability; then the works that
+// demand anything, each its number and its demands (resource number, units).
+std::string ResourcesChunk(const TSchemeExtras& Extras) {
+    std::string Data;
+    Put32(Data, static_cast<std::int64_t>(Extras.Resources.size()));
+    for (const TResource& r : Extras.Resources) {
+        PutText(Data, r.Name);
+        PutText(Data, r.Unit);
+        PutReal(Data, r.Availability);
+    }
+    Put32(Data, static_cast<std::int64_t>(Extras.Demands.size()));
+    for (const auto& [Work, Demands] : Extras.Demands) {
+        Put32(Data, static_cast<std::int64_t>(Work));
+        Put32(Data, static_cast<std::int64_t>(Demands.Items().size()));
+        for (const auto& [Resource, Units] : Demands.Items()) {
+            Put32(Data, static_cast<std::int64_t>(Resource));
+            PutReal(Data, Units);
+        }
+    }
+    return Data;
+}
+
 bool Ascending(const std::vector<TCivilDate>& Dates) {
     return std::adjacent_find(Dates.begin(), Dates.end(), std::greater_equal<>()) == Dates.end();
 }
@@ -150,6 +185,78 @@ std::optional<std::string> ReadCalendar(std::string_view Data, TCalendar& c) {
     return std::nullopt;
 }
 
+bool ReadText(TReader& In, std::string& Text) {
+    const std::uint32_t Length = In.Word();
+    if (In.Failed || Length > MaxResourceTextLength || Length > In.Left())
+        return false;
+    Text.assign(In.Take(Length));
+    return true;
+}
+
+std::optional<TReal> ReadReal(TReader& In) {
+    const std::string_view Bytes = In.Take(10);
+    if (In.Failed)
+        return std::nullopt;
+    return DecodeX87(
+        std::span<const std::uint8_t, 10>(reinterpret_cast<const std::uint8_t*>(Bytes.data()), 10));
+}
+
+// One work's demands: resource numbers ascending and within the list, units
+// positive, as the work list keeps them.
+bool ReadDemands(TReader& In, std::size_t ResourceCount, TDemands& Demands) {
+    const std::uint32_t Count = In.Word();
+    if (In.Failed || Count == 0 || Count > ResourceCount || Count > In.Left() / 14)
+        return false;
+    std::int64_t Last = -1;
+    for (std::uint32_t k = 0; k < Count; ++k) {
+        const std::uint32_t Resource = In.Word();
+        const std::optional<TReal> Units = ReadReal(In);
+        if (In.Failed || !Units || static_cast<std::int64_t>(Resource) <= Last)
+            return false;
+        Last = Resource;
+        Demands.Set(Resource, *Units);
+    }
+    return Demands.Items().size() == Count && DemandsFit(Demands, ResourceCount);
+}
+
+std::optional<std::string> ReadResources(std::string_view Data, TSchemeExtras& Extras) {
+    const std::string Damaged(Msg::ExtensionDamaged);
+    TReader In(Data);
+    // A resource takes at least 18 bytes, a work's entry at least 22.
+    const std::uint32_t Count = In.Word();
+    if (In.Failed || Count == 0 || Count > MaxResources || Count > In.Left() / 18)
+        return Damaged;
+    Extras.Resources.resize(Count);
+    for (TResource& r : Extras.Resources) {
+        if (!ReadText(In, r.Name) || !ReadText(In, r.Unit))
+            return Damaged;
+        const std::optional<TReal> Availability = ReadReal(In);
+        if (!Availability)
+            return Damaged;
+        r.Availability = *Availability;
+    }
+    if (ResourceProblem(Extras.Resources))
+        return Damaged;
+    const std::uint32_t Works = In.Word();
+    if (In.Failed || Works > In.Left() / 22)
+        return Damaged;
+    Extras.Demands.reserve(Works);
+    std::int64_t Last = -1;
+    for (std::uint32_t k = 0; k < Works; ++k) {
+        const std::uint32_t Work = In.Word();
+        if (In.Failed || static_cast<std::int64_t>(Work) <= Last)
+            return Damaged;
+        Last = Work;
+        TDemands Demands;
+        if (!ReadDemands(In, Count, Demands))
+            return Damaged;
+        Extras.Demands.emplace_back(Work, std::move(Demands));
+    }
+    if (In.Left() != 0)
+        return Damaged;
+    return std::nullopt;
+}
+
 bool IsLetter(char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
@@ -170,6 +277,8 @@ std::string BuildSchemeExtensions(const TSchemeExtras& Extras) {
     Put32(Block, BlockVersion);
     if (Extras.Calendar)
         AppendChunk(Block, CalendarTag, CalendarChunk(*Extras.Calendar));
+    if (!Extras.Resources.empty())
+        AppendChunk(Block, ResourcesTag, ResourcesChunk(Extras));
     AppendChunk(Block, EndTag, {});
     return Block;
 }
@@ -219,6 +328,9 @@ std::optional<std::string> ReadSchemeExtensions(std::string_view Tail, TSchemeEx
         }
         if (Tag == CalendarTag) {
             if (auto Error = ReadCalendar(Data, Read.Calendar.emplace()))
+                return Error;
+        } else if (Tag == ResourcesTag) {
+            if (auto Error = ReadResources(Data, Read))
                 return Error;
         } else if (Tag[0] >= 'A' && Tag[0] <= 'Z') {
             return std::string(Msg::ExtensionTooNew);

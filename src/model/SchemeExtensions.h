@@ -1,6 +1,6 @@
 #pragma once
-// What a scheme holds beyond its works (the project calendar now, resources
-// later), kept in the scheme file after the bytes TotalSize covers, where
+// What a scheme holds beyond its works (the project calendar, the resources
+// and the works' demands of them), kept in the scheme file after the bytes TotalSize covers, where
 // programs that know nothing of it never look.
 //
 // The block: the signature 89 'K' 'V' 'N' 'T' 0D 0A 1A, the block's version
@@ -13,15 +13,21 @@
 // the same as ever.
 
 #include "model/Calendar.h"
+#include "model/Resources.h"
 
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 struct TSchemeExtras {
     std::optional<TCalendar> Calendar;
-    bool Empty() const { return !Calendar; }
+    std::vector<TResource> Resources;
+    // Only the works that demand anything, by ascending work number.
+    std::vector<std::pair<std::size_t, TDemands>> Demands;
+    bool Empty() const { return !Calendar && Resources.empty(); }
 };
 
 // A block is never larger than this; a file claiming more is damaged.

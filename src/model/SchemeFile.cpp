@@ -147,7 +147,12 @@ bool ReadScheme(TWorkList& List, std::string_view Data, std::string_view Tail,
     TSchemeExtras Extras;
     if (const auto Error = ReadSchemeExtensions(Tail, Extras))
         return Finish(List, false, *Error);
+    if (!Extras.Demands.empty() && Extras.Demands.back().first >= static_cast<std::size_t>(n))
+        return Finish(List, false, Msg::ExtensionDamaged);
     List.SetCalendar(std::move(Extras.Calendar));
+    List.SetResources(std::move(Extras.Resources));
+    for (auto& [Work, Demands] : Extras.Demands)
+        List.SetDemands(static_cast<int>(Work), std::move(Demands));
     return Finish(List, true);
 }
 
@@ -253,6 +258,16 @@ int OpenRegularFile(const std::string& FileName, std::int64_t& Size) {
     return Handle;
 }
 
+// What the list keeps beyond its works, as the extension block holds it.
+TSchemeExtras SchemeExtrasOf(const TWorkList& List) {
+    TSchemeExtras Extras{List.Calendar(), List.Resources(), {}};
+    if (!List.Resources().empty())
+        for (int i = 0; i < List.Count(); ++i)
+            if (const TDemands& Demands = List.GetWork(i).Demands; !Demands.Empty())
+                Extras.Demands.emplace_back(static_cast<std::size_t>(i), Demands);
+    return Extras;
+}
+
 } // namespace
 
 std::optional<std::string> BuildSchemeImage(const TWorkList& List) {
@@ -294,7 +309,7 @@ std::optional<std::string> BuildSchemeImage(const TWorkList& List) {
         std::memcpy(Image.data() + At, Duration.data(), Duration.size());
         At += DurationSize;
     }
-    Image += BuildSchemeExtensions(TSchemeExtras{List.Calendar()});
+    Image += BuildSchemeExtensions(SchemeExtrasOf(List));
     return Image;
 }
 
@@ -324,7 +339,7 @@ bool LoadSchemeImage(TWorkList& List, std::string_view FileBytes) {
 
 std::int64_t TWorkList::SchemeSize() const {
     const auto Extensions =
-        static_cast<std::int64_t>(BuildSchemeExtensions(TSchemeExtras{Calendar()}).size());
+        static_cast<std::int64_t>(BuildSchemeExtensions(SchemeExtrasOf(*this)).size());
     std::int64_t NamesLength = 0;
     for (int i = 0; i < Count(); ++i) {
         const std::string& Name = GetWork(i).Name;

@@ -27,6 +27,7 @@ void TWorkList::AddWork(const TWorkData& Work, bool FreshCells) {
     auto Record = std::make_unique<TWorkData>();
     Record->Name = Work.Name;
     Record->Duration = Work.Duration;
+    Record->Demands = Work.Demands;
     if (FreshCells)
         Record->Links.assign(static_cast<std::size_t>(OldCount) + 1, LinkFree);
     else
@@ -49,6 +50,7 @@ void TWorkList::AddWork(const TWorkData& Work, bool FreshCells) {
 void TWorkList::Clear() {
     Works.clear();
     ProjectCalendar.reset();
+    ProjectResources.clear();
     Changed(0, ckScheme);
     Modified = false;
 }
@@ -61,9 +63,11 @@ void TWorkList::Changed(std::int32_t Index, std::int32_t Kind) {
     if (Updating)
         return;
     Modified = true;
-    // A new duration or name, the path switch and the calendar leave every
-    // cell as it was: the last classification stands.
-    const bool CellsKept = (Kind == ckWork || Kind == ckPathMode || Kind == ckCalendar) && Analysed;
+    // A new duration or name, the path switch, the calendar and the
+    // resources leave every cell as it was: the last classification stands.
+    const bool CellsKept =
+        (Kind == ckWork || Kind == ckPathMode || Kind == ckCalendar || Kind == ckResources) &&
+        Analysed;
     if (Kind == ckQuietAdd) {
         Analysed = false;
         ClosureRows.reset();
@@ -83,6 +87,26 @@ bool TWorkList::SetCalendar(std::optional<TCalendar> Calendar) {
     }
     ProjectCalendar = std::move(Calendar);
     Changed(0, ckCalendar);
+    return true;
+}
+
+bool TWorkList::SetResources(std::vector<TResource> Resources) {
+    if (ResourceProblem(Resources))
+        return false;
+    for (const auto& Work : Works)
+        if (!Work->Demands.Empty() && Work->Demands.Items().back().first >= Resources.size())
+            return false;
+    ProjectResources = std::move(Resources);
+    Changed(0, ckResources);
+    return true;
+}
+
+bool TWorkList::SetDemands(int Index, TDemands Demands) {
+    TWorkData& Work = GetWork(Index);
+    if (!DemandsFit(Demands, ProjectResources.size()))
+        return false;
+    Work.Demands = std::move(Demands);
+    Changed(Index, ckResources);
     return true;
 }
 
@@ -179,8 +203,7 @@ void TWorkList::PlaceWork(int Index, TWorkData Work, const TABs& Column) {
     for (int i = 0; i < n; ++i) {
         TABs& Row = Works[static_cast<std::size_t>(i)]->Links;
         const int Old = i < Index ? i : i + 1;
-        const std::int8_t Cell =
-            Column.empty() ? LinkFree : Column[static_cast<std::size_t>(Old)];
+        const std::int8_t Cell = Column.empty() ? LinkFree : Column[static_cast<std::size_t>(Old)];
         Row.insert(Row.begin() + Index, Cell);
     }
     Works.insert(Works.begin() + Index, std::make_unique<TWorkData>(std::move(Work)));
@@ -189,8 +212,8 @@ void TWorkList::PlaceWork(int Index, TWorkData Work, const TABs& Column) {
 void TWorkList::RestoreWork(const TRemovedWork& Removed) {
     PlaceWork(Removed.Index, Removed.Work, Removed.Column);
     for (const TCellChange& Change : Removed.Bridged)
-        Works[static_cast<std::size_t>(Change.Row)]->Links[static_cast<std::size_t>(Change.Column)] =
-            Change.Old;
+        Works[static_cast<std::size_t>(Change.Row)]
+            ->Links[static_cast<std::size_t>(Change.Column)] = Change.Old;
     Changed(Removed.Index, ckInsert);
 }
 

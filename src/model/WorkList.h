@@ -7,6 +7,7 @@
 #include "core/Graph.h"
 #include "core/Real.h"
 #include "model/Calendar.h"
+#include "model/Resources.h"
 
 #include <cstdint>
 #include <functional>
@@ -40,11 +41,16 @@ inline constexpr std::int32_t ckInsert = 8;
 inline constexpr std::int32_t ckMove = 9;
 // The project calendar was set, changed or taken away.
 inline constexpr std::int32_t ckCalendar = 10;
+// The resources were set, or the demands of the work at Index changed.
+inline constexpr std::int32_t ckResources = 11;
 
 struct TWorkData {
     std::string Name; // UTF-8; code page 1251 only in the scheme file
     TReal Duration = 0;
     TABs Links;
+    // Units of each resource the work keeps busy; it travels with the work
+    // when the work is deleted, restored or moved.
+    TDemands Demands = {};
 };
 
 // One cell as it was before an operation changed it.
@@ -98,7 +104,7 @@ public:
     // grows by one cell (kind ckAdd); otherwise Work.Links is taken as it is
     // (kind ckQuietAdd). The own cell is -1 either way.
     void AddWork(const TWorkData& Work, bool FreshCells);
-    // Removes every work and the calendar and announces ckScheme; the scheme
+    // Removes every work, the calendar and the resources and announces ckScheme; the scheme
     // is then unmodified.
     void Clear();
     void AddListener(TWorkListListener Listener);
@@ -142,6 +148,17 @@ public:
     // False, and nothing changes, for a calendar CalendarProblem refuses.
     bool SetCalendar(std::optional<TCalendar> Calendar);
 
+    // The resources the works draw on; none for most schemes.
+    const std::vector<TResource>& Resources() const { return ProjectResources; }
+    // Replaces the resources (kind ckResources). False, and nothing changes,
+    // for a resource ResourceProblem refuses or when a work still demands a
+    // resource past the end of the new list.
+    bool SetResources(std::vector<TResource> Resources);
+    // Replaces the demands of the work at Index (kind ckResources). False,
+    // and nothing changes, for a demand of a resource the list does not have
+    // or a number of units that is negative or not finite.
+    bool SetDemands(int Index, TDemands Demands);
+
     // Bytes the scheme file of this list takes.
     std::int64_t SchemeSize() const;
     // Writes the scheme; true when the whole file was written.
@@ -160,6 +177,7 @@ private:
     std::vector<TWorkListListener> Listeners;
     std::optional<TBitRows> ClosureRows;
     std::optional<TCalendar> ProjectCalendar;
+    std::vector<TResource> ProjectResources;
     // Whether the cells were analysed since the last change of the works or
     // cells that was not (a quiet addition).
     bool Analysed = false;

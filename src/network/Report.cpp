@@ -5,6 +5,7 @@
 #include "network/Report.h"
 
 #include "model/Calendar.h"
+#include "model/Levelling.h"
 #include "model/RealText.h"
 #include "model/WorkList.h"
 #include "network/CircuitEngine.h"
@@ -130,9 +131,37 @@ std::string MomentJson(const std::optional<TMoment>& Moment) {
     return Moment ? Quoted(Moment->Iso()) : std::string("null");
 }
 
+std::string ResourcesJson(const std::vector<TResource>& Resources) {
+    std::string J = "[";
+    for (std::size_t k = 0; k < Resources.size(); ++k) {
+        J += k ? ", " : "";
+        J += "{\"name\": " + Quoted(Resources[k].Name) +
+             ", \"unit\": " + Quoted(Resources[k].Unit) +
+             ", \"availability\": " + Real(Resources[k].Availability) + '}';
+    }
+    return J + ']';
+}
+
+// A work's demands (units of each resource in the resources' order) and its
+// place in the levelled schedule.
+std::string LevelledWorkJson(const TWorkList& List, int i, const TLevelledSchedule& Levelled) {
+    const auto At = static_cast<std::size_t>(i);
+    std::string J = ", \"demands\": [";
+    for (std::size_t k = 0; k < List.Resources().size(); ++k) {
+        J += k ? ", " : "";
+        J += Real(List.GetWork(i).Demands.Of(k));
+    }
+    return J + "], \"leveled_start\": " + Real(Levelled.Start[At]) +
+           ", \"leveled_finish\": " + Real(Levelled.Finish[At]);
+}
+
 } // namespace
 
-std::string ReportJson(TWorkList& List, int PathSign, const TDetailedSizes* Detailed, bool Layout) {
+std::string ReportJson(TWorkList& List, int PathSign, const TDetailedSizes* Detailed, bool Layout,
+                       const TLevelledSchedule* Levelled) {
+    if (Levelled &&
+        (!Levelled->Valid() || Levelled->Start.size() != static_cast<std::size_t>(List.Count())))
+        Levelled = nullptr;
     TCircuitEngine Engine(List);
     Engine.PathSign = PathSign;
     Engine.GetCircuit();
@@ -152,7 +181,10 @@ std::string ReportJson(TWorkList& List, int PathSign, const TDetailedSizes* Deta
 
     std::string J = "{\"mode\": \"";
     J += PathSign > 0 ? "shortest" : "critical";
-    J += "\", \"calendar\": " + CalendarJson(List.Calendar()) + ", \"works\": [";
+    J += "\", \"calendar\": " + CalendarJson(List.Calendar());
+    if (Levelled)
+        J += ", \"resources\": " + ResourcesJson(List.Resources());
+    J += ", \"works\": [";
     const TNetworkView& View = Engine.Result();
     const TSchedule& Schedule = View.Schedule;
     for (int i = 0; i < List.Count(); ++i) {
@@ -179,6 +211,8 @@ std::string ReportJson(TWorkList& List, int PathSign, const TDetailedSizes* Deta
             ", \"early_finish_date\": " + When(&TWorkTimes::EarlyFinish, &TCalendarClock::FinishOf);
         J += ", \"late_start_date\": " + When(&TWorkTimes::LateStart, &TCalendarClock::StartOf);
         J += ", \"late_finish_date\": " + When(&TWorkTimes::LateFinish, &TCalendarClock::FinishOf);
+        if (Levelled)
+            J += LevelledWorkJson(List, i, *Levelled);
         J += '}';
     }
     J += "], \"cells\": [";
@@ -249,10 +283,11 @@ std::string ReportJson(TWorkList& List, int PathSign, const TDetailedSizes* Deta
                 Real[static_cast<std::size_t>(View.Arcs[a].Work)] = &View.Arcs[a];
         for (const TViewArc* a : Real)
             if (a)
-                Arcs += (Arcs.empty() ? "" : ", ") + std::string("{\"from\": ") + Number(a->From) +
-                        ", \"to\": " + Number(a->To) + ", \"work\": " + std::to_string(a->Work) +
-                        ", \"duration\": " + ::Real(a->Duration) + ", \"on_path\": " + Bool(a->OnPath) +
-                        (View.HasLayout ? ", \"rows\": " + RowList(RowsOf(a)) : std::string()) + '}';
+                Arcs +=
+                    (Arcs.empty() ? "" : ", ") + std::string("{\"from\": ") + Number(a->From) +
+                    ", \"to\": " + Number(a->To) + ", \"work\": " + std::to_string(a->Work) +
+                    ", \"duration\": " + ::Real(a->Duration) + ", \"on_path\": " + Bool(a->OnPath) +
+                    (View.HasLayout ? ", \"rows\": " + RowList(RowsOf(a)) : std::string()) + '}';
         for (std::size_t a = View.RealArcCount; a < View.Arcs.size(); ++a) {
             const TViewArc& f = View.Arcs[a];
             const std::vector<std::int32_t>& FictiveRows = RowsOf(&f);
@@ -269,6 +304,8 @@ std::string ReportJson(TWorkList& List, int PathSign, const TDetailedSizes* Deta
          ", \"project_finish_date\": " +
          (Schedule.Valid ? Date(Schedule.ProjectDuration, &TCalendarClock::FinishOf)
                          : std::string("null")) +
-         Size + '}';
-    return J;
+         Size;
+    if (Levelled)
+        J += ", \"leveled_duration\": " + Real(Levelled->Duration);
+    return J + '}';
 }

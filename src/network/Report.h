@@ -8,6 +8,7 @@
 
 class TWorkList;
 struct TDetailedSizes;
+struct TLevelledSchedule;
 
 // Builds and analyses the network of the list with that path sign (-1
 // critical, +1 shortest). The list's cells are read as its last analysis left
@@ -15,6 +16,9 @@ struct TDetailedSizes;
 // events' levels and rows and the arcs' rows are those of the detailed view,
 // and the picture's width and height in points follow. Without Layout (and
 // without the detailed view) the network is analysed without a layout, and
-// the events' "row" and the arcs' "rows" are left out.
+// the events' "row" and the arcs' "rows" are left out. With a valid levelled
+// schedule of the list the report adds the resources, each work's demands
+// and levelled start and finish, and the levelled duration; without one it
+// has none of these keys.
 std::string ReportJson(TWorkList& List, int PathSign, const TDetailedSizes* Detailed = nullptr,
-                       bool Layout = true);
+                       bool Layout = true, const TLevelledSchedule* Levelled = nullptr);

@@ -1,17 +1,19 @@
 #include "ui/CommandLine.h"
 
+#include "drawing/Labels.h"
 #include "drawing/Picture.h"
 #include "exchange/Exchange.h"
 #include "model/Calendar.h"
+#include "model/Levelling.h"
 #include "model/Messenger.h"
+#include "model/RealText.h"
 #include "model/WorkList.h"
-#include "drawing/Labels.h"
-#include "drawing/Picture.h"
 #include "network/CircuitEngine.h"
 #include "network/Report.h"
 
 #include <QGuiApplication>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -33,9 +35,12 @@ constexpr int ExitInternal = 70;
 
 constexpr std::string_view Usage =
     "usage: korvant [FILE.kcrct]\n"
-    "       korvant --report FILE.kcrct [--shortest] [--detailed | --no-layout] [--start YYYY-MM-DD]\n"
+    "       korvant --report FILE.kcrct [--shortest] [--detailed | --no-layout] [--start "
+    "YYYY-MM-DD]\n"
+    "                                   [--level]\n"
     "       korvant --render FILE.kcrct OUT.png|.jpg|.svg|.pdf [--shortest] [--detailed]\n"
-    "       korvant --convert IN OUT   (.kcrct scheme, .xml MS Project XML, .csv, .sm PSPLIB to read)\n"
+    "       korvant --convert IN OUT   (.kcrct scheme, .xml MS Project XML, .csv, .sm PSPLIB to "
+    "read)\n"
     "       korvant --help\n";
 
 // Collects what the model would show in boxes. The contour message is not a
@@ -77,6 +82,8 @@ struct TArguments {
     bool Shortest = false;
     bool Detailed = false;
     bool NoLayout = false;
+    // The report adds the schedule levelled by the scheme's resources.
+    bool Level = false;
     // The project's start for this run: a scheme without a calendar gets the
     // standard one from that day, one with a calendar starts then.
     std::optional<TCivilDate> Start;
@@ -123,6 +130,31 @@ private:
     std::string Dir;
 };
 
+// The levelled schedule of the loaded scheme, or the reason there is none: a
+// contour, or a work that wants more of a resource than there is at once.
+std::optional<TLevelledSchedule> LevelScheme(const TWorkList& List, std::string& Why) {
+    if (List.HasContour) {
+        Why = "a scheme with a contour cannot be levelled";
+        return std::nullopt;
+    }
+    std::vector<TDemands> Demands;
+    Demands.reserve(static_cast<std::size_t>(List.Count()));
+    for (int i = 0; i < List.Count(); ++i)
+        Demands.push_back(List.GetWork(i).Demands);
+    TLevelledSchedule Levelled = Level(LevellingProblemOf(List, List.Resources(), Demands));
+    if (Levelled.Valid())
+        return Levelled;
+    if (const auto& Fault = Levelled.Fault) {
+        const TResource& r = List.Resources()[Fault->Resource];
+        Why = "work «" + List.GetWork(static_cast<int>(Fault->Work)).Name + "» needs " +
+              FormatReal(Fault->Demand) + " units of «" + r.Name + "», only " +
+              FormatReal(Fault->Availability) + " are available";
+    } else {
+        Why = "a scheme with a contour cannot be levelled";
+    }
+    return std::nullopt;
+}
+
 int Report(const TArguments& Args, int argc, char** argv) {
     if (Args.Files.size() != 1)
         return UsageError("--report takes one scheme file");
@@ -139,6 +171,16 @@ int Report(const TArguments& Args, int argc, char** argv) {
             return UsageError("--start " + Args.Start->Iso() +
                               " does not suit the scheme's calendar");
     }
+    std::optional<TLevelledSchedule> Levelled;
+    if (Args.Level) {
+        std::string Why;
+        Levelled = LevelScheme(List, Why);
+        if (!Levelled) {
+            PrintError(Args.Files[0] + ": " + Why);
+            return ExitFile;
+        }
+    }
+    const TLevelledSchedule* Levels = Levelled ? &*Levelled : nullptr;
     std::string Json;
     if (Args.Detailed) {
         // The detailed view's labels are measured in its font.
@@ -146,9 +188,9 @@ int Report(const TArguments& Args, int argc, char** argv) {
         const TRuntimeDir RuntimeDir;
         QGuiApplication App(argc, argv);
         const TDetailedSizes Sizes = DetailedSizes(List);
-        Json = ReportJson(List, Args.Shortest ? +1 : -1, &Sizes);
+        Json = ReportJson(List, Args.Shortest ? +1 : -1, &Sizes, true, Levels);
     } else {
-        Json = ReportJson(List, Args.Shortest ? +1 : -1, nullptr, !Args.NoLayout);
+        Json = ReportJson(List, Args.Shortest ? +1 : -1, nullptr, !Args.NoLayout, Levels);
     }
     std::fwrite(Json.data(), 1, Json.size(), stdout);
     std::fputc('\n', stdout);
@@ -218,6 +260,14 @@ int Convert(const TArguments& Args) {
     // standard one.
     if (List.Calendar() && Out != TPlanFormat::Scheme)
         PrintError("warning: the project calendar is not written to " + Args.Files[1]);
+    // MS Project XML carries the resources and demands but no unit of a work
+    // resource; CSV carries neither.
+    if (!List.Resources().empty() && Out == TPlanFormat::Csv)
+        PrintError("warning: the resources and demands are not written to " + Args.Files[1]);
+    if (Out == TPlanFormat::MsProjectXml &&
+        std::any_of(List.Resources().begin(), List.Resources().end(),
+                    [](const TResource& r) { return !r.Unit.empty(); }))
+        PrintError("warning: the resources' units are not written to " + Args.Files[1]);
     if (!WritePlan(List, Args.Files[1], Out, Error)) {
         PrintError(Error);
         return ExitFile;
@@ -247,6 +297,8 @@ std::optional<int> RunCommandLine(int argc, char** argv) {
             Args.Detailed = true;
         } else if (Arg == "--no-layout") {
             Args.NoLayout = true;
+        } else if (Arg == "--level") {
+            Args.Level = true;
         } else if (Arg == "--start") {
             const std::optional<TCivilDate> Date =
                 i + 1 < argc ? ParseIsoDate(argv[i + 1]) : std::nullopt;
@@ -263,12 +315,14 @@ std::optional<int> RunCommandLine(int argc, char** argv) {
     if (Args.NoLayout && Args.Mode != "--report")
         return UsageError("--no-layout belongs to --report");
     if (Args.Mode.empty()) {
-        if (Args.Shortest || Args.Detailed || Args.Start || Args.Files.size() > 1)
+        if (Args.Shortest || Args.Detailed || Args.Start || Args.Level || Args.Files.size() > 1)
             return UsageError("a window opens one scheme file");
         return std::nullopt;
     }
     if (Args.Start && Args.Mode != "--report")
         return UsageError("--start goes with --report");
+    if (Args.Level && Args.Mode != "--report")
+        return UsageError("--level goes with --report");
     // A broken invariant inside the engine ends the run with its text, as the
     // windows would show it in an error box.
     try {

@@ -100,9 +100,9 @@ class TDependencyCommand : public QUndoCommand {
 public:
     TDependencyCommand(TWorkList& List, int i, int j, bool Enter)
         : List(List), i(i), j(j), Enter(Enter) {
-        setText((Enter ? QStringLiteral("ввод зависимости ") : QStringLiteral("снятие зависимости ")) +
-                Quoted(List.GetWork(i).Name) + QStringLiteral(" от ") +
-                Quoted(List.GetWork(j).Name));
+        setText(
+            (Enter ? QStringLiteral("ввод зависимости ") : QStringLiteral("снятие зависимости ")) +
+            Quoted(List.GetWork(i).Name) + QStringLiteral(" от ") + Quoted(List.GetWork(j).Name));
     }
     // A click that changes nothing leaves no step behind.
     void redo() override { setObsolete(!List.SetDependency(i, j, Enter)); }
@@ -127,6 +127,39 @@ public:
 private:
     bool Critical;
     std::function<void(bool)> Apply;
+};
+
+// The list refused nothing when the command was pushed, and undo and redo put
+// back states it held, so neither can be refused.
+class TResourcesCommand : public QUndoCommand {
+public:
+    TResourcesCommand(TWorkList& List, std::vector<TResource> Resources)
+        : List(List), New(std::move(Resources)), Old(List.Resources()) {
+        setText(QStringLiteral("изменение ресурсов"));
+    }
+    void redo() override { List.SetResources(New); }
+    void undo() override { List.SetResources(Old); }
+
+private:
+    TWorkList& List;
+    std::vector<TResource> New;
+    std::vector<TResource> Old;
+};
+
+class TDemandsCommand : public QUndoCommand {
+public:
+    TDemandsCommand(TWorkList& List, int Index, TDemands Demands)
+        : List(List), Index(Index), New(std::move(Demands)), Old(List.GetWork(Index).Demands) {
+        setText(QStringLiteral("потребность ") + Quoted(List.GetWork(Index).Name));
+    }
+    void redo() override { List.SetDemands(Index, New); }
+    void undo() override { List.SetDemands(Index, Old); }
+
+private:
+    TWorkList& List;
+    int Index;
+    TDemands New;
+    TDemands Old;
 };
 
 } // namespace
@@ -174,6 +207,23 @@ bool TEditHistory::SetDependency(int i, int j, bool Enter) {
 
 void TEditHistory::SwitchPath(bool Critical, std::function<void(bool)> Apply) {
     Stack.push(new TPathCommand(Critical, std::move(Apply)));
+}
+
+bool TEditHistory::SetResources(std::vector<TResource> Resources) {
+    if (ResourceProblem(Resources))
+        return false;
+    for (int i = 0; i < List.Count(); ++i)
+        if (!DemandsFit(List.GetWork(i).Demands, Resources.size()))
+            return false;
+    Stack.push(new TResourcesCommand(List, std::move(Resources)));
+    return true;
+}
+
+bool TEditHistory::SetDemands(int Index, TDemands Demands) {
+    if (Index < 0 || Index >= List.Count() || !DemandsFit(Demands, List.Resources().size()))
+        return false;
+    Stack.push(new TDemandsCommand(List, Index, std::move(Demands)));
+    return true;
 }
 
 void TEditHistory::Reset(bool Saved) {

@@ -6,12 +6,14 @@
 // history stands where the scheme was last saved, loaded or made anew.
 
 #include "core/Real.h"
+#include "model/Resources.h"
 
 #include <QObject>
 #include <QUndoStack>
 
 #include <functional>
 #include <string>
+#include <vector>
 
 class TWorkList;
 
@@ -34,6 +36,10 @@ public:
     // The path switch: Apply(Critical) sets the mode and announces it; undo
     // applies the other mode.
     void SwitchPath(bool Critical, std::function<void(bool Critical)> Apply);
+    // The resources and a work's demands; false when the list refuses them,
+    // and then nothing enters the history.
+    bool SetResources(std::vector<TResource> Resources);
+    bool SetDemands(int Index, TDemands Demands);
 
     // A history with nothing to undo, standing where the scheme was loaded or
     // made anew; with Saved false (an imported plan) the scheme counts as

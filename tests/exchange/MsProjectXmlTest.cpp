@@ -23,10 +23,10 @@ TEST(MsProjectXml, ASavedProjectComesInWithSummariesAndMilestonesResolved) {
     // The milestone after "Подготовка" lets "Фундамент" wait for both of its
     // works; the works of "Отделка" wait for what it waits for, and "Сдача"
     // for both of them; the link from the inactive "Кровля" is gone.
-    EXPECT_EQ(Describe(*Plan), (std::vector<std::string>{
-                                   "Разметка 1 <-", "Расчистка 2 <- 1", "Фундамент 3.5 <- 1 2",
-                                   "Стены 2.5 <- 3", "Стены (2) 1 <- 4", "Полы 0.25 <- 4",
-                                   "Сдача 1 <- 5 6"}));
+    EXPECT_EQ(Describe(*Plan),
+              (std::vector<std::string>{"Разметка 1 <-", "Расчистка 2 <- 1", "Фундамент 3.5 <- 1 2",
+                                        "Стены 2.5 <- 3", "Стены (2) 1 <- 4", "Полы 0.25 <- 4",
+                                        "Сдача 1 <- 5 6"}));
     std::string Warnings;
     for (const std::string& Line : Plan->Warnings)
         Warnings += Line + "\n";
@@ -35,6 +35,46 @@ TEST(MsProjectXml, ASavedProjectComesInWithSummariesAndMilestonesResolved) {
                                  "(UID 7) не перенесена: задача неактивна",
                                  "(UID 8) не перенесена: пустая задача", "названа «Стены (2)»"})
         EXPECT_NE(Warnings.find(Expected), std::string::npos) << Expected << "\n" << Warnings;
+}
+
+TEST(MsProjectXml, WorkResourcesAndAssignmentsBecomeResourcesAndDemandsAndGoBackOut) {
+    const std::string Sample = SampleBytes("project.xml");
+    std::string Error;
+    const auto Plan = ReadMsProjectXml(Sample, "project.xml", Error);
+    ASSERT_TRUE(Plan) << Error;
+    // UID 0 is MS Project's placeholder, not a resource.
+    EXPECT_EQ(Plan->Resources, (std::vector<TResource>{{"Бригада", "", 1}}));
+    EXPECT_EQ(Plan->Works[0].Demands.Of(0), 1);
+    EXPECT_TRUE(Plan->Works[1].Demands.Empty());
+
+    TWorkList List;
+    List.AddWork({"A", 1, {}}, true);
+    List.AddWork({"B", 2, {}}, true);
+    List.Changed(0, ckScheme);
+    ASSERT_TRUE(List.SetResources({{"Рабочие", "чел.", 8}, {"Кран", "шт.", 0.5L}}));
+    TDemands Demands;
+    Demands.Set(0, 2.5L);
+    Demands.Set(1, 0.5L);
+    ASSERT_TRUE(List.SetDemands(1, Demands));
+    const auto Xml = WriteMsProjectXml(List, Error);
+    ASSERT_TRUE(Xml) << Error;
+    const auto Back = ReadMsProjectXml(*Xml, "back.xml", Error);
+    ASSERT_TRUE(Back) << Error;
+    // MS Project keeps no unit for a work resource.
+    EXPECT_EQ(Back->Resources, (std::vector<TResource>{{"Рабочие", "", 8}, {"Кран", "", 0.5L}}));
+    EXPECT_TRUE(Back->Works[0].Demands.Empty());
+    EXPECT_EQ(Back->Works[1].Demands, Demands);
+
+    std::string Material = Sample;
+    Material.replace(Material.find("<Type>1</Type><MaxUnits>"), 14, "<Type>0</Type>");
+    const auto Passed = ReadMsProjectXml(Material, "m.xml", Error);
+    ASSERT_TRUE(Passed) << Error;
+    EXPECT_TRUE(Passed->Resources.empty());
+    EXPECT_NE(Passed->Warnings.front().find("«Бригада» (UID 1) — не трудовой ресурс"),
+              std::string::npos);
+    std::string Bad = Sample;
+    Bad.replace(Bad.find("<MaxUnits>1.00"), 14, "<MaxUnits>-1.0");
+    EXPECT_NE(Refusal(ReadMsProjectXml, Bad).find("MaxUnits «-1.0» не годится"), std::string::npos);
 }
 
 TEST(MsProjectXml, DurationsAreWrittenInHoursMinutesAndSecondsOfEightHourDays) {
@@ -87,15 +127,15 @@ TEST(MsProjectXml, WrittenTasksCarryTheScheduleInWorkingTimeInTheSchemasOrder) {
 
     // MS Project drops children out of the sequence of its schema.
     const std::vector<std::string> Sequence = {
-        "UID", "ID", "Name", "OutlineNumber", "OutlineLevel", "Start", "Finish", "Duration",
-        "DurationFormat", "Milestone", "Summary", "Critical", "EarlyStart", "EarlyFinish",
-        "LateStart", "LateFinish", "FreeSlack", "TotalSlack", "ConstraintType",
-        "PredecessorLink"};
+        "UID",        "ID",        "Name",       "OutlineNumber",  "OutlineLevel",
+        "Start",      "Finish",    "Duration",   "DurationFormat", "Milestone",
+        "Summary",    "Critical",  "EarlyStart", "EarlyFinish",    "LateStart",
+        "LateFinish", "FreeSlack", "TotalSlack", "ConstraintType", "PredecessorLink"};
     const std::regex Child(R"(\n   <(\w+)>)");
     std::size_t At = 0;
     for (std::sregex_iterator m(Second.begin(), Second.end(), Child), End; m != End; ++m) {
-        const auto Found = std::find(Sequence.begin() + static_cast<long>(At), Sequence.end(),
-                                     (*m)[1].str());
+        const auto Found =
+            std::find(Sequence.begin() + static_cast<long>(At), Sequence.end(), (*m)[1].str());
         ASSERT_NE(Found, Sequence.end()) << (*m)[1].str() << " out of order";
         At = static_cast<std::size_t>(Found - Sequence.begin());
     }
@@ -177,8 +217,9 @@ TEST(MsProjectXml, CrowdedAndDeepElementsAreRefusedBeforeParsing) {
         Crowded += "a" + std::to_string(k) + "='>' ";
     Crowded += "/></Project>";
     for (const std::string& Bytes : {Crowded, Utf16(Crowded)})
-        EXPECT_NE(Refusal(ReadMsProjectXml, Bytes).find("строка 2: ошибка XML: у элемента больше 128"),
-                  std::string::npos);
+        EXPECT_NE(
+            Refusal(ReadMsProjectXml, Bytes).find("строка 2: ошибка XML: у элемента больше 128"),
+            std::string::npos);
     // Tags in a comment or a CDATA section open nothing; "<!--" in a DTD's
     // literal hides nothing.
     std::string Deep = "<!DOCTYPE Project [<!ENTITY c \"<!--\">]>"
@@ -186,8 +227,9 @@ TEST(MsProjectXml, CrowdedAndDeepElementsAreRefusedBeforeParsing) {
                        "<!-- <a> --><![CDATA[<br><br>]]>";
     for (int k = 0; k < 1000; ++k)
         Deep += "<a><b/>\n";
-    EXPECT_NE(Refusal(ReadMsProjectXml, Deep).find("строка 257: ошибка XML: элементы вложены глубже 256"),
-              std::string::npos);
+    EXPECT_NE(
+        Refusal(ReadMsProjectXml, Deep).find("строка 257: ошибка XML: элементы вложены глубже 256"),
+        std::string::npos);
 }
 
 TEST(MsProjectXml, EntityTextPastTheCapIsRefusedInAnyEncoding) {
@@ -220,14 +262,12 @@ TEST(MsProjectXml, EntityTextPastTheCapIsRefusedInAnyEncoding) {
 TEST(MsProjectXml, EntitiesThatExpandWithoutBoundAreRefusedAtOnce) {
     std::string Laughs = "<?xml version=\"1.0\"?>\n<!DOCTYPE Project [\n<!ENTITY l0 \"ha\">\n";
     for (int k = 1; k <= 12; ++k)
-        Laughs += "<!ENTITY l" + std::to_string(k) + " \"" +
-                  [&] {
-                      std::string Ten;
-                      for (int r = 0; r < 10; ++r)
-                          Ten += "&l" + std::to_string(k - 1) + ";";
-                      return Ten;
-                  }() +
-                  "\">\n";
+        Laughs += "<!ENTITY l" + std::to_string(k) + " \"" + [&] {
+            std::string Ten;
+            for (int r = 0; r < 10; ++r)
+                Ten += "&l" + std::to_string(k - 1) + ";";
+            return Ten;
+        }() + "\">\n";
     Laughs += "]>\n" + Project(Task(1, "&l12;", "PT8H"));
     const auto Begin = std::chrono::steady_clock::now();
     const std::string Error = Refusal(ReadMsProjectXml, Laughs);

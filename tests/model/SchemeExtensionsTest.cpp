@@ -1,5 +1,5 @@
-// The project calendar in the scheme file: a scheme without one is written
-// as ever, one with it comes back whole and still reads as the same works
+// The project calendar and the resources in the scheme file: a scheme
+// without them is written as ever, one with them comes back whole and still reads as the same works
 // for a reader that stops at TotalSize, and every kind of damage to the
 // block ends the load with its message and the works kept.
 
@@ -9,6 +9,10 @@
 #include "model/SchemeExtensions.h"
 #include "model/SchemeFile.h"
 #include "model/WorkList.h"
+#include "model/X87.h"
+
+#include <cmath>
+#include <limits>
 
 #include <gtest/gtest.h>
 
@@ -60,6 +64,35 @@ std::string CalendarData(std::int32_t Start, std::uint32_t Weekdays,
     return d + Le32(0);
 }
 
+// Workers and a crane; A needs 3 workers, Bc 2 workers and the crane.
+void Staff(TWorkList& List) {
+    ASSERT_TRUE(List.SetResources({{"Рабочие", "чел.", 5}, {"Кран", "шт.", 1}}));
+    TDemands a, b;
+    a.Set(0, 3);
+    b.Set(0, 2);
+    b.Set(1, 1);
+    ASSERT_TRUE(List.SetDemands(0, a));
+    ASSERT_TRUE(List.SetDemands(1, b));
+}
+
+std::string Real(long double v) {
+    const TX87Bytes b = EncodeX87(v);
+    return std::string(reinterpret_cast<const char*>(b.data()), b.size());
+}
+
+// A resources chunk's data by hand: the resource count, one resource of that
+// name and availability, then the works' demands as written.
+std::string ResourceData(std::uint32_t Count, const std::string& Name, long double Availability,
+                         const std::string& Demands = Le32(0)) {
+    return Le32(Count) + Le32(static_cast<std::uint32_t>(Name.size())) + Name + Le32(0) +
+           Real(Availability) + Demands;
+}
+
+// Work Work's demand of Units of resource Resource.
+std::string Demand(std::uint32_t Work, std::uint32_t Resource, long double Units) {
+    return Le32(Work) + Le32(1) + Le32(Resource) + Real(Units);
+}
+
 class SchemeExtensions : public ::testing::Test {
 protected:
     TTempFolder Folder;
@@ -86,6 +119,7 @@ protected:
         TWorkList Twin;
         EXPECT_EQ(LoadSchemeImage(Twin, Classic + Tail), Ok);
         EXPECT_EQ(Twin.Calendar(), List.Calendar());
+        EXPECT_EQ(Twin.Resources(), List.Resources());
         return Ok;
     }
 };
@@ -99,6 +133,8 @@ TEST_F(SchemeExtensions, ASchemeWithoutACalendarIsWrittenAsEver) {
     EXPECT_EQ(Classic.size(), 55u);
     EXPECT_TRUE(Saved.SetCalendar(March2027()));
     EXPECT_TRUE(Saved.SetCalendar(std::nullopt));
+    ASSERT_TRUE(Saved.SetResources({{"Кран", "", 1}}));
+    ASSERT_TRUE(Saved.SetResources({}));
     EXPECT_EQ(BuildSchemeImage(Saved), Classic);
     EXPECT_EQ(Saved.SchemeSize(), 55);
 }
@@ -127,6 +163,25 @@ TEST_F(SchemeExtensions, ACalendarComesBackWholeAfterTheSameWorks) {
         EXPECT_EQ(BuildSchemeImage(List), Bytes);
     }
     EXPECT_EQ(Saved.Calendar()->Holidays.front(), Ymd(2027, 3, 8));
+}
+
+TEST_F(SchemeExtensions, ResourcesAndDemandsComeBackWholeBesideTheCalendar) {
+    Staff(Saved);
+    for (const bool WithCalendar : {false, true}) {
+        ASSERT_TRUE(Saved.SetCalendar(WithCalendar ? std::optional(March2027()) : std::nullopt));
+        const std::string Name = Folder.File("resources.kcrct");
+        ASSERT_TRUE(Saved.SaveToFile(Name));
+        const std::string Bytes = ReadBytes(Name);
+        EXPECT_EQ(static_cast<std::int64_t>(Bytes.size()), Saved.SchemeSize());
+        EXPECT_EQ(Bytes.substr(0, Classic.size()), Classic);
+        TWorkList List;
+        ASSERT_TRUE(List.LoadFromFile(Name));
+        EXPECT_EQ(List.Resources(), Saved.Resources());
+        EXPECT_EQ(List.Calendar(), Saved.Calendar());
+        for (int i = 0; i < 2; ++i)
+            EXPECT_EQ(List.GetWork(i).Demands, Saved.GetWork(i).Demands) << i;
+        EXPECT_EQ(BuildSchemeImage(List), Bytes);
+    }
 }
 
 TEST_F(SchemeExtensions, AChunkAReaderMayPassOverIsPassedOver) {
@@ -177,7 +232,32 @@ std::vector<TDamagedBlock> DamagedBlocks() {
         {"calendar_twice", Head + Calendar + Calendar + End, Damaged},
         {"tag_not_letters", Head + Chunk("CL1D", "") + End, Damaged},
         {"bytes_after_the_end", Head + Calendar + End + "x", Damaged},
-        {"unknown_chunk_to_understand", Head + Chunk("RSRC", "x") + End, TooNew},
+        {"unknown_chunk_to_understand", Head + Chunk("RSRV", "x") + End, TooNew},
+        {"no_resources", Head + Chunk("RSRC", Le32(0) + Le32(0)) + End, Damaged},
+        {"resource_count_past_the_chunk",
+         Head + Chunk("RSRC", ResourceData(0x10000000u, "Кран", 1)) + End, Damaged},
+        {"availability_nan", Head + Chunk("RSRC", ResourceData(1, "Кран", std::nanl(""))) + End,
+         Damaged},
+        {"availability_negative", Head + Chunk("RSRC", ResourceData(1, "Кран", -1)) + End, Damaged},
+        {"resource_name_too_long",
+         Head + Chunk("RSRC", ResourceData(1, std::string(MaxResourceTextLength + 1, 'x'), 1)) +
+             End,
+         Damaged},
+        {"demand_of_a_resource_past_the_list",
+         Head + Chunk("RSRC", ResourceData(1, "Кран", 1, Le32(1) + Demand(0, 1, 1))) + End,
+         Damaged},
+        {"demand_of_a_work_past_the_works",
+         Head + Chunk("RSRC", ResourceData(1, "Кран", 1, Le32(1) + Demand(2, 0, 1))) + End,
+         Damaged},
+        {"demand_negative",
+         Head + Chunk("RSRC", ResourceData(1, "Кран", 1, Le32(1) + Demand(0, 0, -1))) + End,
+         Damaged},
+        {"demands_of_works_unsorted",
+         Head +
+             Chunk("RSRC",
+                   ResourceData(1, "Кран", 1, Le32(2) + Demand(1, 0, 1) + Demand(0, 0, 1))) +
+             End,
+         Damaged},
         {"calendar_bytes_left_over", Head + Chunk("CLND", CalendarData(20878, 0x1F) + "x") + End,
          Damaged},
         {"holiday_count_past_the_chunk",
@@ -205,6 +285,7 @@ TEST_P(DamagedBlock, FailsTheLoadWithItsMessageAndKeepsTheWorks) {
     EXPECT_FALSE(Load(List, d.Tail, d.Error));
     EXPECT_EQ(List.Count(), 2);
     EXPECT_FALSE(List.Calendar());
+    EXPECT_TRUE(List.Resources().empty());
     EXPECT_FALSE(List.Updating);
 }
 
@@ -224,6 +305,39 @@ TEST(WorkListCalendar, ASetCalendarIsAnnouncedAndARefusedOneChangesNothing) {
     EXPECT_EQ(Rec.Events, (std::vector<std::string>{TRecorder::Call("L", 0, ckCalendar, 2, true)}));
     List.Clear();
     EXPECT_FALSE(List.Calendar());
+}
+
+TEST(WorkListResources, DemandsTravelWithTheirWorkAndBadOnesAreRefused) {
+    TWorkList List;
+    TwoWorks(List);
+    TRecorder Rec;
+    Rec.Attach(List);
+    Staff(List);
+    EXPECT_EQ(Rec.Events.size(), 3u);
+    EXPECT_EQ(Rec.Events.back(), TRecorder::Call("L", 1, ckResources, 2, true));
+    TDemands Bad;
+    for (const long double Units : {-1.0L, std::numeric_limits<long double>::quiet_NaN()}) {
+        Bad.Set(0, Units);
+        EXPECT_FALSE(List.SetDemands(0, Bad));
+    }
+    Bad = {};
+    Bad.Set(2, 1);
+    EXPECT_FALSE(List.SetDemands(0, Bad));
+    // Bc still needs the crane.
+    EXPECT_FALSE(List.SetResources({{"Рабочие", "чел.", 5}}));
+    EXPECT_FALSE(List.SetResources({{"Рабочие", "чел.", -5}, {"Кран", "шт.", 1}}));
+    EXPECT_EQ(Rec.Events.size(), 3u);
+    const TDemands BcNeeds = List.GetWork(1).Demands;
+    List.MoveWork(1, 0);
+    EXPECT_EQ(List.GetWork(0).Demands, BcNeeds);
+    const TRemovedWork Removed = List.DeleteWork(0);
+    EXPECT_EQ(List.GetWork(0).Demands.Of(0), 3);
+    List.RestoreWork(Removed);
+    EXPECT_EQ(List.GetWork(0).Demands, BcNeeds);
+    List.InsertWork(1, "new", 1);
+    EXPECT_TRUE(List.GetWork(1).Demands.Empty());
+    List.Clear();
+    EXPECT_TRUE(List.Resources().empty());
 }
 
 } // namespace

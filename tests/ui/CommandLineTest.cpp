@@ -68,10 +68,11 @@ protected:
 
     // Works "A" (1, depending on "Bc") and "Bc" (2.5): the 55-byte file.
     fs::path TwoWorks() {
-        const unsigned char Bytes[] = {
-            0x37, 0, 0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x1C, 0, 0, 0, 0x1D, 0, 0, 0,
-            0x1F, 0, 0, 0, 'A', 'B', 'c', 0xFF, 0x01, 0, 0, 0, 0, 0, 0, 0, 0x80, 0xFF, 0x3F,
-            0xFF, 0xFF, 0, 0, 0, 0, 0, 0, 0, 0xA0, 0x00, 0x40};
+        const unsigned char Bytes[] = {0x37, 0, 0,    0, 2, 0,    0,   0,    0,    0,    0,
+                                       0,    0, 0,    0, 0, 0x1C, 0,   0,    0,    0x1D, 0,
+                                       0,    0, 0x1F, 0, 0, 0,    'A', 'B',  'c',  0xFF, 0x01,
+                                       0,    0, 0,    0, 0, 0,    0,   0x80, 0xFF, 0x3F, 0xFF,
+                                       0xFF, 0, 0,    0, 0, 0,    0,   0,    0xA0, 0x00, 0x40};
         return Write("two.kcrct", std::string(reinterpret_cast<const char*>(Bytes), sizeof Bytes));
     }
 
@@ -95,7 +96,8 @@ TEST_F(CommandLine, ReportOfTheTwoWorkExampleListsItsWorksAndCells) {
     const TRun R = Run("--report " + TwoWorks().string());
     ASSERT_EQ(R.Exit, 0) << R.Err;
     EXPECT_NE(R.Out.find(R"("mode": "critical")"), std::string::npos) << R.Out;
-    EXPECT_NE(R.Out.find(R"("works": [{"name": "A", "duration": 1.0, )"), std::string::npos) << R.Out;
+    EXPECT_NE(R.Out.find(R"("works": [{"name": "A", "duration": 1.0, )"), std::string::npos)
+        << R.Out;
     EXPECT_NE(R.Out.find(R"({"name": "Bc", "duration": 2.5, )"), std::string::npos) << R.Out;
     EXPECT_NE(R.Out.find(R"("cells": [[-1, 1], [-1, -1]])"), std::string::npos) << R.Out;
     EXPECT_NE(R.Out.find(R"("contour": false)"), std::string::npos) << R.Out;
@@ -117,10 +119,11 @@ TEST_F(CommandLine, ShortestModeIsReported) {
 
 TEST_F(CommandLine, AContourIsASuccessWithoutANetwork) {
     // Each of the two works depends on the other: only a damaged file holds that.
-    const unsigned char Bytes[] = {0x37, 0, 0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-                                   0x1C, 0, 0, 0, 0x1D, 0, 0, 0, 0x1F, 0, 0, 0, 'A', 'B',
-                                   'c', 0xFF, 0x01, 0, 0, 0, 0, 0, 0, 0, 0x80, 0xFF, 0x3F,
-                                   0x01, 0xFF, 0, 0, 0, 0, 0, 0, 0, 0xA0, 0x00, 0x40};
+    const unsigned char Bytes[] = {0x37, 0, 0,    0, 2, 0,    0,   0,    0,    0,    0,
+                                   0,    0, 0,    0, 0, 0x1C, 0,   0,    0,    0x1D, 0,
+                                   0,    0, 0x1F, 0, 0, 0,    'A', 'B',  'c',  0xFF, 0x01,
+                                   0,    0, 0,    0, 0, 0,    0,   0x80, 0xFF, 0x3F, 0x01,
+                                   0xFF, 0, 0,    0, 0, 0,    0,   0,    0xA0, 0x00, 0x40};
     const fs::path File =
         Write("contour.kcrct", std::string(reinterpret_cast<const char*>(Bytes), sizeof Bytes));
     const TRun R = Run("--report " + File.string());
@@ -131,15 +134,17 @@ TEST_F(CommandLine, AContourIsASuccessWithoutANetwork) {
 }
 
 TEST_F(CommandLine, AFileThatCannotBeLoadedExitsWithTwoAndItsMessage) {
-    for (const fs::path& File : {Dir / "missing.kcrct", Write("short.kcrct", std::string("\x37\0\0\0\2\0", 6))}) {
+    for (const fs::path& File :
+         {Dir / "missing.kcrct", Write("short.kcrct", std::string("\x37\0\0\0\2\0", 6))}) {
         const TRun R = Run("--report " + File.string());
         EXPECT_EQ(R.Exit, 2) << File;
         EXPECT_TRUE(R.Out.empty()) << R.Out;
         EXPECT_NE(R.Err.find(File.string() + ": Ошибка при чтении файла"), std::string::npos)
             << R.Err;
     }
-    EXPECT_NE(Run("--report " + (Dir / "missing.kcrct").string()).Err.find("(No such file or directory)"),
-              std::string::npos);
+    EXPECT_NE(
+        Run("--report " + (Dir / "missing.kcrct").string()).Err.find("(No such file or directory)"),
+        std::string::npos);
 }
 
 TEST_F(CommandLine, BadArgumentsExitWithSixtyFourAndAUsageLine) {
@@ -255,7 +260,8 @@ TEST_F(CommandLine, RenderWritesThePictureOfTheDiagram) {
 
 TEST_F(CommandLine, RenderChoosesTheFormatByTheSuffixAndRefusesOthers) {
     const fs::path File = Scheme({{1, {}}, {2, {0}}});
-    const TRun Svg = Run("--render " + File.string() + " " + (Dir / "d.svg").string() + " --detailed");
+    const TRun Svg =
+        Run("--render " + File.string() + " " + (Dir / "d.svg").string() + " --detailed");
     ASSERT_EQ(Svg.Exit, 0) << Svg.Err;
     std::ifstream In(Dir / "d.svg");
     const std::string Text((std::istreambuf_iterator<char>(In)), std::istreambuf_iterator<char>());
@@ -306,6 +312,37 @@ TEST_F(CommandLine, APsplibInstanceHasTheCriticalPathWorkedOutByHand) {
     const TRun R = Run("--report " + Out.string());
     ASSERT_EQ(R.Exit, 0) << R.Err;
     EXPECT_NE(R.Out.find(R"("path_length": 11.0)"), std::string::npos) << R.Out;
+    EXPECT_EQ(R.Out.find("leveled"), std::string::npos) << R.Out;
+}
+
+TEST_F(CommandLine, LevelAddsTheLevelledScheduleOrNamesTheWorkThatCannotFit) {
+    const fs::path Out = Dir / "instance.kcrct";
+    ASSERT_EQ(Run("--convert " KORVANT_EXCHANGE_DATA "/instance.sm " + Out.string()).Exit, 0);
+    const TRun R = Run("--report --level --no-layout " + Out.string());
+    ASSERT_EQ(R.Exit, 0) << R.Err;
+    EXPECT_NE(R.Out.find(R"("resources": [{"name": "R 1", "unit": "", "availability": 5.0}, )"),
+              std::string::npos)
+        << R.Out;
+    EXPECT_NE(R.Out.find(R"("demands": [3.0, 1.0], "leveled_start": )"), std::string::npos)
+        << R.Out;
+    // Jobs 3, 6 and 7 need 2, 2 and 3 of the 4 units of R 2, no two of them
+    // at once, and 6 waits for 3: 5 + 4 + 6 days, the critical path's 11 no
+    // longer.
+    EXPECT_NE(R.Out.find(R"("leveled_duration": 15.0})"), std::string::npos) << R.Out;
+
+    TWorkList List;
+    ASSERT_TRUE(List.LoadFromFile(Out.string()));
+    TDemands Greedy;
+    Greedy.Set(1, 9);
+    ASSERT_TRUE(List.SetDemands(2, Greedy));
+    ASSERT_TRUE(List.SaveToFile(Out.string()));
+    const TRun Fault = Run("--report --level " + Out.string());
+    EXPECT_EQ(Fault.Exit, 2);
+    EXPECT_TRUE(Fault.Out.empty()) << Fault.Out;
+    EXPECT_NE(Fault.Err.find("work «Работа 4» needs 9 units of «R 2», only 4 are available"),
+              std::string::npos)
+        << Fault.Err;
+    EXPECT_EQ(Run("--render " + Out.string() + " a.png --level").Exit, 64);
 }
 
 TEST_F(CommandLine, AFailedConvertLeavesNothingAtTheOutputAndKeepsWhatWasThere) {

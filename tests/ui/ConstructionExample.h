@@ -5,5 +5,6 @@
 
 class TWorkList;
 
-// Appends the example's works to an empty List and enters its dependencies.
+// Appends the example's works to an empty List, enters its dependencies, and
+// gives it its workers and crane with every work's demands of them.
 void FillConstructionExample(TWorkList& List);

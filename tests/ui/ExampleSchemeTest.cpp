@@ -1,10 +1,12 @@
 #include "ConstructionExample.h"
 
+#include "model/Levelling.h"
 #include "model/Messenger.h"
 #include "model/WorkList.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -33,7 +35,39 @@ TEST(ExampleScheme, TheBundledFileIsTheExampleAsItsSourceDescribesIt) {
         EXPECT_EQ(Loaded.GetWork(i).Name, Source.GetWork(i).Name) << i;
         EXPECT_EQ(Loaded.GetWork(i).Duration, Source.GetWork(i).Duration) << i;
         EXPECT_EQ(Loaded.GetWork(i).Links, Source.GetWork(i).Links) << i;
+        EXPECT_EQ(Loaded.GetWork(i).Demands, Source.GetWork(i).Demands) << i;
     }
+    EXPECT_EQ(Loaded.Resources(), Source.Resources());
+}
+
+TEST(ExampleScheme, LevellingRemovesTheOverAllocationOfTheEarlySchedule) {
+    TWorkList List;
+    FillConstructionExample(List);
+    std::vector<TDemands> Demands;
+    for (int i = 0; i < List.Count(); ++i)
+        Demands.push_back(List.GetWork(i).Demands);
+    const TLevellingProblem Problem = LevellingProblemOf(List, List.Resources(), Demands);
+    const TLevelledSchedule Levelled = Level(Problem);
+    ASSERT_TRUE(Levelled.Valid());
+    // The peak of workers at the given starts, sampled at every start.
+    const auto Peak = [&](const std::vector<TReal>& Start) {
+        TReal Most = 0;
+        for (const TReal At : Start) {
+            TReal Busy = 0;
+            for (std::size_t j = 0; j < Start.size(); ++j)
+                if (Start[j] <= At && At < Start[j] + Problem.Durations[j])
+                    Busy += Demands[j].Of(0);
+            Most = std::max(Most, Busy);
+        }
+        return Most;
+    };
+    std::vector<TReal> Early(Problem.Durations.size());
+    for (std::size_t j = 0; j < Early.size(); ++j)
+        for (const std::size_t p : Problem.Predecessors[j])
+            Early[j] = std::max(Early[j], Early[p] + Problem.Durations[p]);
+    EXPECT_GT(Peak(Early), 8);
+    EXPECT_LE(Peak(Levelled.Start), 8);
+    EXPECT_GT(Levelled.Duration, Levelled.CriticalPathLength);
 }
 
 TEST(ExampleScheme, ShowsEveryKindOfCell) {
