@@ -87,6 +87,11 @@ public:
     // coordinates of the bars' top left corner in view), the name column and
     // the header kept in place, as the window and a printed page show it.
     void PaintView(QPainter& Painter, QPointF Offset, QSizeF View) const;
+    // Printed pages of Area (pixels) each repeat the name column and the
+    // header: how many pages across (time) and down (rows) the chart takes,
+    // and painting one of them on white from the page's top left corner.
+    QSize PageGrid(QSizeF Area) const;
+    void PaintPage(QPainter& Painter, int Row, int Column, QSizeF Area) const;
 
 private:
     struct TRow {
@@ -99,6 +104,9 @@ private:
         int From = 0, To = 0; // rows
     };
 
+    // The part of the axis and the rows one page holds.
+    double PageBodyWidth(QSizeF Area) const;
+    int PageRows(QSizeF Area) const;
     double AxisX(double Offset) const { return NameColumn + Offset * PixelsPerDay; }
     void LayRows(const TSchedule& Schedule, const std::vector<std::string>& Names);
     void LayCalendarAxis(double LastX);

@@ -108,6 +108,35 @@ void TGanttChart::PaintView(QPainter& Painter, QPointF Offset, QSizeF View) cons
     Area(QRectF(0, 0, NameColumn, Head), QPointF(0, 0), QRectF(0, 0, NameColumn, Head), gpCorner);
 }
 
+double TGanttChart::PageBodyWidth(QSizeF Area) const {
+    return std::max(Area.width() - NameColumn, 4 * PixelsPerDay);
+}
+
+int TGanttChart::PageRows(QSizeF Area) const {
+    return std::max(1, static_cast<int>((Area.height() - HeaderHeight()) / RowHeight));
+}
+
+QSize TGanttChart::PageGrid(QSizeF Area) const {
+    if (Rows.empty())
+        return {};
+    const int Across = static_cast<int>(std::ceil((Width - NameColumn) / PageBodyWidth(Area)));
+    const int Down = (RowCount() + PageRows(Area) - 1) / PageRows(Area);
+    return QSize(std::max(1, Across), Down);
+}
+
+void TGanttChart::PaintPage(QPainter& Painter, int Row, int Column, QSizeF Area) const {
+    const double Body = PageBodyWidth(Area);
+    const int PerPage = PageRows(Area);
+    const QPointF Offset(NameColumn + Column * Body, HeaderHeight() + Row * PerPage * RowHeight);
+    const int Shown = std::min(PerPage, RowCount() - Row * PerPage);
+    const QSizeF View(NameColumn + std::min(Body, Width - Offset.x()),
+                      HeaderHeight() + Shown * RowHeight);
+    if (Shown <= 0 || View.width() <= NameColumn)
+        return;
+    Painter.fillRect(QRectF(QPointF(0, 0), View), Qt::white);
+    PaintView(Painter, Offset, View);
+}
+
 void TGanttChart::PaintHeader(QPainter& Painter, const QRectF& Clip) const {
     const double Half = RowHeight;
     Painter.fillRect(Clip, HeaderFill);

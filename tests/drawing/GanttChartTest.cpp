@@ -133,3 +133,28 @@ TEST(GanttChart, RowsFollowTheListOrByEarlyStartAndPaintCriticalRed) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(GanttChart, EveryPrintedPageRepeatsTheNamesAndTheHeader) {
+    TGanttOptions Options;
+    Options.PixelsPerDay = Ppd;
+    const TGanttChart Chart(Plan(), Names, Links(), std::nullopt, Options);
+    // Four days and two rows a page: nine days over three pages across,
+    // three rows over two pages down.
+    const QSizeF Area(Chart.NameWidth() + 4 * Ppd, Chart.HeaderHeight() + 2.5 * Chart.RowPitch());
+    ASSERT_EQ(Chart.PageGrid(Area), QSize(3, 2));
+    QImage Page(Area.toSize(), QImage::Format_RGB32);
+    Page.fill(Qt::black);
+    QPainter Painter(&Page);
+    Chart.PaintPage(Painter, 1, 1, Area);
+    Painter.end();
+    // The header and the name column are painted; the rows past the plan's
+    // last are not.
+    EXPECT_NE(Page.pixelColor(QPoint(int(Chart.NameWidth()) + 3, 3)), QColor(Qt::black));
+    EXPECT_NE(Page.pixelColor(QPoint(3, int(Chart.HeaderHeight()) + 3)), QColor(Qt::black));
+    EXPECT_EQ(Page.pixelColor(QPoint(3, int(Chart.HeaderHeight() + 1.5 * Chart.RowPitch()))),
+              QColor(Qt::black));
+}
+
+} // namespace
