@@ -25,6 +25,7 @@ TStartUp::TStartUp(TDialogs& Dialogs, std::int32_t& Sign) : Dialogs(Dialogs) {
     CircuitForm = std::make_unique<TCircuitForm>(WorkList, *Analyser, Dialogs, MainForm.get());
     DebugForm = std::make_unique<TDebugForm>(*Analyser);
     ArcWorkForm = std::make_unique<TArcWorkForm>(*Analyser, MainForm.get());
+    ArcWorkForm->SetList(&WorkList);
     GanttForm = std::make_unique<TGanttForm>(WorkList, *Analyser, Dialogs, MainForm.get());
     new TAnalysisStatus(*Analyser, *MainForm);
 
