@@ -12,7 +12,7 @@
 #include <QAbstractTableModel>
 #include <QAction>
 #include <QColor>
-#include <QDateTime>
+#include <QDate>
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QLocale>
@@ -21,6 +21,7 @@
 #include <QResizeEvent>
 #include <QScrollBar>
 #include <QTableView>
+#include <QTime>
 
 #include <algorithm>
 
@@ -134,12 +135,13 @@ public:
         return Text(Values[Column - 3]);
     }
 
-    // A date and time in the system's short format, "09.03.2027 08:00".
+    // The date in the system's short format and the time to the minute,
+    // "09.03.2027 08:00": a plan's times are whole minutes.
     static QString MomentText(const TMoment& At) {
         int y, m, d;
         At.Date.ToYmd(y, m, d);
-        return QLocale().toString(QDateTime(QDate(y, m, d), QTime(At.Minute / 60, At.Minute % 60)),
-                                  QLocale::ShortFormat);
+        return QLocale().toString(QDate(y, m, d), QLocale::ShortFormat) + ' ' +
+               QTime(At.Minute / 60, At.Minute % 60).toString(QStringLiteral("HH:mm"));
     }
 
     QString Text(TReal Value) const { return QString::fromStdString(FormatReal(Value, Separator)); }

@@ -9,7 +9,7 @@
 #include "ui/WorksArcsForm.h"
 
 #include <QAction>
-#include <QDateTime>
+#include <QDate>
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QLocale>
@@ -237,8 +237,8 @@ TEST_F(WorksArcs, WithACalendarStartsAndFinishesAreDatesOrDayNumbersAsChosen) {
     ASSERT_TRUE(List.SetCalendar(Calendar));
     ASSERT_TRUE(Form->ShowsDates());
     const auto At = [](int Day, int Hour) {
-        return QLocale().toString(QDateTime(QDate(2027, 3, Day), QTime(Hour, 0)),
-                                  QLocale::ShortFormat);
+        return QLocale().toString(QDate(2027, 3, Day), QLocale::ShortFormat) +
+               QStringLiteral(" %1:00").arg(Hour, 2, 10, QLatin1Char('0'));
     };
     // A runs Monday 08:00 to 17:00, B from Tuesday morning to Wednesday
     // evening; both are critical, so late equals early.
