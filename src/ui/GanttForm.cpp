@@ -161,10 +161,15 @@ TGanttForm::TGanttForm(const TWorkList& AList, TAnalyser& AAnalyser, TDialogs& A
     CreateActions();
     Layout->addWidget(View);
     resize(ClientSizeOf(760, 420));
-    connect(&Analyser, &TAnalyser::Ready, this, [this] { Rebuild(); });
+    // A hidden window costs an edit nothing: it makes its chart when shown.
+    connect(&Analyser, &TAnalyser::Ready, this, [this] {
+        if (isVisible())
+            Rebuild();
+        else
+            Stale = true;
+    });
     connect(&Analyser, &TAnalyser::BusyChanged, this, [this] { UpdateTitle(); });
     UpdateTitle();
-    Rebuild();
 }
 
 TGanttForm::~TGanttForm() = default;
@@ -207,7 +212,14 @@ void TGanttForm::UpdateTitle() {
                                    : QStringLiteral("Диаграмма Ганта"));
 }
 
+void TGanttForm::showEvent(QShowEvent* Event) {
+    QWidget::showEvent(Event);
+    if (Stale || !Shown)
+        Rebuild();
+}
+
 void TGanttForm::Rebuild() {
+    Stale = false;
     const std::shared_ptr<const TAnalysis>& Made = Analyser.Current();
     if (!Made) {
         Shown.reset();

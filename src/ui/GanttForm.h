@@ -1,12 +1,12 @@
 #pragma once
 // The Gantt chart window "Диаграмма Ганта": the plan of the analysis the
 // analyser hands over as bars on a time axis, one row per work. It needs no
-// layout of the network, only the schedule, so it costs an edit no more than
-// building the chart's rows. The name column and the date header stay put
-// while the bars scroll; Ctrl with the wheel, Ctrl++ and Ctrl+- zoom in time;
-// the pointer over a row tells the work's dates and floats. A click on a row
-// selects the work in the main window, and the main window's selection is
-// marked here. While a newer scheme is analysed the title says so.
+// layout of the network, only the schedule, so it costs an edit the making of
+// the chart's rows while shown and nothing while hidden. The name column and the date header stay
+// put while the bars scroll; Ctrl with the wheel, Ctrl++ and Ctrl+- zoom in time; the pointer over
+// a row tells the work's dates and floats. A click on a row selects the work in the main window,
+// and the main window's selection is marked here. While a newer scheme is analysed the title says
+// so.
 
 #include "drawing/GanttChart.h"
 
@@ -80,6 +80,9 @@ signals:
     // The user picked a work in the chart.
     void WorkClicked(int Work);
 
+protected:
+    void showEvent(QShowEvent* Event) override;
+
 private:
     void CreateActions();
     void UpdateTitle();
@@ -92,4 +95,6 @@ private:
     TGanttOptions Options;
     std::unique_ptr<TGanttChart> Shown;
     int Selected = -1;
+    // An analysis came while the window was hidden.
+    bool Stale = true;
 };

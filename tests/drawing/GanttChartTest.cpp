@@ -72,6 +72,12 @@ TEST(GanttChart, BarsBeginAndEndOnTheWorkingDaysOfTheCalendar) {
     ASSERT_FALSE(Chart.Shaded().empty());
     EXPECT_DOUBLE_EQ(Chart.Shaded()[0].first, Left + 5 * Ppd);
     EXPECT_DOUBLE_EQ(Chart.Shaded()[0].second, Left + 8 * Ppd);
+    // Every whole day number of a long plan: a start at the beginning of its
+    // working day, a finish at the end of the working day before.
+    for (int t = 1; t < 300; ++t) {
+        EXPECT_DOUBLE_EQ(Chart.StartX(t), Left + CalendarDayOfWorkingDay(t) * Ppd) << t;
+        EXPECT_DOUBLE_EQ(Chart.FinishX(t), Left + (CalendarDayOfWorkingDay(t - 1) + 1) * Ppd) << t;
+    }
     // Half a day from the start ends at noon and the afternoon starts after
     // the break: 4 and 5 of the 9 hours of the working day.
     EXPECT_DOUBLE_EQ(Chart.FinishX(0.5L), Left + 4.0 / 9 * Ppd);

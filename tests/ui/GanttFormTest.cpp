@@ -24,6 +24,7 @@ protected:
     void SetUp() override {
         Analyser = std::make_unique<TAnalyser>(List, Sign, Dialogs);
         Form = std::make_unique<TGanttForm>(List, *Analyser, Dialogs, nullptr);
+        Form->show();
     }
     void TearDown() override {
         Form.reset();
@@ -41,7 +42,11 @@ protected:
 TEST_F(GanttWindow, FillsFromTheAnalysisAndFollowsTheCalendar) {
     EXPECT_EQ(Form->windowTitle(), QStringLiteral("Диаграмма Ганта"));
     EXPECT_EQ(Form->Chart(), nullptr);
+    Form->hide();
     FillConstructionExample(List);
+    // Made when shown, not at every change while hidden.
+    EXPECT_EQ(Form->Chart(), nullptr);
+    Form->show();
     ASSERT_NE(Form->Chart(), nullptr);
     EXPECT_EQ(Form->Chart()->RowCount(), List.Count());
     EXPECT_FALSE(Form->Chart()->Clock());
