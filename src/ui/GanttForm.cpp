@@ -132,7 +132,9 @@ void TGanttView::wheelEvent(QWheelEvent* Event) {
     }
     const int Steps = Event->angleDelta().y();
     if (Steps != 0)
-        Form.SetZoom(Form.Zoom() * (Steps > 0 ? ZoomStep : 1 / ZoomStep));
+        Form.SetZoom(
+            Form.Zoom() * (Steps > 0 ? ZoomStep : 1 / ZoomStep),
+            std::max(0.0, Event->position().x() - (Form.Chart() ? Form.Chart()->NameWidth() : 0)));
     Event->accept();
 }
 
@@ -232,16 +234,16 @@ void TGanttForm::Rebuild() {
     View->UpdateRanges();
 }
 
-void TGanttForm::SetZoom(double PixelsPerDay) {
+void TGanttForm::SetZoom(double PixelsPerDay, double Anchor) {
     const double Old = Options.PixelsPerDay;
     Options.PixelsPerDay = std::clamp(PixelsPerDay, LeastZoom, MostZoom);
     if (Options.PixelsPerDay == Old)
         return;
-    // The day at the left edge of the bars stays there.
+    // The moment Anchor pixels into the bars stays under it.
     QScrollBar* Bar = View->horizontalScrollBar();
-    const double Day = Bar->value() / Old;
+    const double Day = (Bar->value() + Anchor) / Old;
     Rebuild();
-    Bar->setValue(static_cast<int>(std::lround(Day * Options.PixelsPerDay)));
+    Bar->setValue(static_cast<int>(std::lround(Day * Options.PixelsPerDay - Anchor)));
 }
 
 void TGanttForm::SelectWork(int Work) {

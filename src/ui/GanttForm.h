@@ -58,7 +58,8 @@ public:
     void Rebuild();
     const TGanttChart* Chart() const { return Shown.get(); }
     double Zoom() const { return Options.PixelsPerDay; }
-    void SetZoom(double PixelsPerDay);
+    // Anchor: pixels into the bars' part of the view whose moment stays put.
+    void SetZoom(double PixelsPerDay, double Anchor = 0);
     // Marks the work (a position in the list; -1 for none) and scrolls to it.
     void SelectWork(int Work);
     int SelectedWork() const { return Selected; }

@@ -11,10 +11,12 @@
 #include "ui/GanttForm.h"
 
 #include <QAction>
+#include <QScrollBar>
 #include <QSignalSpy>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -69,6 +71,13 @@ TEST_F(GanttWindow, FillsFromTheAnalysisAndFollowsTheCalendar) {
     const double Before = Form->Zoom();
     Form->ZoomInAction->trigger();
     EXPECT_GT(Form->Zoom(), Before);
+    // The bars scroll as far as the chart reaches, at any zoom.
+    for (double Zoom : {60.0, 5.0}) {
+        Form->SetZoom(Zoom, 100);
+        EXPECT_EQ(Form->View->horizontalScrollBar()->maximum(),
+                  std::max(0, Form->Chart()->Size().width() - Form->View->viewport()->width()))
+            << Zoom;
+    }
 }
 
 TEST_F(GanttWindow, APickedRowIsTheWorkTheMainWindowSelects) {
