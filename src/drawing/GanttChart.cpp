@@ -175,10 +175,13 @@ void TGanttChart::LayCalendarAxis(double LastX) {
         });
     } else if (PixelsPerDay >= 2.5) {
         UpperCells = Args(Month, MonthText);
-        LowerCells = Args(Week, [](TCivilDate D) {
+        // A narrow week is named by its first day alone, the month being
+        // above it.
+        const bool Wide = 7 * PixelsPerDay >= 48;
+        LowerCells = Args(Week, [Wide](TCivilDate D) {
             int y, m, d;
             D.ToYmd(y, m, d);
-            return TwoDigits(d) + '.' + TwoDigits(m);
+            return Wide ? TwoDigits(d) + '.' + TwoDigits(m) : QString::number(d);
         });
     } else {
         UpperCells = Args(Year, [](TCivilDate D) {
