@@ -1,10 +1,12 @@
 // The diagram's pictures at the benchmark sizes: one screenful of the
 // detailed view painted, its ranking and its labels alone, switching to it
 // (its whole layout and geometry made), and the whole detailed diagram
-// written as SVG and as PDF.
+// written as SVG and as PDF; the Gantt chart made from a result (what an
+// edit costs with its window open) and a screenful of it painted.
 
 #include "ProjectScheme.h"
 
+#include "drawing/GanttChart.h"
 #include "drawing/Labels.h"
 #include "drawing/Picture.h"
 #include "network/CircuitEngine.h"
@@ -95,8 +97,41 @@ void DetailedPdf(benchmark::State& State) {
     WholeFile(State, "d.pdf");
 }
 
+// The Gantt chart of the plan with the standard calendar from a Monday.
+std::unique_ptr<TGanttChart> GanttOf(TAnalysed& A) {
+    std::vector<std::string> Names;
+    for (int i = 0; i < A.List.Count(); ++i)
+        Names.push_back(A.List.GetWork(i).Name);
+    TCalendar Calendar;
+    Calendar.Start = TCivilDate::FromYmd(2027, 3, 1);
+    return std::make_unique<TGanttChart>(A.Engine.Result().Schedule, Names,
+                                         EssentialSuccessors(A.List), Calendar);
+}
+
+void GanttChart(benchmark::State& State) {
+    TAnalysed& A = AnalysedOf(static_cast<int>(State.range(0)));
+    for (auto _ : State)
+        benchmark::DoNotOptimize(GanttOf(A)->Size());
+}
+
+// A full-HD window's view of the middle of the chart, links on.
+void GanttScreenful(benchmark::State& State) {
+    TAnalysed& A = AnalysedOf(static_cast<int>(State.range(0)));
+    const std::unique_ptr<TGanttChart> Chart = GanttOf(A);
+    QImage Screen(1900, 1000, QImage::Format_RGB32);
+    const QSize Size = Chart->Size();
+    const QPointF Offset(Size.width() / 2.0, Size.height() / 2.0);
+    for (auto _ : State) {
+        Screen.fill(Qt::white);
+        QPainter Painter(&Screen);
+        Chart->PaintView(Painter, Offset, QSizeF(Screen.size()));
+    }
+}
+
 } // namespace
 
+BENCHMARK(GanttChart)->Arg(1000)->Arg(3000)->Unit(benchmark::kMillisecond);
+BENCHMARK(GanttScreenful)->Arg(1000)->Arg(3000)->Unit(benchmark::kMillisecond);
 BENCHMARK(DetailedScreenful)->Arg(1000)->Arg(3000)->Unit(benchmark::kMillisecond);
 BENCHMARK(DetailedRanking)->Arg(1000)->Arg(3000)->Unit(benchmark::kMillisecond);
 BENCHMARK(DetailedLabels)->Arg(1000)->Arg(3000)->Unit(benchmark::kMillisecond);

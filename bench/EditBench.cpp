@@ -30,6 +30,7 @@
 #include "model/WorkList.h"
 #include "ui/Analyser.h"
 #include "ui/CircuitForm.h"
+#include "ui/GanttForm.h"
 #include "ui/Dialogs.h"
 #include "ui/EditHistory.h"
 #include "ui/MainForm.h"
@@ -170,6 +171,16 @@ void EditEndToEndDetailed(benchmark::State& State) {
     P.Show(true, true);
     Edit(State, true);
     P.Show(false, false);
+}
+
+// The same with the Gantt chart's window shown beside the diagram window,
+// its chart made again from every analysis.
+void EditEndToEndGantt(benchmark::State& State) {
+    TProgram& P = ProgramOf(static_cast<int>(State.range(0)));
+    P.StartUp.GanttForm->show();
+    P.Show(true, false);
+    Edit(State, true);
+    P.StartUp.GanttForm->hide();
 }
 
 // Loading a scheme file of n works through the main window until its
@@ -330,6 +341,7 @@ void Register() {
         }
         Add("EditEndToEnd", EditEndToEnd);
         Add("EditEndToEndDetailed", EditEndToEndDetailed);
+        Add("EditEndToEndGantt", EditEndToEndGantt);
         Add("StageRecalcLinks", StageRecalcLinks);
         Add("StageMatrixRedraw", StageMatrixRedraw);
         Add("StageMatrixPaint", StageMatrixPaint);

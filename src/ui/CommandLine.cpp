@@ -1,5 +1,6 @@
 #include "ui/CommandLine.h"
 
+#include "drawing/GanttChart.h"
 #include "drawing/Labels.h"
 #include "drawing/Picture.h"
 #include "exchange/Exchange.h"
@@ -12,6 +13,7 @@
 #include "network/Report.h"
 
 #include <QGuiApplication>
+#include <QPainter>
 
 #include <algorithm>
 #include <cerrno>
@@ -33,15 +35,16 @@ constexpr int ExitFile = 2;
 constexpr int ExitUsage = 64;
 constexpr int ExitInternal = 70;
 
+// clang-format off
 constexpr std::string_view Usage =
     "usage: korvant [FILE.kcrct]\n"
-    "       korvant --report FILE.kcrct [--shortest] [--detailed | --no-layout] [--start "
-    "YYYY-MM-DD]\n"
+    "       korvant --report FILE.kcrct [--shortest] [--detailed | --no-layout] [--start YYYY-MM-DD]\n"
     "                                   [--level]\n"
     "       korvant --render FILE.kcrct OUT.png|.jpg|.svg|.pdf [--shortest] [--detailed]\n"
-    "       korvant --convert IN OUT   (.kcrct scheme, .xml MS Project XML, .csv, .sm PSPLIB to "
-    "read)\n"
+    "       korvant --render FILE.kcrct OUT.png|.jpg|.svg|.pdf --gantt [--shortest] [--start YYYY-MM-DD]\n"
+    "       korvant --convert IN OUT   (.kcrct scheme, .xml MS Project XML, .csv, .sm PSPLIB to read)\n"
     "       korvant --help\n";
+// clang-format on
 
 // Collects what the model would show in boxes. The contour message is not a
 // load failure: the scheme is loaded and reported with "contour": true.
@@ -84,6 +87,7 @@ struct TArguments {
     bool NoLayout = false;
     // The report adds the schedule levelled by the scheme's resources.
     bool Level = false;
+    bool Gantt = false;
     // The project's start for this run: a scheme without a calendar gets the
     // standard one from that day, one with a calendar starts then.
     std::optional<TCivilDate> Start;
@@ -155,6 +159,36 @@ std::optional<TLevelledSchedule> LevelScheme(const TWorkList& List, std::string&
     return std::nullopt;
 }
 
+// The run's own start date, when one is given; false when the scheme's
+// calendar cannot start then.
+bool ApplyStart(const TArguments& Args, TWorkList& List) {
+    if (!Args.Start)
+        return true;
+    TCalendar Calendar = List.Calendar().value_or(TCalendar{});
+    Calendar.Start = *Args.Start;
+    return List.SetCalendar(Calendar);
+}
+
+// The Gantt chart of the whole plan, a day wide enough to read and the whole
+// plan about as wide as a landscape page on a screen.
+bool SaveGantt(const TWorkList& List, const TNetworkView& View, const QString& Out,
+               QString& Error) {
+    const double Span =
+        static_cast<double>(View.Schedule.ProjectDuration) * (List.Calendar() ? 1.4 : 1.0);
+    TGanttOptions Options;
+    Options.PixelsPerDay = Span > 0 ? std::clamp(1400 / Span, 2.0, 24.0) : 24.0;
+    std::vector<std::string> Names;
+    for (int i = 0; i < List.Count(); ++i)
+        Names.push_back(List.GetWork(i).Name);
+    const TGanttChart Chart(View.Schedule, Names, EssentialSuccessors(List), List.Calendar(),
+                            Options);
+    // Fewer than two works or a contour: a white area, as for the diagram.
+    const QSize Size = Chart.Empty() ? QSize(332, 274) : Chart.Size();
+    return SavePainting(
+        Size, [&Chart](QPainter& Painter, const QRectF& Part) { Chart.Paint(Painter, Part); }, Out,
+        Error);
+}
+
 int Report(const TArguments& Args, int argc, char** argv) {
     if (Args.Files.size() != 1)
         return UsageError("--report takes one scheme file");
@@ -164,13 +198,8 @@ int Report(const TArguments& Args, int argc, char** argv) {
     TConsoleMessenger Messenger;
     if (!Load(List, Messenger, Args.Files[0]))
         return ExitFile;
-    if (Args.Start) {
-        TCalendar Calendar = List.Calendar().value_or(TCalendar{});
-        Calendar.Start = *Args.Start;
-        if (!List.SetCalendar(Calendar))
-            return UsageError("--start " + Args.Start->Iso() +
-                              " does not suit the scheme's calendar");
-    }
+    if (!ApplyStart(Args, List))
+        return UsageError("--start " + Args.Start->Iso() + " does not suit the scheme's calendar");
     std::optional<TLevelledSchedule> Levelled;
     if (Args.Level) {
         std::string Why;
@@ -212,16 +241,24 @@ int Render(const TArguments& Args, int argc, char** argv) {
     TConsoleMessenger Messenger;
     if (!Load(List, Messenger, Args.Files[0]))
         return ExitFile;
+    if (!ApplyStart(Args, List))
+        return UsageError("--start " + Args.Start->Iso() + " does not suit the scheme's calendar");
     TCircuitEngine Engine(List);
     Engine.PathSign = Args.Shortest ? +1 : -1;
     Engine.GetCircuit();
     Engine.Analyse();
-    const TPicture Picture(Engine.Result(), List,
-                           Args.Detailed ? TDiagramKind::Detailed : TDiagramKind::Plain);
-    // Fewer than two works: the window shows a white area of its last size;
-    // the picture is a white area of the window's first size.
     QString Error;
-    if (!SavePicture(Picture, Out, Error, QSize(332, 274))) {
+    bool Saved = false;
+    if (Args.Gantt) {
+        Saved = SaveGantt(List, Engine.Result(), Out, Error);
+    } else {
+        const TPicture Picture(Engine.Result(), List,
+                               Args.Detailed ? TDiagramKind::Detailed : TDiagramKind::Plain);
+        // Fewer than two works: the window shows a white area of its last
+        // size; the picture is a white area of the window's first size.
+        Saved = SavePicture(Picture, Out, Error, QSize(332, 274));
+    }
+    if (!Saved) {
         PrintError("cannot write " + Args.Files[1] + ": " + Error.toStdString());
         return ExitFile;
     }
@@ -295,6 +332,8 @@ std::optional<int> RunCommandLine(int argc, char** argv) {
             Args.Shortest = true;
         } else if (Arg == "--detailed") {
             Args.Detailed = true;
+        } else if (Arg == "--gantt") {
+            Args.Gantt = true;
         } else if (Arg == "--no-layout") {
             Args.NoLayout = true;
         } else if (Arg == "--level") {
@@ -315,12 +354,15 @@ std::optional<int> RunCommandLine(int argc, char** argv) {
     if (Args.NoLayout && Args.Mode != "--report")
         return UsageError("--no-layout belongs to --report");
     if (Args.Mode.empty()) {
-        if (Args.Shortest || Args.Detailed || Args.Start || Args.Level || Args.Files.size() > 1)
+        if (Args.Shortest || Args.Detailed || Args.Gantt || Args.Start || Args.Level ||
+            Args.Files.size() > 1)
             return UsageError("a window opens one scheme file");
         return std::nullopt;
     }
-    if (Args.Start && Args.Mode != "--report")
-        return UsageError("--start goes with --report");
+    if (Args.Gantt && (Args.Mode != "--render" || Args.Detailed))
+        return UsageError("--gantt goes with --render, without --detailed");
+    if (Args.Start && Args.Mode != "--report" && !Args.Gantt)
+        return UsageError("--start goes with --report or --render --gantt");
     if (Args.Level && Args.Mode != "--report")
         return UsageError("--level goes with --report");
     // A broken invariant inside the engine ends the run with its text, as the

@@ -69,6 +69,8 @@ TMainForm::TMainForm(TWorkList& List, TDialogs& Dialogs, std::int32_t& PathSign)
     WorksEditor->installEventFilter(this);
     WorksEditor->viewport()->installEventFilter(this);
     EmptyGrid();
+    connect(WorksEditor, &QTableWidget::currentCellChanged, this,
+            [this] { emit WorkSelected(SelectedWork()); });
 
     CreateMenus();
     List.AddListener(
@@ -162,6 +164,8 @@ void TMainForm::CreateMenus() {
               QKeySequence(QStringLiteral("Ctrl+G")), &TMainForm::N3Click);
     WorksArcsMenu = Item(DataMenu, QStringLiteral("Таблица «Работы-Дуги»"),
                          QKeySequence(Qt::Key_F5), &TMainForm::WorksArcsClick);
+    GanttMenu = Item(DataMenu, QStringLiteral("Диаграмма Ганта"),
+                     QKeySequence(QStringLiteral("Ctrl+T")), &TMainForm::GanttClick);
 
     // The debug menu is never shown; its command is reached by Ctrl+D alone,
     // which works because the action belongs to the window as well.
@@ -373,6 +377,14 @@ void TMainForm::WorksArcsClick() {
         return;
     }
     ShowWindow(WorksArcs);
+}
+
+void TMainForm::GanttClick() {
+    if (!HoldsWorks()) {
+        Dialogs.Notice(Msg::NoWorksForDiagram);
+        return;
+    }
+    ShowWindow(Gantt);
 }
 
 void TMainForm::AboutClick() {

@@ -40,6 +40,10 @@ public:
     void SetCircuitForm(QWidget* Window) { CircuitForm = Window; }
     void SetDebugForm(QWidget* Window) { DebugForm = Window; }
     void SetWorksArcs(QWidget* Window) { WorksArcs = Window; }
+    void SetGantt(QWidget* Window) { Gantt = Window; }
+    // Selects the work's row (a position in the list), as a click in
+    // another window asks.
+    void SelectWork(int Index) { SelectRow(Index); }
 
     // The work editor's name check: whether a row other than Index (grid
     // rows counted from 1 below the title row) holds exactly Name. Message
@@ -61,6 +65,7 @@ public:
     // unsaved changes.
     void OpenRecent(const std::string& FileName);
     void WorksArcsClick();
+    void GanttClick();
     void AboutClick();
     void FileLoadMenuClick();
     void ExitMenuClick();
@@ -118,6 +123,7 @@ public:
     QAction* DependenceBtn;
     QAction* N3;
     QAction* WorksArcsMenu;
+    QAction* GanttMenu;
     QAction* AboutMenu;
     QAction* N6;
     QAction* CrtFastPathMenu;
@@ -129,6 +135,8 @@ signals:
     // Another scheme is about to take the place of this one (loaded,
     // imported or made anew).
     void SchemeReplaced();
+    // The selected work has changed (its position; -1 for none).
+    void WorkSelected(int Index);
 
 protected:
     void resizeEvent(QResizeEvent* Event) override;
@@ -168,6 +176,7 @@ private:
     QPointer<QWidget> CircuitForm;
     QPointer<QWidget> DebugForm;
     QPointer<QWidget> WorksArcs;
+    QPointer<QWidget> Gantt;
     std::string SaveName;
     // The file the scheme was last loaded from or saved to; none for a new one.
     std::string SchemeFile;

@@ -201,3 +201,46 @@ void PrintPicture(QWidget* Parent, const QString& Title, QSize Size, const TPain
                      });
     Preview.exec();
 }
+
+int PaintPagedPicture(QPagedPaintDevice& Device, const TPagedPicture& Picture,
+                      const TPrintTitle& Title) {
+    const int Dpi = Device.logicalDpiX();
+    const QRectF Page = Device.pageLayout().paintRectPixels(Dpi);
+    const double Band = BandInches * Dpi;
+    const double Scale = Dpi / ScreenDpi;
+    const QSizeF Area(Page.width() / Scale, std::max(1.0, Page.height() - Band) / Scale);
+    const QSize Grid = Picture.Grid(Area);
+    const int Sheets = Grid.width() * Grid.height();
+    if (Sheets <= 0)
+        return 0;
+    QPainter Painter(&Device);
+    int Pages = 0;
+    for (int Row = 0; Row < Grid.height(); ++Row)
+        for (int Column = 0; Column < Grid.width(); ++Column) {
+            if (Pages++ > 0)
+                Device.newPage();
+            Painter.save();
+            Painter.scale(Scale, Scale);
+            Painter.setClipRect(QRectF(QPointF(0, 0), Area));
+            Picture.Paint(Painter, Row, Column, Area);
+            Painter.restore();
+            PaintBand(
+                Painter, QRectF(0, Area.height() * Scale + Band * 0.1, Page.width(), Band * 0.9),
+                Dpi, SheetLabel(Pages, Sheets, Row + 1, Column + 1), Pages == 1 ? &Title : nullptr);
+        }
+    return Pages;
+}
+
+void PrintPagedPicture(QWidget* Parent, const QString& Title, bool Landscape,
+                       const TPagedPicture& Picture, const TPrintTitle& Heading) {
+    QPrinter Printer(QPrinter::ScreenResolution);
+    Printer.setResolution(static_cast<int>(ScreenDpi));
+    Printer.setDocName(Title);
+    Printer.setPageOrientation(Landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+    QPrintPreviewDialog Preview(&Printer, Parent);
+    Preview.setWindowTitle(Title);
+    QObject::connect(
+        &Preview, &QPrintPreviewDialog::paintRequested, &Preview,
+        [&Picture, &Heading](QPrinter* Target) { PaintPagedPicture(*Target, Picture, Heading); });
+    Preview.exec();
+}

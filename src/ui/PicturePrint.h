@@ -13,6 +13,8 @@
 #include <QSize>
 #include <QString>
 
+#include <functional>
+
 class QPagedPaintDevice;
 class QPainter;
 class QWidget;
@@ -35,6 +37,19 @@ QString SheetLabel(int Sheet, int Sheets, int Row, int Column);
 // Device, one page after another; the number of pages.
 int PaintPages(QPagedPaintDevice& Device, QSize Size, const TPaintPart& Paint, TPrintLayout Layout,
                const TPrintTitle& Title = {});
+
+// A picture printed page by page at its own size, each page painted by the
+// picture itself (a chart that repeats its headings on every page): Grid
+// tells how many pages across and down a page area (pixels at 96 dots per
+// inch) makes, Paint paints one page into that area.
+struct TPagedPicture {
+    std::function<QSize(QSizeF Area)> Grid;
+    std::function<void(QPainter&, int Row, int Column, QSizeF Area)> Paint;
+};
+int PaintPagedPicture(QPagedPaintDevice& Device, const TPagedPicture& Picture,
+                      const TPrintTitle& Title = {});
+void PrintPagedPicture(QWidget* Parent, const QString& Title, bool Landscape,
+                       const TPagedPicture& Picture, const TPrintTitle& Heading = {});
 
 // The print preview of the picture; a cancelled preview prints nothing.
 void PrintPicture(QWidget* Parent, const QString& Title, QSize Size, const TPaintPart& Paint,

@@ -5,6 +5,7 @@
 #include "ui/CircuitForm.h"
 #include "ui/DebugForm.h"
 #include "ui/Dialogs.h"
+#include "ui/GanttForm.h"
 #include "ui/MainForm.h"
 #include "ui/WorkEditForm.h"
 #include "ui/WorksArcsForm.h"
@@ -24,6 +25,8 @@ TStartUp::TStartUp(TDialogs& Dialogs, std::int32_t& Sign) : Dialogs(Dialogs) {
     CircuitForm = std::make_unique<TCircuitForm>(WorkList, *Analyser, Dialogs, MainForm.get());
     DebugForm = std::make_unique<TDebugForm>(*Analyser);
     ArcWorkForm = std::make_unique<TArcWorkForm>(*Analyser, MainForm.get());
+    ArcWorkForm->SetList(&WorkList);
+    GanttForm = std::make_unique<TGanttForm>(WorkList, *Analyser, Dialogs, MainForm.get());
     new TAnalysisStatus(*Analyser, *MainForm);
 
     MainForm->SetWorkEditor(WorkEditForm.get());
@@ -31,6 +34,12 @@ TStartUp::TStartUp(TDialogs& Dialogs, std::int32_t& Sign) : Dialogs(Dialogs) {
     MainForm->SetCircuitForm(CircuitForm.get());
     MainForm->SetDebugForm(DebugForm.get());
     MainForm->SetWorksArcs(ArcWorkForm.get());
+    MainForm->SetGantt(GanttForm.get());
+    // A work picked in the chart is the main window's selection, and back.
+    QObject::connect(GanttForm.get(), &TGanttForm::WorkClicked, MainForm.get(),
+                     &TMainForm::SelectWork);
+    QObject::connect(MainForm.get(), &TMainForm::WorkSelected, GanttForm.get(),
+                     &TGanttForm::SelectWork);
     CircuitForm->SetArcWorkForm(ArcWorkForm.get());
     QObject::connect(MainForm.get(), &TMainForm::SchemeReplaced, CircuitForm.get(),
                      &TCircuitForm::NewScheme);
@@ -39,7 +48,7 @@ TStartUp::TStartUp(TDialogs& Dialogs, std::int32_t& Sign) : Dialogs(Dialogs) {
     WorksTableForm->SetHistory(&MainForm->History);
     for (QWidget* Window :
          {static_cast<QWidget*>(WorksTableForm.get()), static_cast<QWidget*>(CircuitForm.get()),
-          static_cast<QWidget*>(ArcWorkForm.get())})
+          static_cast<QWidget*>(ArcWorkForm.get()), static_cast<QWidget*>(GanttForm.get())})
         Window->addActions({MainForm->UndoAction, MainForm->RedoAction});
 }
 

@@ -18,6 +18,7 @@ class TArcWorkForm;
 class TCircuitForm;
 class TDebugForm;
 class TDialogs;
+class TGanttForm;
 class TMainForm;
 class TWorkEditForm;
 class TWorksTableForm;
@@ -47,6 +48,7 @@ public:
     std::unique_ptr<TCircuitForm> CircuitForm;
     std::unique_ptr<TDebugForm> DebugForm;
     std::unique_ptr<TArcWorkForm> ArcWorkForm;
+    std::unique_ptr<TGanttForm> GanttForm;
 
 private:
     TDialogs& Dialogs;

@@ -1,20 +1,27 @@
 #include "ui/WorksArcsForm.h"
 
+#include "model/Calendar.h"
 #include "model/RealText.h"
 #include "model/SchemeSnapshot.h"
+#include "model/WorkList.h"
 #include "network/Analysis.h"
 #include "ui/Analyser.h"
 #include "ui/LocaleText.h"
 #include "ui/WindowFrame.h"
 
 #include <QAbstractTableModel>
+#include <QAction>
 #include <QColor>
+#include <QDate>
 #include <QFontMetrics>
 #include <QHeaderView>
+#include <QLocale>
+#include <QMenu>
 #include <QMoveEvent>
 #include <QResizeEvent>
 #include <QScrollBar>
 #include <QTableView>
+#include <QTime>
 
 #include <algorithm>
 
@@ -49,13 +56,18 @@ public:
     // Row 0 holds the captions once the table has been filled.
     // The decimal separator is the one in force at the refill, as the
     // texts of a filled table would have it.
-    void Reset(int NewRows, std::shared_ptr<const TAnalysis> Made) {
+    void Reset(int NewRows, std::shared_ptr<const TAnalysis> Made,
+               const std::optional<TCalendar>& Calendar, bool ShowDates) {
         beginResetModel();
         Rows = NewRows;
         Shown = std::move(Made);
         Separator = DecimalSeparator();
+        Clock.reset();
+        if (ShowDates && Calendar && !CalendarProblem(*Calendar))
+            Clock.emplace(*Calendar);
         endResetModel();
     }
+    bool ShowsDates() const { return Clock.has_value(); }
 
     int rowCount(const QModelIndex& Parent = {}) const override {
         return Parent.isValid() ? 0 : Rows;
@@ -111,7 +123,25 @@ public:
             return {};
         const TReal Values[] = {Times->EarlyStart, Times->EarlyFinish, Times->LateStart,
                                 Times->LateFinish, Times->TotalFloat,  Times->FreeFloat};
+        if (Clock && Column <= 6) {
+            // Starts and finishes on the edge of a working period are shown
+            // as the next period's start and the last one's end.
+            const bool Finish = Column == 4 || Column == 6;
+            const TReal Day = Values[Column - 3];
+            if (const std::optional<TMoment> At =
+                    Finish ? Clock->FinishOf(Day) : Clock->StartOf(Day))
+                return MomentText(*At);
+        }
         return Text(Values[Column - 3]);
+    }
+
+    // The date in the system's short format and the time to the minute,
+    // "09.03.2027 08:00": a plan's times are whole minutes.
+    static QString MomentText(const TMoment& At) {
+        int y, m, d;
+        At.Date.ToYmd(y, m, d);
+        return QLocale().toString(QDate(y, m, d), QLocale::ShortFormat) + ' ' +
+               QTime(At.Minute / 60, At.Minute % 60).toString(QStringLiteral("HH:mm"));
     }
 
     QString Text(TReal Value) const { return QString::fromStdString(FormatReal(Value, Separator)); }
@@ -121,6 +151,7 @@ private:
     const QStringList Header;
     int Rows = 0;
     char Separator = '.';
+    std::optional<TCalendarClock> Clock;
 };
 
 TArcWorkForm::TArcWorkForm(TAnalyser& Analyser, QWidget* Parent)
@@ -156,6 +187,18 @@ TArcWorkForm::TArcWorkForm(TAnalyser& Analyser, QWidget* Parent)
 }
 
 void TArcWorkForm::FormCreate() {
+    // Dates or day numbers in the start and finish columns, where the
+    // scheme has a calendar.
+    DatesAction = new QAction(QStringLiteral("Даты вместо номеров дней"), this);
+    DatesAction->setCheckable(true);
+    DatesAction->setChecked(true);
+    connect(DatesAction, &QAction::toggled, this, [this] { RefreshTable(); });
+    SG->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(SG, &QWidget::customContextMenuRequested, this, [this](QPoint At) {
+        QMenu Menu(this);
+        Menu.addMenu(QStringLiteral("Вид"))->addAction(DatesAction);
+        Menu.exec(SG->viewport()->mapToGlobal(At));
+    });
     connect(&Analyser, &TAnalyser::Ready, this, [this] { RefreshTable(); });
     connect(&Analyser, &TAnalyser::BusyChanged, this, [this] { UpdateTitle(); });
 }
@@ -194,15 +237,29 @@ void TArcWorkForm::RefreshTable() {
     // fewer than two works) there are no arcs to list.
     SG->horizontalHeader()->hide();
     const std::shared_ptr<const TAnalysis>& Made = Analyser.Current();
-    Model->Reset(1, Made);
+    Model->Reset(1, Made, std::nullopt, false);
     if (Made && Made->View().HasNetwork)
         FillTable();
 }
 
 void TArcWorkForm::FillTable() {
     const std::shared_ptr<const TAnalysis>& Made = Analyser.Current();
-    Model->Reset(Made ? static_cast<int>(Made->View().RealArcCount) + 1 : 1, Made);
+    Model->Reset(Made ? static_cast<int>(Made->View().RealArcCount) + 1 : 1, Made,
+                 List ? List->Calendar() : std::nullopt, DatesAction->isChecked());
+    if (Model->ShowsDates()) {
+        // A date column is as wide as a date needs.
+        const QFontMetrics Metrics(SG->font());
+        const int Wide = Metrics.horizontalAdvance(TArcTableModel::MomentText(
+                             {TCivilDate::FromYmd(2027, 12, 28), 23 * 60 + 58})) +
+                         12;
+        for (int Column = 3; Column <= 6; ++Column)
+            SG->setColumnWidth(Column, std::max(SG->columnWidth(Column), Wide));
+    }
     FitToRows();
+}
+
+bool TArcWorkForm::ShowsDates() const {
+    return Model->ShowsDates();
 }
 
 void TArcWorkForm::FitToRows() {

@@ -11,7 +11,9 @@
 
 #include <QWidget>
 
+class QAction;
 class QTableView;
+class TWorkList;
 class TAnalyser;
 class TArcTableModel;
 
@@ -35,7 +37,14 @@ public:
     // Whether the row is written in red (a critical work).
     bool RowRed(int Row) const;
 
+    // The scheme whose calendar gives the dates; none: day numbers only.
+    void SetList(const TWorkList* Scheme) { List = Scheme; }
+    // Whether the start and finish columns hold dates.
+    bool ShowsDates() const;
+
     QTableView* SG;
+    // Dates rather than day numbers, in the window's "Вид" menu.
+    QAction* DatesAction;
     bool UserSized() const { return Geometry.Touched(); }
 
 protected:
@@ -54,4 +63,5 @@ private:
     TUserGeometry Geometry;
 
     TAnalyser& Analyser;
+    const TWorkList* List = nullptr;
 };

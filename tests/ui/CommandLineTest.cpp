@@ -272,6 +272,22 @@ TEST_F(CommandLine, RenderChoosesTheFormatByTheSuffixAndRefusesOthers) {
     EXPECT_FALSE(fs::exists(Dir / "d.gif"));
 }
 
+TEST_F(CommandLine, RenderGanttDrawsTheWorksOnTheDatesOfTheStartGiven) {
+    const fs::path File = Scheme({{1, {}}, {2, {0}}});
+    const fs::path Svg = Dir / "gantt.svg";
+    const TRun R =
+        Run("--render " + File.string() + " " + Svg.string() + " --gantt --start 2027-03-01");
+    ASSERT_EQ(R.Exit, 0) << R.Err;
+    const std::string Text = Slurp(Svg);
+    // The works by name and the week of the start in the header.
+    EXPECT_NE(Text.find(">W0<"), std::string::npos);
+    EXPECT_NE(Text.find(">W1<"), std::string::npos);
+    EXPECT_NE(Text.find("01.03.2027"), std::string::npos);
+    EXPECT_EQ(Run("--render " + File.string() + " " + Svg.string() + " --gantt --detailed").Exit,
+              64);
+    EXPECT_EQ(Run("--report " + File.string() + " --gantt").Exit, 64);
+}
+
 TEST_F(CommandLine, RenderOfAMissingFileWritesNothing) {
     const fs::path Png = Dir / "none.png";
     const TRun R = Run("--render " + (Dir / "missing.kcrct").string() + " " + Png.string());

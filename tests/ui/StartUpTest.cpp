@@ -7,6 +7,7 @@
 #include "model/WorkList.h"
 #include "ui/CircuitForm.h"
 #include "ui/DebugForm.h"
+#include "ui/GanttForm.h"
 #include "ui/KorvantApplication.h"
 #include "ui/MainForm.h"
 #include "ui/QtDialogs.h"
@@ -192,6 +193,20 @@ TEST_F(StartUp, TheWorksArcsTableAlwaysReadsTheNetworkJustRebuilt) {
     Program.WorkList.Changed(1, ckWork);
     EXPECT_EQ(Program.ArcWorkForm->Cell(2, 2), QStringLiteral("5"));
     EXPECT_TRUE(Dialogs.Shown.empty());
+}
+
+TEST_F(StartUp, CtrlTOpensTheGanttChartWhoseRowsAndTheMainWindowShareTheSelection) {
+    TStartUp Program(Dialogs, Sign);
+    Program.Start();
+    FillConstructionExample(Program.WorkList);
+    Program.MainForm->GanttMenu->trigger();
+    ASSERT_TRUE(Program.GanttForm->isVisible());
+    ASSERT_NE(Program.GanttForm->Chart(), nullptr);
+    Program.GanttForm->ClickRow(Program.GanttForm->Chart()->RowOfWork(4));
+    EXPECT_EQ(Program.MainForm->WorksEditor->currentRow(), 4);
+    Program.MainForm->WorksEditor->setCurrentCell(7, 0);
+    EXPECT_EQ(Program.GanttForm->SelectedWork(), 7);
+    EXPECT_EQ(Program.MainForm->GanttMenu->shortcut(), QKeySequence(QStringLiteral("Ctrl+T")));
 }
 
 TEST_F(StartUp, TheDiagramFollowsAClickInTheDependencyTable) {

@@ -3,10 +3,13 @@
 #include "ScriptedDialogs.h"
 #include "UiTestSupport.h"
 
+#include "model/WorkList.h"
 #include "ui/Analyser.h"
 #include "ui/CircuitForm.h"
 #include "ui/WorksArcsForm.h"
 
+#include <QAction>
+#include <QDate>
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QLocale>
@@ -218,6 +221,35 @@ TEST_F(WorksArcs, AWindowTheUserHasResizedKeepsItsSizeThroughRefills) {
     List.Changed(1, ckWork);
     EXPECT_EQ(Form->size(), QSize(700, 650));
     EXPECT_NE(Fitted, QSize(700, 650));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(WorksArcs, WithACalendarStartsAndFinishesAreDatesOrDayNumbersAsChosen) {
+    Form->SetList(&List);
+    EnterScheme(List, {{"A", 1, {}}, {"B", 2, {0}}});
+    EXPECT_FALSE(Form->ShowsDates());
+    EXPECT_EQ(Form->Cell(3, 2), QStringLiteral("1"));
+    TCalendar Calendar;
+    Calendar.Start = TCivilDate::FromYmd(2027, 3, 1); // a Monday
+    ASSERT_TRUE(List.SetCalendar(Calendar));
+    ASSERT_TRUE(Form->ShowsDates());
+    const auto At = [](int Day, int Hour) {
+        return QLocale().toString(QDate(2027, 3, Day), QLocale::ShortFormat) +
+               QStringLiteral(" %1:00").arg(Hour, 2, 10, QLatin1Char('0'));
+    };
+    // A runs Monday 08:00 to 17:00, B from Tuesday morning to Wednesday
+    // evening; both are critical, so late equals early.
+    EXPECT_EQ(Form->Cell(3, 1), At(1, 8));
+    EXPECT_EQ(Form->Cell(4, 1), At(1, 17));
+    EXPECT_EQ(Form->Cell(3, 2), At(2, 8));
+    EXPECT_EQ(Form->Cell(6, 2), At(3, 17));
+    EXPECT_EQ(Form->Cell(7, 2), QStringLiteral("0"));
+    Form->DatesAction->setChecked(false);
+    EXPECT_FALSE(Form->ShowsDates());
+    EXPECT_EQ(Form->Cell(3, 2), QStringLiteral("1"));
 }
 
 } // namespace

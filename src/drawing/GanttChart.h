@@ -1,0 +1,134 @@
+#pragma once
+// The plan as bars on a time axis: one row per work, its early start to early
+// finish drawn as a bar, its total float as a thin bar on to the late finish,
+// critical works red, the essential finish-to-start links as thin arrows. The
+// axis is the project calendar's (two header rows whose units follow the
+// zoom, non-working days shaded) or, without one, plain day numbers. The
+// chart is a value made once from a schedule; painting only reads it, so the
+// same chart paints a window, a printed page or a picture file.
+
+#include "model/Calendar.h"
+#include "model/Schedule.h"
+
+#include <QFont>
+#include <QPointF>
+#include <QRectF>
+#include <QSize>
+#include <QString>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+class QPainter;
+
+struct TGanttOptions {
+    // Width of one day of the axis (a calendar day with a calendar, a
+    // working day without one); the header's units follow it.
+    double PixelsPerDay = 20;
+    bool Links = true;
+    // Rows by early start (ties in list order) instead of list order.
+    bool SortByStart = false;
+    QFont Font;
+};
+
+// One cell of a header row: its span on the axis and its text.
+struct TGanttCell {
+    double X0 = 0;
+    double X1 = 0;
+    QString Text;
+};
+
+// The parts of the chart, for painting them one by one: the name column and
+// the date header stay put while the window scrolls the bars.
+enum TGanttPart : unsigned {
+    gpCorner = 1,
+    gpHeader = 2,
+    gpNames = 4,
+    gpBars = 8,
+    gpAll = 15,
+};
+
+class TGanttChart {
+public:
+    // Nothing to draw for an invalid schedule (no works, or a contour).
+    TGanttChart(const TSchedule& Schedule, const std::vector<std::string>& Names,
+                const TSuccessors& Essential, const std::optional<TCalendar>& Calendar,
+                const TGanttOptions& Options = {});
+
+    bool Empty() const { return Rows.empty(); }
+    // The whole chart in pixels: the name column and the header included.
+    QSize Size() const;
+    double NameWidth() const { return NameColumn; }
+    double HeaderHeight() const { return 2 * RowHeight; }
+    double RowPitch() const { return RowHeight; }
+    int RowCount() const { return static_cast<int>(Rows.size()); }
+    // The work shown in a row, the row of a work (-1 for none).
+    int WorkOfRow(int Row) const;
+    int RowOfWork(int Work) const;
+    // The row under a point of the chart (-1 above the rows or below them).
+    int RowAt(double Y) const;
+    // The x of a day number of the schedule, taken as a start or a finish.
+    double StartX(TReal Day) const;
+    double FinishX(TReal Day) const;
+    // The bar of a work: early start to early finish, and where its float
+    // ends (the late finish).
+    QRectF Bar(int Work) const;
+    double FloatEnd(int Work) const;
+    // Spans of the non-working days on the axis, in order.
+    const std::vector<std::pair<double, double>>& Shaded() const { return Holidays; }
+    const std::vector<TGanttCell>& Upper() const { return UpperCells; }
+    const std::vector<TGanttCell>& Lower() const { return LowerCells; }
+    const std::optional<TCalendarClock>& Clock() const { return Calendar; }
+
+    // Paints the chosen parts that meet Clip (chart coordinates).
+    void Paint(QPainter& Painter, const QRectF& Clip, unsigned Parts = gpAll) const;
+    // Paints a viewport of Size whose bars are scrolled to Offset (chart
+    // coordinates of the bars' top left corner in view), the name column and
+    // the header kept in place, as the window and a printed page show it.
+    void PaintView(QPainter& Painter, QPointF Offset, QSizeF View) const;
+    // Printed pages of Area (pixels) each repeat the name column and the
+    // header: how many pages across (time) and down (rows) the chart takes,
+    // and painting one of them on white from the page's top left corner.
+    QSize PageGrid(QSizeF Area) const;
+    void PaintPage(QPainter& Painter, int Row, int Column, QSizeF Area) const;
+
+private:
+    struct TRow {
+        int Work = 0;
+        double X0 = 0, X1 = 0, X2 = 0; // early start, early finish, late finish
+        bool Critical = false;
+        QString Name;
+    };
+    struct TLink {
+        int From = 0, To = 0; // rows
+    };
+
+    // The part of the axis and the rows one page holds.
+    double PageBodyWidth(QSizeF Area) const;
+    int PageRows(QSizeF Area) const;
+    double AxisX(double Offset) const { return NameColumn + Offset * PixelsPerDay; }
+    void LayRows(const TSchedule& Schedule, const std::vector<std::string>& Names);
+    void LayCalendarAxis(double LastX);
+    void LayDayAxis(double LastX);
+    void PaintHeader(QPainter& Painter, const QRectF& Clip) const;
+    void PaintNames(QPainter& Painter, const QRectF& Clip) const;
+    void PaintBars(QPainter& Painter, const QRectF& Clip) const;
+    void PaintLinks(QPainter& Painter, const QRectF& Clip) const;
+
+    TGanttOptions Options;
+    double PixelsPerDay = 20;
+    double RowHeight = 20;
+    double NameColumn = 120;
+    double Width = 0;
+    std::optional<TCalendarClock> Calendar;
+    TCivilDate First;     // the axis' first day with a calendar
+    int DayStart = 0;     // minutes: the working day's first moment
+    int DayLength = 1440; // and its span to its last one
+    std::vector<TRow> Rows;
+    std::vector<int> RowOf; // by work
+    std::vector<TLink> Links;
+    std::vector<std::pair<double, double>> Holidays;
+    std::vector<TGanttCell> UpperCells;
+    std::vector<TGanttCell> LowerCells;
+};

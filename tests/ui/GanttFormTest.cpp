@@ -1,0 +1,97 @@
+// The Gantt chart window: it fills from the analyser's result, follows the
+// calendar, and a picked row is the work the main window selects.
+
+#include "ConstructionExample.h"
+#include "ScriptedDialogs.h"
+#include "UiTestSupport.h"
+
+#include "model/WorkList.h"
+#include "network/Analysis.h"
+#include "ui/Analyser.h"
+#include "ui/GanttForm.h"
+
+#include <QAction>
+#include <QScrollBar>
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+
+namespace {
+
+class GanttWindow : public TUiTest {
+protected:
+    void SetUp() override {
+        Analyser = std::make_unique<TAnalyser>(List, Sign, Dialogs);
+        Form = std::make_unique<TGanttForm>(List, *Analyser, Dialogs, nullptr);
+        Form->show();
+    }
+    void TearDown() override {
+        Form.reset();
+        Analyser.reset();
+        TUiTest::TearDown();
+    }
+
+    TWorkList List;
+    TScriptedDialogs Dialogs;
+    std::int32_t Sign = -1;
+    std::unique_ptr<TAnalyser> Analyser;
+    std::unique_ptr<TGanttForm> Form;
+};
+
+TEST_F(GanttWindow, FillsFromTheAnalysisAndFollowsTheCalendar) {
+    EXPECT_EQ(Form->windowTitle(), QStringLiteral("Диаграмма Ганта"));
+    EXPECT_EQ(Form->Chart(), nullptr);
+    Form->hide();
+    FillConstructionExample(List);
+    // Made when shown, not at every change while hidden.
+    EXPECT_EQ(Form->Chart(), nullptr);
+    Form->show();
+    ASSERT_NE(Form->Chart(), nullptr);
+    EXPECT_EQ(Form->Chart()->RowCount(), List.Count());
+    EXPECT_FALSE(Form->Chart()->Clock());
+    EXPECT_TRUE(Form->RowText(0).contains(QStringLiteral("Раннее начало: 0")));
+
+    TCalendar Calendar;
+    Calendar.Start = TCivilDate::FromYmd(2027, 3, 1);
+    ASSERT_TRUE(List.SetCalendar(Calendar));
+    ASSERT_TRUE(Form->Chart()->Clock());
+    EXPECT_TRUE(Form->RowText(0).contains(QStringLiteral("Раннее начало: 01.03.2027 08:00")))
+        << Form->RowText(0).toStdString();
+
+    // By early start the rows follow the schedule, ties in list order.
+    Form->SortAction->setChecked(true);
+    const TSchedule& Schedule = Analyser->Current()->View().Schedule;
+    for (int Row = 1; Row < Form->Chart()->RowCount(); ++Row)
+        EXPECT_LE(Schedule.Works[Form->Chart()->WorkOfRow(Row - 1)].EarlyStart,
+                  Schedule.Works[Form->Chart()->WorkOfRow(Row)].EarlyStart);
+
+    const double Before = Form->Zoom();
+    Form->ZoomInAction->trigger();
+    EXPECT_GT(Form->Zoom(), Before);
+    // The bars scroll as far as the chart reaches, at any zoom.
+    for (double Zoom : {60.0, 5.0}) {
+        Form->SetZoom(Zoom, 100);
+        EXPECT_EQ(Form->View->horizontalScrollBar()->maximum(),
+                  std::max(0, Form->Chart()->Size().width() - Form->View->viewport()->width()))
+            << Zoom;
+    }
+}
+
+TEST_F(GanttWindow, APickedRowIsTheWorkTheMainWindowSelects) {
+    FillConstructionExample(List);
+    QSignalSpy Clicked(Form.get(), &TGanttForm::WorkClicked);
+    Form->SortAction->setChecked(true);
+    const int Work = Form->Chart()->WorkOfRow(3);
+    Form->ClickRow(3);
+    ASSERT_EQ(Clicked.count(), 1);
+    EXPECT_EQ(Clicked.at(0).at(0).toInt(), Work);
+    EXPECT_EQ(Form->SelectedWork(), Work);
+    Form->SelectWork(5);
+    EXPECT_EQ(Form->SelectedWork(), 5);
+    EXPECT_EQ(Clicked.count(), 1);
+}
+
+} // namespace
