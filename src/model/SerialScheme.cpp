@@ -18,8 +18,8 @@ std::size_t TSerialScheme::StepAt(TReal T) const {
 
 bool TSerialScheme::Fits(std::size_t Step, std::uint32_t Work) const {
     const std::size_t K = Net_.K;
-    const double* Load = &Load_[Step * K];
-    const double* Demand = &Net_.Demand[Work * K];
+    const double* Load = Load_.data() + Step * K;
+    const double* Demand = Net_.Demand.data() + Work * K;
     for (std::size_t k = 0; k < K; ++k)
         if (Demand[k] > 0 && Load[k] + Demand[k] > Net_.Limit[k])
             return false;
@@ -80,7 +80,7 @@ void TSerialScheme::Reserve(std::uint32_t Work, std::size_t Step, TReal From, TR
     const std::size_t First = SplitAt(Step, From);
     const std::size_t Last = SplitAt(First, To);
     const std::size_t K = Net_.K;
-    const double* Demand = &Net_.Demand[Work * K];
+    const double* Demand = Net_.Demand.data() + Work * K;
     for (std::size_t s = First; s < Last; ++s)
         for (std::size_t k = 0; k < K; ++k)
             Load_[s * K + k] += Demand[k];
@@ -97,9 +97,11 @@ TReal TSerialScheme::Decode(std::span<const std::uint32_t> List, std::vector<TRe
         TReal T = 0;
         for (std::uint32_t p = Net_.PredFrom[j]; p < Net_.PredFrom[j + 1]; ++p)
             T = std::max(T, Finish_[Net_.Pred[p]]);
-        const bool Holds =
-            Net_.Duration[j] > 0 && std::any_of(&Net_.Demand[j * K], &Net_.Demand[j * K] + K,
-                                                [](double d) { return d > 0; });
+        // Without resources the table of demands is empty: no element of it
+        // may be named, only its (null) start.
+        const double* Demand = Net_.Demand.data() + j * K;
+        const bool Holds = Net_.Duration[j] > 0 &&
+                           std::any_of(Demand, Demand + K, [](double d) { return d > 0; });
         std::size_t Step = 0;
         if (Holds)
             T = EarliestFit(j, T, Step);
