@@ -1,7 +1,7 @@
 #include "exchange/MsProjectXml.h"
 
 #include "exchange/IsoDuration.h"
-#include "exchange/TaskGraph.h"
+#include "exchange/LinkConversion.h"
 #include "exchange/XmlGuard.h"
 #include "model/RealText.h"
 #include "model/Schedule.h"
@@ -27,6 +27,7 @@ struct TXmlLink {
     QString PredecessorUid;
     QString Type;
     QString Lag;
+    QString LagFormat;
 };
 
 struct TXmlTask {
@@ -40,8 +41,8 @@ struct TXmlTask {
     int OutlineLevel = 1;
     std::vector<TXmlLink> Links;
     // Filled once the file has been read.
-    int In = -1;  // the node a link to the task goes to
-    int Out = -1; // the node a link from the task comes from
+    int In = -1;       // the node a link to the task goes to
+    int Out = -1;      // the node a link from the task comes from
     bool Empty = true; // no task under it
 };
 
@@ -188,10 +189,52 @@ void TXmlReader::ReadLink(TXmlTask& Task) {
             Link.Type = Xml.readElementText();
         else if (Xml.name() == QLatin1String("LinkLag"))
             Link.Lag = Xml.readElementText();
+        else if (Xml.name() == QLatin1String("LagFormat"))
+            Link.LagFormat = Xml.readElementText();
         else
             Xml.skipCurrentElement();
     }
     Task.Links.push_back(std::move(Link));
+}
+
+bool ElapsedFormat(const QString& Format) {
+    static const int Elapsed[] = {4, 6, 8, 10, 12, 20, 36, 38, 40, 42, 44, 52};
+    bool Ok = false;
+    const int Code = Format.trimmed().toInt(&Ok);
+    return Ok && std::find(std::begin(Elapsed), std::end(Elapsed), Code) != std::end(Elapsed);
+}
+
+// A lag is kept in tenths of minutes: of working time, or of the clock when
+// its format is elapsed, which the 8-hour day's 5-day week turns into
+// working days.
+void AddXmlLink(TLinkedTasks& Graph, const TXmlTask& Before, const TXmlTask& Task,
+                const TXmlLink& Link, TReal DayMinutes) {
+    const std::string Name = "связь " + Label(Before) + " → " + Label(Task);
+    bool TypeRead = false;
+    int Type = Link.Type.trimmed().toInt(&TypeRead);
+    if (!TypeRead || Type < 0 || Type > 3) {
+        Graph.Warn(Name + ": тип «" + Text(Link.Type.trimmed()) +
+                   "» не известен, связь перенесена как «окончание — начало»");
+        Type = 1;
+    }
+    bool LagRead = false;
+    const double Tenths = Link.Lag.trimmed().toDouble(&LagRead);
+    TReal Lag = 0;
+    if (!LagRead || !std::isfinite(Tenths)) {
+        Graph.Warn(Name + ": задержка «" + Text(Link.Lag.trimmed()) +
+                   "» не прочитана, связь перенесена без задержки");
+    } else if (ElapsedFormat(Link.LagFormat)) {
+        Lag = static_cast<TReal>(Tenths) / (10 * 24 * 60) * 5 / 7;
+        if (Lag != 0)
+            Graph.Warn(Name + ": задержка в календарном времени перенесена как " + FormatReal(Lag) +
+                       " дн. рабочего времени (5 рабочих дней в неделе)");
+    } else {
+        Lag = static_cast<TReal>(Tenths) / (10 * DayMinutes);
+    }
+    // A link from the start of a summary task leaves where its works may
+    // begin.
+    const bool FromStart = Type == 2 || Type == 3;
+    Graph.AddLink(FromStart ? Before.In : Before.Out, Task.In, static_cast<TLinkType>(Type), Lag);
 }
 
 std::optional<TPlan> TXmlReader::MakePlan(std::string& Error) {
@@ -207,7 +250,7 @@ std::optional<TPlan> TXmlReader::MakePlan(std::string& Error) {
         DayMinutes = Value;
     }
 
-    TTaskGraph Graph;
+    TLinkedTasks Graph;
     std::unordered_map<qint64, std::size_t> ByUid;
     // The summary tasks that enclose the current one, innermost last.
     std::vector<std::size_t> Enclosing;
@@ -218,8 +261,8 @@ std::optional<TPlan> TXmlReader::MakePlan(std::string& Error) {
             return std::nullopt;
         }
         if (Task.IsNull || !Task.Active) {
-            Graph.Warn(Label(Task) + " не перенесена: " +
-                       (Task.IsNull ? "пустая задача" : "задача неактивна"));
+            Graph.Warn(Label(Task) +
+                       " не перенесена: " + (Task.IsNull ? "пустая задача" : "задача неактивна"));
             continue;
         }
         const bool ProjectSummary = Task.Uid == 0;
@@ -249,7 +292,7 @@ std::optional<TPlan> TXmlReader::MakePlan(std::string& Error) {
             }
             const TReal Days = Span.Days + Span.Seconds / (60 * DayMinutes);
             if (Task.Milestone || (Days == 0 && std::isfinite(Days))) {
-                Task.In = Task.Out = Graph.AddPassage(Label(Task));
+                Task.In = Task.Out = Graph.AddPassage(Label(Task), Text(Task.Name));
                 Graph.Warn(Label(Task) + " — веха, не работа: работы после неё ждут работ "
                                          "до неё");
             } else if (!DurationAllowed(Days)) {
@@ -289,16 +332,9 @@ std::optional<TPlan> TXmlReader::MakePlan(std::string& Error) {
             // Links of a task left out go with it.
             if (Task.In < 0 || Before.Out < 0)
                 continue;
-            Graph.AddLink(Before.Out, Task.In);
-            const QString Type = Link.Type.trimmed();
-            bool LagRead = false;
-            const double Lag = Link.Lag.trimmed().toDouble(&LagRead);
-            if (Type != QLatin1String("1") || !LagRead || Lag != 0)
-                Graph.Warn("связь " + Label(Before) + " → " + Label(Task) +
-                           " (тип " + Text(Type) + ", задержка " + Text(Link.Lag.trimmed()) +
-                           ") перенесена как «окончание — начало» без задержки");
+            AddXmlLink(Graph, Before, Task, Link, DayMinutes);
         }
-    return Graph.Build(Source, Error);
+    return ConvertLinks(Graph).Build(Source, Error);
 }
 
 // ---------------------------------------------------------------- writing
@@ -310,8 +346,8 @@ constexpr TReal MaxDatedDays = 1.8e6L;
 
 std::string Fixed(TReal Value, int Decimals) {
     char Buffer[5000];
-    const auto Result = std::to_chars(Buffer, Buffer + sizeof Buffer, Value,
-                                      std::chars_format::fixed, Decimals);
+    const auto Result =
+        std::to_chars(Buffer, Buffer + sizeof Buffer, Value, std::chars_format::fixed, Decimals);
     if (Result.ec != std::errc())
         return FormatReal(Value);
     std::string s(Buffer, Result.ptr);
@@ -366,12 +402,12 @@ void WriteCalendar(QXmlStreamWriter& Xml) {
         const bool Working = Day != 1 && Day != 7;
         Xml.writeStartElement(QStringLiteral("WeekDay"));
         Xml.writeTextElement(QStringLiteral("DayType"), QString::number(Day));
-        Xml.writeTextElement(QStringLiteral("DayWorking"), Working ? QStringLiteral("1")
-                                                                   : QStringLiteral("0"));
+        Xml.writeTextElement(QStringLiteral("DayWorking"),
+                             Working ? QStringLiteral("1") : QStringLiteral("0"));
         if (Working) {
             Xml.writeStartElement(QStringLiteral("WorkingTimes"));
-            for (const auto& [From, To] : {std::pair{"08:00:00", "12:00:00"},
-                                           std::pair{"13:00:00", "17:00:00"}}) {
+            for (const auto& [From, To] :
+                 {std::pair{"08:00:00", "12:00:00"}, std::pair{"13:00:00", "17:00:00"}}) {
                 Xml.writeStartElement(QStringLiteral("WorkingTime"));
                 Xml.writeTextElement(QStringLiteral("FromTime"), QLatin1String(From));
                 Xml.writeTextElement(QStringLiteral("ToTime"), QLatin1String(To));
@@ -520,8 +556,7 @@ std::optional<std::string> WriteMsProjectXml(const TWorkList& List, std::string&
         Xml.writeTextElement(QStringLiteral("Name"), QString::fromStdString(Work.Name));
         Xml.writeTextElement(QStringLiteral("OutlineNumber"), Id);
         Xml.writeTextElement(QStringLiteral("OutlineLevel"), QStringLiteral("1"));
-        const TWorkTimes* Times =
-            Dated ? &Schedule.Works[static_cast<std::size_t>(i)] : nullptr;
+        const TWorkTimes* Times = Dated ? &Schedule.Works[static_cast<std::size_t>(i)] : nullptr;
         if (Times) {
             Xml.writeTextElement(QStringLiteral("Start"), WorkingDate(Times->EarlyStart, false));
             Xml.writeTextElement(QStringLiteral("Finish"), WorkingDate(Times->EarlyFinish, true));
