@@ -153,7 +153,7 @@ void TConversion::AddNodes(TTaskGraph& Graph) {
             WaitNodes[k].push_back(-1);
             if (Need.Offset > Duration[static_cast<std::size_t>(Need.Task)]) {
                 const std::string Name =
-                    "Ожидание: " + NameOf(Need.Task) + " → " + NameOf(static_cast<int>(k));
+                    "Ожидание: " + NameOf(Need.Task) + " -> " + NameOf(static_cast<int>(k));
                 WaitNodes[k].back() =
                     Graph.AddWork(Name, Need.Offset - Duration[static_cast<std::size_t>(Need.Task)],
                                   "ожидание «" + Name + "»");
