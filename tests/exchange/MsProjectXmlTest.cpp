@@ -239,3 +239,47 @@ TEST(MsProjectXml, EntitiesThatExpandWithoutBoundAreRefusedAtOnce) {
 }
 
 } // namespace
+
+namespace {
+
+std::string Joined(const std::vector<std::string>& Lines) {
+    std::string Out;
+    for (const std::string& Line : Lines)
+        Out += Line + "\n";
+    return Out;
+}
+
+// Links of the other types and elapsed time come in as MS Project schedules
+// them, each change named in a warning.
+TEST(MsProjectXml, LinkTypesElapsedTimeAndSchedulingRulesAreKeptOrNamed) {
+    const std::string Xml = R"(<Project xmlns="http://schemas.microsoft.com/project"><Tasks>
+<Task><UID>1</UID><Name>A</Name><Duration>PT32H0M0S</Duration><ExternalTask>1</ExternalTask></Task>
+<Task><UID>2</UID><Name>B</Name><Duration>PT16H0M0S</Duration><ConstraintType>4</ConstraintType>
+ <PredecessorLink><PredecessorUID>1</PredecessorUID><Type>0</Type><LinkLag>4800</LinkLag></PredecessorLink></Task>
+<Task><UID>3</UID><Name>C</Name><Duration>PT168H0M0S</Duration><DurationFormat>8</DurationFormat><Manual>1</Manual>
+ <PredecessorLink><PredecessorUID>1</PredecessorUID><Type>2</Type><LinkLag>-4800</LinkLag></PredecessorLink></Task>
+<Task><UID>4</UID><Name>D</Name><Duration>PT8H0M0S</Duration><Milestone>1</Milestone>
+ <PredecessorLink><PredecessorUID>2</PredecessorUID><Type>1</Type><LinkLag>100800</LinkLag><LagFormat>8</LagFormat></PredecessorLink></Task>
+</Tasks></Project>)";
+    std::string Error;
+    const auto Plan = ReadMsProjectXml(Xml, "x", Error);
+    ASSERT_TRUE(Plan) << Error;
+    // B finishes a day after A (4 + 1 - 2 = starts at 3); C may finish a
+    // day before A starts, so it waits for nothing; D waits 7 calendar days
+    // (5 working days) after B.
+    EXPECT_EQ(Describe(*Plan),
+              (std::vector<std::string>{"A (1/2) 3 <-", "A (2/2) 1 <- 1", "B 2 <- 1", "C 5 <-",
+                                        "Ожидание: B -> D 5 <- 3", "D 1 <- 5"}))
+        << Joined(Plan->Warnings);
+    const std::string Warnings = Joined(Plan->Warnings);
+    for (const char* Expected :
+         {"«A» (UID 1) — внешняя задача",
+          "«B» (UID 2): ограничение «начало не ранее» не перенесено",
+          "«C» (UID 3): длительность в календарном времени «PT168H0M0S» перенесена как 5 дн.",
+          "«C» (UID 3) планируется вручную", "«D» (UID 4) — веха с длительностью 1 дн.",
+          "(«окончание — окончание», задержка 1 дн.)", "(«начало — окончание», задержка -1 дн.)",
+          "задержка в календарном времени перенесена как 5 дн.", "ожиданий 1, частей работ 2"})
+        EXPECT_NE(Warnings.find(Expected), std::string::npos) << Expected << "\n" << Warnings;
+}
+
+} // namespace
