@@ -204,6 +204,9 @@ std::optional<std::string> WriteMsProjectXml(const TWorkList& List, std::string&
     if (Dated)
         Xml.writeTextElement(QStringLiteral("FinishDate"),
                              WorkingDate(Schedule.ProjectDuration, true));
+    // The 2007 schema requires the currency; a scheme has none, so the
+    // rouble, as its planners count.
+    Xml.writeTextElement(QStringLiteral("CurrencyCode"), QStringLiteral("RUB"));
     Xml.writeTextElement(QStringLiteral("CalendarUID"), QStringLiteral("1"));
     Xml.writeTextElement(QStringLiteral("DefaultStartTime"), QStringLiteral("08:00:00"));
     Xml.writeTextElement(QStringLiteral("DefaultFinishTime"), QStringLiteral("17:00:00"));

@@ -104,7 +104,8 @@ std::size_t TPsplibReader::After(std::string_view Heading) const {
 
 bool TPsplibReader::ReadJobCount() {
     for (std::size_t k = 0; k < Text.size(); ++k)
-        if (const std::string_view Line = Text[k]; Line.starts_with("jobs (incl. supersource/sink")) {
+        if (const std::string_view Line = Text[k];
+            Line.starts_with("jobs (incl. supersource/sink")) {
             const std::size_t Colon = Line.find(':');
             const auto Values =
                 Colon == std::string_view::npos ? std::nullopt : Numbers(Line.substr(Colon + 1));
@@ -156,8 +157,8 @@ bool TPsplibReader::ReadPrecedence() {
                         ": число последователей не совпадает с их списком");
         for (std::size_t k = 3; k < Row.size(); ++k) {
             if (Row[k] < 1 || Row[k] > Jobs)
-                return Fail("раздел «" + std::string(Section) + "», работа " +
-                            std::to_string(Job) + ": нет работы " + std::to_string(Row[k]));
+                return Fail("раздел «" + std::string(Section) + "», работа " + std::to_string(Job) +
+                            ": нет работы " + std::to_string(Row[k]));
             Successors[static_cast<std::size_t>(Job - 1)].push_back(Row[k]);
         }
     }
@@ -170,8 +171,8 @@ bool TPsplibReader::ReadDurations() {
     if (At >= Text.size())
         return Fail("нет раздела «" + std::string(Section) + "»");
     // The column captions and the dashed line under them.
-    while (At < Text.size() && (Text[At].find("jobnr") != std::string_view::npos ||
-                                Text[At].starts_with("-")))
+    while (At < Text.size() &&
+           (Text[At].find("jobnr") != std::string_view::npos || Text[At].starts_with("-")))
         ++At;
     std::vector<long long> Row;
     for (long long Job = 1; Job <= Jobs; ++Job) {
@@ -194,8 +195,8 @@ std::optional<TPlan> TPsplibReader::Read(std::string& Error) {
         return std::nullopt;
     }
     // The dummy source and sink are never works.
-    const long long Works = static_cast<long long>(
-        std::count_if(Durations.begin() + 1, Durations.end() - 1, [](long long d) { return d > 0; }));
+    const long long Works = static_cast<long long>(std::count_if(
+        Durations.begin() + 1, Durations.end() - 1, [](long long d) { return d > 0; }));
     if (Works > MaxWorks) {
         Error = Source + ": " + TTaskGraph::TooManyWorks(Works);
         return std::nullopt;

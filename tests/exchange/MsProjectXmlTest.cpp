@@ -87,6 +87,10 @@ TEST(MsProjectXml, WrittenTasksCarryTheScheduleInWorkingTimeInTheSchemasOrder) {
           "<TotalSlack>0</TotalSlack>", "<PredecessorUID>1</PredecessorUID>"})
         EXPECT_NE(Second.find(Expected), std::string::npos) << Expected << "\n" << Second;
     EXPECT_NE(Xml->find("<FinishDate>2026-01-13T12:00:00</FinishDate>"), std::string::npos);
+    // The schema wants the currency between the dates and the calendar.
+    const auto Currency = Xml->find("<CurrencyCode>RUB</CurrencyCode>");
+    EXPECT_LT(Xml->find("<FinishDate>"), Currency);
+    EXPECT_LT(Currency, Xml->find("<CalendarUID>"));
 
     // MS Project drops children out of the sequence of its schema.
     const std::vector<std::string> Sequence = {

@@ -12,9 +12,9 @@ TEST(Psplib, JobsBetweenSourceAndSinkBecomeWorksAndZeroJobsMilestones) {
     const auto Plan = ReadPsplib(SampleBytes("instance.sm"), "instance.sm", Error);
     ASSERT_TRUE(Plan) << Error;
     // Job 5 takes no time: job 7 waits for jobs 2 and 3 through it.
-    EXPECT_EQ(Describe(*Plan), (std::vector<std::string>{"Работа 2 3 <-", "Работа 3 5 <-",
-                                                         "Работа 4 2 <-", "Работа 6 4 <- 2",
-                                                         "Работа 7 6 <- 1 2 3"}));
+    EXPECT_EQ(Describe(*Plan),
+              (std::vector<std::string>{"Работа 2 3 <-", "Работа 3 5 <-", "Работа 4 2 <-",
+                                        "Работа 6 4 <- 2", "Работа 7 6 <- 1 2 3"}));
     ASSERT_EQ(Plan->Warnings.size(), 1u);
     EXPECT_NE(Plan->Warnings[0].find("работа 5"), std::string::npos);
 }
@@ -32,10 +32,12 @@ TEST(Psplib, InstancesMissingASectionOrCutShortAreRefused) {
         {"", "нет строки «jobs (incl. supersource/sink ):»"},
         {Without("PRECEDENCE", "REQUESTS"), "нет раздела «PRECEDENCE RELATIONS:»"},
         {Without("REQUESTS", ""), "нет раздела «REQUESTS/DURATIONS:»"},
-        {Sound.substr(0, Sound.find("  6      1     4")), "«REQUESTS/DURATIONS:» обрывается до работы 6"},
+        {Sound.substr(0, Sound.find("  6      1     4")),
+         "«REQUESTS/DURATIONS:» обрывается до работы 6"},
         {Without("   5        1          1           7", "   6        1"),
          "«PRECEDENCE RELATIONS:» строка 23: ждали строку работы 5"},
-        {Without("   2        1          1           5\n", "   3        1"), "ждали строку работы 2"},
+        {Without("   2        1          1           5\n", "   3        1"),
+         "ждали строку работы 2"},
     };
     for (const auto& Case : Cases) {
         const std::string Error = Refusal(ReadPsplib, Case.Bytes);
@@ -59,8 +61,7 @@ TEST(Psplib, MoreJobsThatTakeTimeThanASchemeTakesAreRefusedWithTheCount) {
                  "\n";
         return s;
     };
-    EXPECT_EQ(Refusal(ReadPsplib, Chain(MaxWorks + 3, 1)),
-              "bad: " + TooMany);
+    EXPECT_EQ(Refusal(ReadPsplib, Chain(MaxWorks + 3, 1)), "bad: " + TooMany);
     std::string Error;
     const auto Milestones = ReadPsplib(Chain(MaxWorks + 3, 0), "m", Error);
     ASSERT_TRUE(Milestones) << Error;
