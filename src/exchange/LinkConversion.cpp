@@ -176,8 +176,10 @@ void TConversion::AddNodes(TTaskGraph& Graph) {
         TReal From = 0;
         for (std::size_t p = 0; p <= Cut.size(); ++p) {
             const TReal To = p < Cut.size() ? Cut[p] : Task.Duration;
-            const int Node = Graph.AddWork(Task.Name + " (" + std::to_string(p + 1) + Count,
-                                           To - From, Task.Label);
+            // A part of a work without a name has none, for the graph to refuse.
+            const std::string Part =
+                Task.Name.empty() ? "" : Task.Name + " (" + std::to_string(p + 1) + Count;
+            const int Node = Graph.AddWork(Part, To - From, Task.Label);
             if (p == 0)
                 First[k] = Node;
             else
