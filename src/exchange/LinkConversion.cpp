@@ -3,6 +3,8 @@
 #include "model/RealText.h"
 
 #include <algorithm>
+#include <map>
+#include <set>
 
 namespace {
 
@@ -42,7 +44,9 @@ private:
     std::vector<std::vector<TNeed>> Needs;                    // the same, leads carried back
     std::vector<int> First, Last;                             // the nodes of each task
     std::vector<std::vector<std::pair<TReal, int>>> PartEnds; // cut, part
-    std::vector<std::vector<int>> WaitNodes;                  // by need, -1 where none
+    std::map<std::pair<int, TReal>, int> WaitOf;              // by task and offset
+    std::set<int> WaitLinked;
+    std::vector<std::vector<int>> WaitNodes; // by need, -1 where none
     int Waits = 0, Parts = 0;
 
     TReal Offset(const TLinkedTasks::TLink& Link) const;
@@ -52,6 +56,7 @@ private:
     }
     std::vector<int> Order() const;
     void CarryLeads(const std::vector<int>& Order);
+    void DropImplied(std::vector<TNeed>& Out) const;
     void AddNodes(TTaskGraph& Graph);
     void AddLinks(TTaskGraph& Graph);
     std::string NameOf(int Task) const;
@@ -104,13 +109,25 @@ std::vector<int> TConversion::Order() const {
 void TConversion::CarryLeads(const std::vector<int>& Order) {
     const std::size_t n = Tasks.Tasks.size();
     std::vector<TReal> Best(n);
-    std::vector<int> Seen(n, -1);
+    std::vector<int> Seen(n, -1), HeldSeen(n, -1);
+    std::vector<std::size_t> HeldAt(n);
     std::vector<TNeed> Stack;
     for (int k : Order) {
         auto& Out = Needs[static_cast<std::size_t>(k)];
+        // Of several needs of one task the largest offset holds the others.
+        const auto Keep = [&](const TNeed& Need) {
+            const auto t = static_cast<std::size_t>(Need.Task);
+            if (HeldSeen[t] != k) {
+                HeldSeen[t] = k;
+                HeldAt[t] = Out.size();
+                Out.push_back(Need);
+            } else if (Out[HeldAt[t]].Offset < Need.Offset) {
+                Out[HeldAt[t]].Offset = Need.Offset;
+            }
+        };
         Stack.clear();
         for (const TNeed& Need : Direct[static_cast<std::size_t>(k)])
-            (Held(Need) ? Out : Stack).push_back(Need);
+            Held(Need) ? Keep(Need) : Stack.push_back(Need);
         while (!Stack.empty()) {
             const TNeed Lead = Stack.back();
             Stack.pop_back();
@@ -121,17 +138,47 @@ void TConversion::CarryLeads(const std::vector<int>& Order) {
             Best[t] = Lead.Offset;
             for (const TNeed& Back : Needs[t]) {
                 const TNeed Carried{Back.Task, Back.Offset + Lead.Offset};
-                (Held(Carried) ? Out : Stack).push_back(Carried);
+                if (Held(Carried))
+                    Keep(Carried);
+                else if (Seen[static_cast<std::size_t>(Carried.Task)] != k ||
+                         Best[static_cast<std::size_t>(Carried.Task)] < Carried.Offset)
+                    Stack.push_back(Carried);
             }
         }
-        // Of several needs of one task the largest offset holds the others.
-        std::sort(Out.begin(), Out.end(), [](const TNeed& x, const TNeed& y) {
-            return x.Task != y.Task ? x.Task < y.Task : x.Offset > y.Offset;
-        });
-        Out.erase(std::unique(Out.begin(), Out.end(),
-                              [](const TNeed& x, const TNeed& y) { return x.Task == y.Task; }),
-                  Out.end());
+        std::sort(Out.begin(), Out.end(),
+                  [](const TNeed& x, const TNeed& y) { return x.Task < y.Task; });
+        DropImplied(Out);
     }
+}
+
+// A wait or a part that a need of task Y would make is not needed when a
+// need of task Z that needs Y with enough
+// offset itself holds it: start(B) >= start(Z) + c' >= start(Y) + e + c'. Without
+// this, needs carried back along runs of start-to-start links would pile
+// up, each making a wait or a part of its own.
+void TConversion::DropImplied(std::vector<TNeed>& Out) const {
+    const auto OffsetOf = [&](int Z, int Y) -> const TNeed* {
+        const auto& List = Needs[static_cast<std::size_t>(Z)];
+        const auto At = std::lower_bound(List.begin(), List.end(), Y,
+                                         [](const TNeed& x, int t) { return x.Task < t; });
+        return At != List.end() && At->Task == Y ? &*At : nullptr;
+    };
+    std::vector<bool> Drop(Out.size(), false);
+    // Plain dependencies stay as the file gave them.
+    for (std::size_t i = 0; i < Out.size(); ++i)
+        for (std::size_t j = 0; j < Out.size() && !Drop[i] &&
+                                Out[i].Offset != Duration[static_cast<std::size_t>(Out[i].Task)];
+             ++j) {
+            if (j == i || Drop[j])
+                continue;
+            const TNeed* Back = OffsetOf(Out[j].Task, Out[i].Task);
+            Drop[i] = Back && Back->Offset + Out[j].Offset >= Out[i].Offset;
+        }
+    std::size_t Kept = 0;
+    for (std::size_t i = 0; i < Out.size(); ++i)
+        if (!Drop[i])
+            Out[Kept++] = Out[i];
+    Out.resize(Kept);
 }
 
 std::string TConversion::NameOf(int Task) const {
@@ -151,14 +198,19 @@ void TConversion::AddNodes(TTaskGraph& Graph) {
     for (std::size_t k = 0; k < n; ++k) {
         for (const TNeed& Need : Needs[k]) {
             WaitNodes[k].push_back(-1);
-            if (Need.Offset > Duration[static_cast<std::size_t>(Need.Task)]) {
+            if (Need.Offset <= Duration[static_cast<std::size_t>(Need.Task)])
+                continue;
+            // One wait serves every task that waits as long after the same one.
+            const auto [At, Fresh] = WaitOf.try_emplace({Need.Task, Need.Offset}, -1);
+            if (Fresh) {
                 const std::string Name =
                     "Ожидание: " + NameOf(Need.Task) + " -> " + NameOf(static_cast<int>(k));
-                WaitNodes[k].back() =
+                At->second =
                     Graph.AddWork(Name, Need.Offset - Duration[static_cast<std::size_t>(Need.Task)],
                                   "ожидание «" + Name + "»");
                 ++Waits;
             }
+            WaitNodes[k].back() = At->second;
         }
         const auto& Task = Tasks.Tasks[k];
         auto& Cut = Cuts[k];
@@ -201,8 +253,10 @@ void TConversion::AddLinks(TTaskGraph& Graph) {
             if (Need.Offset == Duration[t]) {
                 Graph.AddLink(Last[t], First[k]);
             } else if (Need.Offset > Duration[t]) {
-                Graph.AddLink(Last[t], WaitNodes[k][i]);
-                Graph.AddLink(WaitNodes[k][i], First[k]);
+                const int Wait = WaitNodes[k][i];
+                if (WaitLinked.insert(Wait).second)
+                    Graph.AddLink(Last[t], Wait);
+                Graph.AddLink(Wait, First[k]);
             } else {
                 const auto& Ends = PartEnds[t];
                 const auto Part = std::lower_bound(
