@@ -14,6 +14,24 @@
 
 namespace {
 
+// A spreadsheet takes a cell beginning with one of these for a formula.
+bool FormulaStart(char c) {
+    return c == '=' || c == '+' || c == '-' || c == '@' || c == '\t' || c == '\r';
+}
+
+// The apostrophe that keeps such a name a text goes before a name that
+// begins with an apostrophe and one of them too, so that the reader can take
+// one away wherever it stands before them.
+bool FormulaGuarded(std::string_view Field) {
+    return Field.size() >= 2 && Field[0] == '\'' && (FormulaStart(Field[1]) || Field[1] == '\'');
+}
+
+std::string GuardedName(const std::string& Name) {
+    if (!Name.empty() && (FormulaStart(Name[0]) || (Name[0] == '\'' && FormulaGuarded(Name))))
+        return "'" + Name;
+    return Name;
+}
+
 constexpr std::string_view Bom = "\xEF\xBB\xBF";
 
 // Well-formed UTF-8: no overlong forms, no surrogates, nothing past U+10FFFF.
@@ -92,8 +110,7 @@ public:
     // Row of the record read last, from 1.
     int Row() const { return Rows; }
     // Calls Field(k, text) for the fields of the next record, k from 0.
-    template <class TField>
-    TResult Next(TField Field);
+    template <class TField> TResult Next(TField Field);
 
 private:
     std::string_view Text;
@@ -103,8 +120,7 @@ private:
     std::string Buffer;
 };
 
-template <class TField>
-TRecordReader::TResult TRecordReader::Next(TField Field) {
+template <class TField> TRecordReader::TResult TRecordReader::Next(TField Field) {
     if (i >= Text.size())
         return TResult::End;
     ++Rows;
@@ -220,15 +236,20 @@ private:
 bool TCsvReader::Refuse(TRecordReader::TResult Result, int Row) {
     Error = Source + ": строка " + std::to_string(Row) + ": ";
     switch (Result) {
-    case TRecordReader::TResult::OpenQuote: Error += "кавычка не закрыта"; break;
+    case TRecordReader::TResult::OpenQuote:
+        Error += "кавычка не закрыта";
+        break;
     case TRecordReader::TResult::LongRow:
         Error += "строка длиннее " + std::to_string(MaxCsvRow) + " байт";
         break;
     case TRecordReader::TResult::LongField:
         Error += "поле длиннее " + std::to_string(MaxCsvField) + " байт";
         break;
-    case TRecordReader::TResult::End: Error = Source + ": файл пуст"; break;
-    case TRecordReader::TResult::Record: break;
+    case TRecordReader::TResult::End:
+        Error = Source + ": файл пуст";
+        break;
+    case TRecordReader::TResult::Record:
+        break;
     }
     return false;
 }
@@ -237,10 +258,17 @@ bool TCsvReader::ReadHeader(TRecordReader& Records) {
     const auto Result = Records.Next([&](std::size_t k, std::string_view Caption) {
         int* At = nullptr;
         switch (ColumnOf(Caption)) {
-        case TColumn::Name: At = &NameAt; break;
-        case TColumn::Duration: At = &DurationAt; break;
-        case TColumn::Predecessors: At = &PredecessorsAt; break;
-        case TColumn::Other: break;
+        case TColumn::Name:
+            At = &NameAt;
+            break;
+        case TColumn::Duration:
+            At = &DurationAt;
+            break;
+        case TColumn::Predecessors:
+            At = &PredecessorsAt;
+            break;
+        case TColumn::Other:
+            break;
         }
         if (At && *At < 0) {
             *At = static_cast<int>(k);
@@ -269,7 +297,7 @@ bool TCsvReader::ReadRows(TRecordReader& Records, TTaskGraph& Graph) {
         const auto Result = Records.Next([&](std::size_t k, std::string_view Field) {
             const auto At = static_cast<int>(k);
             if (At == NameAt)
-                Work.Name = Field;
+                Work.Name = Field.substr(FormulaGuarded(Field) ? 1 : 0);
             if (At == DurationAt)
                 Duration = Trimmed(Field);
             if (At == PredecessorsAt)
@@ -364,8 +392,7 @@ bool TCsvReader::Predecessors(const TRow& Row, std::vector<int>& Before) {
     std::size_t Start = 0;
     for (std::size_t i = 0; i <= Cell.size(); ++i)
         if (i == Cell.size() || Cell[i] == ',' || Cell[i] == ';') {
-            if (!Predecessor(Row, Trimmed(std::string_view(Cell).substr(Start, i - Start)),
-                             Before))
+            if (!Predecessor(Row, Trimmed(std::string_view(Cell).substr(Start, i - Start)), Before))
                 return false;
             Start = i + 1;
         }
@@ -442,8 +469,8 @@ std::string WriteCsv(const TWorkList& List) {
             if (Cell == LinkDirect || Cell == LinkRedundant)
                 Before += (Before.empty() ? "" : "; ") + std::to_string(j + 1);
         }
-        Out += std::to_string(i + 1) + ';' + Field(Work.Name) + ';' + Number(Work.Duration) + ';' +
-               Field(Before);
+        Out += std::to_string(i + 1) + ';' + Field(GuardedName(Work.Name)) + ';' +
+               Number(Work.Duration) + ';' + Field(Before);
         if (Schedule.Valid) {
             const TWorkTimes& T = Schedule.Works[static_cast<std::size_t>(i)];
             for (const TReal Value : {T.EarlyStart, T.EarlyFinish, T.LateStart, T.LateFinish,

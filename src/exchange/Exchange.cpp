@@ -92,11 +92,16 @@ bool CanWritePlan(TPlanFormat Format) {
 
 const char* PlanFormatName(TPlanFormat Format) {
     switch (Format) {
-    case TPlanFormat::Scheme: return "scheme";
-    case TPlanFormat::MsProjectXml: return "MS Project XML";
-    case TPlanFormat::Csv: return "CSV";
-    case TPlanFormat::Psplib: return "PSPLIB";
-    case TPlanFormat::Unknown: break;
+    case TPlanFormat::Scheme:
+        return "scheme";
+    case TPlanFormat::MsProjectXml:
+        return "MS Project XML";
+    case TPlanFormat::Csv:
+        return "CSV";
+    case TPlanFormat::Psplib:
+        return "PSPLIB";
+    case TPlanFormat::Unknown:
+        break;
     }
     return "unknown";
 }
@@ -120,11 +125,16 @@ std::optional<TPlan> ReadPlan(const std::string& Path, TPlanFormat Format, std::
     if (!Bytes)
         return std::nullopt;
     switch (Format) {
-    case TPlanFormat::Scheme: return ReadScheme(Path, *Bytes, Error);
-    case TPlanFormat::MsProjectXml: return ReadMsProjectXml(*Bytes, Path, Error);
-    case TPlanFormat::Csv: return ReadCsv(*Bytes, Path, Error);
-    case TPlanFormat::Psplib: return ReadPsplib(*Bytes, Path, Error);
-    case TPlanFormat::Unknown: break;
+    case TPlanFormat::Scheme:
+        return ReadScheme(Path, *Bytes, Error);
+    case TPlanFormat::MsProjectXml:
+        return ReadMsProjectXml(*Bytes, Path, Error);
+    case TPlanFormat::Csv:
+        return ReadCsv(*Bytes, Path, Error);
+    case TPlanFormat::Psplib:
+        return ReadPsplib(*Bytes, Path, Error);
+    case TPlanFormat::Unknown:
+        break;
     }
     Error = Path + ": формат файла не известен";
     return std::nullopt;
@@ -145,7 +155,9 @@ bool WritePlan(const TWorkList& List, const std::string& Path, TPlanFormat Forma
         if (!Bytes)
             Error = Path + ": " + Error;
         break;
-    case TPlanFormat::Csv: Bytes = WriteCsv(List); break;
+    case TPlanFormat::Csv:
+        Bytes = WriteCsv(List);
+        break;
     case TPlanFormat::Psplib:
     case TPlanFormat::Unknown:
         Error = Path + ": в этом формате файлы не записываются";

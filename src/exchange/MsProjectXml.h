@@ -4,13 +4,15 @@
 //
 // Reading keeps the tasks and their predecessor links, the work resources and
 // the assignments (MsProjectResources.h), and passes over every other element
-// (calendars, extended attributes, baselines). A task is a work unless it is
-// the project's summary (UID 0), a summary task, a null task, an inactive task
-// or a milestone (Milestone 1 or a zero duration). A link to or from a summary
-// task stands for links to or from every work under it (by OutlineLevel in
-// file order); the works after a milestone wait for the works before it.
-// Durations are counted in days of the project's MinutesPerDay (480 when
-// absent); a D in a duration is one such day.
+// (calendars, extended attributes, baselines). A task is a work unless it is the project's summary (UID 0), a
+// summary task, a null task, an inactive task or a milestone of zero
+// duration. A link to or from a summary task stands for links to or from
+// every work under it (by OutlineLevel in file order); the works after a
+// milestone wait for the works before it. Links of every type with their
+// lags become parts of works, waits and dependencies (LinkConversion.h).
+// Durations and lags are counted in days of the project's MinutesPerDay
+// (480 when absent); a D in a duration is one such day. Elapsed ones count
+// 5 working days to 7 days of the clock.
 //
 // Writing gives one project on a standard calendar (Monday to Friday, 08:00
 // to 12:00 and 13:00 to 17:00, 480 minutes a day) starting on Monday

@@ -18,7 +18,7 @@ struct TPlan {
     // them.
     std::vector<TResource> Resources;
     // One line per change the reader made: a task left out, a name made
-    // unique, a link taken as finish-to-start without its lag.
+    // unique, a link of another type turned into parts and waits.
     std::vector<std::string> Warnings;
 };
 

@@ -83,16 +83,16 @@ std::optional<std::string> MarkupRefusal(std::string_view Text) {
                 Quote = c;
             } else if (c == '=') {
                 if (++Attributes > MaxXmlAttributes)
-                    return AtLine(TagLine, "у элемента больше " +
-                                               std::to_string(MaxXmlAttributes) + " атрибутов");
+                    return AtLine(TagLine, "у элемента больше " + std::to_string(MaxXmlAttributes) +
+                                               " атрибутов");
             } else if (c == '>') {
                 Empty = Text[i - 1] == '/';
                 break;
             }
         }
         if (!Empty && ++Depth > MaxXmlDepth)
-            return AtLine(TagLine, "элементы вложены глубже " + std::to_string(MaxXmlDepth) +
-                                       " уровней");
+            return AtLine(TagLine,
+                          "элементы вложены глубже " + std::to_string(MaxXmlDepth) + " уровней");
         if (i < Text.size() && Text[i] == '<')
             --i; // the next tag begins here
     }
@@ -164,7 +164,8 @@ ExpandedLengths(const QXmlStreamEntityDeclarations& Declarations) {
                 Stack.push_back(
                     {&Declared->first, 0, static_cast<long long>(Declared->second.size())});
             } else {
-                Top.Total = std::min(Past, Top.Total + (Known->second == Open ? Past : Known->second));
+                Top.Total =
+                    std::min(Past, Top.Total + (Known->second == Open ? Past : Known->second));
             }
         }
     }

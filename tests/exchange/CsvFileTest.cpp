@@ -22,8 +22,8 @@ TEST(Csv, AUtf8TableWithCommasFindsItsColumnsAndNamesInEnglish) {
     std::string Error;
     const auto Plan = ReadCsv(SampleBytes("works-utf8.csv"), "works.csv", Error);
     ASSERT_TRUE(Plan) << Error;
-    EXPECT_EQ(Describe(*Plan), (std::vector<std::string>{"Dig, then pour 1.25 <-",
-                                                         "Frame 2 <- 1", "Roof 0.5 <- 2"}));
+    EXPECT_EQ(Describe(*Plan), (std::vector<std::string>{"Dig, then pour 1.25 <-", "Frame 2 <- 1",
+                                                         "Roof 0.5 <- 2"}));
 }
 
 TEST(Csv, RepeatedNamesAreMadeUniqueAndRowsWithoutANameWarnedOf) {
@@ -51,7 +51,8 @@ TEST(Csv, DamagedTablesAreRefusedNamingTheRowAndTheField) {
         {"Наименование;Длительность;Предшественники\nA;1;Б\n", "«Б» — не номер работы"},
         {"Наименование;Длительность;Предшественники\nA;1;2\nB;1;A\n",
          "контур: строка 2 («A») и строка 3 («B»)"},
-        {"Наименование;Длительность;Предшественники\nA;1;1\n", "строка 2 («A») ждёт окончания самой себя"},
+        {"Наименование;Длительность;Предшественники\nA;1;1\n",
+         "строка 2 («A») ждёт окончания самой себя"},
         {"Наименование;Длительность;Предшественники\nA;1;\nA;1;\nB;1;A\n",
          "имя «A» носят несколько работ"},
         {"Наименование;Длительность\n\"A;1\n", "строка 2: кавычка не закрыта"},
@@ -86,6 +87,24 @@ TEST(Csv, OversizedFieldsRowsAndPlansAreRefusedNamingTheRow) {
         const std::string Error = Refusal(ReadCsv, Case.Bytes);
         EXPECT_NE(Error.find(Case.Why), std::string::npos) << Error.substr(0, 200);
     }
+}
+
+TEST(Csv, NamesASpreadsheetWouldTakeForFormulasAreWrittenAsTextAndReadBackAsThey) {
+    const std::vector<std::string> Names = {"=СУММ(A1)", "+7", "-x", "@a", "\tb", "\rc",
+                                            "'=d",       "'e", "''", "'",  "a=b"};
+    TWorkList List;
+    for (const std::string& Name : Names)
+        List.AddWork({Name, 1, {}}, true);
+    const std::string Bytes = WriteCsv(List);
+    for (const char* Written :
+         {";'=СУММ(A1);", ";'+7;", ";'-x;", ";'@a;", ";''=d;", ";'e;", ";''';"})
+        EXPECT_NE(Bytes.find(Written), std::string::npos) << Written << "\n" << Bytes;
+    std::string Error;
+    const auto Plan = ReadCsv(Bytes, "x", Error);
+    ASSERT_TRUE(Plan) << Error;
+    ASSERT_EQ(Plan->Works.size(), Names.size());
+    for (std::size_t i = 0; i < Names.size(); ++i)
+        EXPECT_EQ(Plan->Works[i].Name, Names[i]);
 }
 
 } // namespace

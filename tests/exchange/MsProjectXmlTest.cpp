@@ -22,18 +22,21 @@ TEST(MsProjectXml, ASavedProjectComesInWithSummariesAndMilestonesResolved) {
     ASSERT_TRUE(Plan) << Error;
     // The milestone after "Подготовка" lets "Фундамент" wait for both of its
     // works; the works of "Отделка" wait for what it waits for, and "Сдача"
-    // for both of them; the link from the inactive "Кровля" is gone.
-    EXPECT_EQ(Describe(*Plan),
-              (std::vector<std::string>{"Разметка 1 <-", "Расчистка 2 <- 1", "Фундамент 3.5 <- 1 2",
-                                        "Стены 2.5 <- 3", "Стены (2) 1 <- 4", "Полы 0.25 <- 4",
-                                        "Сдача 1 <- 5 6"}));
+    // for both of them; the link from the inactive "Кровля" is gone. "Стены"
+    // start a day after "Фундамент" does, so that work is split there.
+    EXPECT_EQ(Describe(*Plan), (std::vector<std::string>{
+                                   "Разметка 1 <-", "Расчистка 2 <- 1", "Фундамент (1/2) 1 <- 1 2",
+                                   "Фундамент (2/2) 2.5 <- 3", "Стены 2.5 <- 3", "Стены (2) 1 <- 5",
+                                   "Полы 0.25 <- 5", "Сдача 1 <- 6 7"}));
     std::string Warnings;
     for (const std::string& Line : Plan->Warnings)
         Warnings += Line + "\n";
-    EXPECT_EQ(Plan->Warnings.size(), 7u) << Warnings;
-    for (const char* Expected : {"(UID 1) — суммарная", "(UID 4) — веха", "(тип 3, задержка 4800)",
-                                 "(UID 7) не перенесена: задача неактивна",
-                                 "(UID 8) не перенесена: пустая задача", "названа «Стены (2)»"})
+    EXPECT_EQ(Plan->Warnings.size(), 8u) << Warnings;
+    for (const char* Expected :
+         {"(UID 1) — суммарная", "(UID 4) — веха",
+          "(UID 6) («начало — начало», задержка 1 дн.): первая разделена",
+          "ожиданий 0, частей работ 2", "(UID 7) не перенесена: задача неактивна",
+          "(UID 8) не перенесена: пустая задача", "названа «Стены (2)»"})
         EXPECT_NE(Warnings.find(Expected), std::string::npos) << Expected << "\n" << Warnings;
 }
 
@@ -124,6 +127,10 @@ TEST(MsProjectXml, WrittenTasksCarryTheScheduleInWorkingTimeInTheSchemasOrder) {
           "<TotalSlack>0</TotalSlack>", "<PredecessorUID>1</PredecessorUID>"})
         EXPECT_NE(Second.find(Expected), std::string::npos) << Expected << "\n" << Second;
     EXPECT_NE(Xml->find("<FinishDate>2026-01-13T12:00:00</FinishDate>"), std::string::npos);
+    // The schema wants the currency between the dates and the calendar.
+    const auto Currency = Xml->find("<CurrencyCode>RUB</CurrencyCode>");
+    EXPECT_LT(Xml->find("<FinishDate>"), Currency);
+    EXPECT_LT(Currency, Xml->find("<CalendarUID>"));
 
     // MS Project drops children out of the sequence of its schema.
     const std::vector<std::string> Sequence = {
@@ -273,6 +280,50 @@ TEST(MsProjectXml, EntitiesThatExpandWithoutBoundAreRefusedAtOnce) {
     const std::string Error = Refusal(ReadMsProjectXml, Laughs);
     EXPECT_LT(std::chrono::steady_clock::now() - Begin, std::chrono::seconds(1));
     EXPECT_NE(Error.find("ошибка XML"), std::string::npos) << Error;
+}
+
+} // namespace
+
+namespace {
+
+std::string Joined(const std::vector<std::string>& Lines) {
+    std::string Out;
+    for (const std::string& Line : Lines)
+        Out += Line + "\n";
+    return Out;
+}
+
+// Links of the other types and elapsed time come in as MS Project schedules
+// them, each change named in a warning.
+TEST(MsProjectXml, LinkTypesElapsedTimeAndSchedulingRulesAreKeptOrNamed) {
+    const std::string Xml = R"(<Project xmlns="http://schemas.microsoft.com/project"><Tasks>
+<Task><UID>1</UID><Name>A</Name><Duration>PT32H0M0S</Duration><ExternalTask>1</ExternalTask></Task>
+<Task><UID>2</UID><Name>B</Name><Duration>PT16H0M0S</Duration><ConstraintType>4</ConstraintType>
+ <PredecessorLink><PredecessorUID>1</PredecessorUID><Type>0</Type><LinkLag>4800</LinkLag></PredecessorLink></Task>
+<Task><UID>3</UID><Name>C</Name><Duration>PT168H0M0S</Duration><DurationFormat>8</DurationFormat><Manual>1</Manual>
+ <PredecessorLink><PredecessorUID>1</PredecessorUID><Type>2</Type><LinkLag>-4800</LinkLag></PredecessorLink></Task>
+<Task><UID>4</UID><Name>D</Name><Duration>PT8H0M0S</Duration><Milestone>1</Milestone>
+ <PredecessorLink><PredecessorUID>2</PredecessorUID><Type>1</Type><LinkLag>100800</LinkLag><LagFormat>8</LagFormat></PredecessorLink></Task>
+</Tasks></Project>)";
+    std::string Error;
+    const auto Plan = ReadMsProjectXml(Xml, "x", Error);
+    ASSERT_TRUE(Plan) << Error;
+    // B finishes a day after A (4 + 1 - 2 = starts at 3); C may finish a
+    // day before A starts, so it waits for nothing; D waits 7 calendar days
+    // (5 working days) after B.
+    EXPECT_EQ(Describe(*Plan),
+              (std::vector<std::string>{"A (1/2) 3 <-", "A (2/2) 1 <- 1", "B 2 <- 1", "C 5 <-",
+                                        "Ожидание: B -> D 5 <- 3", "D 1 <- 5"}))
+        << Joined(Plan->Warnings);
+    const std::string Warnings = Joined(Plan->Warnings);
+    for (const char* Expected :
+         {"«A» (UID 1) — внешняя задача",
+          "«B» (UID 2): ограничение «начало не ранее» не перенесено",
+          "«C» (UID 3): длительность в календарном времени «PT168H0M0S» перенесена как 5 дн.",
+          "«C» (UID 3) планируется вручную", "«D» (UID 4) — веха с длительностью 1 дн.",
+          "(«окончание — окончание», задержка 1 дн.)", "(«начало — окончание», задержка -1 дн.)",
+          "задержка в календарном времени перенесена как 5 дн.", "ожиданий 1, частей работ 2"})
+        EXPECT_NE(Warnings.find(Expected), std::string::npos) << Expected << "\n" << Warnings;
 }
 
 } // namespace

@@ -20,8 +20,8 @@
 namespace {
 
 using TWriter = std::function<std::optional<std::string>(const TWorkList&)>;
-using TReader = std::function<std::optional<TPlan>(std::string_view, std::string_view,
-                                                   std::string&)>;
+using TReader =
+    std::function<std::optional<TPlan>(std::string_view, std::string_view, std::string&)>;
 
 struct TFormat {
     const char* Name;
@@ -31,8 +31,8 @@ struct TFormat {
 
 // Names of letters, blanks and the characters the formats quote or escape.
 std::string RandomName(std::mt19937& Random, int Index) {
-    static const std::vector<std::string> Pieces = {"Бетон", "a", " ", ";", "\"", ",", "&", "<",
-                                                    ">", "'", "ё", "№", "Ω"};
+    static const std::vector<std::string> Pieces = {"Бетон", "a", " ", ";", "\"", ",", "&",
+                                                    "<",     ">", "'", "ё", "№",  "Ω"};
     std::string Name;
     const int Length = static_cast<int>(Random() % 5);
     for (int k = 0; k < Length; ++k) {
@@ -94,19 +94,20 @@ TEST_P(RoundTrip, RandomSchemesComeBackWithTheSameNamesDurationsAndCells) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Formats, RoundTrip,
-    ::testing::Values(
-        TFormat{"MsProjectXml",
-                [](const TWorkList& List) {
-                    std::string Error;
-                    return WriteMsProjectXml(List, Error);
-                },
-                ReadMsProjectXml},
-        TFormat{"Csv",
-                [](const TWorkList& List) { return std::optional<std::string>(WriteCsv(List)); },
-                ReadCsv}),
-    [](const auto& Info) { return std::string(Info.param.Name); });
+INSTANTIATE_TEST_SUITE_P(Formats, RoundTrip,
+                         ::testing::Values(TFormat{"MsProjectXml",
+                                                   [](const TWorkList& List) {
+                                                       std::string Error;
+                                                       return WriteMsProjectXml(List, Error);
+                                                   },
+                                                   ReadMsProjectXml},
+                                           TFormat{"Csv",
+                                                   [](const TWorkList& List) {
+                                                       return std::optional<std::string>(
+                                                           WriteCsv(List));
+                                                   },
+                                                   ReadCsv}),
+                         [](const auto& Info) { return std::string(Info.param.Name); });
 
 TEST(FillWorkList, ReplacesTheWorksAndAnnouncesTheSchemeOnce) {
     TWorkList List;
