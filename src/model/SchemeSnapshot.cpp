@@ -53,5 +53,6 @@ std::shared_ptr<const TSchemeSnapshot> TakeSnapshot(const TWorkList& List) {
         Snapshot->Closure = *Closure;
     Snapshot->Essential = Snapshot->Closure ? EssentialFromGraph(List) : EssentialSuccessors(List);
     Snapshot->HasContour = List.HasContour;
+    Snapshot->Calendar = List.Calendar();
     return Snapshot;
 }

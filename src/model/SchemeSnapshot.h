@@ -8,6 +8,7 @@
 
 #include "core/Graph.h"
 #include "core/Real.h"
+#include "model/Calendar.h"
 #include "model/Schedule.h"
 
 #include <memory>
@@ -27,6 +28,8 @@ struct TSchemeSnapshot {
     std::optional<TBitRows> Closure;
     TSuccessors Essential;
     bool HasContour = false;
+    // The project calendar, for the views that show dates.
+    std::optional<TCalendar> Calendar;
 
     int Count() const { return static_cast<int>(Names.size()); }
 };

@@ -14,6 +14,7 @@
 
 #include "drawing/Marks.h"
 #include "drawing/Picture.h"
+#include "model/Calendar.h"
 #include "network/Analysis.h"
 #include "ui/UserGeometry.h"
 
@@ -95,6 +96,8 @@ public:
     // late time and slack, or the works an arc stands for with their
     // durations and floats; empty elsewhere.
     QString ToolTipAt(QPoint At) const;
+    // The clock of the shown scheme's calendar; none without one.
+    std::optional<TCalendarClock> SchemeClock() const;
 
     // Whether the picture shows the current network (it is white otherwise).
     bool Drawn() const { return PictureDrawn; }

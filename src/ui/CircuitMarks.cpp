@@ -6,6 +6,7 @@
 #include "ui/CircuitForm.h"
 
 #include "drawing/Marks.h"
+#include "model/Calendar.h"
 #include "model/SchemeSnapshot.h"
 #include "network/Analysis.h"
 #include "ui/FindDialog.h"
@@ -93,16 +94,34 @@ void TCircuitForm::FindClick() {
         Find(*Text);
 }
 
+std::optional<TCalendarClock> TCircuitForm::SchemeClock() const {
+    const std::optional<TCalendar>& Calendar = Result->Scheme->Calendar;
+    if (!Calendar || CalendarProblem(*Calendar))
+        return std::nullopt;
+    return TCalendarClock(*Calendar);
+}
+
 QString TCircuitForm::ToolTipAt(QPoint At) const {
     if (!PictureDrawn || !Picture)
         return {};
     const TNetworkView& View = Result->View();
     const std::vector<std::string>& WorkNames = Result->Scheme->Names;
     const QPointF Point = QPointF(At) / Scale;
-    if (const TViewEvent* e = Picture->EventAt(Point))
-        return QStringLiteral("Событие %1\nРаннее время: %2\nПозднее время: %3\nРезерв: %4")
-            .arg(e->Number)
-            .arg(DurationText(e->Early), DurationText(e->Late), DurationText(e->Slack));
+    if (const TViewEvent* e = Picture->EventAt(Point)) {
+        QString Text =
+            QStringLiteral("Событие %1\nРаннее время: %2\nПозднее время: %3\nРезерв: %4")
+                .arg(e->Number)
+                .arg(DurationText(e->Early), DurationText(e->Late), DurationText(e->Slack));
+        // With a calendar the event's times are dates too: the moment the
+        // works into it are finished (the project's start for the first).
+        if (const std::optional<TCalendarClock> Clock = SchemeClock()) {
+            const auto Early = Clock->EventAt(e->Early), Late = Clock->EventAt(e->Late);
+            if (Early && Late)
+                Text += QStringLiteral("\nРанний срок: %1\nПоздний срок: %2")
+                            .arg(MomentText(*Early), MomentText(*Late));
+        }
+        return Text;
+    }
     QStringList Parts;
     for (const std::size_t a : Picture->ArcsAt(Point)) {
         const TViewArc& Arc = View.Arcs[a];
@@ -123,6 +142,13 @@ QString TCircuitForm::ToolTipAt(QPoint At) const {
             const TWorkTimes& t = View.Schedule.Works[static_cast<std::size_t>(Arc.Work)];
             Text += QStringLiteral("\nПолный резерв: %1\nСвободный резерв: %2")
                         .arg(DurationText(t.TotalFloat), DurationText(t.FreeFloat));
+            if (const std::optional<TCalendarClock> Clock = SchemeClock()) {
+                const auto Start = Clock->StartOf(t.EarlyStart);
+                const auto Finish = Clock->FinishOf(t.EarlyFinish);
+                if (Start && Finish)
+                    Text += QStringLiteral("\nРанние сроки: %1 – %2")
+                                .arg(MomentText(*Start), MomentText(*Finish));
+            }
             if (t.Critical)
                 Text += QStringLiteral("\nКритическая работа");
         }

@@ -162,6 +162,21 @@ private:
     TDemands Old;
 };
 
+class TCalendarCommand : public QUndoCommand {
+public:
+    TCalendarCommand(TWorkList& List, std::optional<TCalendar> Calendar)
+        : List(List), New(std::move(Calendar)), Old(List.Calendar()) {
+        setText(QStringLiteral("изменение календаря"));
+    }
+    void redo() override { List.SetCalendar(New); }
+    void undo() override { List.SetCalendar(Old); }
+
+private:
+    TWorkList& List;
+    std::optional<TCalendar> New;
+    std::optional<TCalendar> Old;
+};
+
 } // namespace
 
 TEditHistory::TEditHistory(TWorkList& List, QObject* Parent) : QObject(Parent), List(List) {
@@ -223,6 +238,16 @@ bool TEditHistory::SetDemands(int Index, TDemands Demands) {
     if (Index < 0 || Index >= List.Count() || !DemandsFit(Demands, List.Resources().size()))
         return false;
     Stack.push(new TDemandsCommand(List, Index, std::move(Demands)));
+    return true;
+}
+
+bool TEditHistory::SetCalendar(std::optional<TCalendar> Calendar) {
+    if (Calendar) {
+        NormaliseCalendar(*Calendar);
+        if (CalendarProblem(*Calendar))
+            return false;
+    }
+    Stack.push(new TCalendarCommand(List, std::move(Calendar)));
     return true;
 }
 

@@ -6,12 +6,14 @@
 // history stands where the scheme was last saved, loaded or made anew.
 
 #include "core/Real.h"
+#include "model/Calendar.h"
 #include "model/Resources.h"
 
 #include <QObject>
 #include <QUndoStack>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -40,6 +42,9 @@ public:
     // and then nothing enters the history.
     bool SetResources(std::vector<TResource> Resources);
     bool SetDemands(int Index, TDemands Demands);
+    // The project calendar (nothing: the plan in day numbers); false when the
+    // list refuses it, and then nothing enters the history.
+    bool SetCalendar(std::optional<TCalendar> Calendar);
 
     // A history with nothing to undo, standing where the scheme was loaded or
     // made anew; with Saved false (an imported plan) the scheme counts as

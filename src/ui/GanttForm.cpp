@@ -33,15 +33,6 @@ constexpr double ZoomStep = 1.25;
 constexpr double LeastZoom = 0.5;
 constexpr double MostZoom = 120;
 
-QString MomentText(const TMoment& At) {
-    int y, m, d;
-    At.Date.ToYmd(y, m, d);
-    return QDate(y, m, d).toString(QStringLiteral("dd.MM.yyyy")) +
-           QStringLiteral(" %1:%2")
-               .arg(At.Minute / 60, 2, 10, QLatin1Char('0'))
-               .arg(At.Minute % 60, 2, 10, QLatin1Char('0'));
-}
-
 } // namespace
 
 TGanttView::TGanttView(TGanttForm& AForm, QWidget* Parent)

@@ -2,7 +2,9 @@
 
 #include "model/RealText.h"
 
+#include <QDate>
 #include <QLocale>
+#include <QTime>
 
 #include <algorithm>
 #include <string>
@@ -24,4 +26,11 @@ std::optional<TReal> DurationFromText(const QString& Text) {
     std::string Plain = Text.toStdString();
     std::replace(Plain.begin(), Plain.end(), ',', '.');
     return ParseReal(Plain, '.');
+}
+
+QString MomentText(const TMoment& At) {
+    int y = 0, m = 0, d = 0;
+    At.Date.ToYmd(y, m, d);
+    return QLocale().toString(QDate(y, m, d), QLocale::ShortFormat) + ' ' +
+           QTime(At.Minute / 60, At.Minute % 60).toString(QStringLiteral("HH:mm"));
 }

@@ -5,6 +5,7 @@
 #include "model/SchemeFile.h"
 #include "model/WorkList.h"
 #include "ui/About.h"
+#include "ui/CalendarDialog.h"
 #include "ui/Dialogs.h"
 #include "ui/LocaleText.h"
 #include "ui/RecentFiles.h"
@@ -166,6 +167,10 @@ void TMainForm::CreateMenus() {
                          QKeySequence(Qt::Key_F5), &TMainForm::WorksArcsClick);
     GanttMenu = Item(DataMenu, QStringLiteral("Диаграмма Ганта"),
                      QKeySequence(QStringLiteral("Ctrl+T")), &TMainForm::GanttClick);
+    DataMenu->addSeparator();
+    CalendarMenu = DataMenu->addAction(QStringLiteral("Календарь проекта…"));
+    connect(CalendarMenu, &QAction::triggered, this,
+            [this] { EditCalendar(this, List, History, Dialogs); });
 
     // The debug menu is never shown; its command is reached by Ctrl+D alone,
     // which works because the action belongs to the window as well.

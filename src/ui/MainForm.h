@@ -124,6 +124,7 @@ public:
     QAction* N3;
     QAction* WorksArcsMenu;
     QAction* GanttMenu;
+    QAction* CalendarMenu;
     QAction* AboutMenu;
     QAction* N6;
     QAction* CrtFastPathMenu;

@@ -135,15 +135,6 @@ public:
         return Text(Values[Column - 3]);
     }
 
-    // The date in the system's short format and the time to the minute,
-    // "09.03.2027 08:00": a plan's times are whole minutes.
-    static QString MomentText(const TMoment& At) {
-        int y, m, d;
-        At.Date.ToYmd(y, m, d);
-        return QLocale().toString(QDate(y, m, d), QLocale::ShortFormat) + ' ' +
-               QTime(At.Minute / 60, At.Minute % 60).toString(QStringLiteral("HH:mm"));
-    }
-
     QString Text(TReal Value) const { return QString::fromStdString(FormatReal(Value, Separator)); }
 
 private:
@@ -249,7 +240,7 @@ void TArcWorkForm::FillTable() {
     if (Model->ShowsDates()) {
         // A date column is as wide as a date needs.
         const QFontMetrics Metrics(SG->font());
-        const int Wide = Metrics.horizontalAdvance(TArcTableModel::MomentText(
+        const int Wide = Metrics.horizontalAdvance(MomentText(
                              {TCivilDate::FromYmd(2027, 12, 28), 23 * 60 + 58})) +
                          12;
         for (int Column = 3; Column <= 6; ++Column)

@@ -10,7 +10,9 @@
 #include "ui/FrameCircuit.h"
 
 #include <QAction>
+#include <QDate>
 #include <QLabel>
+#include <QLocale>
 #include <QPainterPath>
 #include <QScreen>
 #include <QScrollArea>
@@ -248,6 +250,18 @@ TEST_F(CircuitForm, InBothViewsAndAtEveryZoomClicksAndTooltipsFindTheirEvent) {
             EXPECT_EQ(Form->ToolTipAt(At), QStringLiteral("Событие 3\nРаннее время: 7\n"
                                                           "Позднее время: 7\nРезерв: 0"));
         }
+    // With a calendar the event tells its dates too: day 7 from Monday
+    // 1 March 2027 ends on Tuesday the 9th at the end of the working day.
+    TCalendar Calendar;
+    Calendar.Start = TCivilDate::FromYmd(2027, 3, 1);
+    ASSERT_TRUE(List.SetCalendar(Calendar));
+    const TViewEvent* e = Engine().Result().FindEvent(FinalEvent(Engine()));
+    const QPoint At = (Form->Shown()->Centre(*e) * Form->Zoom()).toPoint() + QPoint(1, 1);
+    const QString Ninth = QLocale().toString(QDate(2027, 3, 9), QLocale::ShortFormat);
+    EXPECT_TRUE(Form->ToolTipAt(At).endsWith(QStringLiteral("Ранний срок: %1 17:00\n"
+                                                            "Поздний срок: %1 17:00")
+                                                 .arg(Ninth)))
+        << Form->ToolTipAt(At).toStdString();
 }
 
 TEST_F(CircuitForm, ALeftOrMiddleClickOnThePictureHidesTheListAMissedRightClickDoesNot) {
