@@ -17,7 +17,8 @@ Tasks that MS Project placed by other rules (constraints, manual
 scheduling, actual dates, task calendars) are counted as left out with the
 reason; a compared task that differs is listed with what about it or its
 predecessors can explain it. Nothing is fetched: the files are read from
-the directories given.
+the directories given. The exit status is 1 when a file is refused or a
+task starts elsewhere with nothing to explain it, 0 otherwise.
 """
 import datetime as dt
 import json
@@ -349,6 +350,7 @@ def main(argv):
         else:
             files.append(place)
     totals = [0, 0, 0, 0, 0]
+    faults = 0
     with tempfile.TemporaryDirectory() as scratch:
         for path in sorted(files):
             try:
@@ -362,7 +364,9 @@ def main(argv):
             if 'refused' in row:
                 print('%s: v%s, %d tasks, links %s: refused: %s' % (
                     row['file'], row['version'], row['tasks'], row['links'], row['refused']))
+                faults += 1
                 continue
+            faults += sum(notes == ['unexplained'] for *_, notes in row['differ'])
             ms, ours = row['duration']
             same = ms is not None and abs(ms - ours) <= TOLERANCE
             # The duration is comparable where every task was.
@@ -385,7 +389,8 @@ def main(argv):
                         what, uid, name, round(ms_time, 4), our_time, '; '.join(notes)))
     print('files %d, tasks compared %d, equal %d; files with every task compared %d, '
           'of them with the same duration %d' % tuple(totals))
+    return 1 if faults else 0
 
 
 if __name__ == '__main__':
-    main(sys.argv)
+    sys.exit(main(sys.argv))
