@@ -50,8 +50,7 @@ def when(text):
 
 def minutes(text):
     h, m = text.split(':')[:2]
-    value = int(h) * 60 + int(m)
-    return value
+    return int(h) * 60 + int(m)
 
 
 def periods(day):
@@ -202,8 +201,7 @@ def notes_on(task, tasks, assigned):
             notes.add('unknown predecessor')
         elif why_left_out(before):
             notes.add('after a task left out (%s)' % why_left_out(before))
-    start, finish = child(node, 'Start'), child(node, 'Finish')
-    if start and finish and task.get('span') is not None and task['span'] > task['days'] + TOLERANCE:
+    if task.get('span') is not None and task['span'] > task['days'] + TOLERANCE:
         notes.add('interrupted in MS Project (Finish later than Start + Duration)')
     if task.get('before_start'):
         notes.add("starts before the project's StartDate")
@@ -273,7 +271,7 @@ def early_times_of(task, works, renamed):
     return None if start is None else (start, finish)
 
 
-def check(korvant, path, scratch, verbose):
+def check(korvant, path, scratch):
     parsed = read_file(path)
     if parsed is None:
         return None
@@ -354,7 +352,7 @@ def main(argv):
     with tempfile.TemporaryDirectory() as scratch:
         for path in sorted(files):
             try:
-                row = check(korvant, path, scratch, verbose)
+                row = check(korvant, path, scratch)
             except (ET.ParseError, ValueError, TypeError) as err:
                 print('%s: not read (%s)' % (os.path.basename(path), err))
                 continue
