@@ -191,7 +191,8 @@ def notes_on(task, tasks, assigned):
         notes.add('resources (their calendars)')
     if (child(node, 'ConstraintType') or '0') != '0':
         notes.add('its "no earlier than" constraint binds')
-    if child(node, 'Resume') and child(node, 'Stop') and child(node, 'Resume') != child(node, 'Start'):
+    resume = child(node, 'Resume')
+    if resume and child(node, 'Stop') and resume != child(node, 'Start'):
         notes.add('split in MS Project (Stop/Resume)')
     for link in node.findall(NS + 'PredecessorLink'):
         before = tasks.get(child(link, 'PredecessorUID'))
@@ -242,13 +243,15 @@ def read_file(path):
 def korvant_schedule(korvant, path, scratch):
     out = os.path.join(scratch, 'plan.kcrct')
     env = dict(os.environ, QT_QPA_PLATFORM='offscreen')
-    conv = subprocess.run([korvant, '--convert', path, out], capture_output=True, text=True, env=env)
+    conv = subprocess.run([korvant, '--convert', path, out], capture_output=True, text=True,
+                          env=env)
     if conv.returncode != 0:
         return None, conv.stderr.strip().splitlines()[-1:] or ['exit %d' % conv.returncode]
     rep = subprocess.run([korvant, '--report', out, '--no-layout'], capture_output=True, text=True,
                          env=env)
     if rep.returncode not in (0, 1):
         return None, ['--report exit %d' % rep.returncode]
+    # A work renamed for a repeated name is told with the task's UID.
     renamed = dict(re.findall(r'\(UID (-?\d+)\): имя уже занято, работа названа «(.*)»$',
                               conv.stderr, re.M))
     return (json.loads(rep.stdout), renamed), []
@@ -284,7 +287,8 @@ def check(korvant, path, scratch):
            'left_out': {}}
     links = [child(l, 'Type') or '1' for l in root.iter(NS + 'PredecessorLink')]
     lags = [l for l in root.iter(NS + 'PredecessorLink') if float(child(l, 'LinkLag') or 0)]
-    row['links'] = '%d (SS/FF/SF %d, lags %d)' % (len(links), sum(t != '1' for t in links), len(lags))
+    row['links'] = '%d (SS/FF/SF %d, lags %d)' % (len(links), sum(t != '1' for t in links),
+                                                  len(lags))
     if result is None:
         row['refused'] = failure[0] if failure else ''
         return row
