@@ -14,6 +14,8 @@ packages=(
   # test validates the menu entry, the user-level checks drive the windows,
   # the crossing comparison runs Graphviz, pictures and PDFs are looked at.
   desktop-file-utils xdotool graphviz poppler-utils imagemagick
+  # xmllint validates MS Project XML out where the schema is at hand.
+  libxml2-utils
   # The levelling benchmark's exact solvers for the optima of small instances.
   minizinc coinor-cbc
   # cpack -G DEB reads the libraries' package names.

@@ -6,11 +6,14 @@
 #include "exchange/MsProjectXml.h"
 #include "messages/ErrorStrings.h"
 #include "model/RealText.h"
+#include "model/Schedule.h"
 
 #include <QString>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <iterator>
 #include <random>
 #include <regex>
 
@@ -324,6 +327,52 @@ TEST(MsProjectXml, LinkTypesElapsedTimeAndSchedulingRulesAreKeptOrNamed) {
           "(«окончание — окончание», задержка 1 дн.)", "(«начало — окончание», задержка -1 дн.)",
           "задержка в календарном времени перенесена как 5 дн.", "ожиданий 1, частей работ 2"})
         EXPECT_NE(Warnings.find(Expected), std::string::npos) << Expected << "\n" << Warnings;
+}
+
+// The starts MS Project itself stored for one-day task pairs: a plan of one
+// pair per kind of link and lag, saved alike by every version from 2003 to
+// 2019 (12 days long), and a sample's pairs with a lead and with links
+// without lag. The second task of each pair starts on that working day.
+TEST(MsProjectXml, EachLinkKindStartsItsTaskWhereMsProjectStoredTheStart) {
+    struct TPair {
+        int Type;
+        int Lag; // tenths of a minute
+        TReal Start;
+    };
+    const TPair Pairs[] = {{1, 0, 1},      {1, 4800, 2}, {1, 9600, 3}, {1, 24000, 6},
+                           {1, 48000, 11}, {2, 9600, 1}, {3, 9600, 2}, {0, 9600, 2},
+                           {1, -4800, 0},  {3, 0, 0},    {0, 0, 0}};
+    std::string Xml = R"(<Project xmlns="http://schemas.microsoft.com/project"><Tasks>)";
+    int Uid = 0;
+    for (const TPair& Pair : Pairs) {
+        const std::string Before = std::to_string(++Uid), After = std::to_string(++Uid);
+        Xml += "<Task><UID>" + Before + "</UID><Name>A" + Before +
+               "</Name><Duration>PT8H0M0S</Duration></Task><Task><UID>" + After + "</UID><Name>B" +
+               After + "</Name><Duration>PT8H0M0S</Duration><PredecessorLink>" +
+               "<PredecessorUID>" + Before + "</PredecessorUID><Type>" + std::to_string(Pair.Type) +
+               "</Type><LinkLag>" + std::to_string(Pair.Lag) +
+               "</LinkLag></PredecessorLink></Task>";
+    }
+    Xml += "</Tasks></Project>";
+    std::string Error;
+    auto Plan = ReadMsProjectXml(Xml, "x", Error);
+    ASSERT_TRUE(Plan) << Error;
+    std::vector<std::string> Names;
+    for (const TWorkData& Work : Plan->Works)
+        Names.push_back(Work.Name);
+    TWorkList List;
+    FillWorkList(List, std::move(*Plan));
+    const TSchedule Schedule = ComputeSchedule(List);
+    ASSERT_TRUE(Schedule.Valid);
+    EXPECT_EQ(Schedule.ProjectDuration, 12);
+    for (std::size_t k = 0; k < std::size(Pairs); ++k) {
+        const std::string Name = "B" + std::to_string(2 * k + 2);
+        const auto Found = std::find(Names.begin(), Names.end(), Name);
+        ASSERT_NE(Found, Names.end()) << Name;
+        EXPECT_EQ(Schedule.Works[static_cast<std::size_t>(Found - Names.begin())].EarlyStart,
+                  Pairs[k].Start)
+            << "type " << Pairs[k].Type << ", lag " << Pairs[k].Lag;
+    }
 }
 
 } // namespace
