@@ -102,6 +102,11 @@ void ReadCalendar(QXmlStreamReader& Xml, TXmlCalendar& Calendar) {
             ReadDays(Xml, QLatin1String("WeekDay"), Calendar.WeekDays);
         else if (Name == QLatin1String("Exceptions"))
             ReadDays(Xml, QLatin1String("Exception"), Calendar.Exceptions);
+        else if (Name == QLatin1String("WorkWeeks"))
+            while (Xml.readNextStartElement()) {
+                Calendar.WorkWeeks += Xml.name() == QLatin1String("WorkWeek") ? 1 : 0;
+                Xml.skipCurrentElement();
+            }
         else
             Xml.skipCurrentElement();
     }
@@ -163,6 +168,7 @@ private:
     std::vector<const TXmlCalendar*> Chain; // the project calendar first
     std::vector<std::string>& Warnings;
     std::map<std::int32_t, bool> Exceptions; // date -> worked
+    std::vector<TWorkPeriod> Hours;          // of every working day
     std::string Why;
 
     std::optional<TDayRule> RuleOf(const TXmlCalendarDay& Day);
@@ -226,7 +232,7 @@ bool TCalendarResolver::Weekdays(TCalendar& Calendar) {
         Calendar.Weekdays |= static_cast<std::uint8_t>(1u << (Iso - 1));
         if (First == 0) {
             First = Iso;
-            Calendar.Periods = Rule.Periods;
+            Calendar.Periods = Hours = Rule.Periods;
         } else if (Rule.Periods != Calendar.Periods) {
             Warnings.push_back(std::string("календарь проекта: рабочие часы дня «") +
                                Names[Iso - 1] + "» не такие, как у дня «" + Names[First - 1] +
@@ -250,7 +256,8 @@ bool TCalendarResolver::Put(TCivilDate Date, bool Working) {
 // every Period-th day of its time period, a yearly one on its day of each
 // year of it. Other recurrences are passed over with a warning.
 bool TCalendarResolver::Expand(const TXmlCalendarDay& Day) {
-    const std::string Label = "исключение «" + Text(Day.Name) + "»";
+    const std::string Label = Day.Name.isEmpty() ? "исключение с " + Text(Day.FromDate.left(10))
+                                                 : "исключение «" + Text(Day.Name) + "»";
     const auto From = ParseDateTime(Day.FromDate);
     const auto To = ParseDateTime(Day.ToDate);
     if (!From || !To) {
@@ -267,6 +274,15 @@ bool TCalendarResolver::Expand(const TXmlCalendarDay& Day) {
         return false;
     }
     const bool Working = Flag(Day.Working);
+    if (Working && !Day.Times.empty()) {
+        const auto Rule = RuleOf(Day);
+        if (!Rule)
+            return false;
+        if (Rule->Periods != Hours)
+            Warnings.push_back("календарь проекта: " + Label +
+                               " — рабочий день со своими часами; перенесены часы рабочих дней "
+                               "календаря");
+    }
     bool Ok = true;
     const int Type = Day.Type.trimmed().isEmpty() ? 1 : Day.Type.trimmed().toInt(&Ok);
     const int Period = Day.Period.trimmed().isEmpty() ? 1 : Day.Period.trimmed().toInt(&Ok);
@@ -311,6 +327,9 @@ std::optional<TCalendar> TCalendarResolver::Resolve(const QString& StartDate, in
     Ok = Ok && Start;
     // The base's exceptions first, so that the derived calendar's win.
     for (auto c = Chain.rbegin(); Ok && c != Chain.rend(); ++c) {
+        if ((*c)->WorkWeeks > 0)
+            Warnings.push_back("календарь проекта: рабочие недели календаря «" + Text((*c)->Name) +
+                               "» на отдельные периоды не перенесены");
         for (const TXmlCalendarDay& Day : (*c)->WeekDays)
             if (Ok && Day.DayType == 0)
                 Ok = Expand(Day);

@@ -38,6 +38,7 @@ struct TXmlCalendar {
     QString BaseUid;
     std::vector<TXmlCalendarDay> WeekDays;
     std::vector<TXmlCalendarDay> Exceptions;
+    int WorkWeeks = 0; // periods with a week of their own
 };
 
 // The children of <Calendars>, the reader standing on its start.

@@ -64,8 +64,8 @@ TEST(MsProjectCalendar, ASchemesCalendarGoesOutWithItsDatesAndComesBackTheSame) 
 
 // A calendar derived from a base one as MS Project writes it: Friday made
 // free, a holiday in the Project 2007 form, New Year's Day every year, a
-// working Saturday in the older WeekDay form, and a weekly exception the
-// scheme cannot keep.
+// working Saturday in the older WeekDay form, and what the scheme cannot
+// keep: a weekly exception, a working day's own hours, a work week.
 const std::string Derived = R"(<Project xmlns="http://schemas.microsoft.com/project">
  <StartDate>2027-03-01T08:00:00</StartDate><CalendarUID>3</CalendarUID>
  <MinutesPerDay>420</MinutesPerDay>
@@ -86,7 +86,12 @@ const std::string Derived = R"(<Project xmlns="http://schemas.microsoft.com/proj
     </WeekDay></WeekDays>
    <Exceptions><Exception><TimePeriod><FromDate>2027-04-01T00:00:00</FromDate>
      <ToDate>2027-05-01T23:59:00</ToDate></TimePeriod><Name>Планёрки</Name><Type>6</Type>
-     <DayWorking>0</DayWorking></Exception></Exceptions></Calendar>
+     <DayWorking>0</DayWorking></Exception>
+    <Exception><TimePeriod><FromDate>2027-03-20T00:00:00</FromDate>
+     <ToDate>2027-03-20T23:59:00</ToDate></TimePeriod><Name>Аврал</Name><DayWorking>1</DayWorking>
+     <WorkingTimes><WorkingTime><FromTime>09:00:00</FromTime><ToTime>13:00:00</ToTime>
+     </WorkingTime></WorkingTimes></Exception></Exceptions>
+   <WorkWeeks><WorkWeek><Name>Лето</Name></WorkWeek></WorkWeeks></Calendar>
  </Calendars>
  <Tasks><Task><UID>1</UID><Name>A</Name><Duration>PT7H0M0S</Duration></Task></Tasks>
 </Project>)";
@@ -101,13 +106,17 @@ TEST(MsProjectCalendar, ADerivedCalendarComesInWithItsBaseAndBothFormsOfExceptio
     Expected.Weekdays = 0x0F;
     Expected.MinutesPerDay = 420;
     Expected.Holidays = {Date(2027, 1, 1), Date(2027, 3, 8), Date(2028, 1, 1), Date(2029, 1, 1)};
-    Expected.Workdays = {Date(2027, 3, 13)};
+    Expected.Workdays = {Date(2027, 3, 13), Date(2027, 3, 20)};
     EXPECT_EQ(*Plan->Calendar, Expected);
     EXPECT_EQ(Describe(*Plan), std::vector<std::string>{"A 1 <-"});
-    ASSERT_EQ(Plan->Warnings.size(), 1u);
-    EXPECT_NE(Plan->Warnings[0].find("«Планёрки» (повторение вида «6») не перенесено"),
-              std::string::npos)
-        << Plan->Warnings[0];
+    std::string Warnings;
+    for (const std::string& Line : Plan->Warnings)
+        Warnings += Line + "\n";
+    EXPECT_EQ(Plan->Warnings.size(), 3u) << Warnings;
+    for (const char* Said : {"«Планёрки» (повторение вида «6») не перенесено",
+                             "«Аврал» — рабочий день со своими часами",
+                             "рабочие недели календаря «Стройка» на отдельные периоды"})
+        EXPECT_NE(Warnings.find(Said), std::string::npos) << Warnings;
 
     const auto Sample = ReadMsProjectXml(SampleBytes("project.xml"), "project.xml", Error);
     ASSERT_TRUE(Sample && Sample->Calendar) << Error;
