@@ -10,6 +10,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 
 namespace {
 
@@ -60,6 +61,45 @@ TEST(MsProjectCalendar, ASchemesCalendarGoesOutWithItsDatesAndComesBackTheSame) 
     ASSERT_TRUE(Back->Calendar);
     EXPECT_EQ(*Back->Calendar, Calendar);
     EXPECT_EQ(Describe(*Back), (std::vector<std::string>{"Котлован 3 <-", "Фундамент 5 <- 1"}));
+}
+
+// Any calendar a scheme may hold comes back the same, but for what means the
+// same: a start time at the start of the working day is no start time.
+TEST(MsProjectCalendar, RandomCalendarsComeBackTheSame) {
+    std::mt19937 Random(28);
+    const auto Pick = [&Random](int From, int To) {
+        return From + static_cast<int>(Random() % static_cast<unsigned>(To - From + 1));
+    };
+    for (int Trial = 0; Trial < 200; ++Trial) {
+        TCalendar Calendar;
+        Calendar.Weekdays = static_cast<std::uint8_t>(Pick(1, 127));
+        Calendar.Periods.clear();
+        for (int At = Pick(0, 600); At < 24 * 60 && Calendar.Periods.size() < 3;) {
+            const int End = std::min(24 * 60, At + Pick(1, 600));
+            Calendar.Periods.push_back({At, End});
+            At = End + Pick(1, 300);
+        }
+        Calendar.MinutesPerDay = Pick(1, 24 * 60);
+        Calendar.Start = Date(Pick(1984, 2100), Pick(1, 12), Pick(1, 28));
+        if (const int Time = Pick(1, 24 * 60 - 1); Trial % 2 && Time != Calendar.Periods[0].Start)
+            Calendar.StartTime = Time;
+        for (int k = Pick(0, 40); k > 0; --k)
+            (k % 2 ? Calendar.Holidays : Calendar.Workdays)
+                .push_back(TCivilDate{Calendar.Start.Days + Pick(-400, 4000)});
+        NormaliseCalendar(Calendar);
+        std::erase_if(Calendar.Workdays, [&](TCivilDate d) {
+            return std::binary_search(Calendar.Holidays.begin(), Calendar.Holidays.end(), d);
+        });
+        TWorkList List;
+        Chain(List, Calendar, static_cast<TReal>(Pick(1, 40)) / 4, Pick(1, 20));
+        std::string Error;
+        const auto Xml = WriteMsProjectXml(List, Error);
+        ASSERT_TRUE(Xml) << Error;
+        const auto Back = ReadMsProjectXml(*Xml, "back.xml", Error);
+        ASSERT_TRUE(Back && Back->Calendar) << Error << *Xml;
+        EXPECT_EQ(*Back->Calendar, Calendar) << *Xml;
+        EXPECT_TRUE(Back->Warnings.empty()) << Back->Warnings.front();
+    }
 }
 
 // A calendar derived from a base one as MS Project writes it: Friday made
