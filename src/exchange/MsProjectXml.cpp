@@ -2,6 +2,7 @@
 
 #include "exchange/IsoDuration.h"
 #include "exchange/LinkConversion.h"
+#include "exchange/MsProjectCalendar.h"
 #include "exchange/MsProjectResources.h"
 #include "exchange/XmlGuard.h"
 #include "model/RealText.h"
@@ -77,6 +78,9 @@ private:
     QXmlStreamReader Xml;
     std::string Source;
     QString MinutesPerDay;
+    QString StartDate;
+    QString CalendarUid;
+    std::vector<TXmlCalendar> Calendars;
     std::vector<TXmlTask> Tasks;
     std::vector<TXmlResource> Resources;
     std::vector<TXmlAssignment> Assignments;
@@ -120,6 +124,12 @@ void TXmlReader::ReadProject() {
     while (Xml.readNextStartElement()) {
         if (Xml.name() == QLatin1String("MinutesPerDay"))
             MinutesPerDay = Xml.readElementText();
+        else if (Xml.name() == QLatin1String("StartDate"))
+            StartDate = Xml.readElementText();
+        else if (Xml.name() == QLatin1String("CalendarUID"))
+            CalendarUid = Xml.readElementText();
+        else if (Xml.name() == QLatin1String("Calendars"))
+            ReadXmlCalendars(Xml, Calendars);
         else if (Xml.name() == QLatin1String("Tasks"))
             ReadTasks();
         else if (Xml.name() == QLatin1String("Resources"))
@@ -301,6 +311,8 @@ std::optional<TPlan> TXmlReader::MakePlan(std::string& Error) {
         Error = Prefix + Error;
         return std::nullopt;
     }
+    std::optional<TCalendar> Calendar = ResolveProjectCalendar(
+        Calendars, CalendarUid, StartDate, static_cast<int>(DayMinutes), StaffWarnings);
     TLinkedTasks Graph;
     for (std::string& Warning : StaffWarnings)
         Graph.Warn(std::move(Warning));
@@ -401,8 +413,10 @@ std::optional<TPlan> TXmlReader::MakePlan(std::string& Error) {
             AddXmlLink(Graph, Before, Task, Link, DayMinutes);
         }
     auto Plan = ConvertLinks(Graph).Build(Source, Error);
-    if (Plan)
+    if (Plan) {
         Plan->Resources = std::move(Staffing->Resources);
+        Plan->Calendar = std::move(Calendar);
+    }
     return Plan;
 }
 

@@ -1,5 +1,6 @@
-#include "exchange/MsProjectXml.h"
+#include "exchange/MsProjectCalendar.h"
 #include "exchange/MsProjectResources.h"
+#include "exchange/MsProjectXml.h"
 
 #include "exchange/IsoDuration.h"
 #include "model/RealText.h"
@@ -11,6 +12,7 @@
 #include <QXmlStreamWriter>
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cmath>
 
@@ -18,8 +20,11 @@ namespace {
 
 const QString Namespace = QStringLiteral("http://schemas.microsoft.com/project");
 
-constexpr int DayMinutes = 480;
+constexpr int StandardDayMinutes = 480;
 const QDate StartDay(2026, 1, 5); // a Monday
+// The days MS Project can schedule.
+const TCivilDate MsProjectFirstDate = TCivilDate::FromYmd(1984, 1, 1);
+const TCivilDate MsProjectLastDate = TCivilDate::FromYmd(2149, 12, 31);
 // Beyond this many working days the dates would pass the year 9000.
 constexpr TReal MaxDatedDays = 1.8e6L;
 
@@ -41,12 +46,12 @@ std::string Fixed(TReal Value, int Decimals) {
 
 // A moment Days working days after the start, in the standard calendar.
 QString WorkingDate(TReal Days, bool Finish) {
-    long long Minutes = std::llround(static_cast<double>(Days * DayMinutes));
-    long long Day = Minutes / DayMinutes;
-    long long Rest = Minutes % DayMinutes;
+    long long Minutes = std::llround(static_cast<double>(Days * StandardDayMinutes));
+    long long Day = Minutes / StandardDayMinutes;
+    long long Rest = Minutes % StandardDayMinutes;
     if (Finish && Rest == 0 && Day > 0) {
         --Day;
-        Rest = DayMinutes;
+        Rest = StandardDayMinutes;
     }
     const bool Morning = Finish ? Rest <= 240 : Rest < 240;
     const long long Clock = Morning ? 8 * 60 + Rest : 13 * 60 + (Rest - 240);
@@ -57,7 +62,7 @@ QString WorkingDate(TReal Days, bool Finish) {
                .arg(Clock % 60, 2, 10, QLatin1Char('0'));
 }
 
-QString TenthsOfMinutes(TReal Days) {
+QString TenthsOfMinutes(TReal Days, int DayMinutes) {
     return QString::number(std::llround(static_cast<double>(Days * DayMinutes * 10)));
 }
 
@@ -68,37 +73,51 @@ bool XmlCanCarry(const std::string& Name) {
     return true;
 }
 
-void WriteCalendar(QXmlStreamWriter& Xml) {
-    Xml.writeStartElement(QStringLiteral("Calendars"));
-    Xml.writeStartElement(QStringLiteral("Calendar"));
-    Xml.writeTextElement(QStringLiteral("UID"), QStringLiteral("1"));
-    Xml.writeTextElement(QStringLiteral("Name"), QStringLiteral("Standard"));
-    Xml.writeTextElement(QStringLiteral("IsBaseCalendar"), QStringLiteral("1"));
-    Xml.writeTextElement(QStringLiteral("BaseCalendarUID"), QStringLiteral("-1"));
-    Xml.writeStartElement(QStringLiteral("WeekDays"));
-    // DayType 1 is Sunday, 7 Saturday.
-    for (int Day = 1; Day <= 7; ++Day) {
-        const bool Working = Day != 1 && Day != 7;
-        Xml.writeStartElement(QStringLiteral("WeekDay"));
-        Xml.writeTextElement(QStringLiteral("DayType"), QString::number(Day));
-        Xml.writeTextElement(QStringLiteral("DayWorking"),
-                             Working ? QStringLiteral("1") : QStringLiteral("0"));
-        if (Working) {
-            Xml.writeStartElement(QStringLiteral("WorkingTimes"));
-            for (const auto& [From, To] :
-                 {std::pair{"08:00:00", "12:00:00"}, std::pair{"13:00:00", "17:00:00"}}) {
-                Xml.writeStartElement(QStringLiteral("WorkingTime"));
-                Xml.writeTextElement(QStringLiteral("FromTime"), QLatin1String(From));
-                Xml.writeTextElement(QStringLiteral("ToTime"), QLatin1String(To));
-                Xml.writeEndElement();
-            }
-            Xml.writeEndElement();
-        }
-        Xml.writeEndElement();
+// The dates of the file: on the scheme's calendar, or without one on the
+// standard calendar from the fixed start.
+class TXmlDates {
+public:
+    explicit TXmlDates(const std::optional<TCalendar>& Calendar) {
+        if (Calendar)
+            Clock.emplace(*Calendar);
     }
-    Xml.writeEndElement(); // WeekDays
-    Xml.writeEndElement(); // Calendar
-    Xml.writeEndElement(); // Calendars
+    // Only for days whose dates the plan has been checked to have.
+    QString Start(TReal Day) const {
+        return Clock ? Text(Clock->StartOf(Day)) : WorkingDate(Day, false);
+    }
+    QString Finish(TReal Day) const {
+        return Clock ? Text(Clock->FinishOf(Day)) : WorkingDate(Day, true);
+    }
+
+private:
+    std::optional<TCalendarClock> Clock;
+
+    static QString Text(const std::optional<TMoment>& m) {
+        return m ? XmlDateTime(m->Date, m->Minute) : QString();
+    }
+};
+
+// Why MS Project could not hold the dates of a plan on Calendar, or nothing.
+std::optional<std::string> OutOfMsProjectYears(const TCalendar& Calendar,
+                                               const TSchedule& Schedule) {
+    const TCalendarClock Clock(Calendar);
+    const std::optional<TMoment> Last =
+        Clock.FinishOf(Schedule.Valid ? Schedule.ProjectDuration : TReal{0});
+    if (Calendar.Start >= MsProjectFirstDate && Last && Last->Date <= MsProjectLastDate)
+        return std::nullopt;
+    return "даты плана выходят за годы, которые может хранить MS Project (с 1984-01-01 по "
+           "2149-12-31): начало " +
+           Calendar.Start.Iso() + ", окончание " + (Last ? Last->Date.Iso() : "после 9999 года");
+}
+
+// The calendar as written: exceptions outside MS Project's years cannot touch
+// a date of a plan that has been checked to lie within them, and MS Project
+// could not hold them.
+TCalendar WrittenCalendar(TCalendar Calendar) {
+    for (std::vector<TCivilDate>* Dates : {&Calendar.Holidays, &Calendar.Workdays})
+        std::erase_if(*Dates,
+                      [](TCivilDate d) { return d < MsProjectFirstDate || d > MsProjectLastDate; });
+    return Calendar;
 }
 
 } // namespace
@@ -132,12 +151,12 @@ std::string SpanText(TReal Seconds, int Decimals) {
 }
 
 // The days a span's text stands for, as the reader counts them.
-TReal SpanDays(const std::string& Text) {
+TReal SpanDays(const std::string& Text, int DayMinutes) {
     const std::optional<TSpan> Span = ParseIsoDuration(Text);
     return Span ? Span->Days + Span->Seconds / (60 * DayMinutes) : -1;
 }
 
-std::string MsProjectDuration(TReal Days) {
+std::string MsProjectDuration(TReal Days, int DayMinutes) {
     const TReal Total = Days * DayMinutes * 60;
     // The shortest text that the reader takes back as exactly Days: from 15
     // significant digits of the whole span up to 21, which tell every value
@@ -146,14 +165,14 @@ std::string MsProjectDuration(TReal Days) {
     const int Whole = Total > 0 ? static_cast<int>(std::floor(std::log10(Total))) + 1 : 0;
     for (int Digits = 15; Digits < 21; ++Digits) {
         const std::string Text = SpanText(Total, std::clamp(Digits - Whole, 0, 4900));
-        if (SpanDays(Text) == Days)
+        if (SpanDays(Text, DayMinutes) == Days)
             return Text;
     }
     const int Decimals = std::clamp(21 - Whole, 0, 4900);
     TReal Seconds = Total;
     std::string Text = SpanText(Seconds, Decimals);
     for (int Step = 0; Step < 8; ++Step) {
-        const TReal Back = SpanDays(Text);
+        const TReal Back = SpanDays(Text, DayMinutes);
         if (Back == Days)
             return Text;
         Seconds += (Days - Back) * DayMinutes * 60;
@@ -166,7 +185,7 @@ std::string MsProjectDuration(TReal Days) {
     // exactly: the neighbours of the last text are tried for one that comes
     // back as the same number where a duration shows it.
     const std::string Shown = FormatReal(Days);
-    if (FormatReal(SpanDays(Text)) == Shown)
+    if (FormatReal(SpanDays(Text, DayMinutes)) == Shown)
         return Text;
     const TReal Unit = std::pow(10.0L, static_cast<TReal>(-Decimals));
     for (int k = 1; k <= 64; ++k)
@@ -175,7 +194,7 @@ std::string MsProjectDuration(TReal Days) {
             if (Near < 0)
                 continue;
             std::string Candidate = SpanText(Near, Decimals);
-            if (FormatReal(SpanDays(Candidate)) == Shown)
+            if (FormatReal(SpanDays(Candidate, DayMinutes)) == Shown)
                 return Candidate;
         }
     return Text;
@@ -189,8 +208,20 @@ std::optional<std::string> WriteMsProjectXml(const TWorkList& List, std::string&
             return std::nullopt;
         }
     const TSchedule Schedule = ComputeSchedule(List);
-    const bool Dated = Schedule.Valid && Schedule.ProjectDuration <= MaxDatedDays;
-    const QString Start = WorkingDate(0, false);
+    const std::optional<TCalendar>& Calendar = List.Calendar();
+    if (Calendar)
+        if (auto Why = OutOfMsProjectYears(*Calendar, Schedule)) {
+            Error = std::move(*Why);
+            return std::nullopt;
+        }
+    const bool Dated = Schedule.Valid && (Calendar || Schedule.ProjectDuration <= MaxDatedDays);
+    const TXmlDates Dates(Calendar);
+    const TCalendar Written = Calendar ? WrittenCalendar(*Calendar) : TCalendar{};
+    const int DayLength = Written.MinutesPerDay;
+    const QString Start =
+        Calendar
+            ? XmlDateTime(Written.Start, Written.StartTime.value_or(Written.Periods.front().Start))
+            : Dates.Start(0);
 
     QByteArray Bytes;
     QXmlStreamWriter Xml(&Bytes);
@@ -203,19 +234,20 @@ std::optional<std::string> WriteMsProjectXml(const TWorkList& List, std::string&
     Xml.writeTextElement(QStringLiteral("ScheduleFromStart"), QStringLiteral("1"));
     Xml.writeTextElement(QStringLiteral("StartDate"), Start);
     if (Dated)
-        Xml.writeTextElement(QStringLiteral("FinishDate"),
-                             WorkingDate(Schedule.ProjectDuration, true));
+        Xml.writeTextElement(QStringLiteral("FinishDate"), Dates.Finish(Schedule.ProjectDuration));
     // The 2007 schema requires the currency; a scheme has none, so the
     // rouble, as its planners count.
     Xml.writeTextElement(QStringLiteral("CurrencyCode"), QStringLiteral("RUB"));
     Xml.writeTextElement(QStringLiteral("CalendarUID"), QStringLiteral("1"));
-    Xml.writeTextElement(QStringLiteral("DefaultStartTime"), QStringLiteral("08:00:00"));
-    Xml.writeTextElement(QStringLiteral("DefaultFinishTime"), QStringLiteral("17:00:00"));
-    Xml.writeTextElement(QStringLiteral("MinutesPerDay"), QString::number(DayMinutes));
-    Xml.writeTextElement(QStringLiteral("MinutesPerWeek"), QString::number(5 * DayMinutes));
+    Xml.writeTextElement(QStringLiteral("DefaultStartTime"),
+                         XmlClock(Written.Periods.front().Start));
+    Xml.writeTextElement(QStringLiteral("DefaultFinishTime"), XmlClock(Written.Periods.back().End));
+    Xml.writeTextElement(QStringLiteral("MinutesPerDay"), QString::number(DayLength));
+    Xml.writeTextElement(QStringLiteral("MinutesPerWeek"),
+                         QString::number(std::popcount(Written.Weekdays) * DayLength));
     Xml.writeTextElement(QStringLiteral("DaysPerMonth"), QStringLiteral("20"));
     Xml.writeTextElement(QStringLiteral("DurationFormat"), QStringLiteral("7"));
-    WriteCalendar(Xml);
+    WriteXmlCalendar(Xml, Written);
 
     // The children of a task in the order of the schema's sequence.
     Xml.writeStartElement(QStringLiteral("Tasks"));
@@ -230,26 +262,25 @@ std::optional<std::string> WriteMsProjectXml(const TWorkList& List, std::string&
         Xml.writeTextElement(QStringLiteral("OutlineLevel"), QStringLiteral("1"));
         const TWorkTimes* Times = Dated ? &Schedule.Works[static_cast<std::size_t>(i)] : nullptr;
         if (Times) {
-            Xml.writeTextElement(QStringLiteral("Start"), WorkingDate(Times->EarlyStart, false));
-            Xml.writeTextElement(QStringLiteral("Finish"), WorkingDate(Times->EarlyFinish, true));
+            Xml.writeTextElement(QStringLiteral("Start"), Dates.Start(Times->EarlyStart));
+            Xml.writeTextElement(QStringLiteral("Finish"), Dates.Finish(Times->EarlyFinish));
         }
         Xml.writeTextElement(QStringLiteral("Duration"),
-                             QString::fromStdString(MsProjectDuration(Work.Duration)));
+                             QString::fromStdString(MsProjectDuration(Work.Duration, DayLength)));
         Xml.writeTextElement(QStringLiteral("DurationFormat"), QStringLiteral("7"));
         Xml.writeTextElement(QStringLiteral("Milestone"), QStringLiteral("0"));
         Xml.writeTextElement(QStringLiteral("Summary"), QStringLiteral("0"));
         if (Times) {
             Xml.writeTextElement(QStringLiteral("Critical"),
                                  Times->Critical ? QStringLiteral("1") : QStringLiteral("0"));
-            Xml.writeTextElement(QStringLiteral("EarlyStart"),
-                                 WorkingDate(Times->EarlyStart, false));
-            Xml.writeTextElement(QStringLiteral("EarlyFinish"),
-                                 WorkingDate(Times->EarlyFinish, true));
-            Xml.writeTextElement(QStringLiteral("LateStart"), WorkingDate(Times->LateStart, false));
-            Xml.writeTextElement(QStringLiteral("LateFinish"),
-                                 WorkingDate(Times->LateFinish, true));
-            Xml.writeTextElement(QStringLiteral("FreeSlack"), TenthsOfMinutes(Times->FreeFloat));
-            Xml.writeTextElement(QStringLiteral("TotalSlack"), TenthsOfMinutes(Times->TotalFloat));
+            Xml.writeTextElement(QStringLiteral("EarlyStart"), Dates.Start(Times->EarlyStart));
+            Xml.writeTextElement(QStringLiteral("EarlyFinish"), Dates.Finish(Times->EarlyFinish));
+            Xml.writeTextElement(QStringLiteral("LateStart"), Dates.Start(Times->LateStart));
+            Xml.writeTextElement(QStringLiteral("LateFinish"), Dates.Finish(Times->LateFinish));
+            Xml.writeTextElement(QStringLiteral("FreeSlack"),
+                                 TenthsOfMinutes(Times->FreeFloat, DayLength));
+            Xml.writeTextElement(QStringLiteral("TotalSlack"),
+                                 TenthsOfMinutes(Times->TotalFloat, DayLength));
         }
         Xml.writeTextElement(QStringLiteral("ConstraintType"), QStringLiteral("0"));
         for (int j = 0; j < List.Count() && static_cast<std::size_t>(j) < Work.Links.size(); ++j) {

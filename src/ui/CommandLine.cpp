@@ -42,7 +42,8 @@ constexpr std::string_view Usage =
     "                                   [--level]\n"
     "       korvant --render FILE.kcrct OUT.png|.jpg|.svg|.pdf [--shortest] [--detailed]\n"
     "       korvant --render FILE.kcrct OUT.png|.jpg|.svg|.pdf --gantt [--shortest] [--start YYYY-MM-DD]\n"
-    "       korvant --convert IN OUT   (.kcrct scheme, .xml MS Project XML, .csv, .sm PSPLIB to read)\n"
+    "       korvant --convert IN OUT [--start YYYY-MM-DD]\n"
+    "                                  (.kcrct scheme, .xml MS Project XML, .csv, .sm PSPLIB to read)\n"
     "       korvant --help\n";
 // clang-format on
 
@@ -293,9 +294,11 @@ int Convert(const TArguments& Args) {
     TConsoleMessenger Messenger;
     List.Messenger = &Messenger;
     FillWorkList(List, std::move(*Plan));
-    // Only a scheme file keeps the calendar yet; the others get their own
-    // standard one.
-    if (List.Calendar() && Out != TPlanFormat::Scheme)
+    if (!ApplyStart(Args, List))
+        return UsageError("--start " + Args.Start->Iso() + " does not suit the plan's calendar");
+    // A scheme file and MS Project XML keep the calendar; CSV has no place
+    // for it.
+    if (List.Calendar() && Out == TPlanFormat::Csv)
         PrintError("warning: the project calendar is not written to " + Args.Files[1]);
     // MS Project XML carries the resources and demands but no unit of a work
     // resource; CSV carries neither.
@@ -361,8 +364,8 @@ std::optional<int> RunCommandLine(int argc, char** argv) {
     }
     if (Args.Gantt && (Args.Mode != "--render" || Args.Detailed))
         return UsageError("--gantt goes with --render, without --detailed");
-    if (Args.Start && Args.Mode != "--report" && !Args.Gantt)
-        return UsageError("--start goes with --report or --render --gantt");
+    if (Args.Start && Args.Mode != "--report" && Args.Mode != "--convert" && !Args.Gantt)
+        return UsageError("--start goes with --report, --convert or --render --gantt");
     if (Args.Level && Args.Mode != "--report")
         return UsageError("--level goes with --report");
     // A broken invariant inside the engine ends the run with its text, as the

@@ -228,6 +228,19 @@ TEST_F(CommandLine, ConvertKeepsASchemesCalendarAndWarnsWhereTheFormatCannot) {
     EXPECT_NE(Csv.Err.find("korvant: warning: the project calendar is not written to"),
               std::string::npos)
         << Csv.Err;
+    // MS Project XML carries it there and back; --start moves its start.
+    const fs::path Xml = Dir / "plan.xml";
+    const TRun Out = Run("--convert " + File.string() + " " + Xml.string());
+    ASSERT_EQ(Out.Exit, 0) << Out.Err;
+    EXPECT_TRUE(Out.Err.empty()) << Out.Err;
+    const TRun Back = Run("--convert " + Xml.string() + " " + Copy.string());
+    ASSERT_EQ(Back.Exit, 0) << Back.Err;
+    TWorkList Read;
+    ASSERT_TRUE(Read.LoadFromFile(Copy.string()));
+    EXPECT_EQ(Read.Calendar(), Calendar);
+    ASSERT_EQ(Run("--convert " + File.string() + " " + Xml.string() + " --start 2027-04-05").Exit,
+              0);
+    EXPECT_NE(Slurp(Xml).find("<StartDate>2027-04-05T08:00:00</StartDate>"), std::string::npos);
 }
 
 TEST_F(CommandLine, HelpPrintsTheUsageAndSucceeds) {
@@ -305,6 +318,17 @@ TEST_F(CommandLine, ConvertTakesASchemeThroughXmlAndCsvAndBackUnchanged) {
         const TRun Again = Run("--convert " + Other.string() + " " + Back.string());
         ASSERT_EQ(Again.Exit, 0) << Again.Err;
         EXPECT_EQ(Again.Err, "");
+        // MS Project XML always has a project calendar, and it comes in: the
+        // standard week from the start the file was written with.
+        if (Suffix == std::string(".xml")) {
+            TWorkList List;
+            ASSERT_TRUE(List.LoadFromFile(Back.string()));
+            TCalendar Standard;
+            Standard.Start = TCivilDate::FromYmd(2026, 1, 5);
+            EXPECT_EQ(List.Calendar(), Standard);
+            ASSERT_TRUE(List.SetCalendar(std::nullopt));
+            ASSERT_TRUE(List.SaveToFile(Back.string()));
+        }
         EXPECT_EQ(Slurp(Back), Slurp(File)) << Suffix;
     }
 }
