@@ -25,8 +25,6 @@ const QDate StartDay(2026, 1, 5); // a Monday
 // The days MS Project can schedule.
 const TCivilDate MsProjectFirstDate = TCivilDate::FromYmd(1984, 1, 1);
 const TCivilDate MsProjectLastDate = TCivilDate::FromYmd(2149, 12, 31);
-// Beyond this many working days the dates would pass the year 9000.
-constexpr TReal MaxDatedDays = 1.8e6L;
 
 std::string Fixed(TReal Value, int Decimals) {
     char Buffer[5000];
@@ -209,12 +207,16 @@ std::optional<std::string> WriteMsProjectXml(const TWorkList& List, std::string&
         }
     const TSchedule Schedule = ComputeSchedule(List);
     const std::optional<TCalendar>& Calendar = List.Calendar();
-    if (Calendar)
-        if (auto Why = OutOfMsProjectYears(*Calendar, Schedule)) {
-            Error = std::move(*Why);
-            return std::nullopt;
-        }
-    const bool Dated = Schedule.Valid && (Calendar || Schedule.ProjectDuration <= MaxDatedDays);
+    // Without a calendar the plan is dated on the standard one from the
+    // writer's start day; either way a plan MS Project could not hold is
+    // refused rather than written without its dates.
+    TCalendar Standard;
+    Standard.Start = TCivilDate::FromYmd(StartDay.year(), StartDay.month(), StartDay.day());
+    if (auto Why = OutOfMsProjectYears(Calendar ? *Calendar : Standard, Schedule)) {
+        Error = std::move(*Why);
+        return std::nullopt;
+    }
+    const bool Dated = Schedule.Valid;
     const TXmlDates Dates(Calendar);
     const TCalendar Written = Calendar ? WrittenCalendar(*Calendar) : TCalendar{};
     const int DayLength = Written.MinutesPerDay;

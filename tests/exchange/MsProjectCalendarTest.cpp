@@ -238,6 +238,20 @@ TEST(MsProjectCalendar, APlanOutsideMsProjectsYearsIsRefusedAndTheOldFileKept) {
     TWorkList List;
     Chain(List, Calendar, 5, 20);
     EXPECT_TRUE(WritePlan(List, Path.string(), TPlanFormat::MsProjectXml, Error)) << Error;
+
+    // Without a calendar the plan is dated from Monday 2026-01-05 on the
+    // standard week: 33,000 working days run past 2149, and such a plan is
+    // refused too rather than written without its dates.
+    std::ofstream(Path) << "old";
+    TWorkList Long;
+    Chain(Long, Calendar, 16000, 17000);
+    ASSERT_TRUE(Long.SetCalendar(std::nullopt));
+    EXPECT_FALSE(WritePlan(Long, Path.string(), TPlanFormat::MsProjectXml, Error));
+    EXPECT_NE(Error.find("начало 2026-01-05, окончание 2152-"), std::string::npos) << Error;
+    std::ifstream In(Path);
+    std::string Content;
+    In >> Content;
+    EXPECT_EQ(Content, "old");
     std::filesystem::remove(Path);
 }
 
