@@ -8,6 +8,7 @@
 #include "ui/Dialogs.h"
 #include "ui/LocaleText.h"
 #include "ui/RecentFiles.h"
+#include "ui/ResourcesDialog.h"
 #include "ui/WindowFrame.h"
 #include "ui/WorkEditForm.h"
 
@@ -166,6 +167,12 @@ void TMainForm::CreateMenus() {
                          QKeySequence(Qt::Key_F5), &TMainForm::WorksArcsClick);
     GanttMenu = Item(DataMenu, QStringLiteral("Диаграмма Ганта"),
                      QKeySequence(QStringLiteral("Ctrl+T")), &TMainForm::GanttClick);
+    DataMenu->addSeparator();
+    ResourcesMenu = DataMenu->addAction(QStringLiteral("Ресурсы…"));
+    connect(ResourcesMenu, &QAction::triggered, this,
+            [this] { TResourcesDialog(List, History, Dialogs, this).Execute(); });
+    DemandsMenu = DataMenu->addAction(QStringLiteral("Потребности в ресурсах"));
+    connect(DemandsMenu, &QAction::triggered, this, [this] { ShowWindow(DemandsTable); });
 
     // The debug menu is never shown; its command is reached by Ctrl+D alone,
     // which works because the action belongs to the window as well.
