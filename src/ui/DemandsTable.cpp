@@ -6,7 +6,6 @@
 #include "ui/EditHistory.h"
 #include "ui/LocaleText.h"
 
-#include <QAbstractItemDelegate>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QHeaderView>
@@ -62,12 +61,6 @@ TDemandsTable::TDemandsTable(TWorkList& List, TEditHistory& History, TDialogs& D
         if (!Filling)
             EnterDemand(Item->row(), Item->column(), Item->text());
     });
-    // Enter, as in a spreadsheet, goes on to the cell below.
-    connect(Grid->itemDelegate(), &QAbstractItemDelegate::closeEditor, this,
-            [this](QWidget*, QAbstractItemDelegate::EndEditHint Hint) {
-                if (Hint == QAbstractItemDelegate::SubmitModelCache)
-                    MoveDown();
-            });
     if (OnlyWork < 0) {
         resize(640, 420);
         List.AddListener(
@@ -168,7 +161,9 @@ void TDemandsTable::MoveDown() {
 }
 
 bool TDemandsTable::eventFilter(QObject* Watched, QEvent* Event) {
-    // While a cell is edited its keys go to the editor, not to the grid.
+    // A cell's editor keeps Delete for itself but passes Enter on to the
+    // grid: Enter, as in a spreadsheet, goes on to the cell below whether a
+    // cell was typed into or not.
     if (Watched == Grid && Event->type() == QEvent::KeyPress) {
         const int Key = static_cast<QKeyEvent*>(Event)->key();
         if (Key == Qt::Key_Delete || Key == Qt::Key_Backspace) {
@@ -177,7 +172,10 @@ bool TDemandsTable::eventFilter(QObject* Watched, QEvent* Event) {
             return true;
         }
         if (Key == Qt::Key_Return || Key == Qt::Key_Enter) {
-            MoveDown();
+            // After the editor has handed its number over and closed, which
+            // it does from the event loop.
+            QMetaObject::invokeMethod(
+                this, [this] { MoveDown(); }, Qt::QueuedConnection);
             return true;
         }
     }

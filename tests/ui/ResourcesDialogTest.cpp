@@ -7,6 +7,7 @@
 #include "ui/ResourcesDialog.h"
 
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
@@ -163,6 +164,17 @@ TEST_F(DemandsTable, EachCellIsOneStepAndADemandAboveTheAvailabilityIsRed) {
     History.Stack.undo();
     EXPECT_EQ(Cell(1, 1), QString());
     EXPECT_FALSE(Red(1, 1));
+
+    // A number typed and Enter: the cell below is next, as in a spreadsheet.
+    Table->Grid->setCurrentCell(0, 1);
+    QTest::keyClicks(Table->Grid, QStringLiteral("0"));
+    auto* Editor = Table->Grid->viewport()->findChild<QLineEdit*>();
+    ASSERT_TRUE(Editor);
+    QTest::keyClick(Editor, Qt::Key_Return);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Table->Grid->currentRow(), 1);
+    EXPECT_EQ(List.GetWork(0).Demands, DemandsOf({{0, 3}}));
+    History.Stack.undo();
 
     // Delete clears the current cell; a text that is no number changes nothing.
     Table->Grid->setCurrentCell(0, 0);
