@@ -25,8 +25,10 @@ constexpr std::string_view LongName =
     "Наименование ресурса слишком длинное (не более 255 байт в UTF-8)";
 constexpr std::string_view LongUnit =
     "Единица измерения ресурса слишком длинная (не более 255 байт в UTF-8)";
-constexpr std::string_view BadAvailability =
-    "Наличие ресурса — число единиц от 0 до 1e15 (дробная часть через запятую или точку)";
+// The resource's name goes between them.
+constexpr std::string_view BadAvailabilityOf = "Наличие ресурса «";
+constexpr std::string_view BadAvailabilityRule =
+    "» — число единиц от 0 до 1e15 (дробная часть через запятую или точку)";
 constexpr std::string_view TooManyResources = "В схеме не может быть больше 1000 ресурсов";
 static_assert(MaxResources == 1000);
 
@@ -187,7 +189,9 @@ std::optional<std::vector<TResource>> TResourcesDialog::ReadTable() {
                                                ? std::optional<TReal>(*Old)
                                                : DurationFromText(Shown);
         if (!Value || *Value < 0 || *Value > MaxDuration) {
-            Refuse(BadAvailability, Row, AvailabilityColumn);
+            Refuse(std::string(BadAvailabilityOf) + Resource.Name +
+                       std::string(BadAvailabilityRule),
+                   Row, AvailabilityColumn);
             return std::nullopt;
         }
         Resource.Availability = *Value == 0 ? TReal(0) : *Value;
