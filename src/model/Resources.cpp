@@ -19,3 +19,11 @@ bool DemandsFit(const TDemands& Demands, std::size_t ResourceCount) {
             return false;
     return true;
 }
+
+TDemands RemapDemands(const TDemands& Demands, const std::vector<int>& NewPlace) {
+    TDemands Result;
+    for (const auto& [Resource, Units] : Demands.Items())
+        if (Resource < NewPlace.size() && NewPlace[Resource] >= 0)
+            Result.Set(static_cast<std::size_t>(NewPlace[Resource]), Units);
+    return Result;
+}

@@ -80,3 +80,8 @@ bool ResourceProblem(const std::vector<TResource>& Resources);
 // Whether Demands name only resources below ResourceCount, each with a
 // finite positive number of units.
 bool DemandsFit(const TDemands& Demands, std::size_t ResourceCount);
+
+// Demands after the resource list changed: NewPlace[r] is where resource r
+// now stands, or -1 when it was deleted (its demand goes with it). A
+// resource past the end of NewPlace counts as deleted.
+TDemands RemapDemands(const TDemands& Demands, const std::vector<int>& NewPlace);

@@ -110,6 +110,28 @@ bool TWorkList::SetDemands(int Index, TDemands Demands) {
     return true;
 }
 
+bool TWorkList::ReplaceResources(std::vector<TResource> Resources,
+                                 std::vector<TWorkDemands> Demands) {
+    if (ResourceProblem(Resources))
+        return false;
+    std::vector<const TDemands*> After(Works.size());
+    for (std::size_t i = 0; i < Works.size(); ++i)
+        After[i] = &Works[i]->Demands;
+    for (const TWorkDemands& Entry : Demands) {
+        if (Entry.Work < 0 || Entry.Work >= Count())
+            return false;
+        After[static_cast<std::size_t>(Entry.Work)] = &Entry.Demands;
+    }
+    for (const TDemands* Work : After)
+        if (!DemandsFit(*Work, Resources.size()))
+            return false;
+    ProjectResources = std::move(Resources);
+    for (TWorkDemands& Entry : Demands)
+        Works[static_cast<std::size_t>(Entry.Work)]->Demands = std::move(Entry.Demands);
+    Changed(0, ckResources);
+    return true;
+}
+
 void TWorkList::FileError(std::string_view Text) const {
     if (Messenger)
         Messenger->FileError(Text);

@@ -53,6 +53,12 @@ struct TWorkData {
     TDemands Demands = {};
 };
 
+// The demands one work is to have (Work: its position).
+struct TWorkDemands {
+    int Work = 0;
+    TDemands Demands;
+};
+
 // One cell as it was before an operation changed it.
 struct TCellChange {
     int Row = 0;
@@ -158,6 +164,12 @@ public:
     // and nothing changes, for a demand of a resource the list does not have
     // or a number of units that is negative or not finite.
     bool SetDemands(int Index, TDemands Demands);
+    // Replaces the resources and, in the same change, the demands of the
+    // works listed (kind ckResources, announced once), so that a resource can
+    // leave the list together with what the works demanded of it. False, and
+    // nothing changes, when the list or any work's demands, new or kept,
+    // would not fit.
+    bool ReplaceResources(std::vector<TResource> Resources, std::vector<TWorkDemands> Demands);
 
     // Bytes the scheme file of this list takes.
     std::int64_t SchemeSize() const;

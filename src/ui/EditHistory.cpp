@@ -177,6 +177,27 @@ private:
     std::optional<TCalendar> Old;
 };
 
+// A new resource list with the demands it moved or took away; it keeps the
+// demands of the works it changed, before and after.
+class TResourceListCommand : public QUndoCommand {
+public:
+    TResourceListCommand(TWorkList& List, std::vector<TResource> Resources,
+                         std::vector<TWorkDemands> Before, std::vector<TWorkDemands> After)
+        : List(List), New(std::move(Resources)), Old(List.Resources()), Before(std::move(Before)),
+          After(std::move(After)) {
+        setText(QStringLiteral("изменение ресурсов"));
+    }
+    void redo() override { List.ReplaceResources(New, After); }
+    void undo() override { List.ReplaceResources(Old, Before); }
+
+private:
+    TWorkList& List;
+    std::vector<TResource> New;
+    std::vector<TResource> Old;
+    std::vector<TWorkDemands> Before;
+    std::vector<TWorkDemands> After;
+};
+
 } // namespace
 
 TEditHistory::TEditHistory(TWorkList& List, QObject* Parent) : QObject(Parent), List(List) {
@@ -248,6 +269,27 @@ bool TEditHistory::SetCalendar(std::optional<TCalendar> Calendar) {
             return false;
     }
     Stack.push(new TCalendarCommand(List, std::move(Calendar)));
+    return true;
+}
+
+bool TEditHistory::ReplaceResources(std::vector<TResource> Resources,
+                                    const std::vector<int>& NewPlace) {
+    if (ResourceProblem(Resources))
+        return false;
+    std::vector<TWorkDemands> Before;
+    std::vector<TWorkDemands> After;
+    for (int i = 0; i < List.Count(); ++i) {
+        const TDemands& Old = List.GetWork(i).Demands;
+        TDemands New = RemapDemands(Old, NewPlace);
+        if (!DemandsFit(New, Resources.size()))
+            return false;
+        if (New == Old)
+            continue;
+        Before.push_back({i, Old});
+        After.push_back({i, std::move(New)});
+    }
+    Stack.push(
+        new TResourceListCommand(List, std::move(Resources), std::move(Before), std::move(After)));
     return true;
 }
 

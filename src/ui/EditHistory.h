@@ -45,6 +45,10 @@ public:
     // The project calendar (nothing: the plan in day numbers); false when the
     // list refuses it, and then nothing enters the history.
     bool SetCalendar(std::optional<TCalendar> Calendar);
+    // The resources dialog's OK: the new list, where NewPlace[r] says where
+    // the old resource r now stands (-1: deleted, with every demand of it),
+    // as one step; false when the list refuses it.
+    bool ReplaceResources(std::vector<TResource> Resources, const std::vector<int>& NewPlace);
 
     // A history with nothing to undo, standing where the scheme was loaded or
     // made anew; with Saved false (an imported plan) the scheme counts as

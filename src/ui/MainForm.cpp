@@ -9,6 +9,7 @@
 #include "ui/Dialogs.h"
 #include "ui/LocaleText.h"
 #include "ui/RecentFiles.h"
+#include "ui/ResourcesDialog.h"
 #include "ui/WindowFrame.h"
 #include "ui/WorkEditForm.h"
 
@@ -171,6 +172,11 @@ void TMainForm::CreateMenus() {
     CalendarMenu = DataMenu->addAction(QStringLiteral("Календарь проекта…"));
     connect(CalendarMenu, &QAction::triggered, this,
             [this] { EditCalendar(this, List, History, Dialogs); });
+    ResourcesMenu = DataMenu->addAction(QStringLiteral("Ресурсы…"));
+    connect(ResourcesMenu, &QAction::triggered, this,
+            [this] { TResourcesDialog(List, History, Dialogs, this).Execute(); });
+    DemandsMenu = DataMenu->addAction(QStringLiteral("Потребности в ресурсах"));
+    connect(DemandsMenu, &QAction::triggered, this, [this] { ShowWindow(DemandsTable); });
 
     // The debug menu is never shown; its command is reached by Ctrl+D alone,
     // which works because the action belongs to the window as well.

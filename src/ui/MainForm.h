@@ -41,6 +41,7 @@ public:
     void SetDebugForm(QWidget* Window) { DebugForm = Window; }
     void SetWorksArcs(QWidget* Window) { WorksArcs = Window; }
     void SetGantt(QWidget* Window) { Gantt = Window; }
+    void SetDemandsTable(QWidget* Window) { DemandsTable = Window; }
     // Selects the work's row (a position in the list), as a click in
     // another window asks.
     void SelectWork(int Index) { SelectRow(Index); }
@@ -125,6 +126,8 @@ public:
     QAction* WorksArcsMenu;
     QAction* GanttMenu;
     QAction* CalendarMenu;
+    QAction* ResourcesMenu;
+    QAction* DemandsMenu;
     QAction* AboutMenu;
     QAction* N6;
     QAction* CrtFastPathMenu;
@@ -178,6 +181,7 @@ private:
     QPointer<QWidget> DebugForm;
     QPointer<QWidget> WorksArcs;
     QPointer<QWidget> Gantt;
+    QPointer<QWidget> DemandsTable;
     std::string SaveName;
     // The file the scheme was last loaded from or saved to; none for a new one.
     std::string SchemeFile;

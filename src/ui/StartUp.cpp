@@ -4,6 +4,7 @@
 #include "ui/AnalysisStatus.h"
 #include "ui/CircuitForm.h"
 #include "ui/DebugForm.h"
+#include "ui/DemandsTable.h"
 #include "ui/Dialogs.h"
 #include "ui/GanttForm.h"
 #include "ui/MainForm.h"
@@ -27,6 +28,8 @@ TStartUp::TStartUp(TDialogs& Dialogs, std::int32_t& Sign) : Dialogs(Dialogs) {
     ArcWorkForm = std::make_unique<TArcWorkForm>(*Analyser, MainForm.get());
     ArcWorkForm->SetList(&WorkList);
     GanttForm = std::make_unique<TGanttForm>(WorkList, *Analyser, Dialogs, MainForm.get());
+    DemandsTable =
+        std::make_unique<TDemandsTable>(WorkList, MainForm->History, Dialogs, MainForm.get());
     new TAnalysisStatus(*Analyser, *MainForm);
 
     MainForm->SetWorkEditor(WorkEditForm.get());
@@ -35,6 +38,10 @@ TStartUp::TStartUp(TDialogs& Dialogs, std::int32_t& Sign) : Dialogs(Dialogs) {
     MainForm->SetDebugForm(DebugForm.get());
     MainForm->SetWorksArcs(ArcWorkForm.get());
     MainForm->SetGantt(GanttForm.get());
+    MainForm->SetDemandsTable(DemandsTable.get());
+    WorkEditForm->OnEditDemands = [this](int Work) {
+        ExecuteWorkDemands(WorkList, MainForm->History, this->Dialogs, Work, WorkEditForm.get());
+    };
     // A work picked in the chart is the main window's selection, and back.
     QObject::connect(GanttForm.get(), &TGanttForm::WorkClicked, MainForm.get(),
                      &TMainForm::SelectWork);
@@ -48,7 +55,8 @@ TStartUp::TStartUp(TDialogs& Dialogs, std::int32_t& Sign) : Dialogs(Dialogs) {
     WorksTableForm->SetHistory(&MainForm->History);
     for (QWidget* Window :
          {static_cast<QWidget*>(WorksTableForm.get()), static_cast<QWidget*>(CircuitForm.get()),
-          static_cast<QWidget*>(ArcWorkForm.get()), static_cast<QWidget*>(GanttForm.get())})
+          static_cast<QWidget*>(ArcWorkForm.get()), static_cast<QWidget*>(GanttForm.get()),
+          static_cast<QWidget*>(DemandsTable.get())})
         Window->addActions({MainForm->UndoAction, MainForm->RedoAction});
 }
 

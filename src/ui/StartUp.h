@@ -17,6 +17,7 @@ class TAnalyser;
 class TArcWorkForm;
 class TCircuitForm;
 class TDebugForm;
+class TDemandsTable;
 class TDialogs;
 class TGanttForm;
 class TMainForm;
@@ -49,6 +50,7 @@ public:
     std::unique_ptr<TDebugForm> DebugForm;
     std::unique_ptr<TArcWorkForm> ArcWorkForm;
     std::unique_ptr<TGanttForm> GanttForm;
+    std::unique_ptr<TDemandsTable> DemandsTable;
 
 private:
     TDialogs& Dialogs;

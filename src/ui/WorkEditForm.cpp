@@ -51,10 +51,14 @@ TWorkEditForm::TWorkEditForm(TDialogs& Dialogs, TMainForm* MainForm)
     OkBtn->setGeometry(192, 46, 75, 25);
     CancelBtn = new QPushButton(QStringLiteral("Отменить"), this);
     CancelBtn->setGeometry(272, 46, 75, 25);
+    DemandsBtn = new QPushButton(QStringLiteral("Ресурсы…"), this);
+    DemandsBtn->setGeometry(126, 46, 62, 25);
+    DemandsBtn->setToolTip(QStringLiteral("Потребности работы в ресурсах"));
+    DemandsBtn->hide();
 
     // Enter never closes the dialog by itself: it moves from edit to edit and
     // presses only the button that has the focus.
-    for (QPushButton* Button : {OkBtn, CancelBtn}) {
+    for (QPushButton* Button : {OkBtn, CancelBtn, DemandsBtn}) {
         Button->setAutoDefault(false);
         Button->setDefault(false);
         Button->installEventFilter(this);
@@ -62,11 +66,16 @@ TWorkEditForm::TWorkEditForm(TDialogs& Dialogs, TMainForm* MainForm)
     setTabOrder(NameWorkEdit, DurationEdit);
     setTabOrder(DurationEdit, OkBtn);
     setTabOrder(OkBtn, CancelBtn);
+    setTabOrder(CancelBtn, DemandsBtn);
 
     connect(NameWorkEdit, &QLineEdit::returnPressed, this, [this] { NameWorkEditKeyPress(); });
     connect(DurationEdit, &QLineEdit::returnPressed, this, [this] { DurationEditKeyPress(); });
     connect(OkBtn, &QPushButton::clicked, this, [this] { ButtonPressed(mrOk); });
     connect(CancelBtn, &QPushButton::clicked, this, [this] { ButtonPressed(mrCancel); });
+    connect(DemandsBtn, &QPushButton::clicked, this, [this] {
+        if (OnEditDemands && !NewWork)
+            OnEditDemands(EditIndex - 1);
+    });
 
     FormCreate(MainForm);
 }
@@ -93,11 +102,16 @@ int TWorkEditForm::Execute(std::string& Name, TReal& Duration, std::int32_t Inde
 int TWorkEditForm::ExecuteNew(std::string& Name, TReal& Duration, std::int32_t Index) {
     Name.clear();
     Duration = 0;
-    return Execute(Name, Duration, Index);
+    NewWork = true;
+    const int Result = Execute(Name, Duration, Index);
+    NewWork = false;
+    return Result;
 }
 
 void TWorkEditForm::FormShow() {
     Accepted = false;
+    DemandsBtn->setVisible(static_cast<bool>(OnEditDemands));
+    DemandsBtn->setEnabled(!NewWork);
     FocusEdit(NameWorkEdit);
 }
 
@@ -174,7 +188,7 @@ void TWorkEditForm::keyPressEvent(QKeyEvent* Event) {
 }
 
 bool TWorkEditForm::eventFilter(QObject* Watched, QEvent* Event) {
-    if ((Watched == OkBtn || Watched == CancelBtn) && IsEnter(Event)) {
+    if ((Watched == OkBtn || Watched == CancelBtn || Watched == DemandsBtn) && IsEnter(Event)) {
         static_cast<QPushButton*>(Watched)->click();
         return true;
     }

@@ -46,6 +46,11 @@ public:
     bool FormCloseQuery() const;
 
     TCheckName OnCheckName;
+    // Opens the demands of the work at that position ("Ресурсы…", shown only
+    // when set and pressable only for a work already in the list); the
+    // demands change at once, each as a step of its own, whatever the editor
+    // ends with.
+    std::function<void(int Work)> OnEditDemands;
     // The last press of OK passed every check.
     bool Accepted = false;
     // The duration converted by the last press of OK.
@@ -58,6 +63,7 @@ public:
     QLineEdit* DurationEdit;
     QPushButton* OkBtn;
     QPushButton* CancelBtn;
+    QPushButton* DemandsBtn;
 
 protected:
     void showEvent(QShowEvent* Event) override;
@@ -73,4 +79,6 @@ private:
 
     TDialogs& Dialogs;
     int ModalResult = 0;
+    // ExecuteNew is running: the work is not in the list yet.
+    bool NewWork = false;
 };

@@ -340,4 +340,28 @@ TEST(WorkListResources, DemandsTravelWithTheirWorkAndBadOnesAreRefused) {
     EXPECT_TRUE(List.Resources().empty());
 }
 
+TEST(WorkListResources, ReplacingTheListTakesTheDemandsAlongInOneChangeOrNothing) {
+    TWorkList List;
+    TwoWorks(List);
+    Staff(List);
+    TRecorder Rec;
+    Rec.Attach(List);
+    // The workers leave and the crane moves to place 0. A work that is not
+    // in the list, or a demand past the new end, refuses the whole change.
+    const std::vector<TResource> Crane = {{"Кран", "шт.", 1}};
+    TDemands CraneOnly;
+    CraneOnly.Set(0, 1);
+    EXPECT_FALSE(List.ReplaceResources(Crane, {{1, CraneOnly}, {2, {}}}));
+    EXPECT_FALSE(List.ReplaceResources({}, {{1, CraneOnly}}));
+    EXPECT_TRUE(Rec.Events.empty());
+    const std::vector<int> NewPlace = {-1, 0};
+    EXPECT_EQ(RemapDemands(List.GetWork(1).Demands, NewPlace), CraneOnly);
+    EXPECT_TRUE(RemapDemands(List.GetWork(0).Demands, NewPlace).Empty());
+    ASSERT_TRUE(List.ReplaceResources(Crane, {{0, {}}, {1, CraneOnly}}));
+    EXPECT_EQ(Rec.Events,
+              (std::vector<std::string>{TRecorder::Call("L", 0, ckResources, 2, true)}));
+    EXPECT_EQ(List.Resources(), Crane);
+    EXPECT_EQ(List.GetWork(1).Demands, CraneOnly);
+}
+
 } // namespace

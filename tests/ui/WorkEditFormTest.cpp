@@ -11,6 +11,7 @@
 #include <QTest>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -361,6 +362,29 @@ TEST_F(WorkEditForm, KeepsNoStateBetweenUses) {
         },
         [&] { Editor.ExecuteNew(Name, Duration, 1); });
     EXPECT_EQ(ShownName, QString());
+}
+
+TEST_F(WorkEditForm, ResourcesButtonOpensTheDemandsOfAnExistingWorkOnly) {
+    TWorkEditForm Editor(Dialogs);
+    std::vector<int> Opened;
+    Editor.OnEditDemands = [&](int Work) { Opened.push_back(Work); };
+    std::string Name = "Кладка";
+    TReal Duration = 3;
+    bool Enabled = false;
+    WhileModal(
+        Editor,
+        [&] {
+            Enabled = Editor.DemandsBtn->isVisible() && Editor.DemandsBtn->isEnabled();
+            QTest::mouseClick(Editor.DemandsBtn, Qt::LeftButton);
+            EXPECT_TRUE(Editor.isVisible()) << "the editor stays open";
+        },
+        [&] { Editor.Execute(Name, Duration, 3); });
+    EXPECT_TRUE(Enabled);
+    EXPECT_EQ(Opened, std::vector<int>{2}) << "grid row 3 is the work at position 2";
+    WhileModal(
+        Editor, [&] { Enabled = Editor.DemandsBtn->isEnabled(); },
+        [&] { Editor.ExecuteNew(Name, Duration, 4); });
+    EXPECT_FALSE(Enabled) << "a new work has no demands yet";
 }
 
 } // namespace
