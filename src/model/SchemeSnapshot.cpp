@@ -53,5 +53,11 @@ std::shared_ptr<const TSchemeSnapshot> TakeSnapshot(const TWorkList& List) {
         Snapshot->Closure = *Closure;
     Snapshot->Essential = Snapshot->Closure ? EssentialFromGraph(List) : EssentialSuccessors(List);
     Snapshot->HasContour = List.HasContour;
+    Snapshot->Resources = List.Resources();
+    if (!Snapshot->Resources.empty()) {
+        Snapshot->Demands.reserve(n);
+        for (int i = 0; i < List.Count(); ++i)
+            Snapshot->Demands.push_back(List.GetWork(i).Demands);
+    }
     return Snapshot;
 }

@@ -8,6 +8,7 @@
 
 #include "core/Graph.h"
 #include "core/Real.h"
+#include "model/Resources.h"
 #include "model/Schedule.h"
 
 #include <memory>
@@ -27,6 +28,9 @@ struct TSchemeSnapshot {
     std::optional<TBitRows> Closure;
     TSuccessors Essential;
     bool HasContour = false;
+    // The resources and, per work, its demands (empty without resources).
+    std::vector<TResource> Resources;
+    std::vector<TDemands> Demands;
 
     int Count() const { return static_cast<int>(Names.size()); }
 };
