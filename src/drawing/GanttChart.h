@@ -103,6 +103,8 @@ public:
     // and painting one of them on white from the page's top left corner.
     QSize PageGrid(QSizeF Area) const;
     void PaintPage(QPainter& Painter, int Row, int Column, QSizeF Area) const;
+    // The part of the axis one printed page of Area holds.
+    double PageBodyWidth(QSizeF Area) const;
 
 private:
     struct TRow {
@@ -116,8 +118,7 @@ private:
         int From = 0, To = 0; // rows
     };
 
-    // The part of the axis and the rows one page holds.
-    double PageBodyWidth(QSizeF Area) const;
+    // The rows one page holds.
     int PageRows(QSizeF Area) const;
     double AxisX(double Offset) const { return NameColumn + Offset * PixelsPerDay; }
     void LayRows(const TSchedule& Schedule, const std::vector<std::string>& Names,

@@ -144,6 +144,31 @@ void TLoadChart::PaintView(QPainter& Painter, QPointF Offset, QSizeF View) const
          QRectF(0, Offset.y(), NameColumn, View.height()), lpNames);
 }
 
+void TLoadChart::PaintPage(QPainter& Painter, const TGanttChart& Axis, int Column,
+                           QSizeF Area) const {
+    const double Body = Axis.PageBodyWidth(Area);
+    const double X = NameColumn + Column * Body;
+    const double W = std::min(Body, Width - X);
+    const double Head = std::ceil(Axis.HeaderHeight());
+    const double H = std::min(Area.height() - Head, static_cast<double>(Size().height()));
+    if (Bands.empty() || W <= 0 || H <= 0)
+        return;
+    Painter.fillRect(QRectF(0, 0, NameColumn + W, Head + H), Qt::white);
+    Painter.save();
+    Painter.setClipRect(QRectF(0, 0, NameColumn + W, Head));
+    Painter.translate(NameColumn - X, 0);
+    PaintLoadPicture(Painter, QRectF(X, 0, W, Head), Axis, *this);
+    Painter.restore();
+    Painter.save();
+    Painter.setClipRect(QRectF(0, 0, NameColumn, Head));
+    PaintLoadPicture(Painter, QRectF(0, 0, NameColumn, Head), Axis, *this);
+    Painter.restore();
+    Painter.save();
+    Painter.translate(0, Head);
+    PaintView(Painter, QPointF(X, 0), QSizeF(NameColumn + W, H));
+    Painter.restore();
+}
+
 void TLoadChart::PaintNames(QPainter& Painter, const QRectF& Clip) const {
     Painter.fillRect(Clip, HeaderFill);
     QFont Bold = Painter.font();
@@ -156,9 +181,9 @@ void TLoadChart::PaintNames(QPainter& Painter, const QRectF& Clip) const {
             Painter.setFont(i == 0 ? Bold : Options.Font);
             Painter.setPen(Qt::black);
             const QRectF Box(6, Top + Margin + i * LineHeight, NameColumn - 12, LineHeight);
-            Painter.drawText(Box, Qt::AlignVCenter | Qt::AlignLeft,
-                             QFontMetricsF(Painter.font())
-                                 .elidedText(Lines[i], Qt::ElideRight, Box.width()));
+            Painter.drawText(
+                Box, Qt::AlignVCenter | Qt::AlignLeft,
+                QFontMetricsF(Painter.font()).elidedText(Lines[i], Qt::ElideRight, Box.width()));
         }
         Painter.setPen(RuleLine);
         Painter.drawLine(QPointF(0, Top + BandPitch - 0.5),

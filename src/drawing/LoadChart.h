@@ -65,6 +65,9 @@ public:
     // coordinates of the bands' top left corner in view), the name column
     // kept in place.
     void PaintView(QPainter& Painter, QPointF Offset, QSizeF View) const;
+    // A printed page of Area (pixels) under the Gantt chart's pages: the
+    // part of the axis of their Column, under the axis' header.
+    void PaintPage(QPainter& Painter, const TGanttChart& Axis, int Column, QSizeF Area) const;
 
 private:
     struct TColumn {

@@ -299,8 +299,7 @@ int Render(const TArguments& Args, int argc, char** argv) {
     QString Error;
     bool Saved = false;
     if (Args.Gantt || Args.Load) {
-        Saved = SaveGantt(Args, List, Engine.Result(), Levelled ? &*Levelled : nullptr, Out,
-                          Error);
+        Saved = SaveGantt(Args, List, Engine.Result(), Levelled ? &*Levelled : nullptr, Out, Error);
     } else {
         const TPicture Picture(Engine.Result(), List,
                                Args.Detailed ? TDiagramKind::Detailed : TDiagramKind::Plain);

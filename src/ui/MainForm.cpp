@@ -166,6 +166,8 @@ void TMainForm::CreateMenus() {
                          QKeySequence(Qt::Key_F5), &TMainForm::WorksArcsClick);
     GanttMenu = Item(DataMenu, QStringLiteral("Диаграмма Ганта"),
                      QKeySequence(QStringLiteral("Ctrl+T")), &TMainForm::GanttClick);
+    LevelMenu = DataMenu->addAction(QStringLiteral("Выровнять по ресурсам"));
+    connect(LevelMenu, &QAction::triggered, this, &TMainForm::LevelAsked);
 
     // The debug menu is never shown; its command is reached by Ctrl+D alone,
     // which works because the action belongs to the window as well.

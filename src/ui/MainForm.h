@@ -124,6 +124,7 @@ public:
     QAction* N3;
     QAction* WorksArcsMenu;
     QAction* GanttMenu;
+    QAction* LevelMenu;
     QAction* AboutMenu;
     QAction* N6;
     QAction* CrtFastPathMenu;
@@ -132,6 +133,8 @@ public:
 signals:
     // The window has closed; the program ends with it.
     void Closed();
+    // "Выровнять по ресурсам": the Gantt chart's window levels the scheme.
+    void LevelAsked();
     // Another scheme is about to take the place of this one (loaded,
     // imported or made anew).
     void SchemeReplaced();
