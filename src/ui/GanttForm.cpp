@@ -171,6 +171,9 @@ TGanttForm::TGanttForm(const TWorkList& AList, TAnalyser& AAnalyser, TDialogs& A
     Split->addWidget(View);
     Split->addWidget(LoadView);
     Split->setChildrenCollapsible(false);
+    // A taller window shows more rows; the load keeps its height.
+    Split->setStretchFactor(0, 1);
+    Split->setStretchFactor(1, 0);
     Runner = new TLevellingRunner(this);
     connect(Runner, &TLevellingRunner::Finished, this, [this] { LevellingFinished(); });
     CreateActions();
