@@ -1,8 +1,9 @@
 // The load chart's layout and painter. Every step of a load becomes a column
-// between the x of its first moment, taken as a start, and of its last,
-// taken as a finish, as the Gantt chart places bars, so a column ends where
-// the bars that make it end. Painting finds the columns that meet the clip by
-// binary search: a screenful costs the same for any number of works.
+// from the x of its first moment, taken as a start, as the Gantt chart places
+// bars, to where the next column begins or, where the load stops, to its last
+// moment taken as a finish, so the columns end where the bars that make them
+// end. Painting finds the columns that meet the clip by binary search: a
+// screenful costs the same for any number of works.
 
 #include "drawing/LoadChart.h"
 
@@ -80,8 +81,12 @@ TLoadChart::TLoadChart(const TGanttChart& Axis, const std::vector<TResource>& Re
             const TLoadStep& Step = L.Steps[s];
             if (Step.Units == 0)
                 continue;
-            TColumn Column{Axis.StartX(Step.Time), Axis.FinishX(L.Steps[s + 1].Time), Step.Units,
-                           OverAllocated(Step.Units, R.Availability)};
+            // Where the load goes on, the next column starts where this one
+            // ends, across a break of the working day as well.
+            const TLoadStep& Next = L.Steps[s + 1];
+            TColumn Column{Axis.StartX(Step.Time),
+                           Next.Units == 0 ? Axis.FinishX(Next.Time) : Axis.StartX(Next.Time),
+                           Step.Units, OverAllocated(Step.Units, R.Availability)};
             Column.X1 = std::max(Column.X1, Column.X0);
             Band.Columns.push_back(Column);
         }

@@ -54,10 +54,6 @@ public:
     const std::vector<std::pair<double, double>>& OverSpans(int Band) const {
         return Bands[static_cast<std::size_t>(Band)].Over;
     }
-    // The totals of a band as its name column writes them.
-    const std::vector<QString>& Totals(int Band) const {
-        return Bands[static_cast<std::size_t>(Band)].Lines;
-    }
 
     // Paints the chosen parts that meet Clip (chart coordinates).
     void Paint(QPainter& Painter, const QRectF& Clip, unsigned Parts = lpAll) const;

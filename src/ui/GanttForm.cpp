@@ -1,5 +1,6 @@
 #include "ui/GanttForm.h"
 
+#include "messages/ErrorStrings.h"
 #include "model/SchemeSnapshot.h"
 #include "model/WorkList.h"
 #include "network/Analysis.h"
@@ -350,6 +351,10 @@ void TGanttForm::LevelClick() {
     raise();
     activateWindow();
     const auto& Made = Analyser.Current();
+    if (!Analyser.Busy() && (!Made || Made->Scheme->Count() == 0)) {
+        Dialogs.Notice(Msg::NoWorksForDiagram);
+        return;
+    }
     if (Made && !Analyser.Busy() && Made->Scheme->Resources.empty()) {
         Dialogs.Notice("В схеме нет ресурсов: выравнивать нечего.");
         return;
