@@ -2,12 +2,14 @@
 // detailed view painted, its ranking and its labels alone, switching to it
 // (its whole layout and geometry made), and the whole detailed diagram
 // written as SVG and as PDF; the Gantt chart made from a result (what an
-// edit costs with its window open) and a screenful of it painted.
+// edit costs with its window open) and a screenful of it painted; the load
+// chart of ten resources made from the schedule and a screenful of it.
 
 #include "ProjectScheme.h"
 
 #include "drawing/GanttChart.h"
 #include "drawing/Labels.h"
+#include "drawing/LoadChart.h"
 #include "drawing/Picture.h"
 #include "network/CircuitEngine.h"
 #include "network/DetailedRanking.h"
@@ -128,8 +130,64 @@ void GanttScreenful(benchmark::State& State) {
     }
 }
 
+// Ten resources, each work using two of them: a load that changes at almost
+// every start and finish.
+struct TLoadCase {
+    std::vector<TResource> Resources;
+    std::vector<TDemands> Demands;
+};
+
+TLoadCase LoadCaseOf(int n) {
+    TLoadCase Case;
+    for (int k = 0; k < 10; ++k)
+        Case.Resources.push_back({"Ресурс " + std::to_string(k + 1), "чел.", 12});
+    Case.Demands.resize(static_cast<std::size_t>(n));
+    for (int i = 0; i < n; ++i) {
+        Case.Demands[static_cast<std::size_t>(i)].Set(static_cast<std::size_t>(i % 10), 1 + i % 4);
+        Case.Demands[static_cast<std::size_t>(i)].Set(static_cast<std::size_t>((i * 7 + 3) % 10),
+                                                      1 + i % 3);
+    }
+    return Case;
+}
+
+std::unique_ptr<TLoadChart> LoadOf(const TAnalysed& A, const TGanttChart& Axis,
+                                   const TLoadCase& Case) {
+    std::vector<TReal> Start, Finish;
+    for (const TWorkTimes& Times : A.Engine.Result().Schedule.Works) {
+        Start.push_back(Times.EarlyStart);
+        Finish.push_back(Times.EarlyFinish);
+    }
+    return std::make_unique<TLoadChart>(Axis, Case.Resources,
+                                        ResourceLoads(Case.Resources, Case.Demands, Start, Finish));
+}
+
+// What an edit adds with the load shown: the loads and their chart.
+void LoadChart(benchmark::State& State) {
+    TAnalysed& A = AnalysedOf(static_cast<int>(State.range(0)));
+    const std::unique_ptr<TGanttChart> Axis = GanttOf(A);
+    const TLoadCase Case = LoadCaseOf(A.List.Count());
+    for (auto _ : State)
+        benchmark::DoNotOptimize(LoadOf(A, *Axis, Case)->Size());
+}
+
+// A full-HD window's view of the middle of the load chart.
+void LoadScreenful(benchmark::State& State) {
+    TAnalysed& A = AnalysedOf(static_cast<int>(State.range(0)));
+    const std::unique_ptr<TGanttChart> Axis = GanttOf(A);
+    const std::unique_ptr<TLoadChart> Load = LoadOf(A, *Axis, LoadCaseOf(A.List.Count()));
+    QImage Screen(1900, 1000, QImage::Format_RGB32);
+    const QPointF Offset(Load->Size().width() / 2.0, 0);
+    for (auto _ : State) {
+        Screen.fill(Qt::white);
+        QPainter Painter(&Screen);
+        Load->PaintView(Painter, Offset, QSizeF(Screen.size()));
+    }
+}
+
 } // namespace
 
+BENCHMARK(LoadChart)->Arg(1000)->Arg(3000)->Unit(benchmark::kMillisecond);
+BENCHMARK(LoadScreenful)->Arg(1000)->Arg(3000)->Unit(benchmark::kMillisecond);
 BENCHMARK(GanttChart)->Arg(1000)->Arg(3000)->Unit(benchmark::kMillisecond);
 BENCHMARK(GanttScreenful)->Arg(1000)->Arg(3000)->Unit(benchmark::kMillisecond);
 BENCHMARK(DetailedScreenful)->Arg(1000)->Arg(3000)->Unit(benchmark::kMillisecond);

@@ -34,17 +34,22 @@ std::int32_t FloorDiv(std::int32_t a, std::int32_t b) {
 
 TGanttChart::TGanttChart(const TSchedule& Schedule, const std::vector<std::string>& Names,
                          const TSuccessors& Essential, const std::optional<TCalendar>& Cal,
-                         const TGanttOptions& AOptions)
+                         const TGanttOptions& AOptions, const TLevelledSchedule* Levelled)
     : Options(AOptions) {
     PixelsPerDay = std::clamp(Options.PixelsPerDay, 0.25, 400.0);
     const std::size_t Count = Schedule.Works.size();
     if (!Schedule.Valid || Count == 0 || Names.size() != Count)
         return;
+    if (Levelled && (!Levelled->Valid() || Levelled->Start.size() != Count))
+        Levelled = nullptr;
+    ShowsLevelled = Levelled != nullptr;
     if (Cal && !CalendarProblem(*Cal) && !Cal->Periods.empty()) {
         Calendar.emplace(*Cal);
         TReal Last = 0;
         for (const TWorkTimes& Times : Schedule.Works)
             Last = std::max(Last, Times.LateFinish);
+        if (Levelled)
+            Last = std::max(Last, Levelled->Duration);
         // A plan past what the clock maps is drawn in day numbers.
         if (!Calendar->StartOf(0) || !Calendar->FinishOf(Last)) {
             Calendar.reset();
@@ -59,8 +64,9 @@ TGanttChart::TGanttChart(const TSchedule& Schedule, const std::vector<std::strin
     double Widest = 0;
     for (const std::string& Name : Names)
         Widest = std::max(Widest, Metrics.horizontalAdvance(QString::fromStdString(Name)));
-    NameColumn = std::clamp(std::ceil(Widest) + 16, 90.0, 320.0);
-    LayRows(Schedule, Names);
+    NameColumn = std::max(std::clamp(std::ceil(Widest) + 16, 90.0, 320.0),
+                          std::ceil(Options.LeastNameWidth));
+    LayRows(Schedule, Names, Levelled);
 
     const std::size_t N = Count;
     if (Essential.Start.size() == N + 1)
@@ -97,7 +103,8 @@ double TGanttChart::FinishX(TReal Day) const {
     return AxisX(At->Date.Days - First.Days + InDay);
 }
 
-void TGanttChart::LayRows(const TSchedule& Schedule, const std::vector<std::string>& Names) {
+void TGanttChart::LayRows(const TSchedule& Schedule, const std::vector<std::string>& Names,
+                          const TLevelledSchedule* Levelled) {
     const std::size_t Count = Schedule.Works.size();
     std::vector<int> Order(Count);
     std::iota(Order.begin(), Order.end(), 0);
@@ -120,7 +127,22 @@ void TGanttChart::LayRows(const TSchedule& Schedule, const std::vector<std::stri
         Row.Critical = Times.Critical;
         Row.Name = QString::fromStdString(Names[Order[r]]);
         RowOf[Order[r]] = static_cast<int>(r);
+        if (!Levelled)
+            continue;
+        // The levelled bar has no float of its own; the critical-path bar
+        // stays behind it as a ghost.
+        const auto w = static_cast<std::size_t>(Order[r]);
+        Row.G0 = Row.X0;
+        Row.G1 = Row.X1;
+        Row.X0 = StartX(Levelled->Start[w]);
+        Row.X1 = Levelled->Finish[w] > Levelled->Start[w] ? FinishX(Levelled->Finish[w]) : Row.X0;
+        Row.X2 = Row.X1;
+        Row.Critical = false;
     }
+    if (Levelled)
+        for (const TDrivingWork& Driving : Levelled->DrivingChain)
+            if (Driving.Work < Count)
+                Rows[static_cast<std::size_t>(RowOf[Driving.Work])].Critical = true;
 }
 
 // Cells of one header row: a new cell begins on every day whose key differs
@@ -255,6 +277,15 @@ QRectF TGanttChart::Bar(int Work) const {
     const TRow& Row = Rows[r];
     const double Top = HeaderHeight() + r * RowHeight + 4;
     return QRectF(Row.X0, Top, Row.X1 - Row.X0, RowHeight - 8);
+}
+
+QRectF TGanttChart::GhostBar(int Work) const {
+    const int r = RowOfWork(Work);
+    if (r < 0 || !ShowsLevelled)
+        return {};
+    const TRow& Row = Rows[r];
+    const double Top = HeaderHeight() + r * RowHeight + 4;
+    return QRectF(Row.G0, Top, Row.G1 - Row.G0, RowHeight - 8);
 }
 
 double TGanttChart::FloatEnd(int Work) const {

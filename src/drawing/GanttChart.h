@@ -1,13 +1,16 @@
 #pragma once
 // The plan as bars on a time axis: one row per work, its early start to early
 // finish drawn as a bar, its total float as a thin bar on to the late finish,
-// critical works red, the essential finish-to-start links as thin arrows. The
+// critical works red, the essential finish-to-start links as thin arrows.
+// Given a levelled schedule, the bars are its starts and finishes, the works
+// that drive its duration red, and the critical-path bars pale outlines. The
 // axis is the project calendar's (two header rows whose units follow the
 // zoom, non-working days shaded) or, without one, plain day numbers. The
 // chart is a value made once from a schedule; painting only reads it, so the
 // same chart paints a window, a printed page or a picture file.
 
 #include "model/Calendar.h"
+#include "model/Levelling.h"
 #include "model/Schedule.h"
 
 #include <QFont>
@@ -30,6 +33,9 @@ struct TGanttOptions {
     // Rows by early start (ties in list order) instead of list order.
     bool SortByStart = false;
     QFont Font;
+    // The name column is at least this wide (a load chart under the bars
+    // writes its totals in the same column).
+    double LeastNameWidth = 0;
 };
 
 // One cell of a header row: its span on the axis and its text.
@@ -52,9 +58,10 @@ enum TGanttPart : unsigned {
 class TGanttChart {
 public:
     // Nothing to draw for an invalid schedule (no works, or a contour).
+    // Levelled, when valid and of the same works, gives the bars.
     TGanttChart(const TSchedule& Schedule, const std::vector<std::string>& Names,
                 const TSuccessors& Essential, const std::optional<TCalendar>& Calendar,
-                const TGanttOptions& Options = {});
+                const TGanttOptions& Options = {}, const TLevelledSchedule* Levelled = nullptr);
 
     bool Empty() const { return Rows.empty(); }
     // The whole chart in pixels: the name column and the header included.
@@ -80,6 +87,10 @@ public:
     const std::vector<TGanttCell>& Upper() const { return UpperCells; }
     const std::vector<TGanttCell>& Lower() const { return LowerCells; }
     const std::optional<TCalendarClock>& Clock() const { return Calendar; }
+    // The bars are a levelled schedule's.
+    bool Levelled() const { return ShowsLevelled; }
+    // The critical-path bar of a work drawn as a ghost under a levelled one.
+    QRectF GhostBar(int Work) const;
 
     // Paints the chosen parts that meet Clip (chart coordinates).
     void Paint(QPainter& Painter, const QRectF& Clip, unsigned Parts = gpAll) const;
@@ -92,11 +103,14 @@ public:
     // and painting one of them on white from the page's top left corner.
     QSize PageGrid(QSizeF Area) const;
     void PaintPage(QPainter& Painter, int Row, int Column, QSizeF Area) const;
+    // The part of the axis one printed page of Area holds.
+    double PageBodyWidth(QSizeF Area) const;
 
 private:
     struct TRow {
         int Work = 0;
         double X0 = 0, X1 = 0, X2 = 0; // early start, early finish, late finish
+        double G0 = 0, G1 = 0;         // the ghost's start and finish (levelled bars)
         bool Critical = false;
         QString Name;
     };
@@ -104,11 +118,11 @@ private:
         int From = 0, To = 0; // rows
     };
 
-    // The part of the axis and the rows one page holds.
-    double PageBodyWidth(QSizeF Area) const;
+    // The rows one page holds.
     int PageRows(QSizeF Area) const;
     double AxisX(double Offset) const { return NameColumn + Offset * PixelsPerDay; }
-    void LayRows(const TSchedule& Schedule, const std::vector<std::string>& Names);
+    void LayRows(const TSchedule& Schedule, const std::vector<std::string>& Names,
+                 const TLevelledSchedule* Levelled);
     void LayCalendarAxis(double LastX);
     void LayDayAxis(double LastX);
     void PaintHeader(QPainter& Painter, const QRectF& Clip) const;
@@ -122,6 +136,7 @@ private:
     double NameColumn = 120;
     double Width = 0;
     std::optional<TCalendarClock> Calendar;
+    bool ShowsLevelled = false;
     TCivilDate First;     // the axis' first day with a calendar
     int DayStart = 0;     // minutes: the working day's first moment
     int DayLength = 1440; // and its span to its last one

@@ -25,6 +25,7 @@ const QColor HeaderFill(246, 246, 246);
 const QColor GridLine(228, 228, 228);
 const QColor RuleLine(150, 150, 150);
 const QColor LinkLine(70, 70, 70);
+const QColor GhostEdge(120, 120, 120, 150);
 
 void PaintCells(QPainter& Painter, const std::vector<TGanttCell>& Cells, double Top, double Height,
                 const QRectF& Clip) {
@@ -189,6 +190,11 @@ void TGanttChart::PaintBars(QPainter& Painter, const QRectF& Clip) const {
         const double Mid = Top + RowHeight / 2;
         if (Row.X2 > Row.X1)
             Painter.fillRect(QRectF(Row.X1, Mid - 1.5, Row.X2 - Row.X1, 3), FloatFill);
+        if (ShowsLevelled && Row.G1 > Row.G0) {
+            Painter.setPen(QPen(GhostEdge, 1, Qt::DashLine));
+            Painter.setBrush(Qt::NoBrush);
+            Painter.drawRect(QRectF(Row.G0, Top + 2, Row.G1 - Row.G0, RowHeight - 4));
+        }
         Painter.setPen(QPen(Row.Critical ? CriticalEdge : NormalEdge, 1));
         Painter.setBrush(Row.Critical ? CriticalFill : NormalFill);
         if (Row.X1 > Row.X0) {

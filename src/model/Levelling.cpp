@@ -5,6 +5,7 @@
 #include "model/Levelling.h"
 
 #include "model/LevellingSearch.h"
+#include "model/SchemeSnapshot.h"
 #include "model/WorkList.h"
 
 #include <algorithm>
@@ -104,6 +105,21 @@ TLevellingProblem LevellingProblemOf(const TWorkList& List, std::vector<TResourc
     }
     Problem.Resources = std::move(Resources);
     Problem.Demands = std::move(Demands);
+    return Problem;
+}
+
+TLevellingProblem LevellingProblemOf(const TSchemeSnapshot& Scheme) {
+    TLevellingProblem Problem;
+    const std::size_t n = Scheme.Durations.size();
+    Problem.Durations = Scheme.Durations;
+    Problem.Predecessors.resize(n);
+    const TSuccessors& S = Scheme.Essential;
+    if (S.Start.size() == n + 1)
+        for (std::size_t j = 0; j < n; ++j)
+            for (std::int32_t k = S.Start[j]; k < S.Start[j + 1]; ++k)
+                Problem.Predecessors[static_cast<std::size_t>(S.Succ[k])].push_back(j);
+    Problem.Resources = Scheme.Resources;
+    Problem.Demands = Scheme.Demands;
     return Problem;
 }
 

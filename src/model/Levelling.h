@@ -30,12 +30,17 @@ struct TLevellingProblem {
 };
 
 class TWorkList;
+struct TSchemeSnapshot;
 
 // The list's works with their durations and essential dependencies (the
 // analysed cells, as RecalcLinks left them), with the given resources and
 // demands per work.
 TLevellingProblem LevellingProblemOf(const TWorkList& List, std::vector<TResource> Resources,
                                      std::vector<TDemands> Demands);
+
+// The same from a snapshot of the list: its durations, its essential
+// dependencies, its resources and demands.
+TLevellingProblem LevellingProblemOf(const TSchemeSnapshot& Scheme);
 
 struct TLevellingOptions {
     // Schedules the search may generate, at least the three that one

@@ -54,5 +54,11 @@ std::shared_ptr<const TSchemeSnapshot> TakeSnapshot(const TWorkList& List) {
     Snapshot->Essential = Snapshot->Closure ? EssentialFromGraph(List) : EssentialSuccessors(List);
     Snapshot->HasContour = List.HasContour;
     Snapshot->Calendar = List.Calendar();
+    Snapshot->Resources = List.Resources();
+    if (!Snapshot->Resources.empty()) {
+        Snapshot->Demands.reserve(n);
+        for (int i = 0; i < List.Count(); ++i)
+            Snapshot->Demands.push_back(List.GetWork(i).Demands);
+    }
     return Snapshot;
 }

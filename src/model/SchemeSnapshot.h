@@ -9,6 +9,7 @@
 #include "core/Graph.h"
 #include "core/Real.h"
 #include "model/Calendar.h"
+#include "model/Resources.h"
 #include "model/Schedule.h"
 
 #include <memory>
@@ -30,6 +31,9 @@ struct TSchemeSnapshot {
     bool HasContour = false;
     // The project calendar, for the views that show dates.
     std::optional<TCalendar> Calendar;
+    // The resources and, per work, its demands (empty without resources).
+    std::vector<TResource> Resources;
+    std::vector<TDemands> Demands;
 
     int Count() const { return static_cast<int>(Names.size()); }
 };

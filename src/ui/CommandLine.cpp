@@ -2,12 +2,14 @@
 
 #include "drawing/GanttChart.h"
 #include "drawing/Labels.h"
+#include "drawing/LoadChart.h"
 #include "drawing/Picture.h"
 #include "exchange/Exchange.h"
 #include "model/Calendar.h"
 #include "model/Levelling.h"
 #include "model/Messenger.h"
 #include "model/RealText.h"
+#include "model/ResourceLoad.h"
 #include "model/WorkList.h"
 #include "network/CircuitEngine.h"
 #include "network/Report.h"
@@ -42,6 +44,8 @@ constexpr std::string_view Usage =
     "                                   [--level]\n"
     "       korvant --render FILE.kcrct OUT.png|.jpg|.svg|.pdf [--shortest] [--detailed]\n"
     "       korvant --render FILE.kcrct OUT.png|.jpg|.svg|.pdf --gantt [--shortest] [--start YYYY-MM-DD]\n"
+    "                                   [--load] [--level]\n"
+    "       korvant --render FILE.kcrct OUT.png|.jpg|.svg|.pdf --load [--start YYYY-MM-DD] [--level]\n"
     "       korvant --convert IN OUT [--start YYYY-MM-DD]\n"
     "                                  (.kcrct scheme, .xml MS Project XML, .csv, .sm PSPLIB to read)\n"
     "       korvant --help\n";
@@ -89,6 +93,8 @@ struct TArguments {
     // The report adds the schedule levelled by the scheme's resources.
     bool Level = false;
     bool Gantt = false;
+    // The load chart of the resources, alone or under the Gantt chart.
+    bool Load = false;
     // The project's start for this run: a scheme without a calendar gets the
     // standard one from that day, one with a calendar starts then.
     std::optional<TCivilDate> Start;
@@ -170,24 +176,58 @@ bool ApplyStart(const TArguments& Args, TWorkList& List) {
     return List.SetCalendar(Calendar);
 }
 
-// The Gantt chart of the whole plan, a day wide enough to read and the whole
-// plan about as wide as a landscape page on a screen.
-bool SaveGantt(const TWorkList& List, const TNetworkView& View, const QString& Out,
-               QString& Error) {
-    const double Span =
-        static_cast<double>(View.Schedule.ProjectDuration) * (List.Calendar() ? 1.4 : 1.0);
+// The Gantt chart and the load chart of the whole plan (either or both, as
+// asked), a day wide enough to read and the whole plan about as wide as a
+// landscape page on a screen; the levelled schedule's bars and load when
+// Levelled is given.
+bool SaveGantt(const TArguments& Args, const TWorkList& List, const TNetworkView& View,
+               const TLevelledSchedule* Levelled, const QString& Out, QString& Error) {
+    TReal Last = View.Schedule.ProjectDuration;
+    if (Levelled)
+        Last = std::max(Last, Levelled->Duration);
+    const double Span = static_cast<double>(Last) * (List.Calendar() ? 1.4 : 1.0);
     TGanttOptions Options;
     Options.PixelsPerDay = Span > 0 ? std::clamp(1400 / Span, 2.0, 24.0) : 24.0;
+    if (Args.Load)
+        Options.LeastNameWidth = LoadNameWidth(List.Resources(), Options.Font);
     std::vector<std::string> Names;
-    for (int i = 0; i < List.Count(); ++i)
+    std::vector<TDemands> Demands;
+    for (int i = 0; i < List.Count(); ++i) {
         Names.push_back(List.GetWork(i).Name);
+        Demands.push_back(List.GetWork(i).Demands);
+    }
     const TGanttChart Chart(View.Schedule, Names, EssentialSuccessors(List), List.Calendar(),
-                            Options);
+                            Options, Levelled);
+    std::vector<TReal> Start, Finish;
+    if (Levelled) {
+        Start = Levelled->Start;
+        Finish = Levelled->Finish;
+    } else {
+        for (const TWorkTimes& Times : View.Schedule.Works) {
+            Start.push_back(Times.EarlyStart);
+            Finish.push_back(Times.EarlyFinish);
+        }
+    }
+    const TLoadChart Load(Chart, List.Resources(),
+                          ResourceLoads(List.Resources(), Demands, Start, Finish));
     // Fewer than two works or a contour: a white area, as for the diagram.
-    const QSize Size = Chart.Empty() ? QSize(332, 274) : Chart.Size();
+    const QSize Blank(332, 274);
+    if (!Args.Gantt) {
+        const QSize Size = Load.Empty() ? Blank : LoadPictureSize(Chart, Load);
+        return SavePainting(
+            Size,
+            [&](QPainter& Painter, const QRectF& Part) {
+                if (!Load.Empty())
+                    PaintLoadPicture(Painter, Part, Chart, Load);
+            },
+            Out, Error);
+    }
+    const TLoadChart* Under = Args.Load ? &Load : nullptr;
+    const QSize Size = Chart.Empty() ? Blank : StackedSize(Chart, Under);
     return SavePainting(
-        Size, [&Chart](QPainter& Painter, const QRectF& Part) { Chart.Paint(Painter, Part); }, Out,
-        Error);
+        Size,
+        [&](QPainter& Painter, const QRectF& Part) { PaintStacked(Painter, Part, Chart, Under); },
+        Out, Error);
 }
 
 int Report(const TArguments& Args, int argc, char** argv) {
@@ -248,10 +288,19 @@ int Render(const TArguments& Args, int argc, char** argv) {
     Engine.PathSign = Args.Shortest ? +1 : -1;
     Engine.GetCircuit();
     Engine.Analyse();
+    std::optional<TLevelledSchedule> Levelled;
+    if (Args.Level) {
+        std::string Why;
+        Levelled = LevelScheme(List, Why);
+        if (!Levelled) {
+            PrintError(Args.Files[0] + ": " + Why);
+            return ExitFile;
+        }
+    }
     QString Error;
     bool Saved = false;
-    if (Args.Gantt) {
-        Saved = SaveGantt(List, Engine.Result(), Out, Error);
+    if (Args.Gantt || Args.Load) {
+        Saved = SaveGantt(Args, List, Engine.Result(), Levelled ? &*Levelled : nullptr, Out, Error);
     } else {
         const TPicture Picture(Engine.Result(), List,
                                Args.Detailed ? TDiagramKind::Detailed : TDiagramKind::Plain);
@@ -339,6 +388,8 @@ std::optional<int> RunCommandLine(int argc, char** argv) {
             Args.Gantt = true;
         } else if (Arg == "--no-layout") {
             Args.NoLayout = true;
+        } else if (Arg == "--load") {
+            Args.Load = true;
         } else if (Arg == "--level") {
             Args.Level = true;
         } else if (Arg == "--start") {
@@ -357,17 +408,20 @@ std::optional<int> RunCommandLine(int argc, char** argv) {
     if (Args.NoLayout && Args.Mode != "--report")
         return UsageError("--no-layout belongs to --report");
     if (Args.Mode.empty()) {
-        if (Args.Shortest || Args.Detailed || Args.Gantt || Args.Start || Args.Level ||
+        if (Args.Shortest || Args.Detailed || Args.Gantt || Args.Load || Args.Start || Args.Level ||
             Args.Files.size() > 1)
             return UsageError("a window opens one scheme file");
         return std::nullopt;
     }
     if (Args.Gantt && (Args.Mode != "--render" || Args.Detailed))
         return UsageError("--gantt goes with --render, without --detailed");
-    if (Args.Start && Args.Mode != "--report" && Args.Mode != "--convert" && !Args.Gantt)
-        return UsageError("--start goes with --report, --convert or --render --gantt");
-    if (Args.Level && Args.Mode != "--report")
-        return UsageError("--level goes with --report");
+    if (Args.Load && (Args.Mode != "--render" || Args.Detailed))
+        return UsageError("--load goes with --render, without --detailed");
+    if (Args.Start && Args.Mode != "--report" && Args.Mode != "--convert" && !Args.Gantt &&
+        !Args.Load)
+        return UsageError("--start goes with --report, --convert or --render --gantt or --load");
+    if (Args.Level && Args.Mode != "--report" && !Args.Gantt && !Args.Load)
+        return UsageError("--level goes with --report or --render --gantt or --load");
     // A broken invariant inside the engine ends the run with its text, as the
     // windows would show it in an error box.
     try {

@@ -1,22 +1,28 @@
 #include "ui/GanttForm.h"
 
+#include "messages/ErrorStrings.h"
 #include "model/SchemeSnapshot.h"
 #include "model/WorkList.h"
 #include "network/Analysis.h"
 #include "ui/Analyser.h"
 #include "ui/Dialogs.h"
+#include "ui/Levelling.h"
+#include "ui/LoadView.h"
 #include "ui/LocaleText.h"
 #include "ui/PicturePrint.h"
 #include "ui/WindowFrame.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QDate>
 #include <QFileInfo>
 #include <QHelpEvent>
+#include <QLabel>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QSplitter>
 #include <QToolTip>
 #include <QVBoxLayout>
 #include <QWheelEvent>
@@ -150,17 +156,27 @@ TGanttForm::TGanttForm(const TWorkList& AList, TAnalyser& AAnalyser, TDialogs& A
     auto* Layout = new QVBoxLayout(this);
     Layout->setContentsMargins(0, 0, 0, 0);
     Layout->setSpacing(0);
-    View = new TGanttView(*this, this);
+    Split = new QSplitter(Qt::Vertical, this);
+    View = new TGanttView(*this, Split);
+    LoadView = new TLoadView(Split);
+    LoadView->hide();
+    Split->addWidget(View);
+    Split->addWidget(LoadView);
+    Split->setChildrenCollapsible(false);
+    // A taller window shows more rows; the load keeps its height.
+    Split->setStretchFactor(0, 1);
+    Split->setStretchFactor(1, 0);
+    Runner = new TLevellingRunner(this);
+    connect(Runner, &TLevellingRunner::Finished, this, [this] { LevellingFinished(); });
     CreateActions();
-    Layout->addWidget(View);
+    Layout->addWidget(Split, 1);
+    Status = new QLabel(this);
+    Status->setContentsMargins(6, 2, 6, 2);
+    Layout->addWidget(Status);
+    connect(View->horizontalScrollBar(), &QScrollBar::valueChanged, LoadView,
+            &TLoadView::SetOffset);
     resize(ClientSizeOf(760, 420));
-    // A hidden window costs an edit nothing: it makes its chart when shown.
-    connect(&Analyser, &TAnalyser::Ready, this, [this] {
-        if (isVisible())
-            Rebuild();
-        else
-            Stale = true;
-    });
+    connect(&Analyser, &TAnalyser::Ready, this, [this] { AnalysisReady(); });
     connect(&Analyser, &TAnalyser::BusyChanged, this, [this] { UpdateTitle(); });
     UpdateTitle();
 }
@@ -198,6 +214,37 @@ void TGanttForm::CreateActions() {
         Options.Links = On;
         Rebuild();
     });
+    CreateLoadActions(Bar->addMenu(QStringLiteral("Ресурсы")));
+}
+
+void TGanttForm::CreateLoadActions(QMenu* Menu) {
+    LevelAction = Menu->addAction(QStringLiteral("Выровнять по ресурсам"));
+    LevelAction->setShortcut(QKeySequence(QStringLiteral("Ctrl+L")));
+    connect(LevelAction, &QAction::triggered, this, [this] { LevelClick(); });
+    Menu->addSeparator();
+    LoadAction = Menu->addAction(QStringLiteral("Загрузка ресурсов"));
+    LoadAction->setCheckable(true);
+    LoadAction->setChecked(true);
+    Menu->addSeparator();
+    auto* Group = new QActionGroup(this);
+    const auto Choice = [&](const char* Text) {
+        QAction* Action = Menu->addAction(QString::fromUtf8(Text));
+        Action->setCheckable(true);
+        Group->addAction(Action);
+        return Action;
+    };
+    EarlyAction = Choice("Ранний график");
+    LateAction = Choice("Поздний график");
+    LevelledAction = Choice("Выровненный график");
+    EarlyAction->setChecked(true);
+    LevelledAction->setEnabled(false);
+    // Connected once all are made: a change rebuilds the chart from them all.
+    connect(LoadAction, &QAction::toggled, this, [this] { Rebuild(); });
+    for (QAction* Action : {EarlyAction, LateAction, LevelledAction})
+        connect(Action, &QAction::toggled, this, [this](bool On) {
+            if (On)
+                Rebuild();
+        });
 }
 
 void TGanttForm::UpdateTitle() {
@@ -214,15 +261,151 @@ void TGanttForm::showEvent(QShowEvent* Event) {
 void TGanttForm::Rebuild() {
     Stale = false;
     const std::shared_ptr<const TAnalysis>& Made = Analyser.Current();
+    ShownLoad.reset();
     if (!Made) {
         Shown.reset();
     } else {
-        Shown = std::make_unique<TGanttChart>(Made->View().Schedule, Made->Scheme->Names,
-                                              Made->Scheme->Essential, List.Calendar(), Options);
+        const TSchemeSnapshot& Scheme = *Made->Scheme;
+        const TLevelledSchedule* Levelled = ShowsLevelled() ? &Runner->Result()->Schedule : nullptr;
+        const bool WithLoad = LoadAction->isChecked() && !Scheme.Resources.empty();
+        Options.LeastNameWidth = WithLoad ? LoadNameWidth(Scheme.Resources, Options.Font) : 0;
+        Shown = std::make_unique<TGanttChart>(Made->View().Schedule, Scheme.Names, Scheme.Essential,
+                                              List.Calendar(), Options, Levelled);
         if (Shown->Empty())
             Shown.reset();
+        else if (WithLoad)
+            ShownLoad =
+                std::make_unique<TLoadChart>(*Shown, Scheme.Resources, LoadsOf(Levelled),
+                                             TLoadOptions{Options.Font, DecimalSeparator()});
+    }
+    LoadView->SetChart(ShownLoad.get());
+    LoadView->setVisible(ShownLoad != nullptr);
+    if (ShownLoad && !SplitSet) {
+        // At first the whole load chart where it takes less than half.
+        SplitSet = true;
+        const int Whole = Split->height();
+        const int Low = std::min(LoadView->WholeHeight(), Whole / 2);
+        Split->setSizes({Whole - Low, Low});
     }
     View->UpdateRanges();
+    LoadView->SetOffset(View->horizontalScrollBar()->value());
+    UpdateStatus();
+}
+
+bool TGanttForm::LevelledCurrent() const {
+    const auto& Made = Analyser.Current();
+    const auto& Levelled = Runner->Result();
+    return Made && Levelled && Levelled->Scheme == Made->Scheme && Levelled->Schedule.Valid();
+}
+
+bool TGanttForm::ShowsLevelled() const {
+    return LevelledAction->isChecked() && LevelledCurrent();
+}
+
+std::vector<TResourceLoad> TGanttForm::LoadsOf(const TLevelledSchedule* Levelled) const {
+    const std::shared_ptr<const TAnalysis>& Made = Analyser.Current();
+    const TSchemeSnapshot& Scheme = *Made->Scheme;
+    if (Levelled)
+        return ResourceLoads(Scheme.Resources, Scheme.Demands, Levelled->Start, Levelled->Finish);
+    const bool Late = LateAction->isChecked();
+    std::vector<TReal> Start, Finish;
+    for (const TWorkTimes& Times : Made->View().Schedule.Works) {
+        Start.push_back(Late ? Times.LateStart : Times.EarlyStart);
+        Finish.push_back(Late ? Times.LateFinish : Times.EarlyFinish);
+    }
+    return ResourceLoads(Scheme.Resources, Scheme.Demands, Start, Finish);
+}
+
+void TGanttForm::AnalysisReady() {
+    const auto& Made = Analyser.Current();
+    if (Runner->Result() && !LevelledCurrent()) {
+        // A newer scheme: the levelled schedule no longer belongs to it.
+        Runner->Clear();
+        LevelledOutdated = true;
+        LevelledAction->setEnabled(false);
+        if (LevelledAction->isChecked())
+            EarlyAction->setChecked(true);
+    }
+    if (Made && (Runner->Running() || LevelWhenReady) && !Analyser.Busy()) {
+        LevelWhenReady = false;
+        Runner->Start(Made->Scheme);
+    }
+    // A hidden window costs an edit nothing: it makes its chart when shown.
+    if (isVisible())
+        Rebuild();
+    else
+        Stale = true;
+}
+
+void TGanttForm::LevelClick() {
+    show();
+    raise();
+    activateWindow();
+    const auto& Made = Analyser.Current();
+    if (!Analyser.Busy() && (!Made || Made->Scheme->Count() == 0)) {
+        Dialogs.Notice(Msg::NoWorksForDiagram);
+        return;
+    }
+    if (Made && !Analyser.Busy() && Made->Scheme->Resources.empty()) {
+        Dialogs.Notice("В схеме нет ресурсов: выравнивать нечего.");
+        return;
+    }
+    if (Made && !Analyser.Busy())
+        Runner->Start(Made->Scheme);
+    else
+        LevelWhenReady = true;
+    UpdateStatus();
+}
+
+void TGanttForm::LevellingFinished() {
+    const std::shared_ptr<const TLevelling>& Made = Runner->Result();
+    if (!Made)
+        return;
+    if (!Made->Schedule.Valid()) {
+        const QString Why = LevellingFaultText(*Made);
+        Runner->Clear();
+        UpdateStatus();
+        Dialogs.Notice(Why.toStdString());
+        return;
+    }
+    if (!LevelledCurrent()) {
+        // The scheme changed meanwhile; its analysis starts the next run.
+        Runner->Clear();
+        LevelWhenReady = true;
+        if (Analyser.Current() && !Analyser.Busy()) {
+            LevelWhenReady = false;
+            Runner->Start(Analyser.Current()->Scheme);
+        }
+        UpdateStatus();
+        return;
+    }
+    LevelledOutdated = false;
+    LevelledAction->setEnabled(true);
+    if (LevelledAction->isChecked())
+        Rebuild();
+    else
+        LevelledAction->setChecked(true);
+}
+
+QString TGanttForm::StatusText() const {
+    const auto& Made = Analyser.Current();
+    if (Runner->Running() || LevelWhenReady)
+        return QStringLiteral("Выравнивание по ресурсам…");
+    if (ShowsLevelled())
+        return QStringLiteral("Выровненный график: продолжительность ") +
+               DurationText(Runner->Result()->Schedule.Duration) +
+               QStringLiteral(", по критическому пути ") +
+               DurationText(Made->View().Schedule.ProjectDuration);
+    if (LevelledOutdated)
+        return QStringLiteral("Выровненный график устарел: схема изменилась");
+    if (Made && Made->View().Schedule.Valid)
+        return QStringLiteral("Продолжительность по критическому пути: ") +
+               DurationText(Made->View().Schedule.ProjectDuration);
+    return {};
+}
+
+void TGanttForm::UpdateStatus() {
+    Status->setText(StatusText());
 }
 
 void TGanttForm::SetZoom(double PixelsPerDay, double Anchor) {
@@ -284,10 +467,13 @@ bool TGanttForm::SavePictureTo(const std::string& FileName) {
     if (!Shown)
         return false;
     const TGanttChart& Chart = *Shown;
+    const TLoadChart* Under = ShownLoad.get();
     QString Error;
     if (SavePainting(
-            Chart.Size(),
-            [&Chart](QPainter& Painter, const QRectF& Part) { Chart.Paint(Painter, Part); },
+            StackedSize(Chart, Under),
+            [&Chart, Under](QPainter& Painter, const QRectF& Part) {
+                PaintStacked(Painter, Part, Chart, Under);
+            },
             QString::fromStdString(FileName), Error))
         return true;
     Dialogs.FileError("Рисунок не сохранён в файл «" + FileName + "»: " + Error.toStdString());
@@ -312,9 +498,18 @@ void TGanttForm::PrintClick() {
     Title.Printed = QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy"));
     if (const auto& Made = Analyser.Current(); Made && Made->View().Schedule.Valid)
         Title.Duration = DurationText(Made->View().Schedule.ProjectDuration);
-    const TPagedPicture Pages{[&Chart](QSizeF Area) { return Chart.PageGrid(Area); },
-                              [&Chart](QPainter& Painter, int Row, int Column, QSizeF Area) {
-                                  Chart.PaintPage(Painter, Row, Column, Area);
+    // The load chart's pages follow the bars' last row of pages, one under
+    // each column of them.
+    const TLoadChart* Under = ShownLoad.get();
+    const TPagedPicture Pages{[&Chart, Under](QSizeF Area) {
+                                  const QSize Grid = Chart.PageGrid(Area);
+                                  return Under ? QSize(Grid.width(), Grid.height() + 1) : Grid;
+                              },
+                              [&Chart, Under](QPainter& Painter, int Row, int Column, QSizeF Area) {
+                                  if (Row < Chart.PageGrid(Area).height())
+                                      Chart.PaintPage(Painter, Row, Column, Area);
+                                  else if (Under)
+                                      Under->PaintPage(Painter, Chart, Column, Area);
                               }};
     PrintPagedPicture(this, windowTitle(), true, Pages, Title);
 }

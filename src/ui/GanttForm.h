@@ -6,9 +6,12 @@
 // put while the bars scroll; Ctrl with the wheel, Ctrl++ and Ctrl+- zoom in time; the pointer over
 // a row tells the work's dates and floats. A click on a row selects the work in the main window,
 // and the main window's selection is marked here. While a newer scheme is analysed the title says
-// so.
+// so. With resources, the load chart stands under the bars and scrolls across
+// with them; "Выровнять по ресурсам" levels the scheme off the window's thread
+// and shows the levelled bars over the critical-path ones.
 
 #include "drawing/GanttChart.h"
+#include "drawing/LoadChart.h"
 
 #include <QAbstractScrollArea>
 #include <QWidget>
@@ -17,9 +20,13 @@
 #include <string>
 
 class QAction;
+class QLabel;
+class QSplitter;
 class TAnalyser;
 class TDialogs;
 class TGanttForm;
+class TLevellingRunner;
+class TLoadView;
 class TWorkList;
 
 // The scrolled chart: paints the part in view and passes clicks and the
@@ -68,6 +75,12 @@ public:
     QString RowText(int Row) const;
     bool SavePictureTo(const std::string& FileName);
     void ClickRow(int Row);
+    // "Выровнять по ресурсам": shows the window and levels the scheme as it
+    // stands, off the window's thread; the levelled bars come when it is done.
+    void LevelClick();
+    const TLoadChart* Load() const { return ShownLoad.get(); }
+    const TLevellingRunner& Levelling() const { return *Runner; }
+    QString StatusText() const;
 
     QAction* SortAction;
     QAction* LinksAction;
@@ -75,7 +88,14 @@ public:
     QAction* ZoomOutAction;
     QAction* SaveAction;
     QAction* PrintAction;
+    QAction* LevelAction;
+    QAction* LoadAction;
+    // Which schedule the load chart (and, levelled, the bars) shows.
+    QAction* EarlyAction;
+    QAction* LateAction;
+    QAction* LevelledAction;
     TGanttView* View;
+    TLoadView* LoadView;
 
 signals:
     // The user picked a work in the chart.
@@ -86,6 +106,14 @@ protected:
 
 private:
     void CreateActions();
+    void CreateLoadActions(QMenu* Menu);
+    // The levelling shown belongs to the analysis shown.
+    bool LevelledCurrent() const;
+    bool ShowsLevelled() const;
+    std::vector<TResourceLoad> LoadsOf(const TLevelledSchedule* Levelled) const;
+    void AnalysisReady();
+    void LevellingFinished();
+    void UpdateStatus();
     void UpdateTitle();
     void PrintClick();
     void SavePictureClick();
@@ -95,6 +123,15 @@ private:
     TDialogs& Dialogs;
     TGanttOptions Options;
     std::unique_ptr<TGanttChart> Shown;
+    std::unique_ptr<TLoadChart> ShownLoad;
+    TLevellingRunner* Runner;
+    QSplitter* Split;
+    QLabel* Status;
+    // Levelling was asked for while a newer scheme was being analysed.
+    bool LevelWhenReady = false;
+    // The levelled schedule shown last belonged to a scheme since changed.
+    bool LevelledOutdated = false;
+    bool SplitSet = false;
     int Selected = -1;
     // An analysis came while the window was hidden.
     bool Stale = true;

@@ -177,6 +177,8 @@ void TMainForm::CreateMenus() {
             [this] { TResourcesDialog(List, History, Dialogs, this).Execute(); });
     DemandsMenu = DataMenu->addAction(QStringLiteral("Потребности в ресурсах"));
     connect(DemandsMenu, &QAction::triggered, this, [this] { ShowWindow(DemandsTable); });
+    LevelMenu = DataMenu->addAction(QStringLiteral("Выровнять по ресурсам"));
+    connect(LevelMenu, &QAction::triggered, this, &TMainForm::LevelAsked);
 
     // The debug menu is never shown; its command is reached by Ctrl+D alone,
     // which works because the action belongs to the window as well.

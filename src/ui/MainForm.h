@@ -128,6 +128,7 @@ public:
     QAction* CalendarMenu;
     QAction* ResourcesMenu;
     QAction* DemandsMenu;
+    QAction* LevelMenu;
     QAction* AboutMenu;
     QAction* N6;
     QAction* CrtFastPathMenu;
@@ -136,6 +137,8 @@ public:
 signals:
     // The window has closed; the program ends with it.
     void Closed();
+    // "Выровнять по ресурсам": the Gantt chart's window levels the scheme.
+    void LevelAsked();
     // Another scheme is about to take the place of this one (loaded,
     // imported or made anew).
     void SchemeReplaced();

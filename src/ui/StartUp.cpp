@@ -47,6 +47,8 @@ TStartUp::TStartUp(TDialogs& Dialogs, std::int32_t& Sign) : Dialogs(Dialogs) {
                      &TMainForm::SelectWork);
     QObject::connect(MainForm.get(), &TMainForm::WorkSelected, GanttForm.get(),
                      &TGanttForm::SelectWork);
+    QObject::connect(MainForm.get(), &TMainForm::LevelAsked, GanttForm.get(),
+                     &TGanttForm::LevelClick);
     CircuitForm->SetArcWorkForm(ArcWorkForm.get());
     QObject::connect(MainForm.get(), &TMainForm::SchemeReplaced, CircuitForm.get(),
                      &TCircuitForm::NewScheme);

@@ -386,6 +386,23 @@ TEST_F(CommandLine, LevelAddsTheLevelledScheduleOrNamesTheWorkThatCannotFit) {
     EXPECT_EQ(Run("--render " + Out.string() + " a.png --level").Exit, 64);
 }
 
+TEST_F(CommandLine, RenderLoadShowsTheOverAllocationThatLevellingRemoves) {
+    const fs::path File = Dir / "instance.kcrct";
+    ASSERT_EQ(Run("--convert " KORVANT_EXCHANGE_DATA "/instance.sm " + File.string()).Exit, 0);
+    const fs::path Early = Dir / "early.svg", Levelled = Dir / "levelled.svg";
+    const TRun R = Run("--render " + File.string() + " " + Early.string() + " --load");
+    ASSERT_EQ(R.Exit, 0) << R.Err;
+    ASSERT_EQ(Run("--render " + File.string() + " " + Levelled.string() + " --load --level").Exit,
+              0);
+    const std::string EarlyText = Slurp(Early), LevelledText = Slurp(Levelled);
+    EXPECT_NE(EarlyText.find(">R 2<"), std::string::npos);
+    EXPECT_NE(EarlyText.find("коэффициент неравномерности: "), std::string::npos);
+    // Over-allocated columns are painted red; the levelled load has none.
+    EXPECT_NE(EarlyText.find("#dc2828"), std::string::npos);
+    EXPECT_EQ(LevelledText.find("#dc2828"), std::string::npos);
+    EXPECT_EQ(Run("--report " + File.string() + " --load").Exit, 64);
+}
+
 TEST_F(CommandLine, AFailedConvertLeavesNothingAtTheOutputAndKeepsWhatWasThere) {
     const fs::path Missing = Dir / "missing.xml";
     const TRun NoInput = Run("--convert " + Missing.string() + " " + (Dir / "a.csv").string());

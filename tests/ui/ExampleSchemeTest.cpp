@@ -2,6 +2,7 @@
 
 #include "model/Levelling.h"
 #include "model/Messenger.h"
+#include "model/ResourceLoad.h"
 #include "model/WorkList.h"
 
 #include <gtest/gtest.h>
@@ -68,6 +69,19 @@ TEST(ExampleScheme, LevellingRemovesTheOverAllocationOfTheEarlySchedule) {
     EXPECT_GT(Peak(Early), 8);
     EXPECT_LE(Peak(Levelled.Start), 8);
     EXPECT_GT(Levelled.Duration, Levelled.CriticalPathLength);
+    // The load chart's profile tells the same: workers over-allocated early,
+    // no resource levelled.
+    std::vector<TReal> EarlyFinish(Early.size());
+    for (std::size_t j = 0; j < Early.size(); ++j)
+        EarlyFinish[j] = Early[j] + Problem.Durations[j];
+    const auto EarlyLoad = ResourceLoads(List.Resources(), Demands, Early, EarlyFinish);
+    EXPECT_EQ(EarlyLoad[0].Peak, Peak(Early));
+    EXPECT_FALSE(EarlyLoad[0].Over.empty());
+    const auto LevelledLoad =
+        ResourceLoads(List.Resources(), Demands, Levelled.Start, Levelled.Finish);
+    EXPECT_EQ(LevelledLoad[0].Peak, Peak(Levelled.Start));
+    for (const TResourceLoad& Load : LevelledLoad)
+        EXPECT_TRUE(Load.Over.empty());
 }
 
 TEST(ExampleScheme, ShowsEveryKindOfCell) {

@@ -9,9 +9,12 @@
 #include "network/Analysis.h"
 #include "ui/Analyser.h"
 #include "ui/GanttForm.h"
+#include "ui/Levelling.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QDate>
+#include <QElapsedTimer>
 #include <QLocale>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -41,6 +44,15 @@ protected:
     std::int32_t Sign = -1;
     std::unique_ptr<TAnalyser> Analyser;
     std::unique_ptr<TGanttForm> Form;
+
+    // Levelling runs on a thread of its own; its result comes as an event.
+    void WaitForLevelling() {
+        QElapsedTimer Clock;
+        Clock.start();
+        while (Form->Levelling().Running() && Clock.elapsed() < 20000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QCoreApplication::processEvents();
+    }
 };
 
 TEST_F(GanttWindow, FillsFromTheAnalysisAndFollowsTheCalendar) {
@@ -99,3 +111,52 @@ TEST_F(GanttWindow, APickedRowIsTheWorkTheMainWindowSelects) {
 }
 
 } // namespace
+
+TEST_F(GanttWindow, LevellingShowsTheLevelledBarsAndALoadWithinTheAvailability) {
+    FillConstructionExample(List);
+    ASSERT_NE(Form->Load(), nullptr);
+    ASSERT_EQ(Form->Load()->BandCount(), 2);
+    // The early schedule asks for more workers than there are.
+    EXPECT_FALSE(Form->Load()->OverSpans(0).empty());
+    EXPECT_FALSE(Form->LevelledAction->isEnabled());
+
+    Form->LevelAction->trigger();
+    WaitForLevelling();
+    ASSERT_TRUE(Form->Chart()->Levelled());
+    EXPECT_TRUE(Form->LevelledAction->isChecked());
+    EXPECT_EQ(Form->StatusText(),
+              QStringLiteral("Выровненный график: продолжительность 46, по критическому "
+                             "пути 42"));
+    for (int Band = 0; Band < Form->Load()->BandCount(); ++Band)
+        EXPECT_TRUE(Form->Load()->OverSpans(Band).empty()) << Band;
+    // Some work waits: its bar stands right of its critical-path ghost.
+    bool Moved = false;
+    for (int Work = 0; Work < List.Count(); ++Work)
+        Moved = Moved || Form->Chart()->Bar(Work).left() > Form->Chart()->GhostBar(Work).left();
+    EXPECT_TRUE(Moved);
+    // The load chart is saved with the bars.
+    const QSize Whole = StackedSize(*Form->Chart(), Form->Load());
+    EXPECT_EQ(Whole.height(), Form->Chart()->Size().height() + Form->Load()->Size().height());
+
+    // A change makes the levelled schedule stale: the bars are the early ones
+    // again, and the window says why.
+    TDemands Fewer;
+    Fewer.Set(0, 1);
+    ASSERT_TRUE(List.SetDemands(0, Fewer));
+    EXPECT_FALSE(Form->Chart()->Levelled());
+    EXPECT_TRUE(Form->EarlyAction->isChecked());
+    EXPECT_EQ(Form->StatusText(), QStringLiteral("Выровненный график устарел: схема изменилась"));
+
+    // A demand no schedule can hold is named, and nothing is levelled.
+    TDemands Greedy;
+    Greedy.Set(1, 2);
+    ASSERT_TRUE(List.SetDemands(3, Greedy));
+    Form->LevelAction->trigger();
+    WaitForLevelling();
+    EXPECT_FALSE(Form->Chart()->Levelled());
+    const auto Notices = Dialogs.Texts(TShownKind::Notice);
+    ASSERT_EQ(Notices.size(), 1u);
+    EXPECT_NE(Notices[0].find("Работе «" + List.GetWork(3).Name + "» нужно 2 шт. ресурса «Кран»"),
+              std::string::npos)
+        << Notices[0];
+}

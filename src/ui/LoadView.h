@@ -1,0 +1,31 @@
+#pragma once
+// The load chart under the Gantt chart's bars: it scrolls across with the
+// bars (the Gantt view's horizontal position is its own), down on its own
+// when the resources do not fit, and keeps the name column in place.
+
+#include <QAbstractScrollArea>
+
+class TLoadChart;
+
+class TLoadView : public QAbstractScrollArea {
+    Q_OBJECT
+
+public:
+    explicit TLoadView(QWidget* Parent);
+    // The chart shown (none: an empty view); it must outlive its showing.
+    void SetChart(const TLoadChart* Chart);
+    // Pixels of the axis scrolled out of view on the left.
+    void SetOffset(int X);
+    // The height that shows the whole chart, for the window's first split.
+    int WholeHeight() const;
+
+protected:
+    void paintEvent(QPaintEvent* Event) override;
+    void resizeEvent(QResizeEvent* Event) override;
+
+private:
+    void UpdateRange();
+
+    const TLoadChart* Chart = nullptr;
+    int OffsetX = 0;
+};
