@@ -182,6 +182,45 @@ std::optional<std::vector<int>> LevelOrder(const TIndexedGraph& G) {
 
 } // namespace
 
+namespace {
+
+// Bit c of word r becomes bit r of word c.
+void Transpose64(std::uint64_t (&a)[64]) {
+    std::uint64_t Mask = 0x00000000FFFFFFFFULL;
+    for (unsigned j = 32; j != 0; j >>= 1, Mask ^= Mask << j)
+        for (unsigned k = 0; k < 64; k = ((k | j) + 1) & ~j) {
+            const std::uint64_t t = ((a[k] >> j) ^ a[k | j]) & Mask;
+            a[k] ^= t << j;
+            a[k | j] ^= t;
+        }
+}
+
+} // namespace
+
+TBitRows TBitRows::Transposed(int Columns) const {
+    const int Rows = RowCount();
+    TBitRows Result(Columns, Rows);
+    std::uint64_t Block[64];
+    for (int r0 = 0; r0 < Rows; r0 += 64) {
+        const int Height = std::min(64, Rows - r0);
+        for (std::size_t w = 0; w < Words; ++w) {
+            const int c0 = static_cast<int>(w * 64);
+            const int Width = std::min(64, Columns - c0);
+            std::uint64_t Any = 0;
+            for (int k = 0; k < 64; ++k) {
+                Block[k] = k < Height ? Row(r0 + k)[w] : 0;
+                Any |= Block[k];
+            }
+            if (Any == 0)
+                continue;
+            Transpose64(Block);
+            for (int k = 0; k < Width; ++k)
+                Result.Row(c0 + k)[static_cast<std::size_t>(r0 / 64)] = Block[k];
+        }
+    }
+    return Result;
+}
+
 TMultitudeElement RowOfBits(const TMultitude& Rows, const TBitRows& Bits, int u) {
     TMultitudeElement Row(Rows[u].Key);
     Row.Subset = std::make_unique<TMultitude>();

@@ -42,6 +42,11 @@ public:
                                                    << (static_cast<unsigned>(Bit) % 64);
     }
 
+    // Rows and columns exchanged: bit j of row i of the result is bit i of
+    // row j here. By blocks of 64 x 64 bits, so a dense matrix of n rows
+    // costs about n * n / 64 word operations rather than one per set bit.
+    TBitRows Transposed(int Columns) const;
+
 private:
     std::size_t Words;
     std::vector<std::uint64_t> Bits;

@@ -5,7 +5,9 @@
 #include "model/Messenger.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
+#include <cstring>
 
 TWorkList::~TWorkList() {
     // Nothing is announced while the list is torn down.
@@ -263,6 +265,80 @@ void TWorkList::MoveWork(int From, int To) {
     Changed(To, ckMove);
 }
 
+namespace {
+
+// The eight bits of a byte as eight bytes of 0 or 1, first bit first.
+constexpr std::array<std::uint64_t, 256> SpreadBits = [] {
+    std::array<std::uint64_t, 256> Table{};
+    for (unsigned b = 0; b < 256; ++b)
+        for (unsigned k = 0; k < 8; ++k)
+            if ((b >> k) & 1u)
+                Table[b] |= std::uint64_t{1} << (8 * k);
+    return Table;
+}();
+
+constexpr std::uint64_t ByteOf(std::int8_t Value) {
+    return static_cast<std::uint8_t>(Value);
+}
+
+// One row of cells from its bits of the closure (C), the reduction (R) and
+// the works that reach it (F), as RecalcLinks says. The cells are written
+// eight at a time from the bits (forbidden, implied or free), then the few
+// the row's entered cells and its reduction change are set one by one: a
+// row costs about n / 8 steps instead of n.
+void ClassifyRow(std::int8_t* Links, int i, int n, const std::uint64_t* C, const std::uint64_t* R,
+                 const std::uint64_t* F, std::vector<int>& Entered) {
+    // Entered cells hold an odd positive value: bit 0 set, the sign clear.
+    Entered.clear();
+    int j = 0;
+    if constexpr (std::endian::native == std::endian::little)
+        for (; j + 8 <= n; j += 8) {
+            std::uint64_t Bytes;
+            std::memcpy(&Bytes, Links + j, 8);
+            constexpr std::uint64_t Low = 0x0101010101010101ULL;
+            for (std::uint64_t Odd = Bytes & ~(Bytes >> 7) & Low; Odd != 0; Odd &= Odd - 1)
+                Entered.push_back(j + std::countr_zero(Odd) / 8);
+        }
+    for (; j < n; ++j)
+        if (Links[j] > 0 && (Links[j] & 1))
+            Entered.push_back(j);
+    const auto Forbidden = [&](int j) { return j == i || TBitRows::Test(F, j); };
+    if constexpr (std::endian::native == std::endian::little) {
+        constexpr std::uint64_t ToForbidden = ByteOf(LinkForbidden) ^ ByteOf(LinkFree);
+        constexpr std::uint64_t ToImplied = ByteOf(LinkImplied) ^ ByteOf(LinkFree);
+        constexpr std::uint64_t AllFree = ByteOf(LinkFree) * 0x0101010101010101ULL;
+        for (int j0 = 0; j0 < n; j0 += 64) {
+            const std::size_t w = static_cast<std::size_t>(j0) / 64;
+            std::uint64_t f = F[w];
+            if (i >= j0 && i < j0 + 64)
+                f |= std::uint64_t{1} << (i - j0);
+            const std::uint64_t c = C[w] & ~f;
+            for (int k = 0; k < 8 && j0 + 8 * k < n; ++k) {
+                const std::uint64_t Cells = AllFree ^
+                                            SpreadBits[(f >> (8 * k)) & 0xFF] * ToForbidden ^
+                                            SpreadBits[(c >> (8 * k)) & 0xFF] * ToImplied;
+                std::memcpy(Links + j0 + 8 * k, &Cells,
+                            static_cast<std::size_t>(std::min(8, n - j0 - 8 * k)));
+            }
+        }
+    } else {
+        for (int k = 0; k < n; ++k)
+            Links[k] = Forbidden(k) ? LinkForbidden : TBitRows::Test(C, k) ? LinkImplied : LinkFree;
+    }
+    for (const int e : Entered)
+        if (!Forbidden(e) && TBitRows::Test(C, e))
+            Links[e] = LinkRedundant;
+    const std::size_t Words = (static_cast<std::size_t>(n) + 63) / 64;
+    for (std::size_t w = 0; w < Words; ++w)
+        for (std::uint64_t Word = R[w]; Word != 0; Word &= Word - 1) {
+            const int d = static_cast<int>(w * 64) + std::countr_zero(Word);
+            if (!Forbidden(d))
+                Links[d] = LinkDirect;
+        }
+}
+
+} // namespace
+
 void TWorkList::RecalcLinks() {
     BuildGraph();
     auto Result = Graph.CloseAndReduceBits();
@@ -279,26 +355,11 @@ void TWorkList::RecalcLinks() {
     // otherwise, and then redundant when it was entered (an odd positive
     // value: a damaged file may hold 5); every other cell is free.
     const int n = Count();
-    TBitRows Reaching(n, n);
-    for (int i = 0; i < n; ++i) {
-        const std::uint64_t* C = Result->Closure.Row(i);
-        for (std::size_t w = 0; w < Result->Closure.WordCount(); ++w)
-            for (std::uint64_t Word = C[w]; Word != 0; Word &= Word - 1)
-                TBitRows::Set(Reaching.Row(static_cast<int>(w * 64) + std::countr_zero(Word)), i);
-    }
-    for (int i = 0; i < n; ++i) {
-        std::int8_t* Links = Works[static_cast<std::size_t>(i)]->Links.data();
-        const std::uint64_t* C = Result->Closure.Row(i);
-        const std::uint64_t* R = Result->Reduction.Row(i);
-        const std::uint64_t* F = Reaching.Row(i);
-        for (int j = 0; j < n; ++j) {
-            const std::int8_t v = Links[j];
-            Links[j] = j == i || TBitRows::Test(F, j) ? LinkForbidden
-                       : TBitRows::Test(R, j)         ? LinkDirect
-                       : TBitRows::Test(C, j)         ? (Entered(v) ? LinkRedundant : LinkImplied)
-                                                      : LinkFree;
-        }
-    }
+    const TBitRows Reaching = Result->Closure.Transposed(n);
+    std::vector<int> EnteredCells;
+    for (int i = 0; i < n; ++i)
+        ClassifyRow(Works[static_cast<std::size_t>(i)]->Links.data(), i, n, Result->Closure.Row(i),
+                    Result->Reduction.Row(i), Reaching.Row(i), EnteredCells);
     // The entered cells are what they were, so the closure stays true for the
     // construction that follows.
     ClosureRows = std::move(Result->Closure);
