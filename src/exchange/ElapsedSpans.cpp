@@ -1,8 +1,9 @@
 // Elapsed spans placed on the project calendar. The early start of every
 // task is computed on MS Project's own rules over the linked tasks (the
 // link conversion keeps those starts exactly), each span converted as soon
-// as the pass reaches its place, so that a chain of elapsed spans settles
-// in one pass.
+// as the pass reaches its place: a task's spans depend only on the tasks
+// before it, so one pass in the order of the links places them all, and a
+// second one finds nothing to change.
 
 #include "exchange/ElapsedSpans.h"
 
@@ -37,9 +38,14 @@ private:
 
     bool SortTasks();
     bool Pass();
-    // The working days of span k counted from Begin; false when unchanged.
-    bool Convert(std::size_t k, const std::optional<TMoment>& Begin, TReal& Days,
-                 std::optional<TMoment>* End);
+    // The working days of the elapsed work of span k from Start, or, where
+    // its links want it to finish later, ending then; Begin and Finish are
+    // its edges on the clock. False when unchanged.
+    bool PlaceWork(std::size_t k, TReal& Start, const std::optional<TReal>& FinishNeed, TReal& Days,
+                   std::optional<TMoment>& Begin, std::optional<TMoment>& Finish);
+    // The working days of the elapsed lag of span k counted from Begin;
+    // false when unchanged.
+    bool PlaceLag(std::size_t k, const std::optional<TMoment>& Begin, TReal& Days);
     void Warn();
 };
 
@@ -68,19 +74,50 @@ bool TPlacing::SortTasks() {
     return Order.size() == n;
 }
 
-bool TPlacing::Convert(std::size_t k, const std::optional<TMoment>& Begin, TReal& Days,
-                       std::optional<TMoment>* End) {
+bool TPlacing::PlaceLag(std::size_t k, const std::optional<TMoment>& Begin, TReal& Days) {
     From[k] = Begin;
     if (!Begin)
         return false;
     const TMoment To = Begin->Plus(std::llround(Spans[k].Minutes));
-    if (End)
-        *End = To;
     const TReal Working =
         static_cast<TReal>(Clock.WorkingMinutesBetween(*Begin, To)) / MinutesPerDay;
+    if (Working == Days)
+        return false;
+    Days = Working;
+    return true;
+}
+
+bool TPlacing::PlaceWork(std::size_t k, TReal& Start, const std::optional<TReal>& FinishNeed,
+                         TReal& Days, std::optional<TMoment>& Begin,
+                         std::optional<TMoment>& Finish) {
+    From[k].reset();
+    const auto Early = Clock.StartOf(Start);
+    if (!Early)
+        return false;
+    const auto Span = std::llround(Spans[k].Minutes);
+    TMoment Begun = *Early, To = Early->Plus(Span);
+    TReal Working = static_cast<TReal>(Clock.WorkingMinutesBetween(Begun, To)) / MinutesPerDay;
+    TReal NewStart = Start;
+    // A work that must finish later than its start allows begins that span
+    // of the clock before the finish, as MS Project places it: its working
+    // time then depends on where the finish falls, not the start.
+    if (FinishNeed && Start + Working < *FinishNeed) {
+        const auto End = Clock.EventAt(*FinishNeed);
+        if (!End)
+            return false;
+        To = *End;
+        Begun = To.Plus(-Span);
+        Working = static_cast<TReal>(Clock.WorkingMinutesBetween(Begun, To)) / MinutesPerDay;
+        NewStart = *FinishNeed - Working;
+    }
     // A work of no working time would not be a work; it keeps the weekly
     // rule's duration.
-    if (Working == Days || (!Spans[k].Lag && !DurationAllowed(Working)))
+    if (!DurationAllowed(Working))
+        return false;
+    From[k] = Begin = Begun;
+    Finish = To;
+    Start = NewStart;
+    if (Working == Days)
         return false;
     Days = Working;
     return true;
@@ -89,15 +126,20 @@ bool TPlacing::Convert(std::size_t k, const std::optional<TMoment>& Begin, TReal
 bool TPlacing::Pass() {
     bool Changed = false;
     std::vector<TReal> Start(Tasks.Tasks.size(), 0);
+    // Where an elapsed work must finish by its links to finishes.
+    std::vector<std::optional<TReal>> FinishNeed(Tasks.Tasks.size());
     for (const int t : Order) {
         const auto Task = static_cast<std::size_t>(t);
         TLinkedTasks::TTask& Here = Tasks.Tasks[Task];
-        // An elapsed work ends on the clock, not at the end of its working
-        // time: a day of the clock from Monday 08:00 ends on Tuesday 08:00.
-        std::optional<TMoment> Finish;
+        // An elapsed work begins and ends on the clock, not at the edges of
+        // its working time: a day of the clock from Monday 08:00 ends on
+        // Tuesday 08:00.
+        std::optional<TMoment> Begin, Finish;
         if (const int k = DurationSpan[Task]; k >= 0)
-            Changed |= Convert(static_cast<std::size_t>(k), Clock.StartOf(Start[Task]),
-                               Here.Duration, &Finish);
+            Changed |= PlaceWork(static_cast<std::size_t>(k), Start[Task], FinishNeed[Task],
+                                 Here.Duration, Begin, Finish);
+        if (!Begin)
+            Begin = Clock.StartOf(Start[Task]);
         if (!Finish)
             Finish = Clock.EventAt(Start[Task] + Here.Duration);
         for (const int l : LinksOf[Task]) {
@@ -106,11 +148,17 @@ bool TPlacing::Pass() {
                 Link.Type == TLinkType::StartStart || Link.Type == TLinkType::StartFinish;
             if (const int k = LagSpan[static_cast<std::size_t>(l)]; k >= 0)
                 Changed |=
-                    Convert(static_cast<std::size_t>(k),
-                            FromStart ? Clock.StartOf(Start[Task]) : Finish, Link.Lag, nullptr);
-            TReal& Next = Start[static_cast<std::size_t>(Link.After)];
-            const TReal After = Tasks.Tasks[static_cast<std::size_t>(Link.After)].Duration;
-            Next = std::max(Next, Start[Task] + LinkOffset(Link, Here.Duration, After));
+                    PlaceLag(static_cast<std::size_t>(k), FromStart ? Begin : Finish, Link.Lag);
+            const auto Next = static_cast<std::size_t>(Link.After);
+            const bool ToFinish =
+                Link.Type == TLinkType::FinishFinish || Link.Type == TLinkType::StartFinish;
+            if (ToFinish && DurationSpan[Next] >= 0)
+                FinishNeed[Next] = std::max(FinishNeed[Next].value_or(0),
+                                            Start[Task] + LinkOffset(Link, Here.Duration, 0));
+            else
+                Start[Next] =
+                    std::max(Start[Next], Start[Task] + LinkOffset(Link, Here.Duration,
+                                                                   Tasks.Tasks[Next].Duration));
         }
     }
     return Changed;

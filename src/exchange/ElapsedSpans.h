@@ -23,9 +23,11 @@ struct TElapsedSpan {
 
 // Sets the duration or lag of every span in Tasks to the working time it
 // holds on Calendar where it falls, and warns of each with the working days
-// it became and the moment it is counted from. A schedule of spans depends
-// on the spans before it; the pass over the tasks in the order of their
-// links is repeated until no span changes (a duration feeds back into an
-// earlier start through a link to its task's finish), at most a few times.
+// it became and the moment it is counted from. An elapsed work that a link
+// to its finish holds back begins its span of the clock before the finish
+// it must reach. Where the spans are placed depends on the spans before
+// them; the pass over the tasks in the order of their links is repeated
+// until no span changes, at most a few times (a warning says if they did
+// not settle).
 void PlaceElapsedSpans(TLinkedTasks& Tasks, const std::vector<TElapsedSpan>& Spans,
                        const TCalendar& Calendar);
