@@ -375,9 +375,12 @@ std::optional<TPlan> TXmlReader::MakePlan(std::string& Error) {
                                Text(*Task.Duration) + "» перенесена как " + FormatReal(Days) +
                                " дн. рабочего времени (5 рабочих дней в неделе)");
             }
+            // An elapsed span's working days are known only once it is placed.
             if (Task.Milestone && Days > 0)
-                Graph.Warn(Label(Task) + " — веха с длительностью " + FormatReal(Days) +
-                           " дн.: перенесена как работа");
+                Graph.Warn(
+                    Label(Task) + " — веха с длительностью " +
+                    (ElapsedWork ? "«" + Text(*Task.Duration) + "»" : FormatReal(Days) + " дн.") +
+                    ": перенесена как работа");
             if ((Task.Milestone && !Task.Duration) || (Days == 0 && std::isfinite(Days))) {
                 Task.In = Task.Out = Graph.AddPassage(Label(Task), Text(Task.Name));
                 Graph.Warn(Label(Task) + " — веха, не работа: работы после неё ждут работ "
