@@ -383,7 +383,9 @@ TEST(MsProjectXml, EachLinkKindStartsItsTaskWhereMsProjectStoredTheStart) {
 // of the clock from there, of which only Monday 15 is worked; D starts half
 // a day of the clock (a working day) after C does; E's five hours from
 // Thursday 18 at 08:00 end at 13:00 after four working hours, and F waits two
-// hours of the clock from then, not from the end of E's working time.
+// hours of the clock from then, not from the end of E's working time. G's
+// 60 hours must end with F on Friday 19 at 15:00, so they begin on
+// Wednesday 17 at 03:00 and hold 2.75 working days.
 TEST(MsProjectXml, ElapsedSpansHoldTheWorkingTimeOfTheCalendarWhereTheyFall) {
     const auto Task = [](int Uid, const std::string& Duration, int Format,
                          const std::string& Link = "") {
@@ -408,11 +410,11 @@ TEST(MsProjectXml, ElapsedSpansHoldTheWorkingTimeOfTheCalendarWhereTheyFall) {
   </Exception></Exceptions></Calendar></Calendars>
 <Tasks>
 )";
-    const std::string Tasks = Task(1, "PT16H0M0S", 7) + Task(2, "PT240H0M0S", 8, Link(1, 1, 0, 7)) +
-                              Task(3, "PT8H0M0S", 7, Link(2, 1, 43200, 8)) +
-                              Task(4, "PT8H0M0S", 7, Link(3, 3, 7200, 8)) +
-                              Task(5, "PT5H0M0S", 6, Link(4, 1, 0, 7)) +
-                              Task(6, "PT8H0M0S", 7, Link(5, 1, 1200, 6)) + "</Tasks></Project>";
+    const std::string Tasks =
+        Task(1, "PT16H0M0S", 7) + Task(2, "PT240H0M0S", 8, Link(1, 1, 0, 7)) +
+        Task(3, "PT8H0M0S", 7, Link(2, 1, 43200, 8)) + Task(4, "PT8H0M0S", 7, Link(3, 3, 7200, 8)) +
+        Task(5, "PT5H0M0S", 6, Link(4, 1, 0, 7)) + Task(6, "PT8H0M0S", 7, Link(5, 1, 1200, 6)) +
+        Task(7, "PT60H0M0S", 8, Link(6, 0, 0, 7)) + "</Tasks></Project>";
     std::string Error;
     auto Plan = ReadMsProjectXml(Calendar + Tasks, "x", Error);
     ASSERT_TRUE(Plan) << Error;
@@ -425,7 +427,10 @@ TEST(MsProjectXml, ElapsedSpansHoldTheWorkingTimeOfTheCalendarWhereTheyFall) {
           "«C» (UID 3) → задача «D» (UID 4): задержка в календарном времени перенесена как 1 дн.",
           "«E» (UID 5): длительность в календарном времени «PT5H0M0S» перенесена как 0.5 дн. "
           "рабочего времени по календарю проекта, считая с 2027-03-18T08:00",
-          "считая с 2027-03-18T13:00"})
+          "считая с 2027-03-18T13:00",
+          "«G» (UID 7): длительность в календарном времени «PT60H0M0S» "
+          "перенесена как 2.75 дн. рабочего времени по календарю проекта, считая с "
+          "2027-03-17T03:00"})
         EXPECT_NE(Warnings.find(Expected), std::string::npos) << Expected << "\n" << Warnings;
     EXPECT_EQ(Warnings.find("не установились"), std::string::npos) << Warnings;
 
@@ -436,8 +441,8 @@ TEST(MsProjectXml, ElapsedSpansHoldTheWorkingTimeOfTheCalendarWhereTheyFall) {
     FillWorkList(List, std::move(*Plan));
     const TSchedule Schedule = ComputeSchedule(List);
     ASSERT_TRUE(Schedule.Valid);
-    const std::pair<const char*, TReal> Starts[] = {{"A", 0},  {"B", 2},  {"C", 10},
-                                                    {"D", 11}, {"E", 12}, {"F", 12.75L}};
+    const std::pair<const char*, TReal> Starts[] = {{"A", 0},  {"B", 2},      {"C", 10}, {"D", 11},
+                                                    {"E", 12}, {"F", 12.75L}, {"G", 11}};
     for (const auto& [Name, Start] : Starts) {
         const auto Found = std::find(Names.begin(), Names.end(), Name);
         ASSERT_NE(Found, Names.end()) << Name;
