@@ -64,19 +64,8 @@ private:
 };
 
 TReal TConversion::Offset(const TLinkedTasks::TLink& Link) const {
-    const TReal a = Duration[static_cast<std::size_t>(Link.Before)];
-    const TReal b = Duration[static_cast<std::size_t>(Link.After)];
-    switch (Link.Type) {
-    case TLinkType::FinishStart:
-        return a + Link.Lag;
-    case TLinkType::StartStart:
-        return Link.Lag;
-    case TLinkType::FinishFinish:
-        return a + Link.Lag - b;
-    case TLinkType::StartFinish:
-        return Link.Lag - b;
-    }
-    return a + Link.Lag;
+    return LinkOffset(Link, Duration[static_cast<std::size_t>(Link.Before)],
+                      Duration[static_cast<std::size_t>(Link.After)]);
 }
 
 // The tasks in an order where each comes after those it waits for; shorter
@@ -332,6 +321,20 @@ TTaskGraph TConversion::Run() {
 }
 
 } // namespace
+
+TReal LinkOffset(const TLinkedTasks::TLink& Link, TReal a, TReal b) {
+    switch (Link.Type) {
+    case TLinkType::FinishStart:
+        return a + Link.Lag;
+    case TLinkType::StartStart:
+        return Link.Lag;
+    case TLinkType::FinishFinish:
+        return a + Link.Lag - b;
+    case TLinkType::StartFinish:
+        return Link.Lag - b;
+    }
+    return a + Link.Lag;
+}
 
 int TLinkedTasks::AddWork(std::string Name, TReal Duration, std::string Label, TDemands Demands) {
     Tasks.push_back({true, std::move(Name), Duration, std::move(Label), std::move(Demands)});

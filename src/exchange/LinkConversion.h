@@ -45,6 +45,10 @@ struct TLinkedTasks {
     void Warn(std::string Text) { Warnings.push_back(std::move(Text)); }
 };
 
+// How long after the start of Link's first task (of duration Before) the
+// start of its second task (of duration After) may come.
+TReal LinkOffset(const TLinkedTasks::TLink& Link, TReal Before, TReal After);
+
 // The task graph of the tasks' works, their parts and the waits between
 // them, with a notice of every link that was not a plain dependency. Tasks
 // whose links all are finish-to-start without a lag come in as they are.

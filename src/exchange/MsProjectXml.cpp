@@ -1,5 +1,6 @@
 #include "exchange/MsProjectXml.h"
 
+#include "exchange/ElapsedSpans.h"
 #include "exchange/IsoDuration.h"
 #include "exchange/LinkConversion.h"
 #include "exchange/MsProjectCalendar.h"
@@ -255,10 +256,11 @@ void WarnOfScheduling(TLinkedTasks& Graph, const TXmlTask& Task) {
 }
 
 // A lag is kept in tenths of minutes: of working time, or of the clock when
-// its format is elapsed, which the 8-hour day's 5-day week turns into
-// working days.
+// its format is elapsed. Without a project calendar a week of the clock
+// holds 5 working days; with one, an elapsed lag goes to Elapsed, to be
+// placed on the calendar once every link is known.
 void AddXmlLink(TLinkedTasks& Graph, const TXmlTask& Before, const TXmlTask& Task,
-                const TXmlLink& Link, TReal DayMinutes) {
+                const TXmlLink& Link, TReal DayMinutes, std::vector<TElapsedSpan>* Elapsed) {
     const std::string Name = "связь " + Label(Before) + " → " + Label(Task);
     bool TypeRead = false;
     int Type = Link.Type.trimmed().toInt(&TypeRead);
@@ -275,7 +277,13 @@ void AddXmlLink(TLinkedTasks& Graph, const TXmlTask& Before, const TXmlTask& Tas
                    "» не прочитана, связь перенесена без задержки");
     } else if (ElapsedFormat(Link.LagFormat)) {
         Lag = static_cast<TReal>(Tenths) / (10 * 24 * 60) * 5 / 7;
-        if (Lag != 0)
+        if (Lag != 0 && Elapsed)
+            Elapsed->push_back({true,
+                                static_cast<int>(Graph.Links.size()),
+                                static_cast<TReal>(Tenths) / 10,
+                                Name,
+                                {}});
+        else if (Lag != 0)
             Graph.Warn(Name + ": задержка в календарном времени перенесена как " + FormatReal(Lag) +
                        " дн. рабочего времени (5 рабочих дней в неделе)");
     } else {
@@ -314,6 +322,7 @@ std::optional<TPlan> TXmlReader::MakePlan(std::string& Error) {
     std::optional<TCalendar> Calendar = ResolveProjectCalendar(
         Calendars, CalendarUid, StartDate, static_cast<int>(DayMinutes), StaffWarnings);
     TLinkedTasks Graph;
+    std::vector<TElapsedSpan> Elapsed;
     for (std::string& Warning : StaffWarnings)
         Graph.Warn(std::move(Warning));
     std::unordered_map<qint64, std::size_t> ByUid;
@@ -357,15 +366,21 @@ std::optional<TPlan> TXmlReader::MakePlan(std::string& Error) {
                 return std::nullopt;
             }
             TReal Days = Span.Days + Span.Seconds / (60 * DayMinutes);
+            bool ElapsedWork = false;
             if (ElapsedFormat(Task.DurationFormat) && Days != 0) {
                 Days = (Span.Days + Span.Seconds / (24 * 60 * 60)) * 5 / 7;
-                Graph.Warn(Label(Task) + ": длительность в календарном времени «" +
-                           Text(*Task.Duration) + "» перенесена как " + FormatReal(Days) +
-                           " дн. рабочего времени (5 рабочих дней в неделе)");
+                ElapsedWork = Calendar.has_value();
+                if (!ElapsedWork)
+                    Graph.Warn(Label(Task) + ": длительность в календарном времени «" +
+                               Text(*Task.Duration) + "» перенесена как " + FormatReal(Days) +
+                               " дн. рабочего времени (5 рабочих дней в неделе)");
             }
+            // An elapsed span's working days are known only once it is placed.
             if (Task.Milestone && Days > 0)
-                Graph.Warn(Label(Task) + " — веха с длительностью " + FormatReal(Days) +
-                           " дн.: перенесена как работа");
+                Graph.Warn(
+                    Label(Task) + " — веха с длительностью " +
+                    (ElapsedWork ? "«" + Text(*Task.Duration) + "»" : FormatReal(Days) + " дн.") +
+                    ": перенесена как работа");
             if ((Task.Milestone && !Task.Duration) || (Days == 0 && std::isfinite(Days))) {
                 Task.In = Task.Out = Graph.AddPassage(Label(Task), Text(Task.Name));
                 Graph.Warn(Label(Task) + " — веха, не работа: работы после неё ждут работ "
@@ -377,6 +392,10 @@ std::optional<TPlan> TXmlReader::MakePlan(std::string& Error) {
                 return std::nullopt;
             } else {
                 const auto Demands = Staffing->Demands.find(Task.Uid);
+                if (ElapsedWork)
+                    Elapsed.push_back({false, static_cast<int>(Graph.Tasks.size()),
+                                       (Span.Days * 24 * 60 + Span.Seconds / 60), Label(Task),
+                                       Text(*Task.Duration)});
                 Task.In = Task.Out = Graph.AddWork(
                     Text(Task.Name), Days, Label(Task),
                     Demands == Staffing->Demands.end() ? TDemands{} : std::move(Demands->second));
@@ -410,8 +429,10 @@ std::optional<TPlan> TXmlReader::MakePlan(std::string& Error) {
             // Links of a task left out go with it.
             if (Task.In < 0 || Before.Out < 0)
                 continue;
-            AddXmlLink(Graph, Before, Task, Link, DayMinutes);
+            AddXmlLink(Graph, Before, Task, Link, DayMinutes, Calendar ? &Elapsed : nullptr);
         }
+    if (Calendar && !Elapsed.empty())
+        PlaceElapsedSpans(Graph, Elapsed, *Calendar);
     auto Plan = ConvertLinks(Graph).Build(Source, Error);
     if (Plan) {
         Plan->Resources = std::move(Staffing->Resources);

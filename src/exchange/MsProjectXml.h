@@ -13,7 +13,9 @@
 // Links of every type with their lags become parts of works, waits and
 // dependencies (LinkConversion.h). Durations and lags are counted in days of
 // the project's MinutesPerDay (480 when absent); a D in a duration is one
-// such day. Elapsed ones count 5 working days to 7 days of the clock.
+// such day. Elapsed ones hold the working time of the project calendar
+// where they fall in the early schedule (ElapsedSpans.h), 5 working days to
+// 7 days of the clock in a plan without a calendar.
 //
 // Writing gives one project. A scheme with a calendar is written on it: its
 // start, weekdays, hours and exceptions, and durations in days of its

@@ -77,6 +77,13 @@ std::string TMoment::Iso() const {
     return Date.Iso() + Time;
 }
 
+TMoment TMoment::Plus(std::int64_t Minutes) const {
+    const std::int64_t Total = std::int64_t{Date.Days} * 24 * 60 + Minute + Minutes;
+    const std::int64_t Day = FloorDiv(Total, 24 * 60);
+    return TMoment{TCivilDate{static_cast<std::int32_t>(Day)},
+                   static_cast<int>(Total - Day * 24 * 60)};
+}
+
 TCalendarClock::TCalendarClock(const TCalendar& c)
     : StartDay(c.Start.Days), Weekdays(c.Weekdays & 0x7F), PerWeek(std::popcount(Weekdays)),
       MinutesPerDay(c.MinutesPerDay), Periods(c.Periods) {
@@ -121,6 +128,18 @@ std::int64_t TCalendarClock::WorkingDaysBefore(std::int64_t x) const {
 
 bool TCalendarClock::IsWorkingDay(TCivilDate Date) const {
     return WorkingDaysBefore(std::int64_t{Date.Days} + 1) > WorkingDaysBefore(Date.Days);
+}
+
+std::int64_t TCalendarClock::WorkingMinutesBefore(const TMoment& m) const {
+    std::int64_t Minutes = (WorkingDaysBefore(m.Date.Days) - DaysBeforeStart) * DayLength;
+    if (IsWorkingDay(m.Date))
+        for (const TWorkPeriod& p : Periods)
+            Minutes += std::clamp(m.Minute, p.Start, p.End) - p.Start;
+    return Minutes;
+}
+
+std::int64_t TCalendarClock::WorkingMinutesBetween(const TMoment& From, const TMoment& To) const {
+    return WorkingMinutesBefore(To) - WorkingMinutesBefore(From);
 }
 
 std::optional<std::int64_t> TCalendarClock::WorkingMinutes(TReal Day) const {

@@ -60,6 +60,8 @@ struct TMoment {
     int Minute = 0; // 0..1439
     // "YYYY-MM-DDTHH:MM".
     std::string Iso() const;
+    // The moment Minutes of the clock later (earlier when negative).
+    TMoment Plus(std::int64_t Minutes) const;
     friend bool operator==(const TMoment&, const TMoment&) = default;
 };
 
@@ -82,6 +84,9 @@ public:
         return Day > 0 ? FinishOf(Day) : StartOf(Day);
     }
     bool IsWorkingDay(TCivilDate Date) const;
+    // The working minutes from From to To (negative when To comes first):
+    // how much of an elapsed span, running on the clock, is working time.
+    std::int64_t WorkingMinutesBetween(const TMoment& From, const TMoment& To) const;
 
 private:
     // Working days in [Monday 1970-01-05, x) counted by weekday alone, then
@@ -92,6 +97,8 @@ private:
     // (n from 1; before it for n <= 0), so WeekdaysBefore(day + 1) == n.
     std::int64_t NthWeekday(std::int64_t n) const;
     // The moment Minutes working minutes after the start of the start day.
+    // Working minutes from the beginning of the start day to Moment.
+    std::int64_t WorkingMinutesBefore(const TMoment& Moment) const;
     std::optional<TMoment> Locate(std::int64_t Minutes, bool Finish) const;
     std::optional<std::int64_t> WorkingMinutes(TReal Day) const;
 

@@ -375,4 +375,81 @@ TEST(MsProjectXml, EachLinkKindStartsItsTaskWhereMsProjectStoredTheStart) {
     }
 }
 
+// Elapsed durations and lags run on the clock from where they fall, as MS
+// Project schedules them: on a calendar of Monday to Friday, 8-12 and 13-17,
+// with Wednesday 10 March a holiday, from Monday 1 March 2027. B's ten days
+// of the clock from Wednesday 3 March end on Saturday 13 March 08:00 and
+// hold 7 working days (the holiday and a weekend inside); C waits three days
+// of the clock from there, of which only Monday 15 is worked; D starts half
+// a day of the clock (a working day) after C does; E's five hours from
+// Thursday 18 at 08:00 end at 13:00 after four working hours, and F waits two
+// hours of the clock from then, not from the end of E's working time. G's
+// 60 hours must end with F on Friday 19 at 15:00, so they begin on
+// Wednesday 17 at 03:00 and hold 2.75 working days.
+TEST(MsProjectXml, ElapsedSpansHoldTheWorkingTimeOfTheCalendarWhereTheyFall) {
+    const auto Task = [](int Uid, const std::string& Duration, int Format,
+                         const std::string& Link = "") {
+        const std::string Id = std::to_string(Uid);
+        return "<Task><UID>" + Id + "</UID><Name>" + std::string(1, char('A' + Uid - 1)) +
+               "</Name><Duration>" + Duration + "</Duration><DurationFormat>" +
+               std::to_string(Format) + "</DurationFormat>" + Link + "</Task>\n";
+    };
+    const auto Link = [](int Before, int Type, int Lag, int Format) {
+        return "<PredecessorLink><PredecessorUID>" + std::to_string(Before) +
+               "</PredecessorUID><Type>" + std::to_string(Type) + "</Type><LinkLag>" +
+               std::to_string(Lag) + "</LinkLag><LagFormat>" + std::to_string(Format) +
+               "</LagFormat></PredecessorLink>";
+    };
+    const std::string Calendar = R"(<Project xmlns="http://schemas.microsoft.com/project">
+ <StartDate>2027-03-01T08:00:00</StartDate><CalendarUID>1</CalendarUID>
+ <Calendars><Calendar><UID>1</UID><Name>Standard</Name><BaseCalendarUID>-1</BaseCalendarUID>
+  <WeekDays><WeekDay><DayType>1</DayType><DayWorking>0</DayWorking></WeekDay>
+   <WeekDay><DayType>7</DayType><DayWorking>0</DayWorking></WeekDay></WeekDays>
+  <Exceptions><Exception><TimePeriod><FromDate>2027-03-10T00:00:00</FromDate>
+   <ToDate>2027-03-10T23:59:00</ToDate></TimePeriod><Type>1</Type><DayWorking>0</DayWorking>
+  </Exception></Exceptions></Calendar></Calendars>
+<Tasks>
+)";
+    const std::string Tasks =
+        Task(1, "PT16H0M0S", 7) + Task(2, "PT240H0M0S", 8, Link(1, 1, 0, 7)) +
+        Task(3, "PT8H0M0S", 7, Link(2, 1, 43200, 8)) + Task(4, "PT8H0M0S", 7, Link(3, 3, 7200, 8)) +
+        Task(5, "PT5H0M0S", 6, Link(4, 1, 0, 7)) + Task(6, "PT8H0M0S", 7, Link(5, 1, 1200, 6)) +
+        Task(7, "PT60H0M0S", 8, Link(6, 0, 0, 7)) + "</Tasks></Project>";
+    std::string Error;
+    auto Plan = ReadMsProjectXml(Calendar + Tasks, "x", Error);
+    ASSERT_TRUE(Plan) << Error;
+    const std::string Warnings = Joined(Plan->Warnings);
+    for (const char* Expected :
+         {"«B» (UID 2): длительность в календарном времени «PT240H0M0S» перенесена как 7 дн. "
+          "рабочего времени по календарю проекта, считая с 2027-03-03T08:00",
+          "«B» (UID 2) → задача «C» (UID 3): задержка в календарном времени перенесена как 1 дн. "
+          "рабочего времени по календарю проекта, считая с 2027-03-13T08:00",
+          "«C» (UID 3) → задача «D» (UID 4): задержка в календарном времени перенесена как 1 дн.",
+          "«E» (UID 5): длительность в календарном времени «PT5H0M0S» перенесена как 0.5 дн. "
+          "рабочего времени по календарю проекта, считая с 2027-03-18T08:00",
+          "считая с 2027-03-18T13:00",
+          "«G» (UID 7): длительность в календарном времени «PT60H0M0S» "
+          "перенесена как 2.75 дн. рабочего времени по календарю проекта, считая с "
+          "2027-03-17T03:00"})
+        EXPECT_NE(Warnings.find(Expected), std::string::npos) << Expected << "\n" << Warnings;
+    EXPECT_EQ(Warnings.find("не установились"), std::string::npos) << Warnings;
+
+    std::vector<std::string> Names;
+    for (const TWorkData& Work : Plan->Works)
+        Names.push_back(Work.Name);
+    TWorkList List;
+    FillWorkList(List, std::move(*Plan));
+    const TSchedule Schedule = ComputeSchedule(List);
+    ASSERT_TRUE(Schedule.Valid);
+    const std::pair<const char*, TReal> Starts[] = {{"A", 0},  {"B", 2},      {"C", 10}, {"D", 11},
+                                                    {"E", 12}, {"F", 12.75L}, {"G", 11}};
+    for (const auto& [Name, Start] : Starts) {
+        const auto Found = std::find(Names.begin(), Names.end(), Name);
+        ASSERT_NE(Found, Names.end()) << Name;
+        EXPECT_EQ(Schedule.Works[static_cast<std::size_t>(Found - Names.begin())].EarlyStart, Start)
+            << Name;
+    }
+    EXPECT_EQ(Schedule.ProjectDuration, 13.75L);
+}
+
 } // namespace

@@ -250,4 +250,38 @@ TEST(CalendarClock, AgreesWithADayByDayWalkOnRandomCalendars) {
     }
 }
 
+// Counted minute by minute: the minutes of [From, To) on a working day
+// inside a working period.
+std::int64_t CountMinutes(const TCalendar& c, TMoment From, TMoment To) {
+    std::int64_t Count = 0;
+    for (TMoment m = From; m.Date < To.Date || (m.Date == To.Date && m.Minute < To.Minute);
+         m = m.Plus(1)) {
+        const bool Works = std::binary_search(c.Workdays.begin(), c.Workdays.end(), m.Date) ||
+                           (!std::binary_search(c.Holidays.begin(), c.Holidays.end(), m.Date) &&
+                            c.WeekdayWorks(m.Date.IsoWeekday()));
+        Count += Works && std::any_of(c.Periods.begin(), c.Periods.end(), [&](TWorkPeriod p) {
+                     return m.Minute >= p.Start && m.Minute < p.End;
+                 });
+    }
+    return Count;
+}
+
+TEST(CalendarClock, CountsWorkingMinutesBetweenMomentsAsAMinuteByMinuteWalk) {
+    std::mt19937 Random(1707);
+    for (int Round = 0; Round < 60; ++Round) {
+        const TCalendar c = RandomCalendar(Random);
+        const TCalendarClock Clock(c);
+        for (int k = 0; k < 4; ++k) {
+            const TMoment From{
+                TCivilDate{c.Start.Days - 15 + static_cast<std::int32_t>(Random() % 400)},
+                static_cast<int>(Random() % 1440)};
+            const TMoment To = From.Plus(static_cast<std::int64_t>(Random() % (12 * 1440)));
+            const std::int64_t Count = CountMinutes(c, From, To);
+            ASSERT_EQ(Clock.WorkingMinutesBetween(From, To), Count)
+                << Describe(c) << " from " << From.Iso() << " to " << To.Iso();
+            ASSERT_EQ(Clock.WorkingMinutesBetween(To, From), -Count);
+        }
+    }
+}
+
 } // namespace
