@@ -168,19 +168,21 @@ void TTimeScaledLayout::PlaceChain() {
     if (Chain.empty())
         return;
     Place(View.Arcs[static_cast<std::size_t>(Chain.front())].From, 0);
-    // After an arc within one moment the path is off row 0 (two events of
-    // one time cannot share a row); the next arc leads it back.
-    bool OnRow = true;
+    // Two events of one time cannot share a row: an arc within one moment
+    // takes the path down to the row below, and its next work leads it back
+    // to row 0 at its end.
     for (const std::int32_t a : Chain) {
         const TTimeScaledArc& Arc = Out.Arcs[static_cast<std::size_t>(a)];
         if (Arc.End == Arc.Start) {
-            OnRow = false;
+            LayStroke(a);
             continue;
         }
+        const std::int32_t From = View.Arcs[static_cast<std::size_t>(a)].From;
+        const std::int32_t Row = Out.Events[static_cast<std::size_t>(From)].Row;
         Place(View.Arcs[static_cast<std::size_t>(a)].To, 0);
-        if (OnRow)
-            Occupy(a, 0);
-        OnRow = true;
+        if (Row == 0 ||
+            (SpanFree(Row, a) && StrokeFree(View.Arcs[static_cast<std::size_t>(a)].To, Row, 0)))
+            Occupy(a, Row);
     }
 }
 

@@ -3,6 +3,7 @@
 #include "drawing/GanttChart.h"
 #include "drawing/Labels.h"
 #include "drawing/Picture.h"
+#include "drawing/TimeScaledPicture.h"
 #include "exchange/Exchange.h"
 #include "model/Calendar.h"
 #include "model/Levelling.h"
@@ -42,6 +43,8 @@ constexpr std::string_view Usage =
     "                                   [--level]\n"
     "       korvant --render FILE.kcrct OUT.png|.jpg|.svg|.pdf [--shortest] [--detailed]\n"
     "       korvant --render FILE.kcrct OUT.png|.jpg|.svg|.pdf --gantt [--shortest] [--start YYYY-MM-DD]\n"
+    "       korvant --render FILE.kcrct OUT.png|.jpg|.svg|.pdf --timescaled [--shortest]\n"
+    "                                   [--start YYYY-MM-DD]\n"
     "       korvant --convert IN OUT   (.kcrct scheme, .xml MS Project XML, .csv, .sm PSPLIB to read)\n"
     "       korvant --help\n";
 // clang-format on
@@ -88,6 +91,7 @@ struct TArguments {
     // The report adds the schedule levelled by the scheme's resources.
     bool Level = false;
     bool Gantt = false;
+    bool TimeScaled = false;
     // The project's start for this run: a scheme without a calendar gets the
     // standard one from that day, one with a calendar starts then.
     std::optional<TCivilDate> Start;
@@ -189,6 +193,20 @@ bool SaveGantt(const TWorkList& List, const TNetworkView& View, const QString& O
         Error);
 }
 
+// The time-scaled network of the whole plan, at the scale that gives most
+// labels their room.
+bool SaveTimeScaled(const TWorkList& List, const TNetworkView& View, const QString& Out,
+                    QString& Error) {
+    std::vector<std::string> Names;
+    for (int i = 0; i < List.Count(); ++i)
+        Names.push_back(List.GetWork(i).Name);
+    const TTimeScaledPicture Picture(View, Names, List.Calendar());
+    const QSize Size = Picture.Empty() ? QSize(332, 274) : Picture.Size();
+    return SavePainting(
+        Size, [&Picture](QPainter& Painter, const QRectF& Part) { Picture.Paint(Painter, Part); },
+        Out, Error);
+}
+
 int Report(const TArguments& Args, int argc, char** argv) {
     if (Args.Files.size() != 1)
         return UsageError("--report takes one scheme file");
@@ -251,6 +269,8 @@ int Render(const TArguments& Args, int argc, char** argv) {
     bool Saved = false;
     if (Args.Gantt) {
         Saved = SaveGantt(List, Engine.Result(), Out, Error);
+    } else if (Args.TimeScaled) {
+        Saved = SaveTimeScaled(List, Engine.Result(), Out, Error);
     } else {
         const TPicture Picture(Engine.Result(), List,
                                Args.Detailed ? TDiagramKind::Detailed : TDiagramKind::Plain);
@@ -334,6 +354,8 @@ std::optional<int> RunCommandLine(int argc, char** argv) {
             Args.Detailed = true;
         } else if (Arg == "--gantt") {
             Args.Gantt = true;
+        } else if (Arg == "--timescaled") {
+            Args.TimeScaled = true;
         } else if (Arg == "--no-layout") {
             Args.NoLayout = true;
         } else if (Arg == "--level") {
@@ -354,15 +376,17 @@ std::optional<int> RunCommandLine(int argc, char** argv) {
     if (Args.NoLayout && Args.Mode != "--report")
         return UsageError("--no-layout belongs to --report");
     if (Args.Mode.empty()) {
-        if (Args.Shortest || Args.Detailed || Args.Gantt || Args.Start || Args.Level ||
-            Args.Files.size() > 1)
+        if (Args.Shortest || Args.Detailed || Args.Gantt || Args.TimeScaled || Args.Start ||
+            Args.Level || Args.Files.size() > 1)
             return UsageError("a window opens one scheme file");
         return std::nullopt;
     }
     if (Args.Gantt && (Args.Mode != "--render" || Args.Detailed))
         return UsageError("--gantt goes with --render, without --detailed");
-    if (Args.Start && Args.Mode != "--report" && !Args.Gantt)
-        return UsageError("--start goes with --report or --render --gantt");
+    if (Args.TimeScaled && (Args.Mode != "--render" || Args.Detailed || Args.Gantt))
+        return UsageError("--timescaled goes with --render, without --detailed or --gantt");
+    if (Args.Start && Args.Mode != "--report" && !Args.Gantt && !Args.TimeScaled)
+        return UsageError("--start goes with --report, --render --gantt or --render --timescaled");
     if (Args.Level && Args.Mode != "--report")
         return UsageError("--level goes with --report");
     // A broken invariant inside the engine ends the run with its text, as the
