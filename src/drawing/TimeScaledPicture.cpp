@@ -280,6 +280,41 @@ int TTimeScaledPicture::EventAt(QPointF At) const {
     return -1;
 }
 
+QPainterPath TTimeScaledPicture::ArcPath(std::size_t Arc) const {
+    QPainterPath Path;
+    if (Arc >= Arcs.size())
+        return Path;
+    const TArcLine& Line = Arcs[Arc];
+    Path.moveTo(Line.X0, Y(Line.FromRow));
+    Path.lineTo(Line.X0, Y(Line.LaneRow));
+    Path.lineTo(Line.X1, Y(Line.LaneRow));
+    Path.lineTo(Line.X1, Y(Line.ToRow));
+    return Path;
+}
+
+// Within a few pixels of an arc's lane or of its strokes.
+std::vector<std::size_t> TTimeScaledPicture::ArcsAt(QPointF At) const {
+    constexpr double Near = 4;
+    const auto Between = [](double v, double a, double b) {
+        return v >= std::min(a, b) - Near && v <= std::max(a, b) + Near;
+    };
+    std::vector<std::size_t> Found;
+    for (std::size_t a = 0; a < Arcs.size(); ++a) {
+        const TArcLine& Line = Arcs[a];
+        if (!Line.Bounds.contains(At))
+            continue;
+        const double Lane = Y(Line.LaneRow);
+        const bool OnLane = std::abs(At.y() - Lane) <= Near && Between(At.x(), Line.X0, Line.X1);
+        const bool OnStart =
+            std::abs(At.x() - Line.X0) <= Near && Between(At.y(), Y(Line.FromRow), Lane);
+        const bool OnEnd =
+            std::abs(At.x() - Line.X1) <= Near && Between(At.y(), Lane, Y(Line.ToRow));
+        if (OnLane || OnStart || OnEnd)
+            Found.push_back(a);
+    }
+    return Found;
+}
+
 void TTimeScaledPicture::Paint(QPainter& Painter, const QRectF& Clip) const {
     if (Events.empty())
         return;

@@ -11,6 +11,7 @@
 #include "network/TimeScaled.h"
 
 #include <QFont>
+#include <QPainterPath>
 #include <QPointF>
 #include <QRectF>
 #include <QSize>
@@ -48,6 +49,10 @@ public:
     QPointF Centre(int Event) const;
     int EventAt(QPointF At) const;
     double Radius() const { return EventRadius; }
+    // The line an arc is drawn along (from the centre of its start event to
+    // the centre of its end event), and the arcs near a point.
+    QPainterPath ArcPath(std::size_t Arc) const;
+    std::vector<std::size_t> ArcsAt(QPointF At) const;
 
     struct TLabel {
         QRectF Box;
