@@ -59,8 +59,7 @@ TTimeScaledPicture::TTimeScaledPicture(const TNetworkView& View,
                                        const TTimeScaledOptions& AOptions)
     : Options(AOptions), Font(LabelFont()), NumberFont(LabelFont()) {
     NumberFont.setBold(true);
-    Laid = LayTimeScaled(View);
-    if (Laid.Events.empty())
+    if (!View.HasNetwork || View.Events.empty())
         return;
     const QFontMetricsF Metrics(Font);
     const QFontMetricsF Numbers(NumberFont);
@@ -83,6 +82,10 @@ TTimeScaledPicture::TTimeScaledPicture(const TNetworkView& View,
     }
     const double Scale = Options.PixelsPerDay > 0 ? std::clamp(Options.PixelsPerDay, 0.25, 400.0)
                                                   : PickScale(View, Texts, Calendar.has_value());
+    // Circles on one row keep apart: a calendar's working day fills its
+    // day's cell, so half a day may take a little less than half the cell.
+    const double Gap = (2 * EventRadius + 6) / Scale * (Calendar ? 1.25 : 1.0);
+    Laid = LayTimeScaled(View, static_cast<TReal>(Gap));
     Axis = TTimeAxis(Calendar, Laid.LastTime, Scale, 2 * EventRadius + 8);
     Events.resize(View.Events.size());
     double LastX = 0;
@@ -140,19 +143,23 @@ double TTimeScaledPicture::PickScale(const TNetworkView& View, const std::vector
                                      bool Calendar) const {
     const QFontMetricsF Metrics(Font);
     std::vector<double> Needs;
+    TReal Last = 0;
     for (std::size_t a = 0; a < View.Arcs.size(); ++a) {
-        const TTimeScaledArc& Arc = Laid.Arcs[a];
-        if (View.Arcs[a].Work < 0 || Arc.End <= Arc.Start)
+        const TViewArc& Arc = View.Arcs[a];
+        const TReal Start = View.Events[static_cast<std::size_t>(Arc.From)].Early;
+        const TReal End = View.Events[static_cast<std::size_t>(Arc.To)].Early;
+        Last = std::max(Last, End);
+        if (Arc.Work < 0 || End <= Start)
             continue;
         const double Room = Metrics.horizontalAdvance(Texts[a]) + 2 * EventRadius + 10;
-        Needs.push_back(Room / static_cast<double>(Arc.End - Arc.Start));
+        Needs.push_back(Room / static_cast<double>(End - Start));
     }
     if (Needs.empty())
         return 20;
     const std::size_t k = Needs.size() * 3 / 4;
     std::nth_element(Needs.begin(), Needs.begin() + static_cast<std::ptrdiff_t>(k), Needs.end());
     // A long plan is not drawn wider than a roll of a few metres.
-    const double Days = static_cast<double>(Laid.LastTime) * (Calendar ? 1.4 : 1.0);
+    const double Days = static_cast<double>(Last) * (Calendar ? 1.4 : 1.0);
     const double Widest = Days > 0 ? std::max(8.0, 6000 / Days) : 80.0;
     return std::clamp(std::ceil(Needs[k]), 6.0, std::min(80.0, Widest));
 }

@@ -22,7 +22,7 @@ namespace {
 
 class TTimeScaledLayout {
 public:
-    explicit TTimeScaledLayout(const TNetworkView& AView) : View(AView) {}
+    TTimeScaledLayout(const TNetworkView& AView, TReal AGap) : View(AView), Gap(AGap) {}
     TTimeScaled Run();
 
 private:
@@ -53,9 +53,11 @@ private:
     std::vector<std::vector<std::int32_t>> Outgoing; // arcs by start event
     std::vector<std::int32_t> Moment;                // an index of the event's snapped time
     std::vector<std::set<std::int32_t>> RowsAt;      // rows with an event, by moment
+    std::vector<TReal> MomentTime;
     std::vector<char> Placed, Laid;
     std::vector<TRowUse> Rows;
     TReal Tolerance = 0;
+    TReal Gap = 0;
 };
 
 TTimeScaled TTimeScaledLayout::Run() {
@@ -114,6 +116,7 @@ void TTimeScaledLayout::SnapTimes() {
         const TViewEvent& Event = View.Events[static_cast<std::size_t>(ByTime[i])];
         if (i == 0 || Event.Early - First > Tolerance) {
             First = Event.Early;
+            MomentTime.push_back(First);
             ++Count;
         }
         TTimeScaledEvent& Item = Out.Events[static_cast<std::size_t>(ByTime[i])];
@@ -170,18 +173,24 @@ void TTimeScaledLayout::PlaceChain() {
     Place(View.Arcs[static_cast<std::size_t>(Chain.front())].From, 0);
     // Two events of one time cannot share a row: an arc within one moment
     // takes the path down to the row below, and its next work leads it back
-    // to row 0 at its end.
+    // to row 0 at its end. An event too close to the one before it for its
+    // circle is left to the rows below as well.
     for (const std::int32_t a : Chain) {
+        const TViewArc& Link = View.Arcs[static_cast<std::size_t>(a)];
         const TTimeScaledArc& Arc = Out.Arcs[static_cast<std::size_t>(a)];
+        const bool FromPlaced = Placed[static_cast<std::size_t>(Link.From)];
         if (Arc.End == Arc.Start) {
-            LayStroke(a);
+            if (FromPlaced)
+                LayStroke(a);
             continue;
         }
-        const std::int32_t From = View.Arcs[static_cast<std::size_t>(a)].From;
-        const std::int32_t Row = Out.Events[static_cast<std::size_t>(From)].Row;
-        Place(View.Arcs[static_cast<std::size_t>(a)].To, 0);
-        if (Row == 0 ||
-            (SpanFree(Row, a) && StrokeFree(View.Arcs[static_cast<std::size_t>(a)].To, Row, 0)))
+        if (!PointFree(0, Link.To))
+            continue;
+        Place(Link.To, 0);
+        if (!FromPlaced)
+            continue;
+        const std::int32_t Row = Out.Events[static_cast<std::size_t>(Link.From)].Row;
+        if (SpanFree(Row, a) && (Row == 0 || StrokeFree(Link.To, Row, 0)))
             Occupy(a, Row);
     }
 }
@@ -280,19 +289,22 @@ void TTimeScaledLayout::LayLane(std::int32_t Arc) {
     Occupy(Arc, Lane);
 }
 
+// No event within the gap of the point, no arc within half of it.
 bool TTimeScaledLayout::PointFree(std::int32_t Row, std::int32_t Event) const {
     if (Row >= static_cast<std::int32_t>(Rows.size()))
         return true;
     const TRowUse& R = Rows[static_cast<std::size_t>(Row)];
     const TReal t = Out.Events[static_cast<std::size_t>(Event)].Time;
-    if (R.Events.count(t))
+    const auto Near = R.Events.lower_bound(t - Gap);
+    if (Near != R.Events.end() && Near->first <= t + Gap)
         return false;
-    auto After = R.Spans.upper_bound(t);
-    return After == R.Spans.begin() || std::prev(After)->second < t;
+    const auto After = R.Spans.upper_bound(t + Gap / 2);
+    return After == R.Spans.begin() || std::prev(After)->second < t - Gap / 2;
 }
 
-// No other arc along the row between the arc's times, no other event on it;
-// an arc may meet this one only at an event of both standing on the row.
+// No other event on the row between the arc's times or within the gap of
+// them, no other arc along it there or within half the gap; an arc may meet
+// this one only at an event of both standing on the row.
 bool TTimeScaledLayout::SpanFree(std::int32_t Row, std::int32_t Arc) const {
     if (Row >= static_cast<std::int32_t>(Rows.size()))
         return true;
@@ -303,31 +315,47 @@ bool TTimeScaledLayout::SpanFree(std::int32_t Row, std::int32_t Arc) const {
         return Placed[static_cast<std::size_t>(Event)] &&
                Out.Events[static_cast<std::size_t>(Event)].Row == Row;
     };
-    // An arc that starts where this one ends must start at this one's end
-    // event; one that ends where this one starts, at its start event.
     const bool StartOn = On(Link.From);
     const bool EndOn = On(Link.To);
-    for (auto e = R.Events.lower_bound(Span.Start); e != R.Events.end() && e->first <= Span.End;
-         ++e)
-        if (e->second != Link.From && e->second != Link.To)
-            return false;
-    auto After = R.Spans.lower_bound(Span.End);
-    if (After != R.Spans.end() && After->first == Span.End && !EndOn)
+    // An arc shorter than the gap cannot join two events on one row.
+    if (StartOn && (EndOn || !Placed[static_cast<std::size_t>(Link.To)]) &&
+        Span.End - Span.Start < Gap)
         return false;
-    if (After != R.Spans.begin()) {
-        const TReal Reach = std::prev(After)->second;
-        if (Reach > Span.Start || (Reach == Span.Start && !StartOn))
+    for (auto e = R.Events.lower_bound(Span.Start - Gap);
+         e != R.Events.end() && e->first <= Span.End + Gap; ++e)
+        if (!(e->second == Link.From && e->first == Span.Start) &&
+            !(e->second == Link.To && e->first == Span.End))
+            return false;
+    auto s = R.Spans.upper_bound(Span.Start - Gap / 2);
+    if (s != R.Spans.begin())
+        --s;
+    for (; s != R.Spans.end() && s->first <= Span.End + Gap / 2; ++s) {
+        if (s->second < Span.Start - Gap / 2)
+            continue;
+        if (!(StartOn && s->second == Span.Start) && !(EndOn && s->first == Span.End))
             return false;
     }
     return true;
 }
 
-// No event strictly between the two rows at the event's time.
+// No event between the two rows at the event's time or within half the gap
+// of it.
 bool TTimeScaledLayout::StrokeFree(std::int32_t Event, std::int32_t From, std::int32_t To) const {
-    const std::set<std::int32_t>& At =
-        RowsAt[static_cast<std::size_t>(Moment[static_cast<std::size_t>(Event)])];
-    const auto Between = At.upper_bound(std::min(From, To));
-    return Between == At.end() || *Between >= std::max(From, To);
+    const std::int32_t Low = std::min(From, To);
+    const std::int32_t High = std::max(From, To);
+    const auto Clear = [&](std::size_t m) {
+        const auto Between = RowsAt[m].upper_bound(Low);
+        return Between == RowsAt[m].end() || *Between >= High;
+    };
+    const std::size_t At = static_cast<std::size_t>(Moment[static_cast<std::size_t>(Event)]);
+    const TReal t = MomentTime[At];
+    for (std::size_t m = At; m < MomentTime.size() && MomentTime[m] - t < Gap / 2; ++m)
+        if (!Clear(m))
+            return false;
+    for (std::size_t m = At; m-- > 0 && t - MomentTime[m] < Gap / 2;)
+        if (!Clear(m))
+            return false;
+    return true;
 }
 
 TTimeScaledLayout::TRowUse& TTimeScaledLayout::Use(std::int32_t Row) {
@@ -353,6 +381,6 @@ void TTimeScaledLayout::Occupy(std::int32_t Arc, std::int32_t Lane) {
 
 } // namespace
 
-TTimeScaled LayTimeScaled(const TNetworkView& View) {
-    return TTimeScaledLayout(View).Run();
+TTimeScaled LayTimeScaled(const TNetworkView& View, TReal Gap) {
+    return TTimeScaledLayout(View, std::max<TReal>(Gap, 0)).Run();
 }

@@ -40,6 +40,8 @@ struct TTimeScaled {
     TReal LastTime = 0;
 };
 
-// Empty without a network. Deterministic: the same result always gives the
-// same rows.
-TTimeScaled LayTimeScaled(const TNetworkView& View);
+// Empty without a network. Two events on one row stand at least Gap (in
+// days) apart, and an arc passes an event not its own at least half of it
+// away, so that the drawing's circles keep clear of one another. Deterministic:
+// the same result always gives the same rows.
+TTimeScaled LayTimeScaled(const TNetworkView& View, TReal Gap = 0);
