@@ -37,13 +37,16 @@ void PaintArrowHead(QPainter& Painter, QPointF Tip, double Dx, double Dy) {
     Painter.restore();
 }
 
-// A wave along y from X0 to X1, its period fitted to the length.
-QPainterPath Wave(double X0, double X1, double Y) {
-    QPainterPath Path(QPointF(X0, Y));
+// A wave along y from X0 to X1, its period fitted to the length; only its
+// waves between Left and Right, so that a long one costs what is in view.
+QPainterPath Wave(double X0, double X1, double Y, double Left, double Right) {
     const double Period = 8;
     const int Waves = std::max(1, static_cast<int>(std::round((X1 - X0) / Period)));
     const double Step = (X1 - X0) / Waves;
-    for (int i = 0; i < Waves; ++i) {
+    const int First = std::clamp(static_cast<int>(std::floor((Left - X0) / Step)), 0, Waves);
+    const int Last = std::clamp(static_cast<int>(std::ceil((Right - X0) / Step)), 0, Waves);
+    QPainterPath Path(QPointF(X0 + First * Step, Y));
+    for (int i = First; i < Last; ++i) {
         const double x = X0 + i * Step;
         Path.cubicTo(x + Step / 4, Y - 3, x + Step / 4, Y - 3, x + Step / 2, Y);
         Path.cubicTo(x + 3 * Step / 4, Y + 3, x + 3 * Step / 4, Y + 3, x + Step, Y);
@@ -333,7 +336,7 @@ void TTimeScaledPicture::Paint(QPainter& Painter, const QRectF& Clip) const {
     Painter.setRenderHint(QPainter::Antialiasing, true);
     for (const TArcLine& Arc : Arcs)
         if (Arc.Bounds.intersects(Clip))
-            PaintArc(Painter, Arc);
+            PaintArc(Painter, Arc, Clip);
     Painter.setFont(Font);
     Painter.setPen(LabelInk);
     for (const TLabel& Label : LabelList)
@@ -348,7 +351,8 @@ void TTimeScaledPicture::Paint(QPainter& Painter, const QRectF& Clip) const {
     Painter.restore();
 }
 
-void TTimeScaledPicture::PaintArc(QPainter& Painter, const TArcLine& Arc) const {
+void TTimeScaledPicture::PaintArc(QPainter& Painter, const TArcLine& Arc,
+                                  const QRectF& Clip) const {
     const QColor Colour = Arc.Critical ? CriticalLine : Arc.Fictive ? FictiveLine : NormalLine;
     const double Thick = Arc.Critical ? 2 : 1.3;
     const QPen Solid(Colour, Thick, Qt::SolidLine, Qt::FlatCap);
@@ -384,7 +388,7 @@ void TTimeScaledPicture::PaintArc(QPainter& Painter, const TArcLine& Arc) const 
             Painter.drawLine(QPointF(SolidEnd, Lane), QPointF(End, Lane));
         } else {
             Painter.setPen(QPen(Colour, 1, Qt::SolidLine, Qt::FlatCap));
-            Painter.drawPath(Wave(SolidEnd, End, Lane));
+            Painter.drawPath(Wave(SolidEnd, End, Lane, Clip.left() - 8, Clip.right() + 8));
         }
     }
     Painter.setPen(Arc.Fictive ? Dotted : Solid);

@@ -90,7 +90,7 @@ private:
                      bool Calendar) const;
     void LayArcs(const TNetworkView& View);
     void LayLabels(const std::vector<QString>& Texts);
-    void PaintArc(QPainter& Painter, const TArcLine& Arc) const;
+    void PaintArc(QPainter& Painter, const TArcLine& Arc, const QRectF& Clip) const;
     void PaintEvents(QPainter& Painter, const QRectF& Clip) const;
 
     TTimeScaledOptions Options;

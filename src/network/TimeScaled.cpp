@@ -173,8 +173,8 @@ void TTimeScaledLayout::PlaceChain() {
     Place(View.Arcs[static_cast<std::size_t>(Chain.front())].From, 0);
     // Two events of one time cannot share a row: an arc within one moment
     // takes the path down to the row below, and its next work leads it back
-    // to row 0 at its end. An event too close to the one before it for its
-    // circle is left to the rows below as well.
+    // to row 0 at its end. So does a work too short for two circles on one
+    // row, to one of the next rows down.
     for (const std::int32_t a : Chain) {
         const TViewArc& Link = View.Arcs[static_cast<std::size_t>(a)];
         const TTimeScaledArc& Arc = Out.Arcs[static_cast<std::size_t>(a)];
@@ -184,14 +184,21 @@ void TTimeScaledLayout::PlaceChain() {
                 LayStroke(a);
             continue;
         }
-        if (!PointFree(0, Link.To))
+        const std::int32_t Row =
+            FromPlaced ? Out.Events[static_cast<std::size_t>(Link.From)].Row : -1;
+        if (PointFree(0, Link.To)) {
+            Place(Link.To, 0);
+            if (FromPlaced && SpanFree(Row, a) && (Row == 0 || StrokeFree(Link.To, Row, 0)))
+                Occupy(a, Row);
             continue;
-        Place(Link.To, 0);
-        if (!FromPlaced)
-            continue;
-        const std::int32_t Row = Out.Events[static_cast<std::size_t>(Link.From)].Row;
-        if (SpanFree(Row, a) && (Row == 0 || StrokeFree(Link.To, Row, 0)))
-            Occupy(a, Row);
+        }
+        for (std::int32_t Below = 1; Row == 0 && Below <= 3; ++Below)
+            if (PointFree(Below, Link.To) && SpanFree(Below, a) &&
+                StrokeFree(Link.From, 0, Below)) {
+                Place(Link.To, Below);
+                Occupy(a, Below);
+                break;
+            }
     }
 }
 
@@ -222,8 +229,8 @@ std::vector<std::int32_t> TTimeScaledLayout::VisitOrder() const {
     return Order;
 }
 
-// The arc with the least free float goes first, so that the tightest chain
-// keeps the event's row; real works before fictive arcs.
+// Critical arcs go first, then the arc with the least free float, so that
+// the tightest chain keeps the event's row; real works before fictive arcs.
 void TTimeScaledLayout::LayArcsOf(std::int32_t Event) {
     std::vector<std::int32_t> Arcs;
     for (const std::int32_t a : Outgoing[static_cast<std::size_t>(Event)])
@@ -231,7 +238,7 @@ void TTimeScaledLayout::LayArcsOf(std::int32_t Event) {
             Arcs.push_back(a);
     const auto Key = [this](std::int32_t a) {
         const TTimeScaledArc& Arc = Out.Arcs[static_cast<std::size_t>(a)];
-        return std::make_tuple(Arc.End - Arc.SolidEnd,
+        return std::make_tuple(!Arc.Critical, Arc.End - Arc.SolidEnd,
                                View.Arcs[static_cast<std::size_t>(a)].Work < 0, a);
     };
     std::sort(Arcs.begin(), Arcs.end(),
