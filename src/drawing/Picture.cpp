@@ -259,10 +259,11 @@ TPicture::TPicture(const TNetworkView& AView, const std::vector<std::string>& Na
 }
 
 TPicture::TPicture(const TNetworkView& AView, const std::vector<std::string>& Names,
-                   const std::optional<TCalendar>& Calendar, char Separator)
+                   const std::optional<TCalendar>& Calendar, char Separator, bool DottedFloat)
     : View(AView), DiagramKind(TDiagramKind::TimeScaled) {
     TTimeScaledOptions Options;
     Options.Separator = Separator;
+    Options.DottedFloat = DottedFloat;
     if (View.HasNetwork)
         Timed = std::make_unique<TTimeScaledPicture>(View, Names, Calendar, Options);
 }

@@ -50,9 +50,9 @@ public:
     TPicture(const TNetworkView& View, const std::vector<std::string>& Names, TDiagramKind Kind,
              char Separator, const TDetailedRows* Rows = nullptr);
     // The time-scaled view, its axis in the calendar's dates (day numbers
-    // without one).
+    // without one), the free float wavy or dotted.
     TPicture(const TNetworkView& View, const std::vector<std::string>& Names,
-             const std::optional<TCalendar>& Calendar, char Separator);
+             const std::optional<TCalendar>& Calendar, char Separator, bool DottedFloat = false);
     ~TPicture();
     TPicture(const TPicture&) = delete;
     TPicture& operator=(const TPicture&) = delete;

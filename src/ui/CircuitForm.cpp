@@ -361,6 +361,7 @@ void TCircuitForm::ShowMenu(QPoint Global) {
     Menu->setAttribute(Qt::WA_DeleteOnClose);
     Menu->addAction(DetailedAction);
     Menu->addAction(TimeScaledAction);
+    Menu->addAction(DottedFloatAction);
     Menu->addSeparator();
     Menu->addAction(ZoomInAction);
     Menu->addAction(ZoomOutAction);

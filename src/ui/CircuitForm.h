@@ -148,6 +148,8 @@ public:
 
     QAction* DetailedAction;
     QAction* TimeScaledAction;
+    // The time-scaled view's free float dotted instead of wavy.
+    QAction* DottedFloatAction;
     QAction* ZoomInAction;
     QAction* ZoomOutAction;
     QAction* FitAction;

@@ -26,6 +26,12 @@ void TCircuitForm::CreateViewActions() {
     connect(DetailedAction, &QAction::triggered, this, [this](bool On) { SetDetailed(On); });
     TimeScaledAction = Add(QStringLiteral("Масштаб времени"), QKeySequence(Qt::CTRL | Qt::Key_M));
     connect(TimeScaledAction, &QAction::triggered, this, [this](bool On) { SetTimeScaled(On); });
+    DottedFloatAction = Add(QStringLiteral("Резерв пунктиром"), QKeySequence());
+    DottedFloatAction->setEnabled(false);
+    connect(DottedFloatAction, &QAction::triggered, this, [this] {
+        MakePicture();
+        Im->update();
+    });
 }
 
 void TCircuitForm::MakePicture() {
@@ -36,7 +42,7 @@ void TCircuitForm::MakePicture() {
     }
     if (Kind == TDiagramKind::TimeScaled) {
         Picture = std::make_unique<TPicture>(Result->View(), Result->Scheme->Names, List.Calendar(),
-                                             DecimalSeparator());
+                                             DecimalSeparator(), DottedFloatAction->isChecked());
         return;
     }
     const TDetailedPicture* Laid = Result->Detailed ? &*Result->Detailed : nullptr;
@@ -56,6 +62,7 @@ void TCircuitForm::ShowKind(TDiagramKind NewKind) {
     Kind = NewKind;
     DetailedAction->setChecked(Kind == TDiagramKind::Detailed);
     TimeScaledAction->setChecked(Kind == TDiagramKind::TimeScaled);
+    DottedFloatAction->setEnabled(Kind == TDiagramKind::TimeScaled);
     Frame1->HideList();
     AskForLayout();
     // A shown window waits for the rows the analyser lays out off this

@@ -92,6 +92,7 @@ protected:
         EXPECT_EQ(Form->Shown()->Kind(), Kinds[static_cast<std::size_t>(View)]);
         EXPECT_EQ(Form->DetailedAction->isChecked(), View == 1);
         EXPECT_EQ(Form->TimeScaledAction->isChecked(), View == 2);
+        EXPECT_EQ(Form->DottedFloatAction->isEnabled(), View == 2);
     }
     TRows ListRows() const { return Form->Frame1->Rows(); }
     QImage Shown() const {
