@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <optional>
 
 namespace {
 
@@ -219,6 +220,43 @@ void TTimeScaledPicture::LayLabels(const std::vector<QString>& Texts) {
         }
         return true;
     };
+    // The strokes that pass through the labels' band above each row: a
+    // label keeps clear of them where it can.
+    std::map<int, std::vector<double>> Strokes;
+    const auto Stroke = [&Strokes](double X, int A, int B) {
+        for (int r = std::min(A, B) + 1; r <= std::max(A, B); ++r)
+            Strokes[r].push_back(X);
+    };
+    for (const TArcLine& Line : Arcs) {
+        Stroke(Line.X0, Line.FromRow, Line.X1 > Line.X0 ? Line.LaneRow : Line.ToRow);
+        if (Line.X1 > Line.X0)
+            Stroke(Line.X1, Line.LaneRow, Line.ToRow);
+    }
+    for (auto& Row : Strokes)
+        std::sort(Row.second.begin(), Row.second.end());
+    // The first stroke through [X0, X1] over Row, if any.
+    const auto Crossing = [&Strokes](int Row, double X0, double X1) -> std::optional<double> {
+        const std::vector<double>& Xs = Strokes[Row];
+        const auto s = std::upper_bound(Xs.begin(), Xs.end(), X0 - 3);
+        return s != Xs.end() && *s < X1 + 3 ? std::optional(*s) : std::nullopt;
+    };
+    // Where in [Left, Right] a label of Wide meets no stroke, nearest to Want.
+    const auto Clear = [&](int Row, double Want, double Wide, double Left,
+                           double Right) -> std::optional<double> {
+        std::vector<double> Tries = {std::clamp(Want, Left, Right - Wide), Left};
+        const std::vector<double>& Xs = Strokes[Row];
+        for (auto s = std::lower_bound(Xs.begin(), Xs.end(), Left - 3);
+             s != Xs.end() && *s <= Right + 3; ++s) {
+            Tries.push_back(*s + 4);
+            Tries.push_back(*s - 4 - Wide);
+        }
+        std::optional<double> Best;
+        for (const double X : Tries)
+            if (X >= Left && X + Wide <= Right && !Crossing(Row, X, X + Wide) &&
+                (!Best || std::abs(X - Want) < std::abs(*Best - Want)))
+                Best = X;
+        return Best;
+    };
     const auto Put = [&](std::size_t a, double X, const QString& Text, int Tier) {
         const double Wide = Metrics.horizontalAdvance(Text);
         const int Row = Arcs[a].LaneRow;
@@ -244,17 +282,27 @@ void TTimeScaledPicture::LayLabels(const std::vector<QString>& Texts) {
                 Right = std::min(Right, *After - R - 3);
         }
         const double Wide = Metrics.horizontalAdvance(Texts[a]);
-        if (Wide > Right - Left) {
+        const std::optional<double> X =
+            Wide <= Right - Left
+                ? Clear(Line.LaneRow, (Line.X0 + Line.XSolid - Wide) / 2, Wide, Left, Right)
+                : std::nullopt;
+        if (X)
+            Put(a, *X, Texts[a], 0);
+        else
             Pending.push_back({a, Left, Right});
-            continue;
-        }
-        Put(a, std::clamp((Line.X0 + Line.XSolid - Wide) / 2, Left, Right - Wide), Texts[a], 0);
     }
     for (const TPending& Wait : Pending) {
         const TArcLine& Line = Arcs[Wait.Arc];
         const QString& Text = Texts[Wait.Arc];
         const double Wide = Metrics.horizontalAdvance(Text);
-        const double X = std::max(0.0, std::min(Line.X0 + 2, Width - Wide - 2));
+        // Over its start, moved past a stroke or two if that clears it.
+        double X = std::max(0.0, std::min(Line.X0 + 2, Width - Wide - 2));
+        for (int Moves = 0; Moves < 3; ++Moves) {
+            const std::optional<double> s = Crossing(Line.LaneRow, X, X + Wide);
+            if (!s || *s + 4 + Wide > std::max(Width - 2, Line.X0 + 2 * Wide))
+                break;
+            X = *s + 4;
+        }
         int Tier = 1;
         while (Tier <= MostTiers && !Free(Line.LaneRow, Tier, X, X + Wide))
             ++Tier;
