@@ -234,25 +234,32 @@ void TTimeScaledPicture::LayLabels(const std::vector<QString>& Texts) {
     }
     for (auto& Row : Strokes)
         std::sort(Row.second.begin(), Row.second.end());
-    // The first stroke through [X0, X1] over Row, if any.
-    const auto Crossing = [&Strokes](int Row, double X0, double X1) -> std::optional<double> {
-        const std::vector<double>& Xs = Strokes[Row];
+    // The first stroke of Xs through [X0, X1], if any.
+    const auto Through = [](const std::vector<double>& Xs, double X0,
+                            double X1) -> std::optional<double> {
         const auto s = std::upper_bound(Xs.begin(), Xs.end(), X0 - 3);
         return s != Xs.end() && *s < X1 + 3 ? std::optional(*s) : std::nullopt;
+    };
+    const auto Crossing = [&](int Row, double X0, double X1) {
+        return Through(Strokes[Row], X0, X1);
     };
     // Where in [Left, Right] a label of Wide meets no stroke, nearest to Want.
     const auto Clear = [&](int Row, double Want, double Wide, double Left,
                            double Right) -> std::optional<double> {
-        std::vector<double> Tries = {std::clamp(Want, Left, Right - Wide), Left};
+        const double Start = std::clamp(Want, Left, Right - Wide);
+        std::vector<double> Tries = {Start, Left};
+        // Beside the few strokes nearest to where it would stand.
         const std::vector<double>& Xs = Strokes[Row];
-        for (auto s = std::lower_bound(Xs.begin(), Xs.end(), Left - 3);
-             s != Xs.end() && *s <= Right + 3; ++s) {
+        const auto Near = std::lower_bound(Xs.begin(), Xs.end(), Start);
+        const auto From = Near - std::min<std::ptrdiff_t>(6, Near - Xs.begin());
+        const auto To = Near + std::min<std::ptrdiff_t>(6, Xs.end() - Near);
+        for (auto s = From; s != To; ++s) {
             Tries.push_back(*s + 4);
             Tries.push_back(*s - 4 - Wide);
         }
         std::optional<double> Best;
         for (const double X : Tries)
-            if (X >= Left && X + Wide <= Right && !Crossing(Row, X, X + Wide) &&
+            if (X >= Left && X + Wide <= Right && !Through(Xs, X, X + Wide) &&
                 (!Best || std::abs(X - Want) < std::abs(*Best - Want)))
                 Best = X;
         return Best;
