@@ -3,7 +3,8 @@
 // (its whole layout and geometry made), and the whole detailed diagram
 // written as SVG and as PDF; the Gantt chart made from a result (what an
 // edit costs with its window open) and a screenful of it painted; the load
-// chart of ten resources made from the schedule and a screenful of it.
+// chart of ten resources made from the schedule and a screenful of it; the
+// same for the time-scaled network (its layout, labels and geometry).
 
 #include "ProjectScheme.h"
 
@@ -11,6 +12,7 @@
 #include "drawing/Labels.h"
 #include "drawing/LoadChart.h"
 #include "drawing/Picture.h"
+#include "drawing/TimeScaledPicture.h"
 #include "network/CircuitEngine.h"
 #include "network/DetailedRanking.h"
 
@@ -184,12 +186,46 @@ void LoadScreenful(benchmark::State& State) {
     }
 }
 
+// The time-scaled network in the standard calendar from a Monday.
+std::unique_ptr<TTimeScaledPicture> TimeScaledOf(TAnalysed& A) {
+    std::vector<std::string> Names;
+    for (int i = 0; i < A.List.Count(); ++i)
+        Names.push_back(A.List.GetWork(i).Name);
+    TCalendar Calendar;
+    Calendar.Start = TCivilDate::FromYmd(2027, 3, 1);
+    return std::make_unique<TTimeScaledPicture>(A.Engine.Result(), Names, Calendar);
+}
+
+void TimeScaledPicture(benchmark::State& State) {
+    TAnalysed& A = AnalysedOf(static_cast<int>(State.range(0)));
+    for (auto _ : State)
+        benchmark::DoNotOptimize(TimeScaledOf(A)->Size());
+    State.counters["width"] = TimeScaledOf(A)->Size().width();
+    State.counters["height"] = TimeScaledOf(A)->Size().height();
+}
+
+void TimeScaledScreenful(benchmark::State& State) {
+    TAnalysed& A = AnalysedOf(static_cast<int>(State.range(0)));
+    const std::unique_ptr<TTimeScaledPicture> Picture = TimeScaledOf(A);
+    QImage Screen(1900, 1000, QImage::Format_RGB32);
+    const QSize Size = Picture->Size();
+    const QRectF Part(QPointF(Size.width() / 2.0, Size.height() / 3.0), QSizeF(Screen.size()));
+    for (auto _ : State) {
+        Screen.fill(Qt::white);
+        QPainter Painter(&Screen);
+        Painter.translate(-Part.topLeft());
+        Picture->Paint(Painter, Part);
+    }
+}
+
 } // namespace
 
 BENCHMARK(LoadChart)->Arg(1000)->Arg(3000)->Unit(benchmark::kMillisecond);
 BENCHMARK(LoadScreenful)->Arg(1000)->Arg(3000)->Unit(benchmark::kMillisecond);
 BENCHMARK(GanttChart)->Arg(1000)->Arg(3000)->Unit(benchmark::kMillisecond);
 BENCHMARK(GanttScreenful)->Arg(1000)->Arg(3000)->Unit(benchmark::kMillisecond);
+BENCHMARK(TimeScaledPicture)->Arg(1000)->Arg(3000)->Unit(benchmark::kMillisecond);
+BENCHMARK(TimeScaledScreenful)->Arg(1000)->Arg(3000)->Unit(benchmark::kMillisecond);
 BENCHMARK(DetailedScreenful)->Arg(1000)->Arg(3000)->Unit(benchmark::kMillisecond);
 BENCHMARK(DetailedRanking)->Arg(1000)->Arg(3000)->Unit(benchmark::kMillisecond);
 BENCHMARK(DetailedLabels)->Arg(1000)->Arg(3000)->Unit(benchmark::kMillisecond);

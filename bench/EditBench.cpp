@@ -5,8 +5,9 @@
 // EditAnswer times what the window's thread spends before it answers again;
 // EditEndToEnd waits until the analysis is handed over and the views have
 // taken it, with the diagram laid out as for its shown window (and in the
-// detailed view for EditEndToEndDetailed); EditToSchedule the same with only
-// the main window open, so that no layout is made. Each stage is timed on its
+// detailed view for EditEndToEndDetailed, in the time-scaled one for
+// EditEndToEndTimeScaled); EditToSchedule the same with only the main window
+// open, so that no layout is made. Each stage is timed on its
 // own as well, at 200, 1000, 3000 and (for the answer, the schedule and the
 // load) 10,000 works.
 //
@@ -183,6 +184,16 @@ void EditEndToEndGantt(benchmark::State& State) {
     P.StartUp.GanttForm->hide();
 }
 
+// The same in the diagram window's time-scaled view, its layout and picture
+// made again from every analysis.
+void EditEndToEndTimeScaled(benchmark::State& State) {
+    TProgram& P = ProgramOf(static_cast<int>(State.range(0)));
+    P.Show(true, false);
+    P.StartUp.CircuitForm->SetTimeScaled(true);
+    Edit(State, true);
+    P.StartUp.CircuitForm->SetTimeScaled(false);
+}
+
 // Loading a scheme file of n works through the main window until its
 // schedule is handed over (the works-arcs table filled), only the main
 // window open.
@@ -342,6 +353,7 @@ void Register() {
         Add("EditEndToEnd", EditEndToEnd);
         Add("EditEndToEndDetailed", EditEndToEndDetailed);
         Add("EditEndToEndGantt", EditEndToEndGantt);
+        Add("EditEndToEndTimeScaled", EditEndToEndTimeScaled);
         Add("StageRecalcLinks", StageRecalcLinks);
         Add("StageMatrixRedraw", StageMatrixRedraw);
         Add("StageMatrixPaint", StageMatrixPaint);

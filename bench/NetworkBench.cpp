@@ -1,5 +1,6 @@
-// Times of the dependency analysis, the network construction and each step of
-// the analysis on generated schemes of 100, 300, 1000, 2000 and 3000 works.
+// Times of the dependency analysis, the network construction, each step of
+// the analysis and the time-scaled layout on generated schemes of 100, 300,
+// 1000, 2000 and 3000 works.
 // Every benchmark also reports the process's peak resident memory so far
 // (getrusage), in MB; run one size alone to read that size's peak. Every work
 // after the third depends on one to three of the twenty works before it;
@@ -8,6 +9,7 @@
 #include "ProjectScheme.h"
 #include "model/WorkList.h"
 #include "network/CircuitEngine.h"
+#include "network/TimeScaled.h"
 
 #include <benchmark/benchmark.h>
 
@@ -131,6 +133,18 @@ void RebuildAndAnalyse(benchmark::State& State) {
     State.counters["peak_MB"] = PeakMegabytes();
 }
 
+// The time-scaled view's layout, made again from the result after every
+// change while that view is shown.
+void TimeScaledLayout(benchmark::State& State) {
+    TWorkList& List = SchemeOf(static_cast<int>(State.range(0)));
+    TCircuitEngine Engine(List);
+    Engine.GetCircuit();
+    Engine.Analyse();
+    for (auto _ : State)
+        benchmark::DoNotOptimize(LayTimeScaled(Engine.Result()));
+    State.counters["rows"] = LayTimeScaled(Engine.Result()).RowCount;
+}
+
 } // namespace
 
 #define KORVANT_SIZES ->Arg(100)->Arg(300)->Arg(1000)->Unit(benchmark::kMillisecond)
@@ -156,5 +170,7 @@ BENCHMARK(PlaceVerticesAlone) KORVANT_SIZES;
 BENCHMARK(PlaceVerticesAlone) KORVANT_LARGE;
 BENCHMARK(RebuildAndAnalyse) KORVANT_SIZES;
 BENCHMARK(RebuildAndAnalyse) KORVANT_LARGE;
+BENCHMARK(TimeScaledLayout) KORVANT_SIZES;
+BENCHMARK(TimeScaledLayout) KORVANT_LARGE;
 
 BENCHMARK_MAIN();

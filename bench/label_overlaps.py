@@ -1,10 +1,10 @@
 #!/usr/bin/env python3
 """Words of the detailed picture whose boxes intersect, as pdftotext sees them.
 
-    bench/label_overlaps.py KORVANT SCHEME [SCHEME...]
+    bench/label_overlaps.py KORVANT [--timescaled] SCHEME [SCHEME...]
 
 Renders each scheme's detailed view to PDF (korvant --render FILE out.pdf
---detailed), reads every word's box with pdftotext -bbox-layout and counts the
+--detailed; with --timescaled its time-scaled network instead), reads every word's box with pdftotext -bbox-layout and counts the
 pairs of words whose boxes overlap by more than Tolerance points both ways.
 Lines of one label may touch by a fraction of a point (pdftotext's box is
 the font's whole height); different labels stand several points apart.
@@ -21,9 +21,9 @@ Word = re.compile(r'<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="
 Page = re.compile(r'<page width="([\d.]+)" height="([\d.]+)">')
 
 
-def overlaps(korvant, scheme, out):
+def overlaps(korvant, scheme, out, view):
     pdf = out + "/d.pdf"
-    subprocess.run([korvant, "--render", scheme, pdf, "--detailed"], check=True)
+    subprocess.run([korvant, "--render", scheme, pdf, view], check=True)
     html = subprocess.run(["pdftotext", "-bbox-layout", pdf, "-"], check=True,
                           capture_output=True, text=True).stdout
     width = float(Page.search(html).group(1)) * 96 / 72
@@ -41,10 +41,14 @@ def overlaps(korvant, scheme, out):
 
 def main():
     korvant = sys.argv[1]
+    schemes = sys.argv[2:]
+    view = "--detailed"
+    if schemes and schemes[0] == "--timescaled":
+        view = schemes.pop(0)
     bad = 0
     with tempfile.TemporaryDirectory() as out:
-        for scheme in sys.argv[2:]:
-            width, count, found = overlaps(korvant, scheme, out)
+        for scheme in schemes:
+            width, count, found = overlaps(korvant, scheme, out, view)
             print(f"{scheme} width_px={width:.0f} words={count} overlaps={len(found)}")
             for t, s in found[:20]:
                 print(f"  {t!r} / {s!r}")

@@ -9,6 +9,7 @@
 // chart is a value made once from a schedule; painting only reads it, so the
 // same chart paints a window, a printed page or a picture file.
 
+#include "drawing/TimeAxis.h"
 #include "model/Calendar.h"
 #include "model/Levelling.h"
 #include "model/Schedule.h"
@@ -38,12 +39,7 @@ struct TGanttOptions {
     double LeastNameWidth = 0;
 };
 
-// One cell of a header row: its span on the axis and its text.
-struct TGanttCell {
-    double X0 = 0;
-    double X1 = 0;
-    QString Text;
-};
+using TGanttCell = TAxisCell;
 
 // The parts of the chart, for painting them one by one: the name column and
 // the date header stay put while the window scrolls the bars.
@@ -76,17 +72,18 @@ public:
     // The row under a point of the chart (-1 above the rows or below them).
     int RowAt(double Y) const;
     // The x of a day number of the schedule, taken as a start or a finish.
-    double StartX(TReal Day) const;
-    double FinishX(TReal Day) const;
+    double StartX(TReal Day) const { return Axis.StartX(Day); }
+    double FinishX(TReal Day) const { return Axis.FinishX(Day); }
     // The bar of a work: early start to early finish, and where its float
     // ends (the late finish).
     QRectF Bar(int Work) const;
     double FloatEnd(int Work) const;
     // Spans of the non-working days on the axis, in order.
-    const std::vector<std::pair<double, double>>& Shaded() const { return Holidays; }
-    const std::vector<TGanttCell>& Upper() const { return UpperCells; }
-    const std::vector<TGanttCell>& Lower() const { return LowerCells; }
-    const std::optional<TCalendarClock>& Clock() const { return Calendar; }
+    const std::vector<std::pair<double, double>>& Shaded() const { return Axis.Shaded(); }
+    const std::vector<TGanttCell>& Upper() const { return Axis.Upper(); }
+    const std::vector<TGanttCell>& Lower() const { return Axis.Lower(); }
+    const std::optional<TCalendarClock>& Clock() const { return Axis.Clock(); }
+    const TTimeAxis& TimeAxis() const { return Axis; }
     // The bars are a levelled schedule's.
     bool Levelled() const { return ShowsLevelled; }
     // The critical-path bar of a work drawn as a ghost under a levelled one.
@@ -120,30 +117,19 @@ private:
 
     // The rows one page holds.
     int PageRows(QSizeF Area) const;
-    double AxisX(double Offset) const { return NameColumn + Offset * PixelsPerDay; }
     void LayRows(const TSchedule& Schedule, const std::vector<std::string>& Names,
                  const TLevelledSchedule* Levelled);
-    void LayCalendarAxis(double LastX);
-    void LayDayAxis(double LastX);
     void PaintHeader(QPainter& Painter, const QRectF& Clip) const;
     void PaintNames(QPainter& Painter, const QRectF& Clip) const;
     void PaintBars(QPainter& Painter, const QRectF& Clip) const;
     void PaintLinks(QPainter& Painter, const QRectF& Clip) const;
 
     TGanttOptions Options;
-    double PixelsPerDay = 20;
     double RowHeight = 20;
     double NameColumn = 120;
-    double Width = 0;
-    std::optional<TCalendarClock> Calendar;
     bool ShowsLevelled = false;
-    TCivilDate First;     // the axis' first day with a calendar
-    int DayStart = 0;     // minutes: the working day's first moment
-    int DayLength = 1440; // and its span to its last one
+    TTimeAxis Axis;
     std::vector<TRow> Rows;
     std::vector<int> RowOf; // by work
     std::vector<TLink> Links;
-    std::vector<std::pair<double, double>> Holidays;
-    std::vector<TGanttCell> UpperCells;
-    std::vector<TGanttCell> LowerCells;
 };

@@ -20,28 +20,11 @@ const QColor CriticalEdge(150, 0, 0);
 const QColor NormalFill(70, 115, 200);
 const QColor NormalEdge(30, 60, 130);
 const QColor FloatFill(150, 165, 190);
-const QColor ShadeFill(236, 236, 236);
 const QColor HeaderFill(246, 246, 246);
 const QColor GridLine(228, 228, 228);
 const QColor RuleLine(150, 150, 150);
 const QColor LinkLine(70, 70, 70);
 const QColor GhostEdge(120, 120, 120, 150);
-
-void PaintCells(QPainter& Painter, const std::vector<TGanttCell>& Cells, double Top, double Height,
-                const QRectF& Clip) {
-    const QFontMetricsF Metrics(Painter.font());
-    auto Cell = std::partition_point(Cells.begin(), Cells.end(),
-                                     [&Clip](const TGanttCell& c) { return c.X1 <= Clip.left(); });
-    for (; Cell != Cells.end() && Cell->X0 < Clip.right(); ++Cell) {
-        const QRectF Box(Cell->X0, Top, Cell->X1 - Cell->X0, Height);
-        Painter.setPen(RuleLine);
-        Painter.drawLine(QPointF(Box.right(), Top), QPointF(Box.right(), Top + Height));
-        if (Metrics.horizontalAdvance(Cell->Text) + 4 > Box.width())
-            continue;
-        Painter.setPen(Qt::black);
-        Painter.drawText(Box, Qt::AlignCenter, Cell->Text);
-    }
-}
 
 // An arrow's head at Tip pointing along (Dx, Dy), a unit step.
 void PaintArrowHead(QPainter& Painter, QPointF Tip, double Dx, double Dy) {
@@ -110,7 +93,7 @@ void TGanttChart::PaintView(QPainter& Painter, QPointF Offset, QSizeF View) cons
 }
 
 double TGanttChart::PageBodyWidth(QSizeF Area) const {
-    return std::max(Area.width() - NameColumn, 4 * PixelsPerDay);
+    return std::max(Area.width() - NameColumn, 4 * Axis.Scale());
 }
 
 int TGanttChart::PageRows(QSizeF Area) const {
@@ -120,7 +103,7 @@ int TGanttChart::PageRows(QSizeF Area) const {
 QSize TGanttChart::PageGrid(QSizeF Area) const {
     if (Rows.empty())
         return {};
-    const int Across = static_cast<int>(std::ceil((Width - NameColumn) / PageBodyWidth(Area)));
+    const int Across = static_cast<int>(std::ceil((Axis.End() - NameColumn) / PageBodyWidth(Area)));
     const int Down = (RowCount() + PageRows(Area) - 1) / PageRows(Area);
     return QSize(std::max(1, Across), Down);
 }
@@ -130,7 +113,7 @@ void TGanttChart::PaintPage(QPainter& Painter, int Row, int Column, QSizeF Area)
     const int PerPage = PageRows(Area);
     const QPointF Offset(NameColumn + Column * Body, HeaderHeight() + Row * PerPage * RowHeight);
     const int Shown = std::min(PerPage, RowCount() - Row * PerPage);
-    const QSizeF View(NameColumn + std::min(Body, Width - Offset.x()),
+    const QSizeF View(NameColumn + std::min(Body, Axis.End() - Offset.x()),
                       HeaderHeight() + Shown * RowHeight);
     if (Shown <= 0 || View.width() <= NameColumn)
         return;
@@ -139,13 +122,7 @@ void TGanttChart::PaintPage(QPainter& Painter, int Row, int Column, QSizeF Area)
 }
 
 void TGanttChart::PaintHeader(QPainter& Painter, const QRectF& Clip) const {
-    const double Half = RowHeight;
-    Painter.fillRect(Clip, HeaderFill);
-    PaintCells(Painter, UpperCells, 0, Half, Clip);
-    PaintCells(Painter, LowerCells, Half, Half, Clip);
-    Painter.setPen(RuleLine);
-    Painter.drawLine(QPointF(Clip.left(), Half - 0.5), QPointF(Clip.right(), Half - 0.5));
-    Painter.drawLine(QPointF(Clip.left(), 2 * Half - 0.5), QPointF(Clip.right(), 2 * Half - 0.5));
+    Axis.PaintHeader(Painter, Clip, RowHeight);
 }
 
 void TGanttChart::PaintNames(QPainter& Painter, const QRectF& Clip) const {
@@ -171,11 +148,7 @@ void TGanttChart::PaintNames(QPainter& Painter, const QRectF& Clip) const {
 
 void TGanttChart::PaintBars(QPainter& Painter, const QRectF& Clip) const {
     const double Head = HeaderHeight();
-    auto Run = std::partition_point(Holidays.begin(), Holidays.end(),
-                                    [&Clip](const auto& h) { return h.second <= Clip.left(); });
-    for (; Run != Holidays.end() && Run->first < Clip.right(); ++Run)
-        Painter.fillRect(QRectF(Run->first, Clip.top(), Run->second - Run->first, Clip.height()),
-                         ShadeFill);
+    Axis.PaintShade(Painter, Clip);
     const int First = std::max(0, RowAt(Clip.top()));
     int Last = First;
     for (; Last < RowCount() && Head + Last * RowHeight < Clip.bottom(); ++Last) {

@@ -8,6 +8,7 @@
 
 #include "drawing/Diagram.h"
 #include "drawing/Labels.h"
+#include "drawing/TimeScaledPicture.h"
 #include "model/WorkList.h"
 #include "network/CircuitEngine.h"
 #include "network/DetailedLabels.h"
@@ -257,22 +258,40 @@ TPicture::TPicture(const TNetworkView& AView, const std::vector<std::string>& Na
         Detailed = std::make_unique<TDetailed>(View, Names, Durations, Separator, Laid);
 }
 
+TPicture::TPicture(const TNetworkView& AView, const std::vector<std::string>& Names,
+                   const std::optional<TCalendar>& Calendar, char Separator, bool DottedFloat)
+    : View(AView), DiagramKind(TDiagramKind::TimeScaled) {
+    TTimeScaledOptions Options;
+    Options.Separator = Separator;
+    Options.DottedFloat = DottedFloat;
+    if (View.HasNetwork)
+        Timed = std::make_unique<TTimeScaledPicture>(View, Names, Calendar, Options);
+}
+
 TPicture::~TPicture() = default;
 
 QSize TPicture::Size() const {
     if (!View.HasNetwork)
         return {};
+    if (Timed)
+        return Timed->Size();
     return Detailed ? Detailed->Extent : DrawCircuit(View);
 }
 
 void TPicture::Paint(QPainter& Painter, const QRectF& Clip) const {
-    if (Detailed)
+    if (Timed)
+        Timed->Paint(Painter, Clip);
+    else if (Detailed)
         Detailed->Paint(Painter, Clip);
     else
         PaintCircuit(Painter, View, Clip.toAlignedRect());
 }
 
 const TViewEvent* TPicture::EventAt(QPointF At) const {
+    if (Timed) {
+        const int Event = Timed->EventAt(At);
+        return Event < 0 ? nullptr : &View.Events[static_cast<std::size_t>(Event)];
+    }
     if (Detailed)
         return Detailed->EventAt(At);
     return ::EventAt(View, static_cast<int>(std::floor(At.x())),
@@ -280,6 +299,8 @@ const TViewEvent* TPicture::EventAt(QPointF At) const {
 }
 
 std::vector<std::size_t> TPicture::ArcsAt(QPointF At) const {
+    if (Timed)
+        return Timed->ArcsAt(At);
     if (Detailed)
         return Detailed->ArcsAt(At);
     return ::ArcsAt(View, static_cast<int>(std::floor(At.x())),
@@ -287,10 +308,14 @@ std::vector<std::size_t> TPicture::ArcsAt(QPointF At) const {
 }
 
 QPointF TPicture::Centre(const TViewEvent& Event) const {
+    if (Timed)
+        return Timed->Centre(static_cast<int>(&Event - View.Events.data()));
     return Detailed ? Detailed->Centre(Event) : QPointF(EventCentre(Event));
 }
 
 QPainterPath TPicture::ArcPath(std::size_t Arc) const {
+    if (Timed)
+        return Timed->ArcPath(Arc);
     if (Detailed)
         return Arc < Detailed->Paths.size() ? Detailed->Paths[Arc] : QPainterPath();
     QPainterPath Path;
@@ -300,5 +325,7 @@ QPainterPath TPicture::ArcPath(std::size_t Arc) const {
 }
 
 double TPicture::Radius() const {
+    if (Timed)
+        return Timed->Radius();
     return Detailed ? R : EventDiameter / 2.0;
 }

@@ -1,11 +1,13 @@
 #pragma once
-// The diagram in either of its two views, as the window, the printer and the
+// The diagram in any of its three views, as the window, the printer and the
 // picture files see it: its size, painting any part of it, and which event or
 // arc lies under a point. The plain view is the grid of small numbered
 // circles; the detailed view draws the same network on a larger grid, every
 // event a circle of four sectors (number, early time, late time, slack) and
-// every work an arrow labelled with its name and duration.
+// every work an arrow labelled with its name and duration; the time-scaled
+// view stands every event at its early time on a date axis.
 
+#include "model/Calendar.h"
 #include "network/NetworkView.h"
 
 #include <QImage>
@@ -16,6 +18,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,8 +27,9 @@ class QRectF;
 class TWorkList;
 struct TDetailedPicture;
 struct TDetailedRows;
+class TTimeScaledPicture;
 
-enum class TDiagramKind { Plain, Detailed };
+enum class TDiagramKind { Plain, Detailed, TimeScaled };
 
 class TPicture {
 public:
@@ -45,6 +49,10 @@ public:
     // out here otherwise).
     TPicture(const TNetworkView& View, const std::vector<std::string>& Names, TDiagramKind Kind,
              char Separator, const TDetailedRows* Rows = nullptr);
+    // The time-scaled view, its axis in the calendar's dates (day numbers
+    // without one), the free float wavy or dotted.
+    TPicture(const TNetworkView& View, const std::vector<std::string>& Names,
+             const std::optional<TCalendar>& Calendar, char Separator, bool DottedFloat = false);
     ~TPicture();
     TPicture(const TPicture&) = delete;
     TPicture& operator=(const TPicture&) = delete;
@@ -72,6 +80,7 @@ private:
     const TNetworkView& View;
     TDiagramKind DiagramKind;
     std::unique_ptr<TDetailed> Detailed;
+    std::unique_ptr<TTimeScaledPicture> Timed;
 };
 
 // The formats a picture can be saved in, chosen by the file's suffix.

@@ -219,9 +219,7 @@ void TCircuitForm::CreateActions() {
         addAction(Action);
         return Action;
     };
-    DetailedAction = Add("Подробная схема", {QKeySequence(Qt::CTRL | Qt::Key_D)},
-                         [this](bool Checked) { SetDetailed(Checked); });
-    DetailedAction->setCheckable(true);
+    CreateViewActions();
     ZoomInAction = Add(
         "Крупнее", {QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)},
         [this] { ZoomBy(ZoomStep); });
@@ -245,38 +243,11 @@ void TCircuitForm::CreateActions() {
     PrintAction = Add("Печать…", {QKeySequence(Qt::CTRL | Qt::Key_P)}, [this] { PrintClick(); });
 }
 
-void TCircuitForm::MakePicture() {
-    emit PictureChanged();
-    if (!Result) {
-        Picture.reset();
-        return;
-    }
-    const TDetailedPicture* Laid = Result->Detailed ? &*Result->Detailed : nullptr;
-    Picture = std::make_unique<TPicture>(Result->View(), Result->Scheme->Names, Result->Scheme->Durations, Kind,
-                                         DecimalSeparator(), Laid);
-}
-
 void TCircuitForm::SizeImage() {
     const QSize Size = Picture ? Picture->Size() : QSize();
     Im->resize(static_cast<int>(std::ceil(Size.width() * Scale)),
                static_cast<int>(std::ceil(Size.height() * Scale)));
     UpdateSheet();
-}
-
-void TCircuitForm::SetDetailed(bool Detailed) {
-    Kind = Detailed ? TDiagramKind::Detailed : TDiagramKind::Plain;
-    DetailedAction->setChecked(Detailed);
-    Frame1->HideList();
-    AskForLayout();
-    // A shown window waits for the rows the analyser lays out off this
-    // thread; a hidden one has nobody waiting for it.
-    if (isVisible() && Detailed && Result && Result->View().HasNetwork && !Result->Detailed)
-        return;
-    MakePicture();
-    // The window grows to the new picture as after a rebuild.
-    if (PictureDrawn)
-        ResizeCanvas();
-    Im->update();
 }
 
 void TCircuitForm::SetZoom(double NewScale, QPoint At) {
@@ -389,6 +360,8 @@ void TCircuitForm::ShowMenu(QPoint Global) {
     auto* Menu = new QMenu(this);
     Menu->setAttribute(Qt::WA_DeleteOnClose);
     Menu->addAction(DetailedAction);
+    Menu->addAction(TimeScaledAction);
+    Menu->addAction(DottedFloatAction);
     Menu->addSeparator();
     Menu->addAction(ZoomInAction);
     Menu->addAction(ZoomOutAction);

@@ -6,8 +6,9 @@
 // its title. A picture larger than the screen
 // scrolls; only the part in view is painted, when it is needed. A right click
 // on an event opens the pop-up list of the event's works; elsewhere it opens
-// the window's menu: the detailed view, zoom, finding, the overview, saving
-// and printing the picture. The arc under the pointer is marked with both its
+// the window's menu: the detailed and time-scaled views, zoom, finding, the
+// overview, saving and printing the picture. The arc under the pointer is
+// marked with both its
 // events, a left click on an event marks all its arcs, and "Найти…" marks
 // what it found. The window sizes itself to the picture only until the user
 // gives it a size of their own; the status bar shows the zoom.
@@ -104,9 +105,12 @@ public:
     // The picture shown; none before the first analysis.
     const TPicture* Shown() const { return Picture.get(); }
 
-    // The detailed view instead of the plain one (the plain one at start).
+    // The detailed view instead of the plain one (the plain one at start),
+    // or the time-scaled one; turning either off shows the plain view.
     void SetDetailed(bool Detailed);
     bool Detailed() const { return Kind == TDiagramKind::Detailed; }
+    void SetTimeScaled(bool TimeScaled);
+    bool TimeScaled() const { return Kind == TDiagramKind::TimeScaled; }
     // The scale of the picture on the screen, and changing it so that the
     // point At of the control stays where it is.
     double Zoom() const { return Scale; }
@@ -146,6 +150,9 @@ public:
     void ShowMenu(QPoint Global);
 
     QAction* DetailedAction;
+    QAction* TimeScaledAction;
+    // The time-scaled view's free float dotted instead of wavy.
+    QAction* DottedFloatAction;
     QAction* ZoomInAction;
     QAction* ZoomOutAction;
     QAction* FitAction;
@@ -191,6 +198,10 @@ private:
     void FormCreate();
     void FormDestroy();
     void CreateActions();
+    // The toggles of the views.
+    void CreateViewActions();
+    // Shows the view of Kind.
+    void ShowKind(TDiagramKind NewKind);
     // A new picture of the current result in the chosen view.
     void MakePicture();
     // The control's size for the picture at the current zoom.

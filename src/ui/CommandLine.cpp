@@ -4,6 +4,7 @@
 #include "drawing/Labels.h"
 #include "drawing/LoadChart.h"
 #include "drawing/Picture.h"
+#include "drawing/TimeScaledPicture.h"
 #include "exchange/Exchange.h"
 #include "model/Calendar.h"
 #include "model/Levelling.h"
@@ -46,6 +47,8 @@ constexpr std::string_view Usage =
     "       korvant --render FILE.kcrct OUT.png|.jpg|.svg|.pdf --gantt [--shortest] [--start YYYY-MM-DD]\n"
     "                                   [--load] [--level]\n"
     "       korvant --render FILE.kcrct OUT.png|.jpg|.svg|.pdf --load [--start YYYY-MM-DD] [--level]\n"
+    "       korvant --render FILE.kcrct OUT.png|.jpg|.svg|.pdf --timescaled [--shortest]\n"
+    "                                   [--start YYYY-MM-DD]\n"
     "       korvant --convert IN OUT [--start YYYY-MM-DD]\n"
     "                                  (.kcrct scheme, .xml MS Project XML, .csv, .sm PSPLIB to read)\n"
     "       korvant --help\n";
@@ -95,6 +98,7 @@ struct TArguments {
     bool Gantt = false;
     // The load chart of the resources, alone or under the Gantt chart.
     bool Load = false;
+    bool TimeScaled = false;
     // The project's start for this run: a scheme without a calendar gets the
     // standard one from that day, one with a calendar starts then.
     std::optional<TCivilDate> Start;
@@ -230,6 +234,20 @@ bool SaveGantt(const TArguments& Args, const TWorkList& List, const TNetworkView
         Out, Error);
 }
 
+// The time-scaled network of the whole plan, at the scale that gives most
+// labels their room.
+bool SaveTimeScaled(const TWorkList& List, const TNetworkView& View, const QString& Out,
+                    QString& Error) {
+    std::vector<std::string> Names;
+    for (int i = 0; i < List.Count(); ++i)
+        Names.push_back(List.GetWork(i).Name);
+    const TTimeScaledPicture Picture(View, Names, List.Calendar());
+    const QSize Size = Picture.Empty() ? QSize(332, 274) : Picture.Size();
+    return SavePainting(
+        Size, [&Picture](QPainter& Painter, const QRectF& Part) { Picture.Paint(Painter, Part); },
+        Out, Error);
+}
+
 int Report(const TArguments& Args, int argc, char** argv) {
     if (Args.Files.size() != 1)
         return UsageError("--report takes one scheme file");
@@ -301,6 +319,8 @@ int Render(const TArguments& Args, int argc, char** argv) {
     bool Saved = false;
     if (Args.Gantt || Args.Load) {
         Saved = SaveGantt(Args, List, Engine.Result(), Levelled ? &*Levelled : nullptr, Out, Error);
+    } else if (Args.TimeScaled) {
+        Saved = SaveTimeScaled(List, Engine.Result(), Out, Error);
     } else {
         const TPicture Picture(Engine.Result(), List,
                                Args.Detailed ? TDiagramKind::Detailed : TDiagramKind::Plain);
@@ -386,6 +406,8 @@ std::optional<int> RunCommandLine(int argc, char** argv) {
             Args.Detailed = true;
         } else if (Arg == "--gantt") {
             Args.Gantt = true;
+        } else if (Arg == "--timescaled") {
+            Args.TimeScaled = true;
         } else if (Arg == "--no-layout") {
             Args.NoLayout = true;
         } else if (Arg == "--load") {
@@ -408,8 +430,8 @@ std::optional<int> RunCommandLine(int argc, char** argv) {
     if (Args.NoLayout && Args.Mode != "--report")
         return UsageError("--no-layout belongs to --report");
     if (Args.Mode.empty()) {
-        if (Args.Shortest || Args.Detailed || Args.Gantt || Args.Load || Args.Start || Args.Level ||
-            Args.Files.size() > 1)
+        if (Args.Shortest || Args.Detailed || Args.Gantt || Args.Load || Args.TimeScaled ||
+            Args.Start || Args.Level || Args.Files.size() > 1)
             return UsageError("a window opens one scheme file");
         return std::nullopt;
     }
@@ -417,9 +439,12 @@ std::optional<int> RunCommandLine(int argc, char** argv) {
         return UsageError("--gantt goes with --render, without --detailed");
     if (Args.Load && (Args.Mode != "--render" || Args.Detailed))
         return UsageError("--load goes with --render, without --detailed");
+    if (Args.TimeScaled && (Args.Mode != "--render" || Args.Detailed || Args.Gantt || Args.Load))
+        return UsageError("--timescaled goes with --render, without --detailed, --gantt or --load");
     if (Args.Start && Args.Mode != "--report" && Args.Mode != "--convert" && !Args.Gantt &&
-        !Args.Load)
-        return UsageError("--start goes with --report, --convert or --render --gantt or --load");
+        !Args.Load && !Args.TimeScaled)
+        return UsageError(
+            "--start goes with --report, --convert or --render --gantt, --load or --timescaled");
     if (Args.Level && Args.Mode != "--report" && !Args.Gantt && !Args.Load)
         return UsageError("--level goes with --report or --render --gantt or --load");
     // A broken invariant inside the engine ends the run with its text, as the

@@ -20,6 +20,7 @@
 #include <QTableWidget>
 #include <QTest>
 
+#include <array>
 #include <memory>
 #include <set>
 #include <string>
@@ -81,6 +82,20 @@ protected:
         QTest::mouseClick(Form->Im, Button, Qt::NoModifier, At);
     }
     bool ListShown() const { return !Form->Frame1->isHidden(); }
+    // 0 the plain view, 1 the detailed one, 2 the time-scaled one, each
+    // toggle checked only for its own view.
+    void ShowView(int View) {
+        if (View == 2)
+            Form->SetTimeScaled(true);
+        else
+            Form->SetDetailed(View == 1);
+        const std::array Kinds{TDiagramKind::Plain, TDiagramKind::Detailed,
+                               TDiagramKind::TimeScaled};
+        EXPECT_EQ(Form->Shown()->Kind(), Kinds[static_cast<std::size_t>(View)]);
+        EXPECT_EQ(Form->DetailedAction->isChecked(), View == 1);
+        EXPECT_EQ(Form->TimeScaledAction->isChecked(), View == 2);
+        EXPECT_EQ(Form->DottedFloatAction->isEnabled(), View == 2);
+    }
     TRows ListRows() const { return Form->Frame1->Rows(); }
     QImage Shown() const {
         return Form->Im->grab().toImage().convertToFormat(QImage::Format_RGB32);
@@ -232,20 +247,20 @@ TEST_F(CircuitForm, TheListOpensTenPixelsBelowItsEventAtTheLeftEdge) {
     EXPECT_EQ(Form->Frame1->sg1->rowHeight(0), 16);
 }
 
-TEST_F(CircuitForm, InBothViewsAndAtEveryZoomClicksAndTooltipsFindTheirEvent) {
+TEST_F(CircuitForm, InEveryViewAndAtEveryZoomClicksAndTooltipsFindTheirEvent) {
     EnterScheme(List, TwoThenOne);
     ShowForm();
     const THandle Final = FinalEvent(Engine());
-    for (const bool Detailed : {false, true})
+    for (const int View : {0, 1, 2})
         for (const double Zoom : {0.5, 1.0, 2.0}) {
-            Form->SetDetailed(Detailed);
+            ShowView(View);
             Form->SetZoom(Zoom, QPoint(0, 0));
             ASSERT_EQ(Form->Zoom(), Zoom);
             const TViewEvent* e = Engine().Result().FindEvent(Final);
             const QPoint At = (Form->Shown()->Centre(*e) * Zoom).toPoint() + QPoint(1, 1);
             Form->Frame1->HideList();
             Click(Qt::RightButton, At);
-            ASSERT_TRUE(ListShown()) << Detailed << " at zoom " << Zoom;
+            ASSERT_TRUE(ListShown()) << View << " at zoom " << Zoom;
             EXPECT_EQ(ListRows(), RowsOf(Final));
             EXPECT_EQ(Form->ToolTipAt(At), QStringLiteral("Событие 3\nРаннее время: 7\n"
                                                           "Позднее время: 7\nРезерв: 0"));
@@ -480,14 +495,14 @@ QPoint MiddleOf(const TPicture& Picture, std::size_t Arc) {
 TEST_F(CircuitForm, AnArcUnderThePointerIsMarkedWithBothEventsAndAClickedEventWithAllItsArcs) {
     EnterScheme(List, TwoThenOne);
     ShowForm();
-    for (const bool Detailed : {false, true}) {
-        Form->SetDetailed(Detailed);
+    for (const int Shown : {0, 1, 2}) {
+        ShowView(Shown);
         const TPicture& Picture = *Form->Shown();
         const TNetworkView& View = Picture.Result();
         const std::size_t K = static_cast<std::size_t>(View.ArcOfWork(2) - View.Arcs.data());
         const QPoint OnK = MiddleOf(Picture, K);
         Form->ImMouseMove(OnK);
-        EXPECT_EQ(Form->Hovered().Arcs, std::vector<std::size_t>{K}) << Detailed;
+        EXPECT_EQ(Form->Hovered().Arcs, std::vector<std::size_t>{K}) << Shown;
         EXPECT_EQ(Form->Hovered().Events,
                   (std::vector<std::int32_t>{View.Arcs[K].From, View.Arcs[K].To}));
         EXPECT_TRUE(Form->ToolTipAt(OnK).contains(QStringLiteral("Дуга 2 – 3")))

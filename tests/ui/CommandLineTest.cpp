@@ -301,6 +301,21 @@ TEST_F(CommandLine, RenderGanttDrawsTheWorksOnTheDatesOfTheStartGiven) {
     EXPECT_EQ(Run("--report " + File.string() + " --gantt").Exit, 64);
 }
 
+TEST_F(CommandLine, RenderTimeScaledLabelsTheWorksUnderTheDateHeader) {
+    const fs::path File = Scheme({{1, {}}, {2, {0}}, {0.5, {}}});
+    const fs::path Svg = Dir / "timescaled.svg";
+    const TRun R =
+        Run("--render " + File.string() + " " + Svg.string() + " --timescaled --start 2027-03-01");
+    ASSERT_EQ(R.Exit, 0) << R.Err;
+    const std::string Text = Slurp(Svg);
+    EXPECT_NE(Text.find(">W1 (2)<"), std::string::npos);
+    EXPECT_NE(Text.find(">W2 (0.5)<"), std::string::npos);
+    EXPECT_NE(Text.find("01.03.2027"), std::string::npos);
+    EXPECT_EQ(Run("--render " + File.string() + " " + Svg.string() + " --timescaled --gantt").Exit,
+              64);
+    EXPECT_EQ(Run("--report " + File.string() + " --timescaled").Exit, 64);
+}
+
 TEST_F(CommandLine, RenderOfAMissingFileWritesNothing) {
     const fs::path Png = Dir / "none.png";
     const TRun R = Run("--render " + (Dir / "missing.kcrct").string() + " " + Png.string());
