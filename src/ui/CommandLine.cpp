@@ -248,18 +248,16 @@ bool SaveTimeScaled(const TWorkList& List, const TNetworkView& View, const QStri
         Out, Error);
 }
 
-int Report(const TArguments& Args, int argc, char** argv) {
-    if (Args.Files.size() != 1)
-        return UsageError("--report takes one scheme file");
-    if (Args.NoLayout && Args.Detailed)
-        return UsageError("--no-layout and --detailed exclude each other");
-    TWorkList List;
-    TConsoleMessenger Messenger;
+// The scheme of a --report or --render run, with the start date it is given
+// and, when asked, its levelled schedule; the exit code when any of that
+// fails.
+// The list keeps Messenger for what it reports later.
+std::optional<int> LoadForRun(const TArguments& Args, TWorkList& List, TConsoleMessenger& Messenger,
+                              std::optional<TLevelledSchedule>& Levelled) {
     if (!Load(List, Messenger, Args.Files[0]))
         return ExitFile;
     if (!ApplyStart(Args, List))
         return UsageError("--start " + Args.Start->Iso() + " does not suit the scheme's calendar");
-    std::optional<TLevelledSchedule> Levelled;
     if (Args.Level) {
         std::string Why;
         Levelled = LevelScheme(List, Why);
@@ -268,6 +266,19 @@ int Report(const TArguments& Args, int argc, char** argv) {
             return ExitFile;
         }
     }
+    return std::nullopt;
+}
+
+int Report(const TArguments& Args, int argc, char** argv) {
+    if (Args.Files.size() != 1)
+        return UsageError("--report takes one scheme file");
+    if (Args.NoLayout && Args.Detailed)
+        return UsageError("--no-layout and --detailed exclude each other");
+    TWorkList List;
+    TConsoleMessenger Messenger;
+    std::optional<TLevelledSchedule> Levelled;
+    if (const std::optional<int> Failed = LoadForRun(Args, List, Messenger, Levelled))
+        return *Failed;
     const TLevelledSchedule* Levels = Levelled ? &*Levelled : nullptr;
     std::string Json;
     if (Args.Detailed) {
@@ -298,23 +309,13 @@ int Render(const TArguments& Args, int argc, char** argv) {
     QGuiApplication App(argc, argv);
     TWorkList List;
     TConsoleMessenger Messenger;
-    if (!Load(List, Messenger, Args.Files[0]))
-        return ExitFile;
-    if (!ApplyStart(Args, List))
-        return UsageError("--start " + Args.Start->Iso() + " does not suit the scheme's calendar");
+    std::optional<TLevelledSchedule> Levelled;
+    if (const std::optional<int> Failed = LoadForRun(Args, List, Messenger, Levelled))
+        return *Failed;
     TCircuitEngine Engine(List);
     Engine.PathSign = Args.Shortest ? +1 : -1;
     Engine.GetCircuit();
     Engine.Analyse();
-    std::optional<TLevelledSchedule> Levelled;
-    if (Args.Level) {
-        std::string Why;
-        Levelled = LevelScheme(List, Why);
-        if (!Levelled) {
-            PrintError(Args.Files[0] + ": " + Why);
-            return ExitFile;
-        }
-    }
     QString Error;
     bool Saved = false;
     if (Args.Gantt || Args.Load) {
