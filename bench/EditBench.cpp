@@ -194,6 +194,16 @@ void EditEndToEndTimeScaled(benchmark::State& State) {
     P.StartUp.CircuitForm->SetTimeScaled(false);
 }
 
+// The Gantt chart's window alone beside the main window: the analysis needs
+// no layout, and the chart is made again from every analysis.
+void EditToScheduleGantt(benchmark::State& State) {
+    TProgram& P = ProgramOf(static_cast<int>(State.range(0)));
+    P.StartUp.GanttForm->show();
+    P.Show(false, false);
+    Edit(State, true);
+    P.StartUp.GanttForm->hide();
+}
+
 // Loading a scheme file of n works through the main window until its
 // schedule is handed over (the works-arcs table filled), only the main
 // window open.
@@ -353,6 +363,7 @@ void Register() {
         Add("EditEndToEnd", EditEndToEnd);
         Add("EditEndToEndDetailed", EditEndToEndDetailed);
         Add("EditEndToEndGantt", EditEndToEndGantt);
+        Add("EditToScheduleGantt", EditToScheduleGantt);
         Add("EditEndToEndTimeScaled", EditEndToEndTimeScaled);
         Add("StageRecalcLinks", StageRecalcLinks);
         Add("StageMatrixRedraw", StageMatrixRedraw);
