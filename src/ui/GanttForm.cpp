@@ -496,7 +496,11 @@ void TGanttForm::PrintClick() {
     const QString File = Main ? Main->windowFilePath() : QString();
     Title.Scheme = File.isEmpty() ? QStringLiteral("Новая схема") : QFileInfo(File).fileName();
     Title.Printed = QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy"));
-    if (const auto& Made = Analyser.Current(); Made && Made->View().Schedule.Valid)
+    // The sheets give the duration of the schedule their bars show.
+    if (ShowsLevelled())
+        Title.Duration = DurationText(Runner->Result()->Schedule.Duration) +
+                         QStringLiteral(" (выровненный график)");
+    else if (const auto& Made = Analyser.Current(); Made && Made->View().Schedule.Valid)
         Title.Duration = DurationText(Made->View().Schedule.ProjectDuration);
     // The load chart's pages follow the bars' last row of pages, one under
     // each column of them.
