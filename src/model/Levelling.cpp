@@ -137,7 +137,7 @@ TLevelledSchedule Level(const TLevellingProblem& Problem, const TLevellingOption
     }
     const std::size_t Limit =
         Options.ScheduleLimit > 0 ? Options.ScheduleLimit : DefaultScheduleLimit(Net.N);
-    TLevellingSearch Search(Net, Limit, Options.Seed);
+    TLevellingSearch Search(Net, Limit, Options.Seed, Options.Stop);
     Search.Run();
     return Finished(Net, Search.BestStart(), Search.Generated());
 }

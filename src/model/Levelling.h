@@ -14,6 +14,7 @@
 
 #include "model/Resources.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -49,6 +50,10 @@ struct TLevellingOptions {
     // seconds for 1,000).
     std::size_t ScheduleLimit = 0;
     std::uint64_t Seed = 0x4b4f5256414e54ULL;
+    // When set and raised, the search ends at its next schedule with the best
+    // one found so far: for a window that closes while it levels. Never
+    // raised, it changes nothing.
+    const std::atomic<bool>* Stop = nullptr;
 };
 
 // A work that wants more of a resource than there is at once: no schedule can

@@ -24,13 +24,14 @@ std::size_t PopulationFor(std::size_t Limit) {
 } // namespace
 
 TLevellingSearch::TLevellingSearch(const TLevellingNet& Net, std::size_t ScheduleLimit,
-                                   std::uint64_t Seed)
-    : Net_(Net), Limit_(std::max(ScheduleLimit, SchedulesPerOrder)),
+                                   std::uint64_t Seed, const std::atomic<bool>* Stop)
+    : Net_(Net), Stop_(Stop), Limit_(std::max(ScheduleLimit, SchedulesPerOrder)),
       PopulationSize_(PopulationFor(ScheduleLimit)), Random_(Seed), Justification_(Net),
       Taken_(Net.N, 0) {}
 
 bool TLevellingSearch::Done() const {
-    return Generated() + SchedulesPerOrder > Limit_ || BestDuration_ <= Net_.LowerBound;
+    return Generated() + SchedulesPerOrder > Limit_ || BestDuration_ <= Net_.LowerBound ||
+           (Stop_ && Stop_->load(std::memory_order_relaxed) && !BestStart_.empty());
 }
 
 void TLevellingSearch::Run() {

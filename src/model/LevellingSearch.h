@@ -9,11 +9,13 @@
 
 #include "model/Justification.h"
 
+#include <atomic>
 #include <random>
 
 class TLevellingSearch {
 public:
-    TLevellingSearch(const TLevellingNet& Net, std::size_t ScheduleLimit, std::uint64_t Seed);
+    TLevellingSearch(const TLevellingNet& Net, std::size_t ScheduleLimit, std::uint64_t Seed,
+                     const std::atomic<bool>* Stop = nullptr);
 
     void Run();
 
@@ -43,6 +45,7 @@ private:
     double Uniform() { return static_cast<double>(Random_() >> 11) * 0x1.0p-53; }
 
     const TLevellingNet& Net_;
+    const std::atomic<bool>* Stop_;
     std::size_t Limit_;
     std::size_t PopulationSize_;
     std::mt19937_64 Random_;

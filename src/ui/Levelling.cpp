@@ -8,6 +8,7 @@
 TLevellingRunner::TLevellingRunner(QObject* Parent) : QObject(Parent) {}
 
 TLevellingRunner::~TLevellingRunner() {
+    Closing = true;
     if (Worker.joinable())
         Worker.join();
 }
@@ -29,7 +30,7 @@ void TLevellingRunner::Run(std::shared_ptr<const TSchemeSnapshot> Scheme) {
     if (Scheme->HasContour)
         Made->Schedule.Error = TLevellingError::Contour;
     else
-        Made->Schedule = Level(LevellingProblemOf(*Scheme));
+        Made->Schedule = Level(LevellingProblemOf(*Scheme), TLevellingOptions{.Stop = &Closing});
     // Handed over on the window's thread; dropped if the runner is gone.
     QMetaObject::invokeMethod(
         this, [this, Made = std::shared_ptr<const TLevelling>(std::move(Made))] { Done(Made); },

@@ -12,6 +12,7 @@
 #include <QObject>
 #include <QString>
 
+#include <atomic>
 #include <memory>
 #include <thread>
 
@@ -25,7 +26,7 @@ class TLevellingRunner : public QObject {
 
 public:
     explicit TLevellingRunner(QObject* Parent = nullptr);
-    // Waits for the run in progress: levelling is bounded, not cancelled.
+    // Stops the run in progress at its next schedule and waits for it.
     ~TLevellingRunner() override;
 
     void Start(std::shared_ptr<const TSchemeSnapshot> Scheme);
@@ -43,6 +44,8 @@ private:
     void Done(std::shared_ptr<const TLevelling> Levelling);
 
     std::thread Worker;
+    // Raised when the runner goes: the search ends early, its result unused.
+    std::atomic<bool> Closing{false};
     std::shared_ptr<const TSchemeSnapshot> Next;
     // The scheme asked about last, running or waiting.
     std::shared_ptr<const TSchemeSnapshot> Asked;
