@@ -20,9 +20,9 @@ const QColor CriticalEdge(150, 0, 0);
 const QColor NormalFill(70, 115, 200);
 const QColor NormalEdge(30, 60, 130);
 const QColor FloatFill(150, 165, 190);
-const QColor HeaderFill(246, 246, 246);
-const QColor GridLine(228, 228, 228);
-const QColor RuleLine(150, 150, 150);
+using ChartColour::HeaderFill;
+using ChartColour::GridLine;
+using ChartColour::RuleLine;
 const QColor LinkLine(70, 70, 70);
 const QColor GhostEdge(120, 120, 120, 150);
 

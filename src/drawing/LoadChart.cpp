@@ -19,10 +19,10 @@ namespace {
 const QColor LoadFill(90, 140, 210);
 const QColor OverFill(220, 40, 40);
 const QColor OverShade(255, 225, 225);
-const QColor ShadeFill(236, 236, 236);
-const QColor HeaderFill(246, 246, 246);
-const QColor RuleLine(150, 150, 150);
-const QColor GridLine(228, 228, 228);
+using ChartColour::ShadeFill;
+using ChartColour::HeaderFill;
+using ChartColour::RuleLine;
+using ChartColour::GridLine;
 const QColor LimitLine(0, 120, 40);
 
 constexpr double Margin = 6;

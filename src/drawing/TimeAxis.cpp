@@ -28,9 +28,9 @@ std::int32_t FloorDiv(std::int32_t a, std::int32_t b) {
     return a / b - (a % b != 0 && (a < 0) != (b < 0));
 }
 
-const QColor ShadeFill(236, 236, 236);
-const QColor HeaderFill(246, 246, 246);
-const QColor RuleLine(150, 150, 150);
+using ChartColour::ShadeFill;
+using ChartColour::HeaderFill;
+using ChartColour::RuleLine;
 
 } // namespace
 

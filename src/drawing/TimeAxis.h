@@ -9,6 +9,7 @@
 
 #include "model/Calendar.h"
 
+#include <QColor>
 #include <QString>
 
 #include <optional>
@@ -17,6 +18,15 @@
 
 class QPainter;
 class QRectF;
+
+// The colours the charts on a time axis share: the header, the shaded
+// non-working days, the rules and the grid.
+namespace ChartColour {
+inline const QColor HeaderFill(246, 246, 246);
+inline const QColor ShadeFill(236, 236, 236);
+inline const QColor RuleLine(150, 150, 150);
+inline const QColor GridLine(228, 228, 228);
+} // namespace ChartColour
 
 // One cell of a header row: its span on the axis and its text.
 struct TAxisCell {
