@@ -41,7 +41,7 @@ void TCircuitForm::MakePicture() {
         return;
     }
     if (Kind == TDiagramKind::TimeScaled) {
-        Picture = std::make_unique<TPicture>(Result->View(), Result->Scheme->Names, List.Calendar(),
+        Picture = std::make_unique<TPicture>(Result->View(), Result->Scheme->Names, Result->Scheme->Calendar,
                                              DecimalSeparator(), DottedFloatAction->isChecked());
         return;
     }

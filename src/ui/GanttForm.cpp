@@ -270,7 +270,7 @@ void TGanttForm::Rebuild() {
         const bool WithLoad = LoadAction->isChecked() && !Scheme.Resources.empty();
         Options.LeastNameWidth = WithLoad ? LoadNameWidth(Scheme.Resources, Options.Font) : 0;
         Shown = std::make_unique<TGanttChart>(Made->View().Schedule, Scheme.Names, Scheme.Essential,
-                                              List.Calendar(), Options, Levelled);
+                                              Scheme.Calendar, Options, Levelled);
         if (Shown->Empty())
             Shown.reset();
         else if (WithLoad)

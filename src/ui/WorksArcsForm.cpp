@@ -236,7 +236,7 @@ void TArcWorkForm::RefreshTable() {
 void TArcWorkForm::FillTable() {
     const std::shared_ptr<const TAnalysis>& Made = Analyser.Current();
     Model->Reset(Made ? static_cast<int>(Made->View().RealArcCount) + 1 : 1, Made,
-                 List ? List->Calendar() : std::nullopt, DatesAction->isChecked());
+                 Made ? Made->Scheme->Calendar : std::nullopt, DatesAction->isChecked());
     if (Model->ShowsDates()) {
         // A date column is as wide as a date needs.
         const QFontMetrics Metrics(SG->font());
