@@ -168,7 +168,10 @@ private:
     std::vector<const TXmlCalendar*> Chain; // the project calendar first
     std::vector<std::string>& Warnings;
     std::map<std::int32_t, bool> Exceptions; // date -> worked
-    std::vector<TWorkPeriod> Hours;          // of every working day
+    // Dates put, repeated ones counted again: a file of many exceptions over
+    // the same long period must not keep the reader busy for long.
+    std::size_t Puts = 0;
+    std::vector<TWorkPeriod> Hours; // of every working day
     std::string Why;
 
     std::optional<TDayRule> RuleOf(const TXmlCalendarDay& Day);
@@ -245,7 +248,7 @@ bool TCalendarResolver::Weekdays(TCalendar& Calendar) {
 
 bool TCalendarResolver::Put(TCivilDate Date, bool Working) {
     Exceptions[Date.Days] = Working;
-    if (Exceptions.size() > MaxCalendarExceptions) {
+    if (Exceptions.size() > MaxCalendarExceptions || ++Puts > 20 * MaxCalendarExceptions) {
         Why = std::string(Msg::CalendarTooManyExceptions);
         return false;
     }

@@ -183,6 +183,21 @@ TEST(MsProjectCalendar, ACalendarTheSchemeCannotKeepIsLeftOutSayingWhyAndTheWork
         // Every day of thirty years.
         {Replace(Derived, "<ToDate>2027-03-08", "<ToDate>2057-03-08"),
          std::string(Msg::CalendarTooManyExceptions)},
+        // The same twenty years thirty times over: few dates, but reading
+        // them all would keep a hostile file's reader busy.
+        {Replace(
+             Derived, "<Exceptions>\n    <Exception>",
+             "<Exceptions>\n" +
+                 [] {
+                     std::string Many;
+                     for (int k = 0; k < 30; ++k)
+                         Many += "<Exception><TimePeriod><FromDate>2000-01-01T00:00:00</FromDate>"
+                                 "<ToDate>2020-01-01T00:00:00</ToDate></TimePeriod><Type>1</Type>"
+                                 "<DayWorking>0</DayWorking></Exception>";
+                     return Many;
+                 }() +
+                 "<Exception>"),
+         std::string(Msg::CalendarTooManyExceptions)},
         {Replace(Derived, "<UID>3</UID>",
                  "<UID>3</UID><WeekDays><WeekDay><DayType>2</DayType>"
                  "<DayWorking>1</DayWorking><WorkingTimes><WorkingTime>"
