@@ -55,6 +55,16 @@ write("xml-attributes-40000.xml",
       project("<Extra " + " ".join(f'a{k}="1"' for k in range(40000)) + "/>\n"))
 crowded = "<Extra " + " ".join(f'a{k}="1"' for k in range(128)) + "/>\n"
 write("xml-attributes-128x10MB.xml", project(crowded * (10_000_000 // len(crowded))))
+# A project calendar of 40,000 exceptions over the same twenty-seven years
+# (10 MB): few dates, each read again and again.
+exception = ("<Exception><TimePeriod><FromDate>2000-01-01T00:00:00</FromDate>"
+             "<ToDate>2027-01-01T00:00:00</ToDate></TimePeriod><Type>1</Type>"
+             "<DayWorking>0</DayWorking></Exception>")
+write("xml-calendar-exceptions.xml",
+      f"<Project {NS}><StartDate>2027-03-01T08:00:00</StartDate><CalendarUID>1</CalendarUID>"
+      f"<Calendars><Calendar><UID>1</UID><IsBaseCalendar>1</IsBaseCalendar><Exceptions>"
+      + exception * 40000 + "</Exceptions></Calendar></Calendars><Tasks>\n"
+      + task(1, "A", "PT8H") + "</Tasks></Project>\n")
 # Elements nested a million deep (7 MB).
 write("xml-depth-1000000.xml", project("<a>" * 1_000_000 + "</a>" * 1_000_000))
 # Not one well-formed root; durations MS Project never writes; a contour of
