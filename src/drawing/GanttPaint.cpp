@@ -20,8 +20,8 @@ const QColor CriticalEdge(150, 0, 0);
 const QColor NormalFill(70, 115, 200);
 const QColor NormalEdge(30, 60, 130);
 const QColor FloatFill(150, 165, 190);
-using ChartColour::HeaderFill;
 using ChartColour::GridLine;
+using ChartColour::HeaderFill;
 using ChartColour::RuleLine;
 const QColor LinkLine(70, 70, 70);
 const QColor GhostEdge(120, 120, 120, 150);
@@ -43,13 +43,8 @@ void TGanttChart::Paint(QPainter& Painter, const QRectF& Clip, unsigned Parts) c
     const double Head = HeaderHeight();
     const auto Part = [&](unsigned Which, const QRectF& Area,
                           void (TGanttChart::*Draw)(QPainter&, const QRectF&) const) {
-        const QRectF Meets = Area.intersected(Clip);
-        if (!(Parts & Which) || Meets.isEmpty())
-            return;
-        Painter.save();
-        Painter.setFont(Options.Font);
-        (this->*Draw)(Painter, Meets);
-        Painter.restore();
+        PaintChartPart(Painter, Clip, Parts & Which, Area, Options.Font,
+                       [this, Draw](QPainter& P, const QRectF& Meets) { (this->*Draw)(P, Meets); });
     };
     Part(gpBars, QRectF(NameColumn, Head, Whole.width() - NameColumn, Whole.height() - Head),
          &TGanttChart::PaintBars);
@@ -75,13 +70,8 @@ void TGanttChart::PaintView(QPainter& Painter, QPointF Offset, QSizeF View) cons
     const double W = View.width() - NameColumn;
     const double H = View.height() - Head;
     const auto Area = [&](QRectF Target, QPointF Shift, QRectF Clip, unsigned Which) {
-        if (Target.isEmpty())
-            return;
-        Painter.save();
-        Painter.setClipRect(Target);
-        Painter.translate(Shift);
-        Paint(Painter, Clip, Which);
-        Painter.restore();
+        PaintViewArea(Painter, Target, Shift, Clip,
+                      [this, Which](QPainter& P, const QRectF& Part) { Paint(P, Part, Which); });
     };
     Area(QRectF(NameColumn, Head, W, H), QPointF(NameColumn - Offset.x(), Head - Offset.y()),
          QRectF(Offset, QSizeF(W, H)), gpBars);

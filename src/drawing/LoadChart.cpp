@@ -19,10 +19,10 @@ namespace {
 const QColor LoadFill(90, 140, 210);
 const QColor OverFill(220, 40, 40);
 const QColor OverShade(255, 225, 225);
-using ChartColour::ShadeFill;
+using ChartColour::GridLine;
 using ChartColour::HeaderFill;
 using ChartColour::RuleLine;
-using ChartColour::GridLine;
+using ChartColour::ShadeFill;
 const QColor LimitLine(0, 120, 40);
 
 constexpr double Margin = 6;
@@ -120,13 +120,8 @@ void TLoadChart::Paint(QPainter& Painter, const QRectF& Clip, unsigned Parts) co
     const double Height = Size().height();
     const auto Part = [&](unsigned Which, const QRectF& Area,
                           void (TLoadChart::*Draw)(QPainter&, const QRectF&) const) {
-        const QRectF Meets = Area.intersected(Clip);
-        if (!(Parts & Which) || Meets.isEmpty())
-            return;
-        Painter.save();
-        Painter.setFont(Options.Font);
-        (this->*Draw)(Painter, Meets);
-        Painter.restore();
+        PaintChartPart(Painter, Clip, Parts & Which, Area, Options.Font,
+                       [this, Draw](QPainter& P, const QRectF& Meets) { (this->*Draw)(P, Meets); });
     };
     Part(lpBands, QRectF(NameColumn, 0, Width - NameColumn, Height), &TLoadChart::PaintBands);
     Part(lpNames, QRectF(0, 0, NameColumn, Height), &TLoadChart::PaintNames);
@@ -135,13 +130,8 @@ void TLoadChart::Paint(QPainter& Painter, const QRectF& Clip, unsigned Parts) co
 void TLoadChart::PaintView(QPainter& Painter, QPointF Offset, QSizeF View) const {
     const double W = View.width() - NameColumn;
     const auto Area = [&](QRectF Target, QPointF Shift, QRectF Clip, unsigned Which) {
-        if (Target.isEmpty())
-            return;
-        Painter.save();
-        Painter.setClipRect(Target);
-        Painter.translate(Shift);
-        Paint(Painter, Clip, Which);
-        Painter.restore();
+        PaintViewArea(Painter, Target, Shift, Clip,
+                      [this, Which](QPainter& P, const QRectF& Part) { Paint(P, Part, Which); });
     };
     Area(QRectF(NameColumn, 0, W, View.height()), QPointF(NameColumn - Offset.x(), -Offset.y()),
          QRectF(Offset, QSizeF(W, View.height())), lpBands);

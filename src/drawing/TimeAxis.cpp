@@ -28,9 +28,9 @@ std::int32_t FloorDiv(std::int32_t a, std::int32_t b) {
     return a / b - (a % b != 0 && (a < 0) != (b < 0));
 }
 
-using ChartColour::ShadeFill;
 using ChartColour::HeaderFill;
 using ChartColour::RuleLine;
+using ChartColour::ShadeFill;
 
 } // namespace
 
@@ -207,4 +207,26 @@ void TTimeAxis::PaintShade(QPainter& Painter, const QRectF& Clip) const {
     for (; Run != Holidays.end() && Run->first < Clip.right(); ++Run)
         Painter.fillRect(QRectF(Run->first, Clip.top(), Run->second - Run->first, Clip.height()),
                          ShadeFill);
+}
+
+void PaintChartPart(QPainter& Painter, const QRectF& Clip, bool Asked, const QRectF& Area,
+                    const QFont& Font, const TPaintPart& Draw) {
+    const QRectF Meets = Area.intersected(Clip);
+    if (!Asked || Meets.isEmpty())
+        return;
+    Painter.save();
+    Painter.setFont(Font);
+    Draw(Painter, Meets);
+    Painter.restore();
+}
+
+void PaintViewArea(QPainter& Painter, const QRectF& Target, QPointF Shift, const QRectF& Clip,
+                   const TPaintPart& Paint) {
+    if (Target.isEmpty())
+        return;
+    Painter.save();
+    Painter.setClipRect(Target);
+    Painter.translate(Shift);
+    Paint(Painter, Clip);
+    Painter.restore();
 }

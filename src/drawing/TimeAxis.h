@@ -12,11 +12,14 @@
 #include <QColor>
 #include <QString>
 
+#include <functional>
 #include <optional>
 #include <utility>
 #include <vector>
 
+class QFont;
 class QPainter;
+class QPointF;
 class QRectF;
 
 // The colours the charts on a time axis share: the header, the shaded
@@ -82,3 +85,15 @@ private:
     std::vector<TAxisCell> UpperCells;
     std::vector<TAxisCell> LowerCells;
 };
+
+// What the charts on a time axis paint a part of themselves with.
+using TPaintPart = std::function<void(QPainter&, const QRectF&)>;
+
+// Paints the part of a chart that Area covers, when it is Asked for and meets
+// Clip, in Font, leaving the painter as it was.
+void PaintChartPart(QPainter& Painter, const QRectF& Clip, bool Asked, const QRectF& Area,
+                    const QFont& Font, const TPaintPart& Draw);
+// Paints Clip of a chart (its own coordinates) into Target of a view, shifted
+// by Shift: a part that stays put while the rest of the view scrolls.
+void PaintViewArea(QPainter& Painter, const QRectF& Target, QPointF Shift, const QRectF& Clip,
+                   const TPaintPart& Paint);
