@@ -66,15 +66,15 @@ void TAnalyser::Work() {
         } catch (const std::exception& Error) {
             Done.Fault = Error.what();
         }
-        {
-            const std::lock_guard Guard(Lock);
-            if (Stopping)
-                return;
-            Outcome = std::move(Done);
-        }
+        const std::lock_guard Guard(Lock);
+        if (Stopping)
+            return;
+        Outcome = std::move(Done);
         // The destructor joins this thread before the analyser goes, so the
-        // analyser is there to post to. Called by name, so that nothing this
-        // thread makes is read by the other but under Lock.
+        // analyser is there to post to. Called by name and posted under Lock,
+        // which the window's thread takes before the event is gone: nothing
+        // this thread makes, the event included, is touched by the other but
+        // after it.
         QMetaObject::invokeMethod(this, "TakeOutcome", Qt::QueuedConnection);
     }
 }

@@ -31,10 +31,22 @@ void TLevellingRunner::Run(std::shared_ptr<const TSchemeSnapshot> Scheme) {
         Made->Schedule.Error = TLevellingError::Contour;
     else
         Made->Schedule = Level(LevellingProblemOf(*Scheme), TLevellingOptions{.Stop = &Closing});
-    // Handed over on the window's thread; dropped if the runner is gone.
-    QMetaObject::invokeMethod(
-        this, [this, Made = std::shared_ptr<const TLevelling>(std::move(Made))] { Done(Made); },
-        Qt::QueuedConnection);
+    // Handed over on the window's thread; dropped if the runner is gone. The
+    // event is posted under the lock the window's thread takes to read the
+    // outcome, so everything this thread made is seen whole there.
+    const std::lock_guard Guard(Lock);
+    Outcome = std::move(Made);
+    QMetaObject::invokeMethod(this, "TakeOutcome", Qt::QueuedConnection);
+}
+
+void TLevellingRunner::TakeOutcome() {
+    std::shared_ptr<const TLevelling> Taken;
+    {
+        const std::lock_guard Guard(Lock);
+        Taken.swap(Outcome);
+    }
+    if (Taken)
+        Done(std::move(Taken));
 }
 
 void TLevellingRunner::Done(std::shared_ptr<const TLevelling> Levelling) {

@@ -14,6 +14,7 @@
 
 #include <atomic>
 #include <memory>
+#include <mutex>
 #include <thread>
 
 struct TLevelling {
@@ -39,6 +40,10 @@ signals:
     // Result has changed.
     void Finished();
 
+private slots:
+    // Called on the window's thread when the worker has left its outcome.
+    void TakeOutcome();
+
 private:
     void Run(std::shared_ptr<const TSchemeSnapshot> Scheme);
     void Done(std::shared_ptr<const TLevelling> Levelling);
@@ -46,6 +51,9 @@ private:
     std::thread Worker;
     // Raised when the runner goes: the search ends early, its result unused.
     std::atomic<bool> Closing{false};
+    // What the worker hands over, and the lock it is handed over under.
+    std::mutex Lock;
+    std::shared_ptr<const TLevelling> Outcome;
     std::shared_ptr<const TSchemeSnapshot> Next;
     // The scheme asked about last, running or waiting.
     std::shared_ptr<const TSchemeSnapshot> Asked;
