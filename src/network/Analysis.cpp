@@ -38,6 +38,8 @@ std::shared_ptr<const TAnalysis> Analyse(std::shared_ptr<const TSchemeSnapshot> 
     Result->PathSign = Request.PathSign;
     auto Engine = std::make_shared<TCircuitEngine>(std::move(Scheme));
     Engine->PathSign = Request.PathSign;
+    // Only the debug window reads the store's own sets of works.
+    Engine->KeepSets = Request.KeepStore;
     Engine->SetCancel(Cancel);
     Engine->GetCircuit();
     if (Request.Layout || Request.Detailed)

@@ -35,10 +35,12 @@ TReal TCircuitEngine::WorkDuration(std::int32_t Work) const {
 void TCircuitEngine::ReleaseStore() {
     Circuit.reset();
     Stamps = {};
+    Works.Clear();
 }
 
 void TCircuitEngine::FreeCircuit() {
     Circuit.reset();
+    Works.Clear();
     View = TNetworkView{};
     hAll = hPiA = hW = 0;
 }

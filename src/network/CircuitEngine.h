@@ -15,6 +15,7 @@
 
 #include "core/LinkObject.h"
 #include "core/Real.h"
+#include "network/EventWorks.h"
 #include "network/NetworkView.h"
 
 #include <atomic>
@@ -65,6 +66,10 @@ public:
     // -1 for the critical (longest) path, +1 for the shortest; set by the
     // owner before a rebuild.
     int PathSign = -1;
+    // The events' sets of works are kept as bits (EventWorks.h); true makes
+    // them sets of the store as well (Mul1, Mul3), for those who read the
+    // store: the debug window and the tests. Set before GetCircuit.
+    bool KeepSets = true;
 
     // Reads the list as it stands at every step (on the list's own thread).
     explicit TCircuitEngine(const TWorkList& AWorkList) : WorkList(&AWorkList) {}
@@ -208,6 +213,8 @@ private:
     // SetCriticalPath walk.
     std::vector<std::uint32_t> Stamps;
     std::uint32_t Stamp = 0;
+    // The works of every event, as bits.
+    TEventWorks Works;
 
     TLinkNode& Node(THandle Handle) const;
     // The data block of a vertex, level object or chain node.
@@ -230,6 +237,12 @@ private:
     }
 
     THandle AddRoot(std::int32_t TypeID);
+    // A new event with the sets its kind has, its works' sets empty.
+    THandle AddEvent(std::int32_t TypeID);
+    std::unique_ptr<TMultitude> FinishedSet(const TLinkData& Start, std::int32_t Work) const;
+    // CreatePiA from the closure's rows in the order PredecessorSets sorts
+    // them, without making the sets as a graph.
+    void CreatePiA(const TBitRows& Closure, const std::vector<int>& Order);
     bool FindLevel(THandle Levels, std::int32_t Level, THandle& Found) const;
     std::unique_ptr<TMultitude> SelectLayer(THandle All, std::int32_t Level);
     void RemoveLayer(THandle All, const TMultitude& Layer);

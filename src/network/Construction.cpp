@@ -8,15 +8,16 @@
 #include "network/CircuitEngine.h"
 
 #include "core/Graph.h"
+#include "core/SetEdits.h"
 #include "messages/ErrorStrings.h"
 #include "messages/InternalFault.h"
 #include "model/WorkList.h"
-#include "core/SetEdits.h"
 
 #include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -25,13 +26,14 @@ using namespace SetEdits;
 namespace {
 
 // A vertex record with the sets construction gives every vertex of its kind;
-// Mul1 of a PiA vertex and Mul3 of a W vertex are filled by the caller.
-TLinkNode NewVertex(std::int32_t TypeID) {
+// Mul1 and Mul3, the sets of works, only where the store keeps them.
+TLinkNode NewVertex(std::int32_t TypeID, bool WithWorks) {
     TLinkNode V;
     V.TypeID = TypeID;
     V.Data = std::make_unique<TLinkData>();
     TLinkData& D = *V.Data;
-    D.Mul1 = std::make_unique<TMultitude>();
+    if (WithWorks)
+        D.Mul1 = std::make_unique<TMultitude>();
     if (TypeID == TypePiA)
         D.Mul2 = std::make_unique<TMultitude>();
     D.Mul4 = std::make_unique<TMultitude>();
@@ -51,13 +53,12 @@ bool PlainKeys(const TMultitude& Set) {
     return true;
 }
 
-// The closure of Rows as a graph whose rows are in the order of a stable
-// sort with CompareSubset: sets compare as their ascending key lists, and
-// the first key in which two lists differ is the lowest bit in which their
-// bit rows differ. The list that holds that key is the smaller one unless
-// the other list ends before it (is the beginning of the first).
-std::unique_ptr<TGraph> SortedClosure(const TMultitude& Rows, const TBitRows& Bits) {
-    const int n = Rows.Count();
+// The rows of the closure in the order of a stable sort with CompareSubset:
+// sets compare as their ascending key lists, and the first key in which two
+// lists differ is the lowest bit in which their bit rows differ. The list
+// that holds that key is the smaller one unless the other list ends before
+// it (is the beginning of the first).
+std::vector<int> SortedOrder(const TBitRows& Bits, int n) {
     const std::size_t Words = Bits.WordCount();
     // One past the highest bit of each row, 0 for an empty row.
     std::vector<std::size_t> End(static_cast<std::size_t>(n), 0);
@@ -86,10 +87,15 @@ std::unique_ptr<TGraph> SortedClosure(const TMultitude& Rows, const TBitRows& Bi
     for (int i = 0; i < n; ++i)
         Order[static_cast<std::size_t>(i)] = i;
     std::stable_sort(Order.begin(), Order.end(), Less);
+    return Order;
+}
+
+// The closure of Rows as a graph whose rows are in SortedOrder.
+std::unique_ptr<TGraph> SortedClosure(const TMultitude& Rows, const TBitRows& Bits) {
     auto Sorted = std::make_unique<TGraph>();
     Sorted->Rows.Compare = CompareSubset;
-    Sorted->Rows.Reserve(n);
-    for (const int u : Order)
+    Sorted->Rows.Reserve(Rows.Count());
+    for (const int u : SortedOrder(Bits, Rows.Count()))
         Sorted->Rows.AppendInOrder(RowOfBits(Rows, Bits, u));
     return Sorted;
 }
@@ -98,18 +104,27 @@ std::unique_ptr<TGraph> SortedClosure(const TMultitude& Rows, const TBitRows& Bi
 
 void TCircuitEngine::GetCircuit() {
     FreeCircuit();
-    if (WorkGraph().Rows.Count() < 2)
+    const TGraph& Graph = WorkGraph();
+    const int n = Graph.Rows.Count();
+    if (n < 2)
         return;
-    auto Closure = PredecessorSets();
-    // A contour (only a damaged file brings one) gives no predecessor sets,
-    // and so no network.
-    if (!Closure)
-        return;
+    // The closure the work list's analysis computed serves when it is there.
+    const TBitRows* Closure = WorkClosure();
+    std::optional<TClosureBits> Own;
+    if (!Closure || Closure->RowCount() != n) {
+        Own = Graph.CloseAndReduceBits();
+        // A contour (only a damaged file brings one) gives no predecessor
+        // sets, and so no network.
+        if (!Own)
+            return;
+        Closure = &Own->Closure;
+    }
     try {
         Checkpoint();
         CreateRoots();
-        CreatePiA(*Closure);
-        Closure.reset();
+        // Equal sets become neighbours, the empty set first.
+        CreatePiA(*Closure, SortedOrder(*Closure, n));
+        Own.reset();
         Checkpoint();
         WaCreate();
         Checkpoint();
@@ -141,6 +156,20 @@ void TCircuitEngine::CreateRoots() {
     hAll = AddRoot(TypeAllRoot);
     hPiA = AddRoot(TypePiARoot);
     hW = AddRoot(TypeWRoot);
+    const TMultitude& Rows = WorkGraph().Rows;
+    std::vector<std::int32_t> Keys(static_cast<std::size_t>(Rows.Count()));
+    for (int u = 0; u < Rows.Count(); ++u)
+        Keys[static_cast<std::size_t>(u)] = Rows[u].Key;
+    Works.Reset(std::move(Keys));
+}
+
+THandle TCircuitEngine::AddEvent(std::int32_t TypeID) {
+    const THandle h = Circuit->AddObject(NewVertex(TypeID, KeepSets));
+    Works.Add(h);
+    // A fresh handle is in no list yet.
+    Circuit->AddNewReference(TypeID == TypePiA ? hPiA : hW, h);
+    Circuit->AddNewReference(hAll, h);
+    return h;
 }
 
 void TCircuitEngine::CreatePiA(const TGraph& SortedClosure) {
@@ -153,17 +182,44 @@ void TCircuitEngine::CreatePiA(const TGraph& SortedClosure) {
         const bool OtherSize = Previous && Previous->Subset && Row.Subset &&
                                Previous->Subset->Count() != Row.Subset->Count();
         if (!Previous || OtherSize || CompareSubset(*Previous, Row) != 0) {
-            TLinkNode V = NewVertex(TypePiA);
-            V.Data->Mul1 = Row.Subset->Copy();
-            Current = Circuit->AddObject(std::move(V));
-            // A fresh handle is in no list yet.
-            Circuit->AddNewReference(hPiA, Current);
-            Circuit->AddNewReference(hAll, Current);
+            Current = AddEvent(TypePiA);
+            if (KeepSets)
+                Data(Current).Mul1 = Row.Subset->Copy();
+            std::uint64_t* Bits = Works.Waited(Current);
+            for (const TMultitudeElement& m : *Row.Subset) {
+                const int b = Works.BitOf(m.Key);
+                if (b < 0)
+                    RaiseFault(Msg::WorkNotInPiA);
+                TBitRows::Set(Bits, b);
+            }
         }
         Previous = &Row;
         TLinkData& D = Data(Current);
         D.Mul2->AppendKey(Row.Key);
         D.Arcs->Add(TMultitudeElement(Row.Key, 0, WorkDuration(Row.Key)));
+    }
+}
+
+void TCircuitEngine::CreatePiA(const TBitRows& Closure, const std::vector<int>& Order) {
+    const TMultitude& Rows = WorkGraph().Rows;
+    const std::size_t Words = Closure.WordCount();
+    if (Words != Works.WordCount())
+        RaiseFault(Msg::WorkNotInPiA);
+    THandle Current = 0;
+    const std::uint64_t* Previous = nullptr;
+    for (const int u : Order) {
+        const std::uint64_t* Row = Closure.Row(u);
+        if (!Previous || !std::equal(Row, Row + Words, Previous)) {
+            Current = AddEvent(TypePiA);
+            if (KeepSets)
+                Data(Current).Mul1 = RowOfBits(Rows, Closure, u).Subset;
+            std::copy(Row, Row + Words, Works.Waited(Current));
+        }
+        Previous = Row;
+        const std::int32_t Key = Rows[u].Key;
+        TLinkData& D = Data(Current);
+        D.Mul2->AppendKey(Key);
+        D.Arcs->Add(TMultitudeElement(Key, 0, WorkDuration(Key)));
     }
 }
 
@@ -173,30 +229,23 @@ void TCircuitEngine::WaCreate() {
         if (Circuit->FindNodeOnHandle(p) < 0)
             RaiseFault(Msg::PiANotFound);
         for (const std::int32_t k : Keys(*Data(p).Mul2)) {
-            TLinkNode V = NewVertex(TypeW);
-            V.Data->Mul1->AddKey(k);
-            const TMultitude& Pi = *Data(p).Mul1;
-            auto Mul3 = std::make_unique<TMultitude>();
-            if (PlainKeys(Pi) && !Pi.HasKey(k)) {
-                // What the steps below leave for a plain set in key order:
-                // k with mark 0 first, then every member with mark 1.
-                Mul3->Compare = CompareValues;
-                Mul3->Reserve(Pi.Count() + 1);
-                Mul3->AppendInOrder(TMultitudeElement(k));
-                for (const TMultitudeElement& m : Pi)
-                    Mul3->AppendInOrder(TMultitudeElement(m.Key, 1, m.Weight));
-            } else {
-                Mul3 = Pi.Copy();
-                for (TMultitudeElement& m : *Mul3)
-                    m.Value = 1;
-                Mul3->Compare = CompareValues;
-                Mul3->AddKey(k);
-            }
-            V.Data->Mul3 = std::move(Mul3);
-            V.Data->Mul4->AddKey(Key(p));
-            const THandle h = Circuit->AddObject(std::move(V));
-            Circuit->AddNewReference(hW, h);
-            Circuit->AddNewReference(hAll, h);
+            const THandle h = AddEvent(TypeW);
+            const int Bit = Works.BitOf(k);
+            if (Bit < 0)
+                RaiseFault(Msg::WorkNotInPiA);
+            // The work ends here; it and every work it waits for are finished.
+            TBitRows::Set(Works.Waited(h), Bit);
+            TBitRows::Set(Works.Ending(h), Bit);
+            std::uint64_t* Finished = Works.Finished(h);
+            const std::uint64_t* Pi = Works.Waited(p);
+            std::copy(Pi, Pi + Works.WordCount(), Finished);
+            TBitRows::Set(Finished, Bit);
+            TLinkData& W = Data(h);
+            if (KeepSets)
+                W.Mul3 = FinishedSet(Data(p), k);
+            if (W.Mul1)
+                W.Mul1->AddKey(k);
+            W.Mul4->AddKey(Key(p));
             TMultitude& Arcs = *Data(p).Arcs;
             int Index = 0;
             if (!Arcs.Find(TMultitudeElement(k), Index))
@@ -207,12 +256,38 @@ void TCircuitEngine::WaCreate() {
     }
 }
 
+// The finished works of the end event of work k that starts at the start
+// event P, as the store's set: k with mark 0, then every work P waits for
+// with mark 1.
+std::unique_ptr<TMultitude> TCircuitEngine::FinishedSet(const TLinkData& P, std::int32_t k) const {
+    const TMultitude& Pi = *P.Mul1;
+    auto Mul3 = std::make_unique<TMultitude>();
+    if (PlainKeys(Pi) && !Pi.HasKey(k)) {
+        // What the steps below leave for a plain set in key order.
+        Mul3->Compare = CompareValues;
+        Mul3->Reserve(Pi.Count() + 1);
+        Mul3->AppendInOrder(TMultitudeElement(k));
+        for (const TMultitudeElement& m : Pi)
+            Mul3->AppendInOrder(TMultitudeElement(m.Key, 1, m.Weight));
+        return Mul3;
+    }
+    Mul3 = Pi.Copy();
+    for (TMultitudeElement& m : *Mul3)
+        m.Value = 1;
+    Mul3->Compare = CompareValues;
+    Mul3->AddKey(k);
+    return Mul3;
+}
+
 void TCircuitEngine::MergeWVertices(THandle a, THandle b) {
+    Works.MergeEnds(a, b);
     {
         TLinkData& A = Data(a);
         const TLinkData& B = Data(b);
-        A.Mul1->Unite(*B.Mul1);
-        MergeFinished(*A.Mul3, *B.Mul3, false);
+        if (A.Mul1 && B.Mul1 && A.Mul3 && B.Mul3) {
+            A.Mul1->Unite(*B.Mul1);
+            MergeFinished(*A.Mul3, *B.Mul3, false);
+        }
         A.FictIn->Unite(*B.FictIn);
         A.FictOut->Unite(*B.FictOut);
         A.Arcs->Unite(*B.Arcs);
@@ -262,18 +337,14 @@ void TCircuitEngine::LinkEndEvents() {
     const std::size_t Words = (p + 63) / 64;
     const std::vector<std::int32_t> PiAIndex = IndexOfHandles(PiAs);
     // Each end event ends one work and starts from one start event so far.
-    std::vector<std::int32_t> WOfWork;
+    std::vector<std::int32_t> WOfWork(Works.WordCount() * 64, -1);
     std::vector<std::int32_t> StartOf(w, -1);
     for (std::size_t i = 0; i < w; ++i) {
         const TLinkData& D = Data(Ws[i]);
-        if (D.Mul1->Count() != 1 || D.Mul4->Count() != 1)
+        const std::vector<std::int32_t> Ending = Works.KeysOf(Works.Waited(Ws[i]));
+        if (Ending.size() != 1 || D.Mul4->Count() != 1)
             RaiseFault(Msg::NodeNotFound);
-        const std::int32_t k = (*D.Mul1)[0].Key;
-        if (k < 0)
-            RaiseFault(Msg::NodeNotFound);
-        if (static_cast<std::size_t>(k) >= WOfWork.size())
-            WOfWork.resize(static_cast<std::size_t>(k) + 1, -1);
-        WOfWork[static_cast<std::size_t>(k)] = static_cast<std::int32_t>(i);
+        WOfWork[static_cast<std::size_t>(Works.BitOf(Ending[0]))] = static_cast<std::int32_t>(i);
         const std::int32_t s = (*D.Mul4)[0].Key;
         if (s <= 0 || static_cast<std::size_t>(s) >= PiAIndex.size() || PiAIndex[s] < 0)
             RaiseFault(Msg::PiANotFound);
@@ -283,14 +354,17 @@ void TCircuitEngine::LinkEndEvents() {
     const auto Row = [Words](std::vector<std::uint64_t>& Bits, std::size_t i) {
         return Bits.data() + i * Words;
     };
-    for (std::size_t f = 0; f < p; ++f)
-        for (const TMultitudeElement& m : *Data(PiAs[f]).Mul1) {
-            const std::int32_t k = m.Key;
-            if (k < 0 || static_cast<std::size_t>(k) >= WOfWork.size() || WOfWork[k] < 0)
-                RaiseFault(Msg::WorkNotInPiA);
-            Row(Waits, static_cast<std::size_t>(WOfWork[static_cast<std::size_t>(k)]))[f / 64] |=
-                std::uint64_t{1} << (f % 64);
-        }
+    for (std::size_t f = 0; f < p; ++f) {
+        const std::uint64_t* Pi = Works.Waited(PiAs[f]);
+        for (std::size_t x = 0; x < Works.WordCount(); ++x)
+            for (std::uint64_t Bits = Pi[x]; Bits != 0; Bits &= Bits - 1) {
+                const std::int32_t i =
+                    WOfWork[x * 64 + static_cast<std::size_t>(std::countr_zero(Bits))];
+                if (i < 0)
+                    RaiseFault(Msg::WorkNotInPiA);
+                Row(Waits, static_cast<std::size_t>(i))[f / 64] |= std::uint64_t{1} << (f % 64);
+            }
+    }
 
     // Classes of equal Waits, found by hashing.
     std::vector<std::int32_t> ClassOf(w);

@@ -7,9 +7,9 @@
 
 #include "network/CircuitEngine.h"
 
+#include "core/SetEdits.h"
 #include "messages/ErrorStrings.h"
 #include "messages/InternalFault.h"
-#include "core/SetEdits.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -180,10 +180,15 @@ bool TCircuitEngine::GlueingOutFictive() {
             Remove(*W.FictOut, Key(b));
             // The works that end here keep mark 0 and first place; those
             // finished at the absorbed event join with mark 1 unless present.
-            if (Node(b).TypeID == TypeW)
-                MergeFinished(*W.Mul3, *B.Mul3, false);
-            else
-                AddFinishedEarlier(*W.Mul3, *B.Mul1);
+            if (Node(b).TypeID == TypeW) {
+                Works.MergeFinished(w, b);
+                if (W.Mul3 && B.Mul3)
+                    MergeFinished(*W.Mul3, *B.Mul3, false);
+            } else {
+                Works.AddFinishedEarlier(w, b);
+                if (W.Mul3 && B.Mul1)
+                    AddFinishedEarlier(*W.Mul3, *B.Mul1);
+            }
         }
         Circuit->DeleteObject(Position(b));
         Absorbed = true;
@@ -228,9 +233,11 @@ bool TCircuitEngine::GlueingInFictive() {
             Remove(*V.Mul4, Key(v));
             Remove(*V.FictIn, Key(v));
             Remove(*V.FictOut, Key(p));
-            if (!V.Mul3)
+            if (Node(v).TypeID != TypeW)
                 RaiseFault(Msg::NodeNotFound);
-            AddFinishedEarlier(*V.Mul3, *P.Mul1);
+            Works.AddFinishedEarlier(v, p);
+            if (V.Mul3 && P.Mul1)
+                AddFinishedEarlier(*V.Mul3, *P.Mul1);
         }
         Circuit->DeleteObject(Position(p));
         Absorbed = true;

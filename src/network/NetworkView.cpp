@@ -35,6 +35,27 @@ bool IsEmpty(const std::unique_ptr<TMultitude>& Set) {
     return !Set || Set->Empty();
 }
 
+// The pop-up list of an event from the store's sets.
+std::vector<TViewEventWork> ListOfStore(const TLinkData& D, bool End) {
+    std::vector<TViewEventWork> List;
+    if (End && D.Mul3) {
+        // By mark: the works that end here (0) before those finished
+        // earlier (1); the sort is stable, so each group stays in work
+        // order.
+        std::vector<std::pair<std::int32_t, std::int32_t>> Marked;
+        for (const TMultitudeElement& m : *D.Mul3)
+            Marked.emplace_back(m.Value, m.Key);
+        std::stable_sort(Marked.begin(), Marked.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        for (const auto& [Mark, Work] : Marked)
+            List.push_back({Work, Mark == 1});
+    } else if (!End && D.Mul1) {
+        for (const TMultitudeElement& m : *D.Mul1)
+            List.push_back({m.Key, false});
+    }
+    return List;
+}
+
 // A chain node of a marked arc carries the single key 0 in CritOut.
 bool MarkedChainNode(const TLinkData& Data) {
     return Data.CritOut && Data.CritOut->Count() == 1 && (*Data.CritOut)[0].Key == 0;
@@ -104,22 +125,14 @@ void TCircuitEngine::MakeViewEvents(const THandleArray& Members, std::vector<std
         e.Row = D.Y;
         e.Time = std::fabs(D.Duration);
         e.OnPath = !IsEmpty(D.CritOut) || N.OutLinks.empty();
-        e.IsStart = IsEmpty(D.Mul1);
         e.IsEnd = N.TypeID == TypeW;
-        if (e.IsEnd && D.Mul3) {
-            // By mark: the works that end here (0) before those finished
-            // earlier (1); the sort is stable, so each group stays in work
-            // order.
-            std::vector<std::pair<std::int32_t, std::int32_t>> Marked;
-            for (const TMultitudeElement& m : *D.Mul3)
-                Marked.emplace_back(m.Value, m.Key);
-            std::stable_sort(Marked.begin(), Marked.end(),
-                             [](const auto& a, const auto& b) { return a.first < b.first; });
-            for (const auto& [Mark, Work] : Marked)
-                e.Works.push_back({Work, Mark == 1});
-        } else if (!e.IsEnd && D.Mul1) {
-            for (const TMultitudeElement& m : *D.Mul1)
-                e.Works.push_back({m.Key, false});
+        if (!D.Mul1 && Works.Has(h)) {
+            // The store keeps no sets of works: they are the bits'.
+            e.IsStart = Works.WaitsForNone(h);
+            e.Works = Works.ListOf(h, e.IsEnd);
+        } else {
+            e.IsStart = IsEmpty(D.Mul1);
+            e.Works = ListOfStore(D, e.IsEnd);
         }
         // The end event is alone in the highest level; of several, the first
         // in number order.

@@ -155,20 +155,91 @@ std::string LevelledWorkJson(const TWorkList& List, int i, const TLevelledSchedu
            ", \"leveled_finish\": " + Real(Levelled.Finish[At]);
 }
 
+// A day number as a date of the calendar's clock; null without one.
+std::string DateJson(const std::optional<TCalendarClock>& Clock, TReal Day,
+                     std::optional<TMoment> (TCalendarClock::*Map)(TReal) const) {
+    return MomentJson(Clock ? (*Clock.*Map)(Day) : std::nullopt);
+}
+
+// One work of the report: its name, duration and schedule, with dates.
+std::string WorkJson(const TWorkList& List, int i, const TSchedule& Schedule,
+                     const std::optional<TCalendarClock>& Clock, const TLevelledSchedule* Levelled) {
+    const TWorkData& W = List.GetWork(i);
+    std::string J = "{\"name\": " + Quoted(W.Name) + ", \"duration\": " + Real(W.Duration);
+    const TWorkTimes* t = Schedule.Valid ? &Schedule.Works[static_cast<std::size_t>(i)] : nullptr;
+    const auto Time = [t](TReal TWorkTimes::*Field) {
+        return t ? Real(t->*Field) : std::string("null");
+    };
+    J += ", \"early_start\": " + Time(&TWorkTimes::EarlyStart) +
+         ", \"early_finish\": " + Time(&TWorkTimes::EarlyFinish) +
+         ", \"late_start\": " + Time(&TWorkTimes::LateStart) +
+         ", \"late_finish\": " + Time(&TWorkTimes::LateFinish) +
+         ", \"total_float\": " + Time(&TWorkTimes::TotalFloat) +
+         ", \"free_float\": " + Time(&TWorkTimes::FreeFloat) +
+         ", \"critical\": " + (t ? Bool(t->Critical) : "null");
+    const auto When = [&](TReal TWorkTimes::*Field, auto Map) {
+        return t ? DateJson(Clock, t->*Field, Map) : std::string("null");
+    };
+    J += ", \"early_start_date\": " + When(&TWorkTimes::EarlyStart, &TCalendarClock::StartOf);
+    J += ", \"early_finish_date\": " + When(&TWorkTimes::EarlyFinish, &TCalendarClock::FinishOf);
+    J += ", \"late_start_date\": " + When(&TWorkTimes::LateStart, &TCalendarClock::StartOf);
+    J += ", \"late_finish_date\": " + When(&TWorkTimes::LateFinish, &TCalendarClock::FinishOf);
+    if (Levelled)
+        J += LevelledWorkJson(List, i, *Levelled);
+    return J + '}';
+}
+
 } // namespace
 
 std::string ReportJson(TWorkList& List, int PathSign, const TDetailedSizes* Detailed, bool Layout,
                        const TLevelledSchedule* Levelled) {
+    std::string Text;
+    WriteReport([&Text](std::string_view Part) { Text += Part; }, List, PathSign, Detailed, Layout,
+                Levelled);
+    return Text;
+}
+
+void WriteReport(const TReportSink& Put, TWorkList& List, int PathSign,
+                 const TDetailedSizes* Detailed, bool Layout, const TLevelledSchedule* Levelled) {
     if (Levelled &&
         (!Levelled->Valid() || Levelled->Start.size() != static_cast<std::size_t>(List.Count())))
         Levelled = nullptr;
     TCircuitEngine Engine(List);
     Engine.PathSign = PathSign;
+    Engine.KeepSets = false;
     Engine.GetCircuit();
     if (Layout || Detailed)
         Engine.Analyse();
     else
         Engine.AnalyseWithoutLayout();
+    // The text needs the result alone.
+    Engine.ReleaseStore();
+    const TNetworkView& View = Engine.Result();
+    const TSchedule& Schedule = View.Schedule;
+    // The plain view's rows, or the detailed view's, made before any text
+    // goes out, so that a fault in them leaves none behind.
+    TDetailedRows Rows;
+    std::string Size;
+    if (View.HasNetwork) {
+        if (Detailed) {
+            TDetailedPicture Picture = LayOutDetailed(View, *Detailed);
+            Rows = std::move(Picture.Rows);
+            // Points of the PDF: the picture has whole pixels, 96 to the inch.
+            Size = ", \"width\": " + Real(std::ceil(Picture.Geometry.Width) * 0.75) +
+                   ", \"height\": " + Real(std::ceil(Picture.Geometry.Height) * 0.75);
+        } else {
+            Rows = PlainRows(View);
+        }
+    }
+    // The text goes out a part at a time: the cells of 10,000 works are
+    // hundreds of megabytes of it.
+    std::string J;
+    const auto PutPart = [&Put, &J] {
+        if (J.size() >= (std::size_t{1} << 20)) {
+            Put(J);
+            J.clear();
+        }
+    };
 
     // Dates only with a calendar; every date key is null without one.
     std::optional<TCalendarClock> Clock;
@@ -176,44 +247,19 @@ std::string ReportJson(TWorkList& List, int PathSign, const TDetailedSizes* Deta
         Clock.emplace(*List.Calendar());
     const auto Date = [&Clock](TReal Day,
                                std::optional<TMoment> (TCalendarClock::*Map)(TReal) const) {
-        return MomentJson(Clock ? (*Clock.*Map)(Day) : std::nullopt);
+        return DateJson(Clock, Day, Map);
     };
 
-    std::string J = "{\"mode\": \"";
+    J = "{\"mode\": \"";
     J += PathSign > 0 ? "shortest" : "critical";
     J += "\", \"calendar\": " + CalendarJson(List.Calendar());
     if (Levelled)
         J += ", \"resources\": " + ResourcesJson(List.Resources());
     J += ", \"works\": [";
-    const TNetworkView& View = Engine.Result();
-    const TSchedule& Schedule = View.Schedule;
     for (int i = 0; i < List.Count(); ++i) {
-        const TWorkData& W = List.GetWork(i);
         J += i ? ", " : "";
-        J += "{\"name\": " + Quoted(W.Name) + ", \"duration\": " + Real(W.Duration);
-        const TWorkTimes* t =
-            Schedule.Valid ? &Schedule.Works[static_cast<std::size_t>(i)] : nullptr;
-        const auto Time = [t](TReal TWorkTimes::*Field) {
-            return t ? Real(t->*Field) : std::string("null");
-        };
-        J += ", \"early_start\": " + Time(&TWorkTimes::EarlyStart) +
-             ", \"early_finish\": " + Time(&TWorkTimes::EarlyFinish) +
-             ", \"late_start\": " + Time(&TWorkTimes::LateStart) +
-             ", \"late_finish\": " + Time(&TWorkTimes::LateFinish) +
-             ", \"total_float\": " + Time(&TWorkTimes::TotalFloat) +
-             ", \"free_float\": " + Time(&TWorkTimes::FreeFloat) +
-             ", \"critical\": " + (t ? Bool(t->Critical) : "null");
-        const auto When = [&](TReal TWorkTimes::*Field, auto Map) {
-            return t ? Date(t->*Field, Map) : std::string("null");
-        };
-        J += ", \"early_start_date\": " + When(&TWorkTimes::EarlyStart, &TCalendarClock::StartOf);
-        J +=
-            ", \"early_finish_date\": " + When(&TWorkTimes::EarlyFinish, &TCalendarClock::FinishOf);
-        J += ", \"late_start_date\": " + When(&TWorkTimes::LateStart, &TCalendarClock::StartOf);
-        J += ", \"late_finish_date\": " + When(&TWorkTimes::LateFinish, &TCalendarClock::FinishOf);
-        if (Levelled)
-            J += LevelledWorkJson(List, i, *Levelled);
-        J += '}';
+        J += WorkJson(List, i, Schedule, Clock, Levelled);
+        PutPart();
     }
     J += "], \"cells\": [";
     for (int i = 0; i < List.Count(); ++i) {
@@ -228,25 +274,14 @@ std::string ReportJson(TWorkList& List, int PathSign, const TDetailedSizes* Deta
             J += std::to_string(Cells[j]);
         }
         J += ']';
+        PutPart();
     }
     J += "], \"contour\": ";
     J += Bool(List.HasContour);
 
     std::string Events;
     std::string Arcs;
-    std::string Size;
     if (View.HasNetwork) {
-        // The plain view's rows, or the detailed view's.
-        TDetailedRows Rows;
-        if (Detailed) {
-            TDetailedPicture Picture = LayOutDetailed(View, *Detailed);
-            Rows = std::move(Picture.Rows);
-            // Points of the PDF: the picture has whole pixels, 96 to the inch.
-            Size = ", \"width\": " + Real(std::ceil(Picture.Geometry.Width) * 0.75) +
-                   ", \"height\": " + Real(std::ceil(Picture.Geometry.Height) * 0.75);
-        } else {
-            Rows = PlainRows(View);
-        }
         const auto RowOf = [&View, &Rows](const TViewEvent* e) {
             return Rows.EventRow[static_cast<std::size_t>(e - View.Events.data())];
         };
@@ -307,5 +342,6 @@ std::string ReportJson(TWorkList& List, int PathSign, const TDetailedSizes* Deta
          Size;
     if (Levelled)
         J += ", \"leveled_duration\": " + Real(Levelled->Duration);
-    return J + '}';
+    J += '}';
+    Put(J);
 }

@@ -4,7 +4,9 @@
 // calendar, the dates of the schedule. The command line prints it; tests
 // read it.
 
+#include <functional>
 #include <string>
+#include <string_view>
 
 class TWorkList;
 struct TDetailedSizes;
@@ -22,3 +24,10 @@ struct TLevelledSchedule;
 // has none of these keys.
 std::string ReportJson(TWorkList& List, int PathSign, const TDetailedSizes* Detailed = nullptr,
                        bool Layout = true, const TLevelledSchedule* Levelled = nullptr);
+
+// ReportJson's text handed to Put a part at a time, in order, so that the
+// whole text of a large scheme is never held at once.
+using TReportSink = std::function<void(std::string_view)>;
+void WriteReport(const TReportSink& Put, TWorkList& List, int PathSign,
+                 const TDetailedSizes* Detailed = nullptr, bool Layout = true,
+                 const TLevelledSchedule* Levelled = nullptr);

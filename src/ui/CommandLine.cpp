@@ -280,18 +280,19 @@ int Report(const TArguments& Args, int argc, char** argv) {
     if (const std::optional<int> Failed = LoadForRun(Args, List, Messenger, Levelled))
         return *Failed;
     const TLevelledSchedule* Levels = Levelled ? &*Levelled : nullptr;
-    std::string Json;
+    const TReportSink Put = [](std::string_view Part) {
+        std::fwrite(Part.data(), 1, Part.size(), stdout);
+    };
     if (Args.Detailed) {
         // The detailed view's labels are measured in its font.
         qputenv("QT_QPA_PLATFORM", "offscreen");
         const TRuntimeDir RuntimeDir;
         QGuiApplication App(argc, argv);
         const TDetailedSizes Sizes = DetailedSizes(List);
-        Json = ReportJson(List, Args.Shortest ? +1 : -1, &Sizes, true, Levels);
+        WriteReport(Put, List, Args.Shortest ? +1 : -1, &Sizes, true, Levels);
     } else {
-        Json = ReportJson(List, Args.Shortest ? +1 : -1, nullptr, !Args.NoLayout, Levels);
+        WriteReport(Put, List, Args.Shortest ? +1 : -1, nullptr, !Args.NoLayout, Levels);
     }
-    std::fwrite(Json.data(), 1, Json.size(), stdout);
     std::fputc('\n', stdout);
     return FinishOutput();
 }
@@ -314,6 +315,7 @@ int Render(const TArguments& Args, int argc, char** argv) {
         return *Failed;
     TCircuitEngine Engine(List);
     Engine.PathSign = Args.Shortest ? +1 : -1;
+    Engine.KeepSets = false;
     Engine.GetCircuit();
     Engine.Analyse();
     QString Error;
