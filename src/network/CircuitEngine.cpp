@@ -35,12 +35,14 @@ TReal TCircuitEngine::WorkDuration(std::int32_t Work) const {
 void TCircuitEngine::ReleaseStore() {
     Circuit.reset();
     Stamps = {};
-    Works.Clear();
+    // A view made before keeps the sets it shows.
+    Works = std::make_shared<TEventWorks>();
 }
 
 void TCircuitEngine::FreeCircuit() {
     Circuit.reset();
-    Works.Clear();
+    // A view made before keeps the sets it shows.
+    Works = std::make_shared<TEventWorks>();
     View = TNetworkView{};
     hAll = hPiA = hW = 0;
 }

@@ -213,8 +213,10 @@ private:
     // SetCriticalPath walk.
     std::vector<std::uint32_t> Stamps;
     std::uint32_t Stamp = 0;
-    // The works of every event, as bits.
-    TEventWorks Works;
+    // The works of every event, as bits; shared with the views that show
+    // them, and never changed once a view has them (a new network gets new
+    // ones).
+    std::shared_ptr<TEventWorks> Works = std::make_shared<TEventWorks>();
 
     TLinkNode& Node(THandle Handle) const;
     // The data block of a vertex, level object or chain node.

@@ -160,12 +160,13 @@ void TCircuitEngine::CreateRoots() {
     std::vector<std::int32_t> Keys(static_cast<std::size_t>(Rows.Count()));
     for (int u = 0; u < Rows.Count(); ++u)
         Keys[static_cast<std::size_t>(u)] = Rows[u].Key;
-    Works.Reset(std::move(Keys));
+    Works = std::make_shared<TEventWorks>();
+    Works->Reset(std::move(Keys));
 }
 
 THandle TCircuitEngine::AddEvent(std::int32_t TypeID) {
     const THandle h = Circuit->AddObject(NewVertex(TypeID, KeepSets));
-    Works.Add(h);
+    Works->Add(h);
     // A fresh handle is in no list yet.
     Circuit->AddNewReference(TypeID == TypePiA ? hPiA : hW, h);
     Circuit->AddNewReference(hAll, h);
@@ -185,9 +186,9 @@ void TCircuitEngine::CreatePiA(const TGraph& SortedClosure) {
             Current = AddEvent(TypePiA);
             if (KeepSets)
                 Data(Current).Mul1 = Row.Subset->Copy();
-            std::uint64_t* Bits = Works.Waited(Current);
+            std::uint64_t* Bits = Works->Waited(Current);
             for (const TMultitudeElement& m : *Row.Subset) {
-                const int b = Works.BitOf(m.Key);
+                const int b = Works->BitOf(m.Key);
                 if (b < 0)
                     RaiseFault(Msg::WorkNotInPiA);
                 TBitRows::Set(Bits, b);
@@ -203,7 +204,7 @@ void TCircuitEngine::CreatePiA(const TGraph& SortedClosure) {
 void TCircuitEngine::CreatePiA(const TBitRows& Closure, const std::vector<int>& Order) {
     const TMultitude& Rows = WorkGraph().Rows;
     const std::size_t Words = Closure.WordCount();
-    if (Words != Works.WordCount())
+    if (Words != Works->WordCount())
         RaiseFault(Msg::WorkNotInPiA);
     THandle Current = 0;
     const std::uint64_t* Previous = nullptr;
@@ -213,7 +214,7 @@ void TCircuitEngine::CreatePiA(const TBitRows& Closure, const std::vector<int>& 
             Current = AddEvent(TypePiA);
             if (KeepSets)
                 Data(Current).Mul1 = RowOfBits(Rows, Closure, u).Subset;
-            std::copy(Row, Row + Words, Works.Waited(Current));
+            std::copy(Row, Row + Words, Works->Waited(Current));
         }
         Previous = Row;
         const std::int32_t Key = Rows[u].Key;
@@ -230,15 +231,15 @@ void TCircuitEngine::WaCreate() {
             RaiseFault(Msg::PiANotFound);
         for (const std::int32_t k : Keys(*Data(p).Mul2)) {
             const THandle h = AddEvent(TypeW);
-            const int Bit = Works.BitOf(k);
+            const int Bit = Works->BitOf(k);
             if (Bit < 0)
                 RaiseFault(Msg::WorkNotInPiA);
             // The work ends here; it and every work it waits for are finished.
-            TBitRows::Set(Works.Waited(h), Bit);
-            TBitRows::Set(Works.Ending(h), Bit);
-            std::uint64_t* Finished = Works.Finished(h);
-            const std::uint64_t* Pi = Works.Waited(p);
-            std::copy(Pi, Pi + Works.WordCount(), Finished);
+            TBitRows::Set(Works->Waited(h), Bit);
+            TBitRows::Set(Works->Ending(h), Bit);
+            std::uint64_t* Finished = Works->Finished(h);
+            const std::uint64_t* Pi = Works->Waited(p);
+            std::copy(Pi, Pi + Works->WordCount(), Finished);
             TBitRows::Set(Finished, Bit);
             TLinkData& W = Data(h);
             if (KeepSets)
@@ -280,7 +281,7 @@ std::unique_ptr<TMultitude> TCircuitEngine::FinishedSet(const TLinkData& P, std:
 }
 
 void TCircuitEngine::MergeWVertices(THandle a, THandle b) {
-    Works.MergeEnds(a, b);
+    Works->MergeEnds(a, b);
     {
         TLinkData& A = Data(a);
         const TLinkData& B = Data(b);
@@ -337,14 +338,14 @@ void TCircuitEngine::LinkEndEvents() {
     const std::size_t Words = (p + 63) / 64;
     const std::vector<std::int32_t> PiAIndex = IndexOfHandles(PiAs);
     // Each end event ends one work and starts from one start event so far.
-    std::vector<std::int32_t> WOfWork(Works.WordCount() * 64, -1);
+    std::vector<std::int32_t> WOfWork(Works->WordCount() * 64, -1);
     std::vector<std::int32_t> StartOf(w, -1);
     for (std::size_t i = 0; i < w; ++i) {
         const TLinkData& D = Data(Ws[i]);
-        const std::vector<std::int32_t> Ending = Works.KeysOf(Works.Waited(Ws[i]));
+        const std::vector<std::int32_t> Ending = Works->KeysOf(Works->Waited(Ws[i]));
         if (Ending.size() != 1 || D.Mul4->Count() != 1)
             RaiseFault(Msg::NodeNotFound);
-        WOfWork[static_cast<std::size_t>(Works.BitOf(Ending[0]))] = static_cast<std::int32_t>(i);
+        WOfWork[static_cast<std::size_t>(Works->BitOf(Ending[0]))] = static_cast<std::int32_t>(i);
         const std::int32_t s = (*D.Mul4)[0].Key;
         if (s <= 0 || static_cast<std::size_t>(s) >= PiAIndex.size() || PiAIndex[s] < 0)
             RaiseFault(Msg::PiANotFound);
@@ -355,8 +356,8 @@ void TCircuitEngine::LinkEndEvents() {
         return Bits.data() + i * Words;
     };
     for (std::size_t f = 0; f < p; ++f) {
-        const std::uint64_t* Pi = Works.Waited(PiAs[f]);
-        for (std::size_t x = 0; x < Works.WordCount(); ++x)
+        const std::uint64_t* Pi = Works->Waited(PiAs[f]);
+        for (std::size_t x = 0; x < Works->WordCount(); ++x)
             for (std::uint64_t Bits = Pi[x]; Bits != 0; Bits &= Bits - 1) {
                 const std::int32_t i =
                     WOfWork[x * 64 + static_cast<std::size_t>(std::countr_zero(Bits))];

@@ -181,11 +181,11 @@ bool TCircuitEngine::GlueingOutFictive() {
             // The works that end here keep mark 0 and first place; those
             // finished at the absorbed event join with mark 1 unless present.
             if (Node(b).TypeID == TypeW) {
-                Works.MergeFinished(w, b);
+                Works->MergeFinished(w, b);
                 if (W.Mul3 && B.Mul3)
                     MergeFinished(*W.Mul3, *B.Mul3, false);
             } else {
-                Works.AddFinishedEarlier(w, b);
+                Works->AddFinishedEarlier(w, b);
                 if (W.Mul3 && B.Mul1)
                     AddFinishedEarlier(*W.Mul3, *B.Mul1);
             }
@@ -235,7 +235,7 @@ bool TCircuitEngine::GlueingInFictive() {
             Remove(*V.FictOut, Key(p));
             if (Node(v).TypeID != TypeW)
                 RaiseFault(Msg::NodeNotFound);
-            Works.AddFinishedEarlier(v, p);
+            Works->AddFinishedEarlier(v, p);
             if (V.Mul3 && P.Mul1)
                 AddFinishedEarlier(*V.Mul3, *P.Mul1);
         }

@@ -8,6 +8,7 @@
 #include "model/SchemeSnapshot.h"
 #include "model/WorkList.h"
 #include "network/CircuitEngine.h"
+#include "network/EventWorks.h"
 
 #include <algorithm>
 #include <cmath>
@@ -75,6 +76,12 @@ TReal LinkWeight(const TLinkData& b, THandle h) {
 
 } // namespace
 
+std::vector<TViewEventWork> TNetworkView::WorksOf(const TViewEvent& Event) const {
+    if (EventWorks && EventWorks->Has(Event.Handle))
+        return EventWorks->ListOf(Event.Handle, Event.IsEnd);
+    return Event.Works;
+}
+
 const TViewEvent* TNetworkView::FindEvent(THandle Handle) const {
     for (const TViewEvent& e : Events)
         if (e.Handle == Handle)
@@ -126,10 +133,10 @@ void TCircuitEngine::MakeViewEvents(const THandleArray& Members, std::vector<std
         e.Time = std::fabs(D.Duration);
         e.OnPath = !IsEmpty(D.CritOut) || N.OutLinks.empty();
         e.IsEnd = N.TypeID == TypeW;
-        if (!D.Mul1 && Works.Has(h)) {
+        if (!D.Mul1 && Works->Has(h)) {
             // The store keeps no sets of works: they are the bits'.
-            e.IsStart = Works.WaitsForNone(h);
-            e.Works = Works.ListOf(h, e.IsEnd);
+            e.IsStart = Works->WaitsForNone(h);
+            View.EventWorks = Works;
         } else {
             e.IsStart = IsEmpty(D.Mul1);
             e.Works = ListOfStore(D, e.IsEnd);

@@ -10,7 +10,10 @@
 #include "model/Schedule.h"
 
 #include <cstdint>
+#include <memory>
 #include <vector>
+
+class TEventWorks;
 
 // A work named in an event's pop-up list.
 struct TViewEventWork {
@@ -37,7 +40,8 @@ struct TViewEvent {
     bool IsEnd = false;
     // The works of the pop-up list in its order: at an end event the works
     // that end there, then (FinishedEarlier) those finished before it; at any
-    // other event the works it waits for.
+    // other event the works it waits for. Here only where the analysis kept
+    // the store's lists; TNetworkView::WorksOf gives them either way.
     std::vector<TViewEventWork> Works;
     // The critical-path schedule of the event, in either path mode: its early
     // time, its late time (backwards from the end event) and the slack
@@ -103,6 +107,12 @@ struct TNetworkView {
     // there is one work); ProjectDuration is the end event's late time.
     TSchedule Schedule;
 
+    // The events' works as bits, by handle, where the store kept no lists
+    // of them: a list for every event grows with the square of the works.
+    std::shared_ptr<const TEventWorks> EventWorks;
+
+    // The pop-up list of an event (TViewEvent::Works).
+    std::vector<TViewEventWork> WorksOf(const TViewEvent& Event) const;
     // The event with that handle; none when there is no such event.
     const TViewEvent* FindEvent(THandle Handle) const;
     // The real arcs of one work: at most one.

@@ -21,7 +21,7 @@ void TCircuitEngine::CreateFictiveArcs() {
     const THandleArray Ws = Out(hW);
     for (const THandle f : PiAs)
         for (const THandle h : Ws) {
-            if (!Works.Intersect(Works.Waited(f), Works.Waited(h)))
+            if (!Works->Intersect(Works->Waited(f), Works->Waited(h)))
                 continue;
             // Every pair (h, f) comes once and W vertices have no out-links
             // yet, so the reference is new; handles grow along hPiA and hW,

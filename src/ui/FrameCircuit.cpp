@@ -33,7 +33,8 @@ std::vector<std::string> EventWorkRows(const TNetworkView& View, const std::vect
     // where earlier works can have been finished; should one turn up nearer
     // the start, the list grows rather than lose the last name.
     const int r = e->IsEnd && e->Level > 2 ? 1 : 0;
-    std::vector<std::string> Rows(e->Works.size() + static_cast<std::size_t>(r) + 1);
+    const std::vector<TViewEventWork> Works = View.WorksOf(*e);
+    std::vector<std::string> Rows(Works.size() + static_cast<std::size_t>(r) + 1);
     Rows[0] = std::string(Msg::PathTime) + TimeText + " --";
     const auto Put = [&Rows](int Row, std::string Text) {
         const auto At = static_cast<std::size_t>(Row);
@@ -42,8 +43,8 @@ std::vector<std::string> EventWorkRows(const TNetworkView& View, const std::vect
         Rows[At] = std::move(Text);
     };
     int Shift = 0;
-    for (int i = 0; i < static_cast<int>(e->Works.size()); ++i) {
-        const TViewEventWork& m = e->Works[static_cast<std::size_t>(i)];
+    for (int i = 0; i < static_cast<int>(Works.size()); ++i) {
+        const TViewEventWork& m = Works[static_cast<std::size_t>(i)];
         const std::int32_t k = m.Work;
         if (k < 0 || k >= static_cast<std::int32_t>(Names.size())) {
             Put(i + 1 + Shift, std::string(Msg::UnknownWork));

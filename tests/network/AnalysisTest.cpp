@@ -29,10 +29,11 @@ void ExpectSameNetwork(const TNetworkView& Plain, const TNetworkView& Full, cons
         EXPECT_EQ(a.OnPath, b.OnPath) << Scheme;
         EXPECT_TRUE(a.Time == b.Time && a.Early == b.Early && a.Late == b.Late && a.Slack == b.Slack)
             << Scheme;
-        ASSERT_EQ(a.Works.size(), b.Works.size()) << Scheme;
-        for (std::size_t k = 0; k < a.Works.size(); ++k)
-            EXPECT_TRUE(a.Works[k].Work == b.Works[k].Work &&
-                        a.Works[k].FinishedEarlier == b.Works[k].FinishedEarlier)
+        const std::vector<TViewEventWork> A = Plain.WorksOf(a);
+        const std::vector<TViewEventWork> B = Full.WorksOf(b);
+        ASSERT_EQ(A.size(), B.size()) << Scheme;
+        for (std::size_t k = 0; k < A.size(); ++k)
+            EXPECT_TRUE(A[k].Work == B[k].Work && A[k].FinishedEarlier == B[k].FinishedEarlier)
                 << Scheme;
     }
     ASSERT_EQ(Plain.Arcs.size(), Full.Arcs.size()) << Scheme;
