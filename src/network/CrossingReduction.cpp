@@ -20,6 +20,7 @@
 #include "network/CircuitEngine.h"
 
 #include "network/SwapKernels.h"
+#include "network/SwapRule.h"
 
 #include <algorithm>
 #include <atomic>
@@ -46,7 +47,12 @@ public:
     void Init();
     void Run(int Passes);
     void Cleanup();
-    std::size_t LevelCount() const { return LevelList.size(); }
+    std::vector<std::size_t> LevelSizes() const {
+        std::vector<std::size_t> Sizes;
+        for (std::size_t l = 0; l + 1 < LevelBegin.size(); ++l)
+            Sizes.push_back(LevelBegin[l + 1] - LevelBegin[l]);
+        return Sizes;
+    }
 
 private:
     TCircuitEngine& Engine;
@@ -585,7 +591,7 @@ void TCrossingReduction::MemberPairs(std::size_t j) {
 int TCircuitEngine::ReduceCrossings() {
     TCrossingReduction Reduction(*this);
     Reduction.Init();
-    const int Passes = static_cast<int>(Reduction.LevelCount()) / 4 + 1;
+    const int Passes = SwapPasses(Reduction.LevelSizes());
     Reduction.Run(Passes);
     Reduction.Cleanup();
     return Passes;

@@ -6,6 +6,7 @@
 
 #include "network/CircuitEngine.h"
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -60,9 +61,22 @@ std::vector<int> RowsOf(const TMemoryLinkObject& Store, const THandleArray& Link
 
 } // namespace
 
+int SwapPasses(std::span<const std::size_t> LevelSizes) {
+    const int Passes = static_cast<int>(LevelSizes.size()) / 4 + 1;
+    unsigned long long Pairs = 0;
+    for (const std::size_t m : LevelSizes)
+        Pairs += static_cast<unsigned long long>(m) * m;
+    if (Pairs == 0 || Pairs * static_cast<unsigned long long>(Passes) <= SwapBudget)
+        return Passes;
+    return std::max(MinSwapPasses, static_cast<int>(SwapBudget / Pairs));
+}
+
 int TCircuitEngine::ReduceCrossingsPairwise() {
     const THandleArray LevelList = Out(GethALL(TypeLevelsRoot));
-    const int Passes = static_cast<int>(LevelList.size()) / 4 + 1;
+    std::vector<std::size_t> Sizes;
+    for (const THandle L : LevelList)
+        Sizes.push_back(Out(L).size());
+    const int Passes = SwapPasses(Sizes);
     for (int Pass = 0; Pass < Passes; ++Pass)
         for (const THandle L : LevelList) {
             const THandleArray& Members = Out(L);

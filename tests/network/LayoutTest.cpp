@@ -204,6 +204,20 @@ TEST(LayoutPasses, OnePassUpToThreeLevelsTwoFromFour) {
     }
 }
 
+TEST(LayoutPasses, AQuarterOfTheLevelsWithinTheBudgetOfPairsAndAtLeastEightBeyondIt) {
+    // 3,000 project-like works: 842 levels, about 4.5e7 pairs a pass.
+    std::vector<std::size_t> Levels(842, 231);
+    ASSERT_LE(4.5e7 * 211, static_cast<double>(SwapBudget));
+    EXPECT_EQ(SwapPasses(Levels), 211);
+    // 10,000 works: 2,729 levels and 1.27e9 pairs a pass.
+    Levels.assign(2729, 682);
+    EXPECT_EQ(SwapPasses(Levels), static_cast<int>(SwapBudget / (2729ull * 682 * 682)));
+    EXPECT_LT(SwapPasses(Levels), 2729 / 4 + 1);
+    Levels.assign(12000, 4000);
+    EXPECT_EQ(SwapPasses(Levels), MinSwapPasses);
+    EXPECT_EQ(SwapPasses({}), 1);
+}
+
 TEST(LayoutGains, EachMeasureOfASwap) {
     const std::vector<int> Below{1};
     const std::vector<int> Above{0};
