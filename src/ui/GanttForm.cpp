@@ -175,6 +175,10 @@ TGanttForm::TGanttForm(const TWorkList& AList, TAnalyser& AAnalyser, TDialogs& A
     Layout->addWidget(Status);
     connect(View->horizontalScrollBar(), &QScrollBar::valueChanged, LoadView,
             &TLoadView::SetOffset);
+    connect(LoadView, &TLoadView::ZoomAsked, this, [this](bool In, double X) {
+        SetZoom(Zoom() * (In ? ZoomStep : 1 / ZoomStep),
+                std::max(0.0, X - (Chart() ? Chart()->NameWidth() : 0)));
+    });
     resize(ClientSizeOf(760, 420));
     connect(&Analyser, &TAnalyser::Ready, this, [this] { AnalysisReady(); });
     connect(&Analyser, &TAnalyser::BusyChanged, this, [this] { UpdateTitle(); });

@@ -4,6 +4,7 @@
 
 #include <QPainter>
 #include <QScrollBar>
+#include <QWheelEvent>
 
 TLoadView::TLoadView(QWidget* Parent) : QAbstractScrollArea(Parent) {
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -24,6 +25,16 @@ void TLoadView::SetOffset(int X) {
         return;
     OffsetX = X;
     viewport()->update();
+}
+
+void TLoadView::wheelEvent(QWheelEvent* Event) {
+    const int Steps = Event->angleDelta().y();
+    if (!(Event->modifiers() & Qt::ControlModifier) || Steps == 0) {
+        QAbstractScrollArea::wheelEvent(Event);
+        return;
+    }
+    emit ZoomAsked(Steps > 0, Event->position().x());
+    Event->accept();
 }
 
 int TLoadView::WholeHeight() const {

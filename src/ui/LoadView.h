@@ -19,8 +19,14 @@ public:
     // The height that shows the whole chart, for the window's first split.
     int WholeHeight() const;
 
+signals:
+    // Ctrl and the wheel over the chart: its time axis is the bars', which
+    // zoom with it, about the point X of the view.
+    void ZoomAsked(bool In, double X);
+
 protected:
     void paintEvent(QPaintEvent* Event) override;
+    void wheelEvent(QWheelEvent* Event) override;
     void resizeEvent(QResizeEvent* Event) override;
 
 private:

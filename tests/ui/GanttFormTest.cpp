@@ -10,6 +10,7 @@
 #include "ui/Analyser.h"
 #include "ui/GanttForm.h"
 #include "ui/Levelling.h"
+#include "ui/LoadView.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -18,6 +19,7 @@
 #include <QLocale>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
@@ -134,6 +136,12 @@ TEST_F(GanttWindow, LevellingShowsTheLevelledBarsAndALoadWithinTheAvailability) 
     for (int Work = 0; Work < List.Count(); ++Work)
         Moved = Moved || Form->Chart()->Bar(Work).left() > Form->Chart()->GhostBar(Work).left();
     EXPECT_TRUE(Moved);
+    // Ctrl and the wheel over the load chart zoom its axis and the bars'.
+    const double Zoom = Form->Zoom();
+    QWheelEvent Wheel(QPointF(200, 10), QPointF(200, 10), QPoint(), QPoint(0, 120), Qt::NoButton,
+                      Qt::ControlModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(Form->LoadView->viewport(), &Wheel);
+    EXPECT_GT(Form->Zoom(), Zoom);
     // The load chart is saved with the bars.
     const QSize Whole = StackedSize(*Form->Chart(), Form->Load());
     EXPECT_EQ(Whole.height(), Form->Chart()->Size().height() + Form->Load()->Size().height());
