@@ -185,10 +185,12 @@ std::optional<std::vector<TResource>> TResourcesDialog::ReadTable() {
         const std::optional<int> Place = Origin[static_cast<std::size_t>(Row)];
         const TReal* Old =
             Place ? &List.Resources()[static_cast<std::size_t>(*Place)].Availability : nullptr;
-        const std::optional<TReal> Value = Old && Shown == DurationText(*Old)
-                                               ? std::optional<TReal>(*Old)
-                                               : DurationFromText(Shown);
-        if (!Value || *Value < 0 || *Value > MaxDuration) {
+        const bool Kept = Old && Shown == DurationText(*Old);
+        const std::optional<TReal> Value =
+            Kept ? std::optional<TReal>(*Old) : DurationFromText(Shown);
+        // The bound is the table's, for what is typed: a larger availability
+        // a file brought stays as it was.
+        if (!Value || *Value < 0 || (!Kept && *Value > MaxDuration)) {
             Refuse(std::string(BadAvailabilityOf) + Resource.Name +
                        std::string(BadAvailabilityRule),
                    Row, AvailabilityColumn);

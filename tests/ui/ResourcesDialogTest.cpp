@@ -137,6 +137,15 @@ TEST_F(Resources, InputTheSchemeCannotTakeIsRefusedWithANoticeAndKeptInTheTable)
     }
     EXPECT_EQ(List.Resources()[0].Name, "Рабочие");
     EXPECT_EQ(History.Stack.count(), 0);
+
+    // An availability past the table's bound that the file brought is kept
+    // when it is left as shown, and the rest of the list can still change.
+    ASSERT_TRUE(List.SetResources({{"Рабочие", "чел.", 1e18L}, {"Кран", "шт.", 1}}));
+    TResourcesDialog Dialog(List, History, Dialogs);
+    Type(*Dialog.Table, 1, 2, "2");
+    ASSERT_TRUE(Dialog.OkBtnClick());
+    EXPECT_EQ(List.Resources()[0].Availability, 1e18L);
+    EXPECT_EQ(List.Resources()[1].Availability, 2);
 }
 
 class DemandsTable : public Resources {
