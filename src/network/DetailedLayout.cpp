@@ -20,7 +20,7 @@ constexpr int RerouteRounds = 2;
 // a share for every node, up to MostEffort (about 30 ms). A fifth of it goes
 // to more first orders, the rest to the windows. A large network uses it up
 // on the sweeps from the plain rows and one round of rerouting, which are
-// always made whole.
+// made whole (the sweeps up to a bound only the largest networks reach).
 constexpr long long BaseEffort = 1000000;
 constexpr long long EffortPerNode = 2000;
 constexpr long long MostEffort = 3000000;

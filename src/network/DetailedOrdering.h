@@ -15,11 +15,14 @@
 
 #include "network/DetailedGraph.h"
 
+#include <limits>
+
 class TOrdering {
 public:
     explicit TOrdering(TLayeredGraph& AGraph);
     // The sweeps and the window search, within Effort node visits (the first
-    // sweeps from the plain rows are always made whole).
+    // sweeps from the plain rows are made whole but on networks of several
+    // thousand works, which a bound of their own ends).
     void Reduce(long long Effort);
     void Straighten(long long Effort);
 
@@ -32,6 +35,8 @@ private:
     bool Barycentre = false;
     // The critical path's nodes keep their places.
     bool PinCritical = false;
+    // The sweeps and transpositions end once the node visits reach it.
+    long long Ceiling = std::numeric_limits<long long>::max();
     std::vector<char> Candidate;
     mutable std::vector<int> Scratch;
     struct TMovable {
