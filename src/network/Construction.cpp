@@ -160,8 +160,7 @@ void TCircuitEngine::CreateRoots() {
     std::vector<std::int32_t> Keys(static_cast<std::size_t>(Rows.Count()));
     for (int u = 0; u < Rows.Count(); ++u)
         Keys[static_cast<std::size_t>(u)] = Rows[u].Key;
-    Works = std::make_shared<TEventWorks>();
-    Works->Reset(std::move(Keys));
+    Works = std::make_shared<TEventWorks>(std::move(Keys));
 }
 
 THandle TCircuitEngine::AddEvent(std::int32_t TypeID) {

@@ -7,10 +7,8 @@
 #include <algorithm>
 #include <bit>
 
-void TEventWorks::Reset(std::vector<std::int32_t> AKeys) {
-    Clear();
-    Keys = std::move(AKeys);
-    Words = (Keys.size() + 63) / 64;
+TEventWorks::TEventWorks(std::vector<std::int32_t> AKeys)
+    : Keys(std::move(AKeys)), Words((Keys.size() + 63) / 64), Stride(std::max<std::size_t>(Words, 1)) {
     std::int32_t Largest = -1;
     for (const std::int32_t k : Keys)
         Largest = std::max(Largest, k);
@@ -18,14 +16,6 @@ void TEventWorks::Reset(std::vector<std::int32_t> AKeys) {
     for (std::size_t b = 0; b < Keys.size(); ++b)
         if (Keys[b] >= 0)
             Bits[static_cast<std::size_t>(Keys[b])] = static_cast<std::int32_t>(b);
-}
-
-void TEventWorks::Clear() {
-    Keys = {};
-    Bits = {};
-    Words = 0;
-    SlotOf = {};
-    Rows = {};
 }
 
 int TEventWorks::BitOf(std::int32_t Key) const {
@@ -39,9 +29,8 @@ void TEventWorks::Add(THandle Event) {
         SlotOf.resize(static_cast<std::size_t>(Event) + 1, 0);
     if (SlotOf[Event] != 0)
         RaiseFault(Msg::NodeNotFound);
-    SlotOf[Event] =
-        static_cast<std::uint32_t>(Rows.size() / (3 * std::max<std::size_t>(Words, 1))) + 1;
-    Rows.resize(Rows.size() + 3 * std::max<std::size_t>(Words, 1), 0);
+    SlotOf[Event] = static_cast<std::uint32_t>(Rows.size() / (3 * Stride)) + 1;
+    Rows.resize(Rows.size() + 3 * Stride, 0);
 }
 
 bool TEventWorks::Has(THandle Event) const {
@@ -51,7 +40,6 @@ bool TEventWorks::Has(THandle Event) const {
 std::uint64_t* TEventWorks::Row(THandle Event, int Which) {
     if (!Has(Event))
         RaiseFault(Msg::NodeNotFound);
-    const std::size_t Stride = std::max<std::size_t>(Words, 1);
     return Rows.data() + ((SlotOf[Event] - 1) * 3 + static_cast<std::size_t>(Which)) * Stride;
 }
 

@@ -19,9 +19,10 @@ struct TViewEventWork;
 
 class TEventWorks {
 public:
+    // No works, no events.
+    TEventWorks() = default;
     // No events; bit b stands for the work of key Keys[b].
-    void Reset(std::vector<std::int32_t> Keys);
-    void Clear();
+    explicit TEventWorks(std::vector<std::int32_t> Keys);
     std::size_t WordCount() const { return Words; }
     // The bit of a work's key; -1 for a key of no work.
     int BitOf(std::int32_t Key) const;
@@ -64,6 +65,8 @@ private:
     std::vector<std::int32_t> Keys;
     std::vector<std::int32_t> Bits;
     std::size_t Words = 0;
+    // Words of a row, at least one, so that every event has its own rows.
+    std::size_t Stride = 1;
     // Slot + 1 by handle, 0 for a handle without sets; a slot is three rows.
     std::vector<std::uint32_t> SlotOf;
     std::vector<std::uint64_t> Rows;
